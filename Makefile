@@ -1,0 +1,41 @@
+# The README's commands. Every target installs what is missing first.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+
+.PHONY: deps build test run stop status bench tsan asan clean
+
+deps:
+	@bash scripts/install-deps.sh
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
+
+run: build
+	@BUILD=$(BUILD) bash scripts/run.sh
+
+stop:
+	@bash scripts/stop.sh
+
+status:
+	@bash scripts/status.sh
+
+# Sanitizer builds run the same tests.
+tsan: deps
+	cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRADALT_SANITIZE=thread
+	cmake --build build-tsan -j $(JOBS)
+	cd build-tsan && TSAN_OPTIONS="suppressions=$(CURDIR)/scripts/tsan.supp halt_on_error=1" \
+	  ctest --output-on-failure -j $(JOBS) --timeout 600 -L unit
+
+asan: deps
+	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRADALT_SANITIZE=address
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS) --timeout 600
+
+clean:
+	rm -rf $(BUILD) build-tsan build-asan

@@ -1,0 +1,68 @@
+// An engine's attribute registry and its operator-interface pages.
+#pragma once
+
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+
+#include "VelmarinEngine.hh"
+#include "platform/EngineAttrib.h"
+
+namespace Velmarin {
+
+class GUI_Able_i : public virtual POA_Velmarin::GUI_Able,
+                   public Lockable_i,
+                   public Lumaren::GUI_AbleRegistration {
+ public:
+  explicit GUI_Able_i(const std::string& name);
+  ~GUI_Able_i() override;
+
+  // Lumaren::GUI_AbleRegistration
+  void Register(const std::string& name, EngineReadingBase_i& attr) override;
+  void Unregister(const std::string& name, EngineReadingBase_i& attr) override;
+
+  // IDL
+  char* Get_attr_list() override;
+  EngineReadingBase_ptr Get_attr(const char* name) override;
+  void Add_attr(const char* name, EngineReadingBase_ptr attr) override;
+  char* Get_XML(const char* key) override;
+  char* Get_Script(const char* key) override;
+  String_Seq* Get_XML_keys() override;
+
+  // Registers a page or a script file under key. A file that cannot be read is reported
+  // once on standard error and registered with no content.
+  void Add_XML(const std::string& key, const std::string& file);
+  void Add_Script(const std::string& key, const std::string& file);
+
+  // The servant registered under name in this process, or null.
+  EngineReadingBase_i* Local(const std::string& name) const;
+
+ private:
+  std::string ReadFile(const std::string& file);
+
+  mutable std::mutex mutex_;
+  std::map<std::string, EngineReadingBase_i*> local_;
+  std::map<std::string, EngineReadingBase_var> remote_;
+  std::map<std::string, std::string> pages_;
+  std::map<std::string, std::string> scripts_;
+  std::set<std::string> reportedMissing_;
+};
+
+}  // namespace Velmarin
+
+namespace Velmarin {
+
+// Test access to an engine's attributes, answered from its GUI servant.
+class Velmarin_Test_Able_i : public virtual POA_Velmarin::Test_Able {
+ public:
+  explicit Velmarin_Test_Able_i(POA_Velmarin::GUI_Able& gui) : gui_(gui) {}
+  ~Velmarin_Test_Able_i() override;
+  char* Get_attr_list() override { return gui_.Get_attr_list(); }
+  EngineReadingBase_ptr Get_attr(const char* name) override { return gui_.Get_attr(name); }
+
+ private:
+  POA_Velmarin::GUI_Able& gui_;
+};
+
+}  // namespace Velmarin

@@ -1,0 +1,73 @@
+#include "platform/EngineAttrib.h"
+
+#include "platform/Orb.h"
+
+namespace Velmarin {
+
+EngineReadingBase_i::EngineReadingBase_i(ItemNamer& namer, Lumaren::GUI_AbleRegistration& registration,
+                                         const char* key, const char* typeName)
+    : Lockable_i(namer.DDS_Topic(key)),
+      registration_(registration),
+      key_(key),
+      topic_(namer.DDS_Topic(key)),
+      typeName_(typeName),
+      publisher_(namer.Publisher()) {
+  registration_.Register(key_, *this);
+}
+
+EngineReadingBase_i::~EngineReadingBase_i() {
+  registration_.Unregister(key_, *this);
+  DeactivateServant(this);
+}
+
+void EngineReadingBase_i::GuardWith(Lockable_i& group) {
+  std::lock_guard<std::mutex> lock(guardsMutex_);
+  for (auto* g : guards_)
+    if (g == &group) return;
+  guards_.push_back(&group);
+}
+
+void EngineReadingBase_i::CheckWriter(const Locker_ID& who) const {
+  CheckAccess(who);
+  std::vector<Lockable_i*> guards;
+  {
+    std::lock_guard<std::mutex> lock(guardsMutex_);
+    guards = guards_;
+  }
+  for (auto* g : guards) g->CheckAccess(who);
+}
+
+void EngineReadingBase_i::Publish(const CORBA::Any& value) const {
+  if (publisher_ && *publisher_) (*publisher_)(topic_, value);
+}
+
+EngineAttribEnum_i::EngineAttribEnum_i(ItemNamer& n, Lumaren::GUI_AbleRegistration& r, const char* key,
+                                       int initial, Callback cb,
+                                       const std::vector<EngineAttribEnumParamElem>& elems)
+    : EngineParamSetting_t(n, r, key, initial, std::move(cb), EngineAttribEnumParams(),
+                           "EngineAttribEnum") {
+  for (const auto& e : elems) AddParam(e.value, e.label.in());
+}
+
+void EngineAttribEnum_i::AddParam(int value, const char* label) {
+  std::lock_guard<std::mutex> lock(paramsMutex_);
+  for (CORBA::ULong i = 0; i < params_.length(); ++i) {
+    if (params_[i].value == value) {
+      params_[i].label = CORBA::string_dup(label);
+      return;
+    }
+  }
+  const CORBA::ULong n = params_.length();
+  params_.length(n + 1);
+  params_[n].value = value;
+  params_[n].label = CORBA::string_dup(label);
+}
+
+bool EngineAttribEnum_i::HasValue(int value) const {
+  std::lock_guard<std::mutex> lock(paramsMutex_);
+  for (CORBA::ULong i = 0; i < params_.length(); ++i)
+    if (params_[i].value == value) return true;
+  return false;
+}
+
+}  // namespace Velmarin

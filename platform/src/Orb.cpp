@@ -1,0 +1,125 @@
+#include "platform/Orb.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+#include <map>
+#include <mutex>
+#include <vector>
+
+namespace Velmarin {
+namespace {
+
+std::mutex g_mutex;
+OrbOptions g_options;
+CORBA::ORB_var g_orb;
+PortableServer::POA_var g_poa;
+std::string g_ns;
+bool g_down = false;
+std::map<int, std::function<void()>> g_hooks;
+int g_nextHook = 1;
+
+void InitLocked() {
+  if (!CORBA::is_nil(g_orb)) return;
+  g_ns = g_options.nameService;
+  if (g_ns.empty()) {
+    const char* env = std::getenv("RADALT_NS");
+    g_ns = (env && *env) ? env : "127.0.0.1:28090";
+  }
+  const std::string initRef = "NameService=corbaname::" + g_ns;
+  const std::string timeout = std::to_string(g_options.callTimeoutMs);
+  std::vector<std::string> args = {"radalt",
+                                   "-ORBInitRef", initRef,
+                                   "-ORBendPoint", "giop:tcp:127.0.0.1:",
+                                   "-ORBclientCallTimeOutPeriod", timeout,
+                                   "-ORBclientConnectTimeOutPeriod", "3000"};
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(&a[0]);
+  int argc = static_cast<int>(argv.size());
+  g_orb = CORBA::ORB_init(argc, argv.data());
+  CORBA::Object_var obj = g_orb->resolve_initial_references("RootPOA");
+  g_poa = PortableServer::POA::_narrow(obj);
+  PortableServer::POAManager_var mgr = g_poa->the_POAManager();
+  mgr->activate();
+}
+
+}  // namespace
+
+void ConfigureOrb(const OrbOptions& options) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  if (CORBA::is_nil(g_orb)) g_options = options;
+}
+
+CORBA::ORB_ptr ProcessOrb() {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  InitLocked();
+  return g_orb.in();
+}
+
+PortableServer::POA_ptr ProcessPoa() {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  InitLocked();
+  return g_poa.in();
+}
+
+std::string NameServiceAddress() {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  InitLocked();
+  return g_ns;
+}
+
+int AddShutdownHook(std::function<void()> hook) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  g_hooks[g_nextHook] = std::move(hook);
+  return g_nextHook++;
+}
+
+void RemoveShutdownHook(int id) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  g_hooks.erase(id);
+}
+
+void ShutdownOrb(bool wait) {
+  std::map<int, std::function<void()>> hooks;
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (CORBA::is_nil(g_orb) || g_down) return;
+    hooks.swap(g_hooks);
+  }
+  for (auto it = hooks.rbegin(); it != hooks.rend(); ++it) {
+    try {
+      it->second();
+    } catch (...) {
+    }
+  }
+  CORBA::ORB_var orb;
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (CORBA::is_nil(g_orb) || g_down) return;
+    g_down = true;
+    orb = CORBA::ORB::_duplicate(g_orb);
+  }
+  try {
+    orb->shutdown(wait);
+  } catch (const CORBA::Exception&) {
+  }
+}
+
+void DeactivateServant(PortableServer::Servant servant) {
+  // Activation holds a reference of its own: a servant with only its initial one is not
+  // active, and asking the root POA about it would activate it.
+  if (servant->_refcount_value() <= 1) return;
+  try {
+    PortableServer::POA_var poa = servant->_default_POA();
+    PortableServer::ObjectId_var oid = poa->servant_to_id(servant);
+    poa->deactivate_object(oid);
+    // The POA lets go of its reference once requests in progress have ended; wait for
+    // that, so that the servant's memory outlives every call dispatched to it.
+    for (int i = 0; i < 2000 && servant->_refcount_value() > 1; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  } catch (...) {
+    // not active, or the ORB is already gone
+  }
+}
+
+}  // namespace Velmarin

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project needs. Idempotent: does nothing
+# when everything is already there.
+set -euo pipefail
+
+PKGS=(
+  cmake ninja-build ccache g++ make python3
+  libomniorb4-dev omniidl omniorb omniorb-nameserver omniorb-idl
+  libfastrtps-dev libfastcdr-dev fastddsgen
+  libboost-dev libboost-thread-dev libboost-date-time-dev
+  libsqlite3-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+)
+
+missing=()
+for p in "${PKGS[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+echo "install-deps: installing ${missing[*]}"
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,51 @@
+#include "ScEngine.h"
+
+#include <iostream>
+
+#include "platform/Orb.h"
+
+namespace radaltsim {
+
+ScEngine_i::ScEngine_i(int channel, const std::string& namerBase)
+    : channel_(channel),
+      namer_(namerBase),
+      gui_(new Velmarin::GUI_Able_i(namerBase + "/GUI_ABLE")),
+      items_(new ItemStore(namer_, *gui_)) {}
+
+ScEngine_i::~ScEngine_i() {
+  Velmarin::DeactivateServant(this);
+  items_.reset();
+  gui_.reset();
+}
+
+void ScEngine_i::RegisterGui(Velmarin::GUI_Able_ptr gui) {
+  Velmarin::GUI_Able_var target = Velmarin::GUI_Able::_duplicate(gui);
+  {
+    std::lock_guard<std::mutex> lock(guiMutex_);
+    masterGui_ = Velmarin::GUI_Able::_duplicate(gui);
+  }
+  if (CORBA::is_nil(target)) return;
+  // Offer every item to the master control's registry as "CH<n>:<key>".
+  std::size_t n = 0;
+  const ItemSpec* table = ItemTable(n);
+  const std::string prefix = "CH" + std::to_string(channel_) + ":";
+  for (std::size_t i = 0; i < n; ++i) {
+    CORBA::Object_var ref = items_->Servant(table[i].key)._this();
+    Velmarin::EngineReadingBase_var attr = Velmarin::EngineReadingBase::_narrow(ref);
+    target->Add_attr((prefix + table[i].key).c_str(), attr);
+  }
+  std::cout << "radaltsc " << channel_ << ": registered " << n << " items with the master control"
+            << std::endl;
+}
+
+void ScEngine_i::ResetState() { items_->ResetAll(); }
+
+void ScEngine_i::ResetHardware() { asleep_ = false; }
+
+CORBA::Boolean ScEngine_i::ApplyCurrentAltitude() { return true; }
+
+void ScEngine_i::AutoRfLevel() {}
+void ScEngine_i::AutoLoopLoss() {}
+void ScEngine_i::AutoOutputPowerLevelDiff() {}
+
+}  // namespace radaltsim

@@ -1,0 +1,19 @@
+// How many RF channels the test set has ("NOOFAVAILABLECHANNELS").
+#pragma once
+
+#include "MYGUIABLE.h"
+#include "Parameter.h"
+
+class NO_OF_AVAILABLE_CHANNELS : public radalt::Parameter<Velmarin::EngineAttribLong_i> {
+ public:
+  static const char* const PersistanceName;
+
+  NO_OF_AVAILABLE_CHANNELS(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
+                           RADALT_MC* mc);
+
+  void NoOfAvailableChannelsCallback(int n);
+  void RecallNoOfAvailChans();
+  Velmarin::EngineAttribLongParams get_NoOfAvailableChannelsParams() const;
+  Velmarin::EngineAttribLong_ptr NoOfAvailableChannels() { return This(); }
+  int Value() const { return attr_.Value(); }
+};

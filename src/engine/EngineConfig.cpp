@@ -1,0 +1,18 @@
+#include "EngineConfig.h"
+
+#include <cstdlib>
+
+namespace radalt {
+
+EngineConfig EngineConfig::FromEnvironment() {
+  EngineConfig c;
+  const char* root = std::getenv("RADALT_INSTALL_ROOT");
+  c.installRoot = (root && *root) ? root : ".";
+  if (const char* poll = std::getenv("RADALT_DISCOVERY_POLL_MS")) {
+    long v = std::atol(poll);
+    if (v > 0) c.discoveryPollMs = static_cast<unsigned>(v);
+  }
+  return c;
+}
+
+}  // namespace radalt

@@ -1,0 +1,20 @@
+// Configuration of the engine, read from the environment the host sets up.
+#pragma once
+
+#include <string>
+
+namespace radalt {
+
+struct EngineConfig {
+  // Root below which "engines/lib" (database) and "engines/ui_xml" (pages) lie.
+  std::string installRoot;
+  // Pause between two looks for channel engines while none is registered (ms).
+  unsigned discoveryPollMs = 1000;
+  // Pause between two readiness queries of a channel engine (ms).
+  unsigned readyPollMs = 250;
+
+  // RADALT_INSTALL_ROOT (default "."), RADALT_DISCOVERY_POLL_MS.
+  static EngineConfig FromEnvironment();
+};
+
+}  // namespace radalt

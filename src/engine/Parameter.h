@@ -1,0 +1,58 @@
+// What every parameter object shares: the owning master control, its attribute servant with
+// the callback bound to it, the store it persists to, and the translation of an engine's
+// lock refusal into the system's exception.
+#pragma once
+
+#include <string>
+#include <utility>
+
+#include "Exceptions.h"
+#include "platform/EngineAttrib.h"
+
+class RADALT_MC;
+class STpersistance;
+
+namespace radalt {
+
+template <class Servant>
+class Parameter {
+ public:
+  using Ref = decltype(std::declval<Servant&>()._this());
+
+  virtual ~Parameter() = default;
+  Parameter(const Parameter&) = delete;
+  Parameter& operator=(const Parameter&) = delete;
+
+  Servant& Attr() { return attr_; }
+  const Servant& Attr() const { return attr_; }
+
+ protected:
+  // servantArgs construct the attribute servant (namer, registration, key, initial value,
+  // callback bound to the derived object, parameter record ...).
+  template <class... Args>
+  Parameter(RADALT_MC* mc, STpersistance* store, Args&&... servantArgs)
+      : mc_(mc), store_(store), attr_(std::forward<Args>(servantArgs)...) {}
+
+  // The attribute's CORBA reference (for the accessor).
+  Ref This() { return attr_._this(); }
+
+  // The identity a forwarded write carries: whoever holds this parameter's attribute.
+  Velmarin::Locker_ID WriterId() const { return attr_.Holder(); }
+
+  // Runs write; an engine's Locking_Error is logged as line and re-thrown as
+  // Locking_Error_Exception with the same texts.
+  template <class F>
+  void Forward(const std::string& line, F&& write) {
+    try {
+      write();
+    } catch (const Velmarin::Operation_errors::Locking_Error& e) {
+      LogThrow(line, Velmarin::Operation_errors::Locking_Error_Exception(e));
+    }
+  }
+
+  RADALT_MC* mc_;
+  STpersistance* store_;
+  Servant attr_;
+};
+
+}  // namespace radalt

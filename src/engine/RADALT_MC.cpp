@@ -1,0 +1,447 @@
+#include "RADALT_MC.h"
+
+#include <algorithm>
+#include <chrono>
+#include <iostream>
+#include <sstream>
+#include <thread>
+
+#include "Exceptions.h"
+#include "NO_OF_AVAILABLE_CHANNELS.h"
+#include "NO_OF_ENABLED_CHANNELS.h"
+#include "platform/Orb.h"
+
+using radalt::LockGroup;
+
+Velmarin::ItemNamer RADALT_MC::InstanceNamer("");
+
+namespace {
+
+const char* const kContext = "Lumaren/local";
+const char* const kScContext = "Lumaren/local/RADALTSC";
+const char* const kScInhouseContext = "Lumaren/local/RADALTSC_INHOUSE";
+
+struct Page {
+  const char* key;
+  const char* page;
+  const char* script;  // null: none
+};
+const Page kPages[] = {
+    {"1", "RA_channelMain.ui", "RA_channelMain.js"},
+    {"2", "RA_simulation.ui", "RA_simulation.js"},
+    {"3", "RA_setup.ui", "RA_setup.js"},
+    {"5", "RA_delayCalData.ui", "RA_delayCalData.js"},
+    {"6", "RA_factoryCalibration.ui", "RA_factoryCalibration.js"},
+    {"7", "RA_calibrationWizard.ui", "RA_calibrationWizard.js"},
+    {"8", "RA_diagnostics.ui", "RA_diagnostics.js"},
+    {"9", "RA_altIndZero.ui", "RA_altIndZero.js"},
+    {"21", "RA_login.ui", "RA_login.js"},
+    {"23", "RA_systemInfo.ui", nullptr},
+    {"catalog", "radalt_catalog.xml", nullptr},
+};
+
+// Channel number of a naming-service entry ("2" -> 2), 0 when it is not one.
+int ChannelOf(const std::string& name) {
+  if (name.empty() || name.size() > 2 || !std::all_of(name.begin(), name.end(), ::isdigit)) return 0;
+  const int n = std::stoi(name);
+  return (n >= 1 && n <= 3) ? n : 0;
+}
+
+void Sleep(unsigned ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+}  // namespace
+
+RADALT_MC::RADALT_MC() : RADALT_MC(radalt::EngineConfig::FromEnvironment()) {}
+
+RADALT_MC::RADALT_MC(const radalt::EngineConfig& config)
+    : config_(config), RadaltSC_ptr(3), RadaltSCInhouse_ptr(3), channelValid_(3, false) {
+  try {
+    Construct();
+  } catch (...) {
+    // A refused construction leaves nothing registered behind.
+    gui_.reset();
+    testAble_.reset();
+    delete orbw_;
+    orbw_ = nullptr;
+    throw;
+  }
+}
+
+void RADALT_MC::Construct() {
+  // 1. ORB wrapper, namer, GUI and test servants; channel references start nil.
+  orbw_ = new Velmarin::ORB_wrapper("RADALT", kContext);
+  namer_.reset(new Velmarin::ItemNamer(Velmarin::ItemNamer::DDS_Topic(InstanceNamer, orbw_->Name())));
+  gui_.reset(new MY_GUIABLE_i(namer_->DDS_Topic("GUI_ABLE")));
+  testAble_.reset(new Velmarin::Velmarin_Test_Able_i(*gui_));
+
+  // 2. The announcement publisher and the channel-engine command subscriber come with the
+  //    DDS layer.
+
+  // 3. The 24 lock groups.
+  for (std::size_t i = 0; i < radalt::kLockGroupCount; ++i)
+    lockGroups_[i].reset(new Velmarin::Lockable_i(namer_->DDS_Topic(radalt::kLockGroupNames[i])));
+
+  // 4. Engine name, the three "RadAltMc" lockables as CORBA objects, the locker.
+  engineName_ = "radalt.engine";
+  for (LockGroup g : {LockGroup::RadAltMc1, LockGroup::RadAltMc2, LockGroup::RadAltMc3}) {
+    CORBA::Object_var activated = Group(g)._this();
+  }
+  try {
+    radaltMcLocker.reset(new Velmarin::Locker("RadAltMc"));
+  } catch (...) {
+    std::cout << " RADALT_MC::RADALT_MC(constructor) - failed to new radaltMcLocker" << std::endl;
+  }
+
+  // 5. Exactly one master control in the naming context.
+  if (orbw_->FindChildContext(std::string(kContext) + "/RADALT").size() != 1)
+    radalt::LogThrow(" RADALT_MC throw Attempt to start more than one instance of radalt master control",
+                     Velmarin::Connection_errors::Generic(
+                         "Attempt to start more than one instance of radalt master control"));
+
+  // 6. The persisted stores arrive with the value store.
+
+  // 7. Operator-interface pages and scripts.
+  const std::string uiDir = config_.installRoot + "/engines/ui_xml/";
+  for (const Page& p : kPages) gui_->Add_XML(p.key, uiDir + p.page);
+  for (const Page& p : kPages)
+    if (p.script) gui_->Add_Script(p.key, uiDir + p.script);
+
+  // 8. Construction groups 0 to 3.
+  for (int group = 0; group <= 3; ++group) ConstructGroup(group);
+
+  // 9. The channel engines, and the wait until each is ready.
+  try {
+    DiscoverSingleChannelEngines();
+  } catch (const CORBA::Exception& e) {
+    std::cerr << " RADALT_MC::RADALT_MC(constructor) - single-channel discovery: " << e._name() << std::endl;
+  }
+
+  // 10. Construction groups 4 and 5.
+  for (int group = 4; group <= 5; ++group) ConstructGroup(group);
+
+  // 11. Initial locks come with the lock-group settings.
+
+  // 12. Complete the GUI servant: own attributes, then every channel engine's.
+  gui_->copy_to_local_map();
+  RegisterEngineAttributes();
+
+  // 13. Servants in the naming service, hardware enumeration, the everybody servant.
+  InstallServants();
+}
+
+void RADALT_MC::ConstructGroup(int group) {
+  try {
+    switch (group) {
+      case 1:
+        noOfAvailableChannels_.reset(new NO_OF_AVAILABLE_CHANNELS(Settings_Persistence, *namer_, *gui_, this));
+        noOfEnabledChannels_.reset(new NO_OF_ENABLED_CHANNELS(Settings_Persistence, *namer_, *gui_, this));
+        break;
+      default:
+        // The parameter objects of the other groups arrive with their subsystems.
+        break;
+    }
+  } catch (...) {
+    std::cout << " RADALT_MC::RADALT_MC(constructor) - failed to new functions(" << group << ")" << std::endl;
+  }
+}
+
+// ---- discovery -----------------------------------------------------------------------------
+
+bool RADALT_MC::SetChannelRefs(int channel, CORBA::Object_ptr obj) {
+  SCI::RADALTSC_MAIN_INTERFACE_var main = SCI::RADALTSC_MAIN_INTERFACE::_narrow(obj);
+  SCI::RADALTSC_INHOUSE_INTERFACE_var inhouse = SCI::RADALTSC_INHOUSE_INTERFACE::_narrow(obj);
+  std::unique_lock<std::shared_mutex> lock(registryMutex_);
+  const std::size_t i = static_cast<std::size_t>(channel - 1);
+  if (!CORBA::is_nil(RadaltSC_ptr[i])) retired_.push_back(CORBA::Object::_duplicate(RadaltSC_ptr[i].in()));
+  if (!CORBA::is_nil(RadaltSCInhouse_ptr[i]))
+    retired_.push_back(CORBA::Object::_duplicate(RadaltSCInhouse_ptr[i].in()));
+  RadaltSC_ptr[i] = main._retn();
+  RadaltSCInhouse_ptr[i] = inhouse._retn();
+  channelValid_[i] = !CORBA::is_nil(RadaltSC_ptr[i]);
+  return channelValid_[i];
+}
+
+void RADALT_MC::DiscoverSingleChannelEngines() {
+  std::vector<std::string> mainNames = orbw_->FindChildContext(kScContext);
+  std::vector<std::string> inhouseNames = orbw_->FindChildContext(kScInhouseContext);
+  while (mainNames.empty()) {
+    Sleep(config_.discoveryPollMs);
+    mainNames = orbw_->FindChildContext(kScContext);
+    inhouseNames = orbw_->FindChildContext(kScInhouseContext);
+  }
+  // Each engine goes to the entry of the channel it is bound as, the same place the
+  // "create," command puts it; a name that is no channel number is skipped.
+  std::sort(mainNames.begin(), mainNames.end());
+  unsigned found = 0;
+  for (const auto& name : mainNames) {
+    const int channel = ChannelOf(name);
+    if (channel == 0 || found == 3) continue;
+    CORBA::Object_var obj = orbw_->LookupClient({"Lumaren", "local", "RADALTSC", name});
+    SetChannelRefs(channel, obj);
+    if (std::find(inhouseNames.begin(), inhouseNames.end(), name) != inhouseNames.end()) {
+      CORBA::Object_var in = orbw_->LookupClient({"Lumaren", "local", "RADALTSC_INHOUSE", name});
+      SCI::RADALTSC_INHOUSE_INTERFACE_var inhouse = SCI::RADALTSC_INHOUSE_INTERFACE::_narrow(in);
+      std::unique_lock<std::shared_mutex> lock(registryMutex_);
+      RadaltSCInhouse_ptr[static_cast<std::size_t>(channel - 1)] = inhouse._retn();
+    }
+    {
+      std::unique_lock<std::shared_mutex> lock(registryMutex_);
+      mainMap_[channel] = RadaltSC_ptr[static_cast<std::size_t>(channel - 1)].in();
+      inhouseMap_[channel] = RadaltSCInhouse_ptr[static_cast<std::size_t>(channel - 1)].in();
+    }
+    ++found;
+  }
+  ApplyCounts(found, found);
+
+  std::ostringstream main, inhouse;
+  {
+    std::shared_lock<std::shared_mutex> lock(registryMutex_);
+    for (std::size_t i = 0; i < 3; ++i) {
+      // a nil reference prints as 0
+      main << (i ? ", " : "")
+           << (CORBA::is_nil(RadaltSC_ptr[i]) ? nullptr : static_cast<const void*>(RadaltSC_ptr[i].in()));
+      inhouse << (i ? ", " : "")
+              << (CORBA::is_nil(RadaltSCInhouse_ptr[i]) ? nullptr
+                                                       : static_cast<const void*>(RadaltSCInhouse_ptr[i].in()));
+    }
+  }
+  std::cout << "Pointers to sc engines setup in RadaltSC_ptr and RadaltSCInhouse_ptr arrays" << std::endl;
+  std::cout << "  main: [" << main.str() << "]" << std::endl;
+  std::cout << "  inhouse: [" << inhouse.str() << "]" << std::endl;
+
+  for (int channel = 1; channel <= 3; ++channel) {
+    SCI::RADALTSC_MAIN_INTERFACE_ptr sc;
+    {
+      std::shared_lock<std::shared_mutex> lock(registryMutex_);
+      sc = RadaltSC_ptr[static_cast<std::size_t>(channel - 1)].in();
+    }
+    if (CORBA::is_nil(sc)) continue;
+    try {
+      while (!sc->IsReady()) Sleep(config_.readyPollMs);
+    } catch (const CORBA::Exception& e) {
+      std::cerr << " RADALT_MC: channel " << channel << " engine does not answer (" << e._name() << ")"
+                << std::endl;
+    }
+  }
+}
+
+void RADALT_MC::ApplyCounts(unsigned available, unsigned enabled) {
+  {
+    std::unique_lock<std::shared_mutex> lock(registryMutex_);
+    availableCount_ = available;
+    enabledCount_ = enabled;
+  }
+  try {
+    if (noOfAvailableChannels_) noOfAvailableChannels_->NoOfAvailableChannelsCallback(static_cast<int>(available));
+    if (noOfEnabledChannels_) noOfEnabledChannels_->NoOfEnabledChannelsCallback(static_cast<int>(enabled));
+  } catch (const CORBA::UserException& e) {
+    std::cerr << " RADALT_MC: channel counts not applied (" << e._name() << ")" << std::endl;
+  }
+}
+
+void RADALT_MC::RegisterEngineAttributes() {
+  for (int channel = 1; channel <= 3; ++channel) {
+    SCI::RADALTSC_MAIN_INTERFACE_ptr sc;
+    {
+      std::shared_lock<std::shared_mutex> lock(registryMutex_);
+      sc = RadaltSC_ptr[static_cast<std::size_t>(channel - 1)].in();
+    }
+    if (CORBA::is_nil(sc)) continue;
+    try {
+      Velmarin::GUI_Able_var engineGui = sc->GuiObject();
+      CORBA::String_var list = engineGui->Get_attr_list();
+      std::istringstream names(list.in());
+      const std::string prefix = "CH" + std::to_string(channel) + ":";
+      std::string name;
+      while (names >> name) {
+        Velmarin::EngineReadingBase_var attr = engineGui->Get_attr(name.c_str());
+        if (!CORBA::is_nil(attr)) gui_->Add(prefix + name, attr);
+      }
+    } catch (const CORBA::Exception& e) {
+      std::cerr << " RADALT_MC: attributes of channel " << channel << " not registered (" << e._name() << ")"
+                << std::endl;
+    }
+  }
+}
+
+void RADALT_MC::InstallServants() {
+  // The main, in-house and self-test interfaces arrive with the remote subsystem.
+  try {
+    CORBA::Object_var guiRef = gui_->_this();
+    orbw_->InstallChildObj("GUI_ABLE", guiRef);
+    CORBA::Object_var testRef = testAble_->_this();
+    orbw_->InstallChildObj("TEST_ABLE", testRef);
+  } catch (const CORBA::Exception& e) {
+    std::cerr << " RADALT_MC: GUI servants not installed (" << e._name() << ")" << std::endl;
+  }
+  InitHwInterface(InstanceNum());
+  PushHwProgress(100.0);
+  CORBA::Object_var self = _this();
+  orbw_->InstallChildObj("EVERYBODY_ABLE", self);
+  everybodyInstalled_ = true;
+  PublishEverybody("create,3");
+}
+
+void RADALT_MC::PublishEverybody(const std::string& text) {
+  std::cout << "RADALT_MC: announce " << text << std::endl;
+}
+
+// ---- lifecycle -----------------------------------------------------------------------------
+
+RADALT_MC::~RADALT_MC() {
+  Stop();
+  Velmarin::DeactivateServant(this);
+  hwEnum_ = Velmarin::HwEnumerate_Able::_nil();
+  progress_ = Velmarin::Progress_Interface::_nil();
+  noOfEnabledChannels_.reset();
+  noOfAvailableChannels_.reset();
+  for (auto& g : lockGroups_) g.reset();
+  {
+    std::unique_lock<std::shared_mutex> lock(registryMutex_);
+    mainMap_.clear();
+    inhouseMap_.clear();
+    for (auto& r : RadaltSC_ptr) r = SCI::RADALTSC_MAIN_INTERFACE::_nil();
+    for (auto& r : RadaltSCInhouse_ptr) r = SCI::RADALTSC_INHOUSE_INTERFACE::_nil();
+    retired_.clear();
+  }
+  testAble_.reset();
+  gui_.reset();
+  namer_.reset();
+}
+
+void RADALT_MC::Start() {
+  std::cout << ">RADALT_MC::Start" << std::endl;
+  Velmarin::ProcessOrb()->run();
+  std::cout << "<RADALT_MC::Start" << std::endl;
+}
+
+void RADALT_MC::Stop() {
+  if (!orbw_) return;
+  for (int i = 0; i < orbw_->GetMaxPathName(); ++i) {
+    const std::vector<std::string> path = orbw_->GetPathName(i);
+    if (path.size() > 3 && path[2] == "EVERYBODY_ABLE") PublishEverybody("destroy," + path[3]);
+  }
+  delete orbw_;
+  orbw_ = nullptr;
+}
+
+char* RADALT_MC::Type() { return CORBA::string_dup("Radalt_MC"); }
+
+CORBA::Long RADALT_MC::InstanceNum() { return orbw_ ? std::atoi(orbw_->GetInstanceNum().c_str()) : 0; }
+
+void RADALT_MC::Reset() {
+  // Every parameter returns to its start-up value through its own callback; the steps
+  // arrive with the parameters they drive.
+}
+
+void RADALT_MC::InitHwInterface(int instance) {
+  try {
+    CORBA::Object_var obj = orbw_->LookupClient({"Lumaren", "local", "HWENUM_ABLE"});
+    hwEnum_ = Velmarin::HwEnumerate_Able::_narrow(obj);
+    if (CORBA::is_nil(hwEnum_)) std::cout << "RADALT_MC engine : Hw enum interface narrow failed." << std::endl;
+  } catch (const CORBA::Exception&) {
+    hwEnum_ = Velmarin::HwEnumerate_Able::_nil();
+  }
+  if (!CORBA::is_nil(hwEnum_)) {
+    try {
+      progress_ = hwEnum_->RegisterEngine(engineName_.c_str(), instance, 1);
+      return;
+    } catch (const CORBA::Exception&) {
+      hwEnum_ = Velmarin::HwEnumerate_Able::_nil();
+    }
+  }
+  std::cout << "RADALT_MC engine : Warning : couldn't resolve HW enumeration interface" << std::endl;
+}
+
+void RADALT_MC::PushHwProgress(double percent) {
+  if (CORBA::is_nil(progress_)) return;
+  std::ostringstream text;
+  text << percent;
+  try {
+    progress_->Progress(text.str().c_str());
+  } catch (const CORBA::Exception& e) {
+    std::cerr << "RADALT_MC::PushHwProgress: " << e._name() << std::endl;
+  }
+}
+
+// ---- registry ------------------------------------------------------------------------------
+
+SCI::RADALTSC_MAIN_INTERFACE_ptr RADALT_MC::GetSingleChannelPtr(int channel) {
+  if (channel < 1 || channel > 3)
+    radalt::LogThrow(" RADALT_MC::GetSingleChannelPtr: throw Illegal channel",
+                     Velmarin::Operation_errors::DataOutOfRangeException<int>(
+                         "RADALT_MC::GetSingleChannelPtr - illegal channel index", 1, 3, channel));
+  std::shared_lock<std::shared_mutex> lock(registryMutex_);
+  SCI::RADALTSC_MAIN_INTERFACE_ptr p = RadaltSC_ptr[static_cast<std::size_t>(channel - 1)].in();
+  if (CORBA::is_nil(p)) {
+    lock.unlock();
+    radalt::LogThrow(" RADALT_MC::GetSingleChannelPtr:throw Pointer is zero",
+                     Velmarin::Operation_errors::NotConfigured("RADALT_MC::GetSingleChannelPtr - RadaltSC_ptr is zero"));
+  }
+  return p;
+}
+
+SCI::RADALTSC_INHOUSE_INTERFACE_ptr RADALT_MC::GetSingleChannelInhousePtr(int channel) {
+  if (channel < 1 || channel > 3)
+    radalt::LogThrow(" RADALT_MC::GetSingleChannelInhousePtr: throw Illegal channel",
+                     Velmarin::Operation_errors::DataOutOfRangeException<int>(
+                         "RADALT_MC::GetSingleChannelInhousePtr - illegal channel index", 1, 3, channel));
+  std::shared_lock<std::shared_mutex> lock(registryMutex_);
+  SCI::RADALTSC_INHOUSE_INTERFACE_ptr p = RadaltSCInhouse_ptr[static_cast<std::size_t>(channel - 1)].in();
+  if (CORBA::is_nil(p)) {
+    lock.unlock();
+    radalt::LogThrow(" RADALT_MC::GetSingleChannelInhousePtr:throw Pointer is zero",
+                     Velmarin::Operation_errors::NotConfigured(
+                         "RADALT_MC::GetSingleChannelInhousePtr - RadaltSCInhouse_ptr is zero"));
+  }
+  return p;
+}
+
+bool RADALT_MC::GetSingleChannelIsLocal(int channel) {
+  if (channel < 1 || channel > 3)
+    radalt::LogThrow(" RADALT_MC::GetSingleChannelIsLocal:throw Illegal channel",
+                     Velmarin::Operation_errors::DataOutOfRangeException<int>(
+                         "RADALT_MC::GetSingleChannelIsLocal - illegal channel index", 1, 3, channel));
+  std::shared_lock<std::shared_mutex> lock(registryMutex_);
+  const std::size_t i = static_cast<std::size_t>(channel - 1);
+  if (CORBA::is_nil(RadaltSC_ptr[i])) {
+    lock.unlock();
+    radalt::LogThrow(" RADALT_MC::GetSingleChannelIsLocal:throw Pointer is zero",
+                     Velmarin::Operation_errors::NotConfigured("RADALT_MC::GetSingleChannelIsLocal - RadaltSC_ptr is zero"));
+  }
+  return channelValid_[i];
+}
+
+unsigned RADALT_MC::AvailableCount() const {
+  std::shared_lock<std::shared_mutex> lock(registryMutex_);
+  return availableCount_;
+}
+
+unsigned RADALT_MC::EnabledCount() const {
+  std::shared_lock<std::shared_mutex> lock(registryMutex_);
+  return enabledCount_;
+}
+
+void RADALT_MC::AddRadAltSc(int) {}
+void RADALT_MC::RemoveRadAltSc(int) {}
+void RADALT_MC::updateAttributeData(unsigned, unsigned, const std::vector<SCI::RADALTSC_MAIN_INTERFACE_ptr>&) {}
+void RADALT_MC::RadAltDDS_SubCallback(const char*, const char*) {}
+void RADALT_MC::radaltIsValidConfigPublished(const char*, bool) {}
+void RADALT_MC::RecallMCSettings() {}
+void RADALT_MC::RecallMCProfile() {}
+
+// ---- lock groups ---------------------------------------------------------------------------
+
+bool RADALT_MC::TakeGroup(LockGroup g, const std::string& reason, const std::string& message) {
+  // The key is stored under the same lock as the take, so a release never sees a stale key.
+  std::lock_guard<std::mutex> lock(lockKeysMutex_);
+  CORBA::ULong key = 0;
+  if (!Group(g).TryLock(radaltMcLocker->Authority(reason, message), key)) return false;
+  lockKeys_[static_cast<std::size_t>(g)] = key;
+  return true;
+}
+
+bool RADALT_MC::ReleaseGroup(LockGroup g) {
+  std::lock_guard<std::mutex> lock(lockKeysMutex_);
+  return Group(g).TryUnlock(radaltMcLocker->Id(), lockKeys_[static_cast<std::size_t>(g)]);
+}

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# The simulated test set as processes, started and stopped by the same scripts as 'make run'
+# and 'make stop', on a private port and folder.
+#   testset_e2e.sh BUILD_DIR PORT RUN_DIR
+set -uo pipefail
+build=$1 port=$2 run=$3
+top=$(cd "$(dirname "$0")/../.." && pwd)
+export RUN_DIR=$run RADALT_NS_PORT=$port BUILD=$build
+ctl="$build/tools/radaltctl --ns 127.0.0.1:$port"
+failures=0
+check() {  # check DESCRIPTION COMMAND...
+  local what=$1
+  shift
+  if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
+}
+
+rm -rf "$run"
+bash "$top/scripts/stop.sh" >/dev/null 2>&1
+trap 'bash "$top/scripts/stop.sh" >/dev/null 2>&1' EXIT
+bash "$top/scripts/run.sh" || { echo "FAIL make run's script"; cat "$run"/*.log; exit 1; }
+
+list=$($ctl list)
+for c in 1 2 3; do
+  check "channel $c engine attributes are listed as CH$c:" grep -q "^CH$c:OUTPWRLVL " <<<"$list"
+done
+check "the master control's own attributes are listed" grep -q "^NOOFENABLEDCHANNELS " <<<"$list"
+check "three channels enabled" test "$($ctl get NOOFENABLEDCHANNELS)" = 3
+
+$ctl set CH2:OUTPWRLVL -42.5
+check "a set reaches the channel-2 engine and reads back" test "$($ctl get CH2:OUTPWRLVL)" = "-42.5 dBm"
+err=$($ctl set CH2:OUTPWRLVL 99 2>&1); rc=$?
+check "an out-of-range set is refused with exit 1 and its limits" \
+  bash -c "[ $rc = 1 ] && grep -q 'DataOutOfRange.*minimum -130' <<<'$err'"
+$ctl set NOSUCH 1 2>/dev/null; rc=$?
+check "an unknown name exits 2" test $rc = 2
+$ctl set CH1:OUTPWRLVL loud 2>/dev/null; rc=$?
+check "an unparsable value exits 2" test $rc = 2
+
+# A second engine host on the same naming service is refused; the first keeps running.
+second=$("$build/host/radalt-enginehost" --ns "127.0.0.1:$port" --root "$run/root" 2>&1); rc=$?
+check "a second engine host is refused" test $rc != 0
+check "with the single-instance text" grep -q "Attempt to start more than one instance of radalt master control" <<<"$second"
+check "the first still answers" test "$($ctl get NOOFENABLEDCHANNELS)" = 3
+
+pids=$(cat "$run"/*.pid)
+bash "$top/scripts/stop.sh" >/dev/null
+left=0
+for p in $pids; do kill -0 "$p" 2>/dev/null && left=$((left + 1)); done
+check "stop leaves no process behind" test $left = 0
+
+echo "$((failures == 0 ? 1 : 0)) passed, $failures failed"
+[ $failures = 0 ]

@@ -1,0 +1,221 @@
+// The master control against the real naming service and simulated channel engines:
+// discovery, the registry getters, the single-instance guard, the attribute registry, and the
+// shape every parameter object stands on.
+#include <gtest/gtest.h>
+
+#include <boost/bind/bind.hpp>
+
+#include "MYGUIABLE.h"
+#include "NO_OF_AVAILABLE_CHANNELS.h"
+#include "NO_OF_ENABLED_CHANNELS.h"
+#include "Parameter.h"
+#include "RADALT_MC.h"
+#include "ScFixture.h"
+
+using namespace Velmarin;
+using OE = Velmarin::Operation_errors::DataOutOfRange;
+
+namespace {
+
+radalt::EngineConfig FastConfig() {
+  radalt::EngineConfig c = radalt::EngineConfig::FromEnvironment();
+  c.installRoot = "/nonexistent";
+  c.discoveryPollMs = 50;
+  c.readyPollMs = 20;
+  return c;
+}
+
+// A setting built like every parameter object: it forwards an output power to channel 1's
+// engine and mirrors what the engine accepted.
+class MirroredPower : public radalt::Parameter<EngineAttribValueDouble_i> {
+ public:
+  MirroredPower(ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc)
+      : Parameter(mc, nullptr, namer, gui, "TESTPWR", VALUE_DOUBLE::VALUE{-55.0, -130.0, -10.0, 1, 2, true},
+                  boost::bind(&MirroredPower::Callback, this, boost::placeholders::_1),
+                  EngineAttribValueDoubleParams{-130.0, -10.0, 0.1, 2, 1}) {}
+
+  void Callback(const VALUE_DOUBLE::VALUE& v) {
+    if (ValueDoubleSame(v, attr_.Value(), 0.001, 0.001)) return;
+    auto* sc = mc_->GetSingleChannelPtr(1);
+    EngineAttribValueDouble_var engine = sc->OutputPowerLevel();
+    Forward(" MirroredPower::Callback throw Locking_Error_Exception",
+            [&] { engine->Set(WriterId(), v); });
+    attr_ = engine->Get();
+  }
+  EngineAttribValueDouble_ptr Power() { return This(); }
+};
+
+template <class E, class F>
+E Catch(F&& f) {
+  try {
+    f();
+  } catch (const E& e) {
+    return e;
+  }
+  ADD_FAILURE() << "no exception";
+  return E();
+}
+
+}  // namespace
+
+TEST(Engine, DiscoversTwoEnginesAndGuardsTheRegistry) {
+  SimulatedChannels sims({1, 2});
+  RADALT_MC mc(FastConfig());
+
+  EXPECT_EQ(2u, mc.AvailableCount());
+  EXPECT_EQ(2u, mc.EnabledCount());
+  EXPECT_EQ(2, mc.NoOfAvailableChannelsObj()->Value());
+  EXPECT_EQ(2, mc.NoOfEnabledChannelsObj()->Value());
+  EXPECT_EQ(1, mc.GetSingleChannelPtr(1)->Channel());
+  EXPECT_EQ(2, mc.GetSingleChannelPtr(2)->Channel());
+  EXPECT_TRUE(mc.GetSingleChannelIsLocal(2));
+
+  for (int bad : {0, 4}) {
+    OE e = Catch<OE>([&] { mc.GetSingleChannelPtr(bad); });
+    EXPECT_STREQ("RADALT_MC::GetSingleChannelPtr - illegal channel index", e.info.text.in());
+    EXPECT_EQ(1, e.info.minimum.l());
+    EXPECT_EQ(3, e.info.maximum.l());
+    EXPECT_EQ(bad, e.info.value.l());
+  }
+  auto nc = Catch<Operation_errors::NotConfigured>([&] { mc.GetSingleChannelPtr(3); });
+  EXPECT_STREQ("RADALT_MC::GetSingleChannelPtr - RadaltSC_ptr is zero", nc.text.in());
+  nc = Catch<Operation_errors::NotConfigured>([&] { mc.GetSingleChannelInhousePtr(3); });
+  EXPECT_STREQ("RADALT_MC::GetSingleChannelInhousePtr - RadaltSCInhouse_ptr is zero", nc.text.in());
+  nc = Catch<Operation_errors::NotConfigured>([&] { mc.GetSingleChannelIsLocal(3); });
+  EXPECT_STREQ("RADALT_MC::GetSingleChannelIsLocal - RadaltSC_ptr is zero", nc.text.in());
+  OE e = Catch<OE>([&] { mc.GetSingleChannelIsLocal(0); });
+  EXPECT_STREQ("RADALT_MC::GetSingleChannelIsLocal - illegal channel index", e.info.text.in());
+
+  // Both engines' items are offered under "CH<n>:"; channel 3 has none.
+  EngineReadingBase_var ch2 = mc.Gui().Get_attr("CH2:OUTPWRLVL");
+  ASSERT_FALSE(CORBA::is_nil(ch2));
+  EngineReadingBase_var ch3 = mc.Gui().Get_attr("CH3:OUTPWRLVL");
+  EXPECT_TRUE(CORBA::is_nil(ch3));
+  EngineReadingBase_var own = mc.Gui().Get_attr("NOOFENABLEDCHANNELS");
+  EXPECT_FALSE(CORBA::is_nil(own));
+  EngineReadingBase_var unknown = mc.Gui().Get_attr("NOSUCHATTRIBUTE");
+  EXPECT_TRUE(CORBA::is_nil(unknown));
+
+  // A write to a channel-2 item through the registry reaches the simulated engine.
+  EngineAttribValueDouble_var power = EngineAttribValueDouble::_narrow(ch2);
+  VALUE_DOUBLE::VALUE v = power->Get();
+  v.val = -33.0;
+  power->Set(Locker("client").Id(), v);
+  EXPECT_DOUBLE_EQ(-33.0, sims.Engine(2).Items().Ref<EngineAttribValueDouble>("OUTPWRLVL")->Get().val);
+}
+
+TEST(Engine, SecondMasterControlIsRefusedAndTheFirstKeepsItsRegistration) {
+  SimulatedChannels sims({1});
+  RADALT_MC first(FastConfig());
+  testing::internal::CaptureStdout();
+  try {
+    RADALT_MC second(FastConfig());
+    FAIL() << "a second master control was built";
+  } catch (const Connection_errors::Generic& e) {
+    EXPECT_STREQ("Attempt to start more than one instance of radalt master control", e.text.in());
+  }
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_NE(std::string::npos,
+            out.find(" RADALT_MC throw Attempt to start more than one instance of radalt master control\n"));
+  ORB_wrapper_base naming;
+  EXPECT_EQ(std::vector<std::string>{"1"}, naming.FindChildContext("Lumaren/local/RADALT"));
+  EXPECT_EQ(std::vector<std::string>{"RADALT1"}, naming.FindChildContext("Lumaren/local/GUI_ABLE"));
+}
+
+TEST(Engine, RegistrationsAreWithdrawnWhenTheMasterControlGoes) {
+  SimulatedChannels sims({1});
+  ORB_wrapper_base naming;
+  {
+    RADALT_MC mc(FastConfig());
+    EXPECT_EQ(1u, naming.FindChildContext("Lumaren/local/EVERYBODY_ABLE").size());
+  }
+  EXPECT_TRUE(naming.FindChildContext("Lumaren/local/RADALT").empty());
+  EXPECT_TRUE(naming.FindChildContext("Lumaren/local/EVERYBODY_ABLE").empty());
+  // ...so a new one starts.
+  RADALT_MC again(FastConfig());
+  EXPECT_EQ(1u, again.AvailableCount());
+}
+
+TEST(Engine, ChannelCountsRefuseWhatTheTestSetCannotHave) {
+  SimulatedChannels sims({1, 2});
+  RADALT_MC mc(FastConfig());
+  Locker client("client");
+  EngineAttribLong_var available = mc.NoOfAvailableChannelsObj()->NoOfAvailableChannels();
+  EngineAttribLong_var enabled = mc.NoOfEnabledChannelsObj()->NoOfEnabledChannels();
+
+  testing::internal::CaptureStdout();
+  OE e = Catch<OE>([&] { available->Set(client.Id(), 4); });
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(" NO_OF_AVAILABLE_CHANNELS::NoOfAvailableChannelsCallback throw DataOutOfRangeException:illegal no of channels\n",
+            out);
+  EXPECT_STREQ("Attribute : NoOfAvailableChannelsCallback - illegal no of channels", e.info.text.in());
+  EXPECT_EQ(0, e.info.minimum.l());
+  EXPECT_EQ(3, e.info.maximum.l());
+  EXPECT_EQ(4, e.info.value.l());
+  // Negative counts are out of range too (the test is unsigned).
+  EXPECT_THROW(available->Set(client.Id(), -1), OE);
+  EXPECT_EQ(2, available->Get());
+
+  // More enabled than available is refused; fewer available pulls the enabled count down.
+  EXPECT_THROW(enabled->Set(client.Id(), 3), OE);
+  available->Set(client.Id(), 1);
+  EXPECT_EQ(1, enabled->Get());
+}
+
+TEST(Engine, ParameterShapeForwardsOnlyChangesAndPassesEngineLocksOn) {
+  SimulatedChannels sims({1});
+  RADALT_MC mc(FastConfig());
+  MirroredPower param(mc.Namer(), mc.Gui(), &mc);
+  EngineAttribValueDouble_var power = param.Power();
+  Locker client("client"), service("service");
+  radaltsim::ItemStore& engine = sims.Engine(1).Items();
+
+  VALUE_DOUBLE::VALUE v = power->Get();
+  v.val = -40.0;
+  power->Set(client.Id(), v);
+  EXPECT_EQ(1u, engine.Calls());
+  EXPECT_DOUBLE_EQ(-40.0, power->Get().val);
+
+  // The same value again forwards nothing.
+  power->Set(client.Id(), power->Get());
+  EXPECT_EQ(1u, engine.Calls());
+
+  // The engine's own lock refuses the forwarded write; its three texts come back.
+  EngineAttribValueDouble_var enginePower = engine.Ref<EngineAttribValueDouble>("OUTPWRLVL");
+  CORBA::ULong key = enginePower->Lock(service.Authority("Service", "Locked because service work is in progress"));
+  v.val = -30.0;
+  testing::internal::CaptureStdout();
+  try {
+    power->Set(client.Id(), v);
+    FAIL() << "engine lock ignored";
+  } catch (const Operation_errors::Locking_Error& e) {
+    EXPECT_STREQ("service", e.holder.in());
+    EXPECT_STREQ("Service", e.reason.in());
+    EXPECT_STREQ("Locked because service work is in progress", e.message.in());
+  }
+  EXPECT_EQ(" MirroredPower::Callback throw Locking_Error_Exception\n", testing::internal::GetCapturedStdout());
+  EXPECT_DOUBLE_EQ(-40.0, power->Get().val);
+  enginePower->Unlock(service.Id(), key);
+
+  // Out of the engine's range: its exception reaches the writer unchanged.
+  v.val = 5.0;
+  EXPECT_THROW(power->Set(client.Id(), v), OE);
+}
+
+TEST(Engine, TakeAndReleaseOfLockGroups) {
+  SimulatedChannels sims({1});
+  RADALT_MC mc(FastConfig());
+  using radalt::LockGroup;
+  Locker other("other");
+  EXPECT_TRUE(mc.TakeGroup(LockGroup::SIMRUN, "Simulation is running", "Locked because a simulation is running"));
+  // Held already: nothing changes.
+  EXPECT_FALSE(mc.TakeGroup(LockGroup::SIMRUN, "other", "other"));
+  EXPECT_EQ("Simulation is running", mc.Group(LockGroup::SIMRUN).Reason());
+  EXPECT_TRUE(mc.ReleaseGroup(LockGroup::SIMRUN));
+  EXPECT_FALSE(mc.ReleaseGroup(LockGroup::SIMRUN));
+  // A group held by another locker is neither taken nor released.
+  mc.Group(LockGroup::CALRUN).Lock(other.Authority("Cal", "Locked because cal"));
+  EXPECT_FALSE(mc.TakeGroup(LockGroup::CALRUN, "x", "y"));
+  EXPECT_FALSE(mc.ReleaseGroup(LockGroup::CALRUN));
+  EXPECT_TRUE(SameLocker(other.Id(), mc.Group(LockGroup::CALRUN).Holder()));
+}

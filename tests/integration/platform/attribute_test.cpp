@@ -1,0 +1,147 @@
+// Attribute servants as clients reach them: writes pass the locks before the callback
+// decides, assignments are published on the item's topic, and the simulated engine's items
+// refuse what the instrument would refuse.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <mutex>
+
+#include "ScItems.h"
+#include "platform/GUI_Able_i.h"
+#include "platform/Orb.h"
+
+using namespace Velmarin;
+
+namespace {
+
+struct Published {
+  std::mutex m;
+  std::vector<std::pair<std::string, std::string>> values;  // topic, text
+};
+
+class AttributeTest : public ::testing::Test {
+ protected:
+  AttributeTest() : namer("Lumaren/local/TEST/1"), gui("gui") {
+    ProcessOrb();  // servants are activated in the process's root POA
+    namer.SetPublisher([this](const std::string& topic, const CORBA::Any& v) {
+      CORBA::Long l;
+      std::string text = (v >>= l) ? std::to_string(l) : "?";
+      std::lock_guard<std::mutex> lock(published.m);
+      published.values.emplace_back(topic, text);
+    });
+  }
+  ItemNamer namer;
+  GUI_Able_i gui;
+  Published published;
+  Locker client{"client"}, other{"other"};
+};
+
+}  // namespace
+
+TEST_F(AttributeTest, ClientWriteRunsTheCallbackOnlyWhenEveryLockAllows) {
+  std::vector<int> seen;
+  EngineAttribLong_i attr(namer, gui, "COUNT", 0, [&](CORBA::Long v) { seen.push_back(v); },
+                          EngineAttribLongParams{0, 3, 1});
+  Lockable_i group("SIMRUN");
+  attr.GuardWith(group);
+  EngineAttribLong_var ref = attr._this();
+
+  ref->Set(client.Id(), 2);
+  EXPECT_EQ(std::vector<int>{2}, seen);
+  // The write alone does not change the value: the callback decides.
+  EXPECT_EQ(0, ref->Get());
+
+  // A group held by another locker refuses the write with its texts; no callback.
+  group.Lock(other.Authority("Simulation is running", "Locked because a simulation is running. Stop the simulation"));
+  try {
+    ref->Set(client.Id(), 3);
+    FAIL() << "write passed a held group";
+  } catch (const Operation_errors::Locking_Error& e) {
+    EXPECT_STREQ("other", e.holder.in());
+    EXPECT_STREQ("Simulation is running", e.reason.in());
+    EXPECT_STREQ("Locked because a simulation is running. Stop the simulation", e.message.in());
+  }
+  // The holder of the group itself may write.
+  ref->Set(other.Id(), 1);
+  EXPECT_EQ((std::vector<int>{2, 1}), seen);
+
+  // The attribute's own lock refuses in the same way.
+  CORBA::ULong key = ref->Lock(other.Authority("Busy", "Locked because busy"));
+  EXPECT_THROW(ref->Set(client.Id(), 3), Operation_errors::Locking_Error);
+  ref->Unlock(other.Id(), key);
+  EXPECT_EQ(2u, seen.size());
+}
+
+TEST_F(AttributeTest, AssignmentPublishesOnTheItemTopic) {
+  EngineAttribLong_i attr(namer, gui, "COUNT", 0, {}, EngineAttribLongParams{0, 3, 1});
+  attr = 3;
+  ASSERT_EQ(1u, published.values.size());
+  EXPECT_EQ("Lumaren/local/TEST/1/COUNT", published.values[0].first);
+  EXPECT_EQ("3", published.values[0].second);
+  CORBA::String_var topic = attr._this()->DDS_Topic();
+  EXPECT_STREQ("Lumaren/local/TEST/1/COUNT", topic.in());
+}
+
+TEST_F(AttributeTest, RegistryListsFindsAndForgetsAttributes) {
+  {
+    EngineReadingBoolean_i a(namer, gui, "B", false);
+    EngineAttribVoid_i c(namer, gui, "A", {});
+    CORBA::String_var list = gui.Get_attr_list();
+    EXPECT_STREQ("A B ", list.in());
+    EngineReadingBase_var found = gui.Get_attr("B");
+    ASSERT_FALSE(CORBA::is_nil(found));
+    CORBA::String_var type = found->TypeName();
+    EXPECT_STREQ("EngineReadingBoolean", type.in());
+    EngineReadingBase_var missing = gui.Get_attr("NOSUCH");
+    EXPECT_TRUE(CORBA::is_nil(missing));
+  }
+  // Servants that are gone are no longer offered.
+  CORBA::String_var list = gui.Get_attr_list();
+  EXPECT_STREQ("", list.in());
+  EngineReadingBase_var gone = gui.Get_attr("B");
+  EXPECT_TRUE(CORBA::is_nil(gone));
+}
+
+TEST_F(AttributeTest, MissingPageIsReportedOnceAndServedEmpty) {
+  testing::internal::CaptureStderr();
+  gui.Add_XML("1", "/nonexistent/RA_channelMain.ui");
+  gui.Add_XML("1b", "/nonexistent/RA_channelMain.ui");
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(1, std::count(err.begin(), err.end(), '\n'));
+  CORBA::String_var page = gui.Get_XML("1");
+  EXPECT_STREQ("", page.in());
+  EXPECT_THROW(gui.Get_XML("nokey"), Operation_errors::Object_Not_Found);
+}
+
+TEST_F(AttributeTest, SimulatedItemsAcceptInsideTheirLimitsAndRefuseOutside) {
+  radaltsim::ItemStore items(namer, gui);
+  EngineAttribValueDouble_var power = items.Ref<EngineAttribValueDouble>("OUTPWRLVL");
+  VALUE_DOUBLE::VALUE v = power->Get();
+  const double min = v.min, max = v.max;
+  v.val = -40.0;
+  power->Set(client.Id(), v);
+  EXPECT_DOUBLE_EQ(-40.0, power->Get().val);
+  EXPECT_EQ(1u, items.Calls());
+
+  v.val = max + 1.0;
+  try {
+    power->Set(client.Id(), v);
+    FAIL() << "out-of-range power accepted";
+  } catch (const Operation_errors::DataOutOfRange& e) {
+    EXPECT_DOUBLE_EQ(min, e.info.minimum.d());
+    EXPECT_DOUBLE_EQ(max, e.info.maximum.d());
+    EXPECT_DOUBLE_EQ(max + 1.0, e.info.value.d());
+  }
+  EXPECT_DOUBLE_EQ(-40.0, power->Get().val);
+  EXPECT_EQ(1u, items.Calls());
+
+  // An enumeration takes only its listed values; a reset brings the initial value back.
+  EngineAttribEnum_var mode = items.Ref<EngineAttribEnum>("RFLVLMODE");
+  mode->Set(client.Id(), 1);
+  EXPECT_THROW(mode->Set(client.Id(), 7), Operation_errors::DataOutOfRange);
+  EXPECT_EQ(1, mode->Get());
+  items.ResetAll();
+  EXPECT_EQ(0, mode->Get());
+  EXPECT_DOUBLE_EQ(-55.0, power->Get().val);
+}

@@ -1,0 +1,264 @@
+// radaltctl: reads and writes the master control's attributes from the command line.
+#include <cstdlib>
+#include <iomanip>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ValueText.h"
+#include "platform/Lock.h"
+#include "platform/ORB_wrapper.h"
+#include "platform/Orb.h"
+
+namespace {
+
+namespace AS = RadAltSingleChannelModel::AltimeterSimulationObjects;
+using radaltctl::BadValue;
+
+const char* const kHelp =
+    "usage: radaltctl [--ns HOST:PORT] [--engine NAME] COMMAND ...\n"
+    "\n"
+    "Commands:\n"
+    "  list                 every attribute: name, type, value, and holder/reason when locked\n"
+    "  get NAME [--full]    one attribute's value (--full: every field of a value record)\n"
+    "  set NAME VALUE       write an attribute. VALUE is a number, an enumerator by value or\n"
+    "                       label, true/false, a text, or for profiles \"start:stop:rate, ...\".\n"
+    "                       Value records (VALUE_DOUBLE/VALUE_LONG) take their value field.\n"
+    "  exec NAME            execute a command attribute\n"
+    "  locks                the attributes that are locked, with holder, reason and message\n"
+    "\n"
+    "Options:\n"
+    "  --ns HOST:PORT       naming service (default: $RADALT_NS, else 127.0.0.1:28090, the one\n"
+    "                       'make run' starts)\n"
+    "  --engine NAME        the GUI registration to use (default: the first RADALT one)\n"
+    "\n"
+    "Exit status: 0 done; 1 the system refused the request (the exception kind and its texts\n"
+    "are printed on standard error); 2 bad input (unknown name, unparsable value, bad usage);\n"
+    "3 the test set could not be reached.\n";
+
+struct Usage : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+class Client {
+ public:
+  Client(const std::string& engine) : locker_("radaltctl") {
+    Velmarin::ORB_wrapper_base naming;
+    std::vector<std::string> names = naming.FindChildContext("Lumaren/local/GUI_ABLE");
+    std::string chosen = engine;
+    if (chosen.empty())
+      for (const auto& n : names)
+        if (n.rfind("RADALT", 0) == 0 && n.find("RADALTSC") != 0) {
+          chosen = n;
+          break;
+        }
+    if (chosen.empty()) throw CORBA::TRANSIENT();
+    CORBA::Object_var obj = naming.LookupClient({"Lumaren", "local", "GUI_ABLE", chosen});
+    gui_ = Velmarin::GUI_Able::_narrow(obj);
+  }
+
+  Velmarin::EngineReadingBase_ptr Attr(const std::string& name) {
+    Velmarin::EngineReadingBase_var a = gui_->Get_attr(name.c_str());
+    if (CORBA::is_nil(a)) throw BadValue("unknown attribute '" + name + "' (see 'radaltctl list')");
+    return a._retn();
+  }
+
+  std::vector<std::string> Names() {
+    CORBA::String_var list = gui_->Get_attr_list();
+    std::vector<std::string> out;
+    std::istringstream in(list.in());
+    std::string n;
+    while (in >> n) out.push_back(n);
+    return out;
+  }
+
+  std::string Value(Velmarin::EngineReadingBase_ptr a, const std::string& type, bool full) {
+    CORBA::Any_var v = a->GetAny();
+    std::string text = radaltctl::Describe(v.in(), full);
+    if (type == "EngineAttribEnum") {
+      Velmarin::EngineAttribEnum_var e = Velmarin::EngineAttribEnum::_narrow(a);
+      Velmarin::EngineAttribEnumParams_var p = e->GetParams();
+      CORBA::Long cur = e->Get();
+      for (CORBA::ULong i = 0; i < p->length(); ++i)
+        if (p[i].value == cur) text += std::string(" (") + p[i].label.in() + ")";
+    }
+    return text;
+  }
+
+  void Set(const std::string& name, const std::string& text) {
+    Velmarin::EngineReadingBase_var a = Attr(name);
+    CORBA::String_var type = a->TypeName();
+    const std::string t = type.in();
+    const Velmarin::Locker_ID& me = locker_.Id();
+    if (t == "EngineAttribBoolean") {
+      Velmarin::EngineAttribBoolean_var x = Velmarin::EngineAttribBoolean::_narrow(a);
+      x->Set(me, radaltctl::ParseBool(text));
+    } else if (t == "EngineAttribLong") {
+      Velmarin::EngineAttribLong_var x = Velmarin::EngineAttribLong::_narrow(a);
+      x->Set(me, radaltctl::ParseLong(text));
+    } else if (t == "EngineAttribEnum") {
+      Velmarin::EngineAttribEnum_var x = Velmarin::EngineAttribEnum::_narrow(a);
+      Velmarin::EngineAttribEnumParams_var p = x->GetParams();
+      x->Set(me, radaltctl::ParseEnum(text, p.in()));
+    } else if (t == "EngineAttribString") {
+      Velmarin::EngineAttribString_var x = Velmarin::EngineAttribString::_narrow(a);
+      x->Set(me, text.c_str());
+    } else if (t == "EngineAttribValueLong") {
+      Velmarin::EngineAttribValueLong_var x = Velmarin::EngineAttribValueLong::_narrow(a);
+      VALUE_LONG::VALUE v = x->Get();
+      v.val = radaltctl::ParseLong(text);
+      x->Set(me, v);
+    } else if (t == "EngineAttribValueDouble") {
+      Velmarin::EngineAttribValueDouble_var x = Velmarin::EngineAttribValueDouble::_narrow(a);
+      VALUE_DOUBLE::VALUE v = x->Get();
+      v.val = radaltctl::ParseDouble(text);
+      x->Set(me, v);
+    } else if (t == "EngineAttribAny") {
+      CORBA::Any v;
+      v <<= radaltctl::ParseLegs(text);
+      Velmarin::EngineAttribAny_var x = Velmarin::EngineAttribAny::_narrow(a);
+      x->Set(me, v);
+    } else if (t == "EngineAttribVoid") {
+      throw Usage("'" + name + "' is a command: use 'radaltctl exec " + name + "'");
+    } else {
+      throw Usage("'" + name + "' is a reading (" + t + ") and cannot be written");
+    }
+  }
+
+  void Exec(const std::string& name) {
+    Velmarin::EngineReadingBase_var a = Attr(name);
+    Velmarin::EngineAttribVoid_var cmd = Velmarin::EngineAttribVoid::_narrow(a);
+    if (CORBA::is_nil(cmd)) throw Usage("'" + name + "' is not a command");
+    cmd->Execute(locker_.Id());
+  }
+
+  void List(bool onlyLocked) {
+    for (const auto& name : Names()) {
+      try {
+        Velmarin::EngineReadingBase_var a = gui_->Get_attr(name.c_str());
+        if (CORBA::is_nil(a)) continue;
+        Velmarin::Locker_ID_var holder = a->GetLocker();
+        const bool locked = !Velmarin::IsNoLock(holder.in());
+        if (onlyLocked && !locked) continue;
+        CORBA::String_var type = a->TypeName();
+        std::cout << std::left << std::setw(28) << name << " " << std::setw(26) << type.in() << " "
+                  << Value(a, type.in(), false);
+        if (locked) {
+          CORBA::String_var reason = a->GetLockReason();
+          std::cout << "  [locked by " << holder->name.in() << ": " << reason.in();
+          if (onlyLocked) {
+            CORBA::String_var message = a->GetLockMessage();
+            std::cout << " - " << message.in();
+          }
+          std::cout << "]";
+        }
+        std::cout << "\n";
+      } catch (const CORBA::SystemException& e) {
+        std::cout << std::left << std::setw(28) << name << " (unreachable: " << e._name() << ")\n";
+      }
+    }
+  }
+
+ private:
+  Velmarin::Locker locker_;
+  Velmarin::GUI_Able_var gui_;
+};
+
+// The refusal's kind and texts on standard error.
+int Refused(const CORBA::UserException& e) {
+  std::cerr << "refused: " << e._name();
+  if (auto* r = Velmarin::Operation_errors::DataOutOfRange::_downcast(&e)) {
+    auto num = [](const Velmarin::TypeUnion& u) {
+      return u._d() == Velmarin::TK_LONG ? std::to_string(u.l()) : std::to_string(u.d());
+    };
+    std::cerr << ": " << r->info.text.in() << " (minimum " << num(r->info.minimum) << ", maximum "
+              << num(r->info.maximum) << ", value " << num(r->info.value) << ")";
+  } else if (auto* l = Velmarin::Operation_errors::Locking_Error::_downcast(&e)) {
+    std::cerr << "\n  holder:  " << l->holder.in() << "\n  reason:  " << l->reason.in()
+              << "\n  message: " << l->message.in();
+  } else {
+    // Every other refusal of the system carries a single text.
+    namespace OE = Velmarin::Operation_errors;
+    namespace CE = Velmarin::Connection_errors;
+    if (auto* x = OE::Settings_Conflict::_downcast(&e)) std::cerr << ": " << x->text.in();
+    else if (auto* x = OE::NotConfigured::_downcast(&e)) std::cerr << ": " << x->text.in();
+    else if (auto* x = OE::NotSupported::_downcast(&e)) std::cerr << ": " << x->text.in();
+    else if (auto* x = OE::Object_Not_Found::_downcast(&e)) std::cerr << ": " << x->text.in();
+    else if (auto* x = OE::Data_Source_Not_Compatible::_downcast(&e)) std::cerr << ": " << x->text.in();
+    else if (auto* x = CE::Generic::_downcast(&e)) std::cerr << ": " << x->text.in();
+    else if (auto* x = CE::Not_Connected::_downcast(&e)) std::cerr << ": " << x->text.in();
+    else if (auto* x = CE::Communications_failure::_downcast(&e)) std::cerr << ": " << x->text.in();
+    else if (auto* x = Velmarin::Runtime_errors::Unhandled_switch::_downcast(&e)) std::cerr << ": " << x->text.in();
+  }
+  std::cerr << std::endl;
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Velmarin::OrbOptions options;
+  options.callTimeoutMs = 10000;
+  std::string engine;
+  std::vector<std::string> args;
+  bool full = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "-h" || a == "--help") {
+      std::cout << kHelp;
+      return 0;
+    } else if (a == "--ns" && i + 1 < argc) {
+      options.nameService = argv[++i];
+    } else if (a == "--engine" && i + 1 < argc) {
+      engine = argv[++i];
+    } else if (a == "--full") {
+      full = true;
+    } else {
+      args.push_back(a);
+    }
+  }
+  try {
+    if (args.empty()) throw Usage("no command given");
+    const std::string cmd = args[0];
+    auto need = [&](std::size_t n) {
+      if (args.size() != n + 1) throw Usage("'" + cmd + "' takes " + std::to_string(n) + " argument(s)");
+    };
+    if (cmd != "list" && cmd != "get" && cmd != "set" && cmd != "exec" && cmd != "locks")
+      throw Usage("unknown command '" + cmd + "'");
+    Velmarin::ConfigureOrb(options);
+    Client client(engine);
+    if (cmd == "list") {
+      need(0);
+      client.List(false);
+    } else if (cmd == "locks") {
+      need(0);
+      client.List(true);
+    } else if (cmd == "get") {
+      need(1);
+      Velmarin::EngineReadingBase_var a = client.Attr(args[1]);
+      CORBA::String_var type = a->TypeName();
+      std::cout << client.Value(a, type.in(), full) << std::endl;
+    } else if (cmd == "set") {
+      need(2);
+      client.Set(args[1], args[2]);
+    } else if (cmd == "exec") {
+      need(1);
+      client.Exec(args[1]);
+    }
+    return 0;
+  } catch (const Usage& e) {
+    std::cerr << "radaltctl: " << e.what() << " (see radaltctl --help)" << std::endl;
+    return 2;
+  } catch (const BadValue& e) {
+    std::cerr << "radaltctl: " << e.what() << std::endl;
+    return 2;
+  } catch (const CORBA::UserException& e) {
+    return Refused(e);
+  } catch (const CORBA::SystemException& e) {
+    std::cerr << "radaltctl: the test set cannot be reached at " << Velmarin::NameServiceAddress() << " ("
+              << e._name() << "); is it running ('make status')?" << std::endl;
+    return 3;
+  }
+}
