@@ -101,7 +101,7 @@ long UnitCode(const std::string& unit) {
 }
 
 struct ItemStore::Item {
-  const ItemSpec* spec = nullptr;
+  const ItemSpec* row = nullptr;
   std::unique_ptr<Velmarin::EngineReadingBase_i> servant;
   std::function<void()> reset;
 };
@@ -123,7 +123,7 @@ void ItemStore::Accepted(const std::string& key) {
 void ItemStore::Build(const ItemSpec& s) {
   using namespace Velmarin;
   auto item = std::make_unique<Item>();
-  item->spec = &s;
+  item->row = &s;
   Item* it = item.get();
   const std::string kind = s.kind;
   const std::string key = s.key;
@@ -140,7 +140,7 @@ void ItemStore::Build(const ItemSpec& s) {
                              static_cast<CORBA::Long>(s.step)};
     auto* sv = new EngineAttribLong_i(namer_, gui_, s.key, static_cast<int>(s.initial),
                                       [this, it, key](CORBA::Long v) {
-                                        if (!Inside(*it->spec, v)) Refuse(*it->spec, v, true);
+                                        if (!Inside(*it->row, v)) Refuse(*it->row, v, true);
                                         *static_cast<EngineAttribLong_i*>(it->servant.get()) = v;
                                         Accepted(key);
                                       }, p);
@@ -150,7 +150,7 @@ void ItemStore::Build(const ItemSpec& s) {
     auto* sv = new EngineAttribEnum_i(namer_, gui_, s.key, static_cast<int>(s.initial),
                                       [this, it, key](CORBA::Long v) {
                                         auto* e = static_cast<EngineAttribEnum_i*>(it->servant.get());
-                                        if (!e->HasValue(v)) Refuse(*it->spec, v, true);
+                                        if (!e->HasValue(v)) Refuse(*it->row, v, true);
                                         *e = v;
                                         Accepted(key);
                                       }, EnumLabels(s.text));
@@ -172,8 +172,8 @@ void ItemStore::Build(const ItemSpec& s) {
     auto* sv = new EngineAttribValueLong_i(
         namer_, gui_, s.key, LongRecord(s, static_cast<long>(s.initial)),
         [this, it, key](const VALUE_LONG::VALUE& v) {
-          if (!Inside(*it->spec, v.val)) Refuse(*it->spec, v.val, true);
-          *static_cast<EngineAttribValueLong_i*>(it->servant.get()) = LongRecord(*it->spec, v.val);
+          if (!Inside(*it->row, v.val)) Refuse(*it->row, v.val, true);
+          *static_cast<EngineAttribValueLong_i*>(it->servant.get()) = LongRecord(*it->row, v.val);
           Accepted(key);
         }, p);
     it->reset = [sv, &s] { *sv = LongRecord(s, static_cast<long>(s.initial)); };
@@ -183,8 +183,8 @@ void ItemStore::Build(const ItemSpec& s) {
     auto* sv = new EngineAttribValueDouble_i(
         namer_, gui_, s.key, DoubleRecord(s, s.initial),
         [this, it, key](const VALUE_DOUBLE::VALUE& v) {
-          if (!Inside(*it->spec, v.val)) Refuse(*it->spec, v.val, false);
-          *static_cast<EngineAttribValueDouble_i*>(it->servant.get()) = DoubleRecord(*it->spec, v.val);
+          if (!Inside(*it->row, v.val)) Refuse(*it->row, v.val, false);
+          *static_cast<EngineAttribValueDouble_i*>(it->servant.get()) = DoubleRecord(*it->row, v.val);
           Accepted(key);
         }, p);
     it->reset = [sv, &s] { *sv = DoubleRecord(s, s.initial); };
@@ -223,10 +223,10 @@ Velmarin::EngineReadingBase_i& ItemStore::Servant(const std::string& key) const 
   return *it->second->servant;
 }
 
-const ItemSpec& ItemStore::Spec(const std::string& key) const {
+const ItemSpec& ItemStore::Row(const std::string& key) const {
   auto it = items_.find(key);
   if (it == items_.end()) throw Velmarin::Operation_errors::Object_Not_Found(key.c_str());
-  return *it->second->spec;
+  return *it->second->row;
 }
 
 void ItemStore::ResetAll() {

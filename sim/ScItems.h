@@ -46,7 +46,7 @@ class ItemStore {
     CORBA::Object_var obj = Servant(key)._this();
     return I::_narrow(obj);
   }
-  const ItemSpec& Spec(const std::string& key) const;
+  const ItemSpec& Row(const std::string& key) const;
 
   // Puts every item back to its initial value.
   void ResetAll();
@@ -57,7 +57,7 @@ class ItemStore {
 
  private:
   struct Item;
-  void Build(const ItemSpec& spec);
+  void Build(const ItemSpec& row);
   void Accepted(const std::string& key);
 
   Velmarin::ItemNamer& namer_;
