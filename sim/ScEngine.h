@@ -36,6 +36,7 @@ class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl:
   SC::String_Seq* AltSimNameList() override { return new SC::String_Seq; }
   SC::String_Seq* SettingsNameList() override { return new SC::String_Seq; }
   CORBA::Long Channel() override { return channel_; }
+  CORBA::ULong AcceptedCount() override { return static_cast<CORBA::ULong>(items_->Calls()); }
 
 #define SC_ITEM(op, kind, key, mn, mx, st, init, unit, text) \
   Velmarin::Engine##kind##_ptr op() override { return items_->Ref<Velmarin::Engine##kind>(key); }

@@ -16,7 +16,9 @@ NO_OF_AVAILABLE_CHANNELS::NO_OF_AVAILABLE_CHANNELS(STpersistance* store, Velmari
     : Parameter(mc, store, namer, gui, kKey, 0,
                 boost::bind(&NO_OF_AVAILABLE_CHANNELS::NoOfAvailableChannelsCallback, this,
                             boost::placeholders::_1),
-                get_NoOfAvailableChannelsParams()) {}
+                get_NoOfAvailableChannelsParams()) {
+  Persist<int>(1, PersistanceName, attr_.Value());
+}
 
 Velmarin::EngineAttribLongParams NO_OF_AVAILABLE_CHANNELS::get_NoOfAvailableChannelsParams() const {
   return Velmarin::EngineAttribLongParams{0, 3, 1};
@@ -33,4 +35,4 @@ void NO_OF_AVAILABLE_CHANNELS::NoOfAvailableChannelsCallback(int n) {
   if (enabled && enabled->Value() > n) enabled->NoOfEnabledChannelsCallback(n);
 }
 
-void NO_OF_AVAILABLE_CHANNELS::RecallNoOfAvailChans() {}
+void NO_OF_AVAILABLE_CHANNELS::RecallNoOfAvailChans() { attr_ = Recalled<int>(PersistanceName); }

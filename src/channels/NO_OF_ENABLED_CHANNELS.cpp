@@ -16,7 +16,9 @@ NO_OF_ENABLED_CHANNELS::NO_OF_ENABLED_CHANNELS(STpersistance* store, Velmarin::I
     : Parameter(mc, store, namer, gui, kKey, 0,
                 boost::bind(&NO_OF_ENABLED_CHANNELS::NoOfEnabledChannelsCallback, this,
                             boost::placeholders::_1),
-                get_NoOfEnabledChannelsParams()) {}
+                get_NoOfEnabledChannelsParams()) {
+  Persist<int>(2, PersistanceName, attr_.Value());
+}
 
 Velmarin::EngineAttribLongParams NO_OF_ENABLED_CHANNELS::get_NoOfEnabledChannelsParams() const {
   return Velmarin::EngineAttribLongParams{0, 3, 1};
@@ -34,4 +36,4 @@ void NO_OF_ENABLED_CHANNELS::NoOfEnabledChannelsCallback(int n) {
   if (n != current) attr_ = n;
 }
 
-void NO_OF_ENABLED_CHANNELS::RecallNoOfEnabledChans() {}
+void NO_OF_ENABLED_CHANNELS::RecallNoOfEnabledChans() { attr_ = Recalled<int>(PersistanceName); }

@@ -7,10 +7,10 @@
 #include <utility>
 
 #include "Exceptions.h"
+#include "persistence/PersistedValue.h"
 #include "platform/EngineAttrib.h"
 
 class RADALT_MC;
-class STpersistance;
 
 namespace radalt {
 
@@ -35,6 +35,17 @@ class Parameter {
 
   // The attribute's CORBA reference (for the accessor).
   Ref This() { return attr_._this(); }
+
+  // Creates the persisted value once: a value stored earlier stays as it is.
+  template <class T>
+  void Persist(unsigned id, const char* name, T value) {
+    if (store_) store_->CreateValue<T>(id, name, 1.0f, value);
+  }
+  // The persisted value of name; 0 (false, empty) when there is none.
+  template <class T>
+  T Recalled(const char* name) {
+    return store_ ? store_->GetValue<T>(std::string(name), 1.0f) : T();
+  }
 
   // The identity a forwarded write carries: whoever holds this parameter's attribute.
   Velmarin::Locker_ID WriterId() const { return attr_.Holder(); }

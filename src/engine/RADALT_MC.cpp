@@ -9,6 +9,7 @@
 #include "Exceptions.h"
 #include "NO_OF_AVAILABLE_CHANNELS.h"
 #include "NO_OF_ENABLED_CHANNELS.h"
+#include "persistence/PersistedValue.h"
 #include "platform/Orb.h"
 
 using radalt::LockGroup;
@@ -61,6 +62,10 @@ RADALT_MC::RADALT_MC(const radalt::EngineConfig& config)
     // A refused construction leaves nothing registered behind.
     gui_.reset();
     testAble_.reset();
+    delete Settings_Persistence;
+    Settings_Persistence = nullptr;
+    delete AltSim_Persistence;
+    AltSim_Persistence = nullptr;
     delete orbw_;
     orbw_ = nullptr;
     throw;
@@ -98,7 +103,23 @@ void RADALT_MC::Construct() {
                      Velmarin::Connection_errors::Generic(
                          "Attempt to start more than one instance of radalt master control"));
 
-  // 6. The persisted stores arrive with the value store.
+  // 6. The persisted stores, in "engines/lib" below the install root.
+  const int instance = std::atoi(orbw_->GetInstanceNum().c_str());
+  const std::string dbDir = config_.installRoot + "/engines/lib";
+  try {
+    Settings_Persistence = new STpersistance(instance, dbDir);
+    Settings_Persistence->ConnectToDB();
+    Settings_Persistence->CheckAndCreateTables("radaltmc_settings");
+  } catch (...) {
+    std::cout << " RADALT_MC::RADALT_MC(constructor) - failed to new Settings_Persistence" << std::endl;
+  }
+  try {
+    AltSim_Persistence = new STpersistance(instance, dbDir);
+    AltSim_Persistence->ConnectToDB();
+    AltSim_Persistence->CheckAndCreateTables("radaltmc_altsim");
+  } catch (...) {
+    std::cout << " RADALT_MC::RADALT_MC(constructor) - failed to new AltSim_Persistence" << std::endl;
+  }
 
   // 7. Operator-interface pages and scripts.
   const std::string uiDir = config_.installRoot + "/engines/ui_xml/";
@@ -289,6 +310,10 @@ void RADALT_MC::PublishEverybody(const std::string& text) {
 // ---- lifecycle -----------------------------------------------------------------------------
 
 RADALT_MC::~RADALT_MC() {
+  delete Settings_Persistence;
+  Settings_Persistence = nullptr;
+  delete AltSim_Persistence;
+  AltSim_Persistence = nullptr;
   Stop();
   Velmarin::DeactivateServant(this);
   hwEnum_ = Velmarin::HwEnumerate_Able::_nil();
@@ -427,7 +452,10 @@ void RADALT_MC::RemoveRadAltSc(int) {}
 void RADALT_MC::updateAttributeData(unsigned, unsigned, const std::vector<SCI::RADALTSC_MAIN_INTERFACE_ptr>&) {}
 void RADALT_MC::RadAltDDS_SubCallback(const char*, const char*) {}
 void RADALT_MC::radaltIsValidConfigPublished(const char*, bool) {}
-void RADALT_MC::RecallMCSettings() {}
+void RADALT_MC::RecallMCSettings() {
+  if (noOfAvailableChannels_) noOfAvailableChannels_->RecallNoOfAvailChans();
+  if (noOfEnabledChannels_) noOfEnabledChannels_->RecallNoOfEnabledChans();
+}
 void RADALT_MC::RecallMCProfile() {}
 
 // ---- lock groups ---------------------------------------------------------------------------

@@ -16,6 +16,7 @@
 #include "EngineConfig.h"
 #include "LockGroups.h"
 #include "MYGUIABLE.h"
+#include "persistence/PersistedValue.h"
 #include "RadAltSC.hh"
 #include "VelmarinEngine.hh"
 #include "platform/ItemNamer.h"
@@ -24,7 +25,6 @@
 
 class NO_OF_AVAILABLE_CHANNELS;
 class NO_OF_ENABLED_CHANNELS;
-class STpersistance;
 
 namespace SCI = Velmarin::RadAltSingleChannelStateControl;
 
