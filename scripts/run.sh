@@ -44,6 +44,14 @@ for c in $channels; do
   alive "radaltsc-$c" || start "radaltsc-$c" "$build/sim/radaltsc-sim" --channel "$c" --ns "$RADALT_NS"
 done
 
+# The master control takes the engines it finds at start-up: wait until every one is bound.
+want=$(wc -w <<<"$channels")
+for _ in $(seq 100); do
+  have=$( (nameclt -ORBInitRef "NameService=corbaname::$RADALT_NS" list Lumaren/local/RADALTSC 2>/dev/null || true) | wc -l)
+  [ "$have" -ge "$want" ] && break
+  sleep 0.1
+done
+
 start enginehost "$build/host/radalt-enginehost" --ns "$RADALT_NS" --root "$run/root" \
   --domain "$RADALT_DDS_DOMAIN" --engine "$build/src/libradalt.engine.so.1"
 
