@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "platform/ItemNamer.h"
+
 namespace radalt {
 
 struct EngineConfig {
@@ -12,6 +14,9 @@ struct EngineConfig {
   unsigned discoveryPollMs = 1000;
   // Pause between two readiness queries of a channel engine (ms).
   unsigned readyPollMs = 250;
+
+  // Where attribute assignments are published; empty: the process's DDS participant.
+  Velmarin::AttributePublisher publisher;
 
   // RADALT_INSTALL_ROOT (default "."), RADALT_DISCOVERY_POLL_MS.
   static EngineConfig FromEnvironment();

@@ -6,7 +6,10 @@
 #include <sstream>
 #include <thread>
 
+#include "CALIBRATION.h"
 #include "Exceptions.h"
+#include "SelftestLocking.h"
+#include "UTILS.h"
 #include "NO_OF_AVAILABLE_CHANNELS.h"
 #include "NO_OF_ENABLED_CHANNELS.h"
 #include "persistence/PersistedValue.h"
@@ -19,8 +22,6 @@ Velmarin::ItemNamer RADALT_MC::InstanceNamer("");
 namespace {
 
 const char* const kContext = "Lumaren/local";
-const char* const kScContext = "Lumaren/local/RADALTSC";
-const char* const kScInhouseContext = "Lumaren/local/RADALTSC_INHOUSE";
 
 struct Page {
   const char* key;
@@ -40,15 +41,6 @@ const Page kPages[] = {
     {"23", "RA_systemInfo.ui", nullptr},
     {"catalog", "radalt_catalog.xml", nullptr},
 };
-
-// Channel number of a naming-service entry ("2" -> 2), 0 when it is not one.
-int ChannelOf(const std::string& name) {
-  if (name.empty() || name.size() > 2 || !std::all_of(name.begin(), name.end(), ::isdigit)) return 0;
-  const int n = std::stoi(name);
-  return (n >= 1 && n <= 3) ? n : 0;
-}
-
-void Sleep(unsigned ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 }  // namespace
 
@@ -76,6 +68,7 @@ void RADALT_MC::Construct() {
   // 1. ORB wrapper, namer, GUI and test servants; channel references start nil.
   orbw_ = new Velmarin::ORB_wrapper("RADALT", kContext);
   namer_.reset(new Velmarin::ItemNamer(Velmarin::ItemNamer::DDS_Topic(InstanceNamer, orbw_->Name())));
+  if (config_.publisher) namer_->SetPublisher(config_.publisher);
   gui_.reset(new MY_GUIABLE_i(namer_->DDS_Topic("GUI_ABLE")));
   testAble_.reset(new Velmarin::Velmarin_Test_Able_i(*gui_));
 
@@ -140,7 +133,8 @@ void RADALT_MC::Construct() {
   // 10. Construction groups 4 and 5.
   for (int group = 4; group <= 5; ++group) ConstructGroup(group);
 
-  // 11. Initial locks come with the lock-group settings.
+  // 11. Initial locks.
+  InitialLocks();
 
   // 12. Complete the GUI servant: own attributes, then every channel engine's.
   gui_->copy_to_local_map();
@@ -153,9 +147,16 @@ void RADALT_MC::Construct() {
 void RADALT_MC::ConstructGroup(int group) {
   try {
     switch (group) {
+      case 0:
+        lockingSelftestEngine_.reset(new lockingSelftestEngine(orbw_, this));
+        break;
       case 1:
         noOfAvailableChannels_.reset(new NO_OF_AVAILABLE_CHANNELS(Settings_Persistence, *namer_, *gui_, this));
         noOfEnabledChannels_.reset(new NO_OF_ENABLED_CHANNELS(Settings_Persistence, *namer_, *gui_, this));
+        break;
+      case 5:
+        calibration_.reset(new CALIBRATION(*namer_, *gui_, this));
+        radAltLockingDueToSelftest_.reset(new RadAltLockingDueToSelftest(this));
         break;
       default:
         // The parameter objects of the other groups arrive with their subsystems.
@@ -163,100 +164,6 @@ void RADALT_MC::ConstructGroup(int group) {
     }
   } catch (...) {
     std::cout << " RADALT_MC::RADALT_MC(constructor) - failed to new functions(" << group << ")" << std::endl;
-  }
-}
-
-// ---- discovery -----------------------------------------------------------------------------
-
-bool RADALT_MC::SetChannelRefs(int channel, CORBA::Object_ptr obj) {
-  SCI::RADALTSC_MAIN_INTERFACE_var main = SCI::RADALTSC_MAIN_INTERFACE::_narrow(obj);
-  SCI::RADALTSC_INHOUSE_INTERFACE_var inhouse = SCI::RADALTSC_INHOUSE_INTERFACE::_narrow(obj);
-  std::unique_lock<std::shared_mutex> lock(registryMutex_);
-  const std::size_t i = static_cast<std::size_t>(channel - 1);
-  if (!CORBA::is_nil(RadaltSC_ptr[i])) retired_.push_back(CORBA::Object::_duplicate(RadaltSC_ptr[i].in()));
-  if (!CORBA::is_nil(RadaltSCInhouse_ptr[i]))
-    retired_.push_back(CORBA::Object::_duplicate(RadaltSCInhouse_ptr[i].in()));
-  RadaltSC_ptr[i] = main._retn();
-  RadaltSCInhouse_ptr[i] = inhouse._retn();
-  channelValid_[i] = !CORBA::is_nil(RadaltSC_ptr[i]);
-  return channelValid_[i];
-}
-
-void RADALT_MC::DiscoverSingleChannelEngines() {
-  std::vector<std::string> mainNames = orbw_->FindChildContext(kScContext);
-  std::vector<std::string> inhouseNames = orbw_->FindChildContext(kScInhouseContext);
-  while (mainNames.empty()) {
-    Sleep(config_.discoveryPollMs);
-    mainNames = orbw_->FindChildContext(kScContext);
-    inhouseNames = orbw_->FindChildContext(kScInhouseContext);
-  }
-  // Each engine goes to the entry of the channel it is bound as, the same place the
-  // "create," command puts it; a name that is no channel number is skipped.
-  std::sort(mainNames.begin(), mainNames.end());
-  unsigned found = 0;
-  for (const auto& name : mainNames) {
-    const int channel = ChannelOf(name);
-    if (channel == 0 || found == 3) continue;
-    CORBA::Object_var obj = orbw_->LookupClient({"Lumaren", "local", "RADALTSC", name});
-    SetChannelRefs(channel, obj);
-    if (std::find(inhouseNames.begin(), inhouseNames.end(), name) != inhouseNames.end()) {
-      CORBA::Object_var in = orbw_->LookupClient({"Lumaren", "local", "RADALTSC_INHOUSE", name});
-      SCI::RADALTSC_INHOUSE_INTERFACE_var inhouse = SCI::RADALTSC_INHOUSE_INTERFACE::_narrow(in);
-      std::unique_lock<std::shared_mutex> lock(registryMutex_);
-      RadaltSCInhouse_ptr[static_cast<std::size_t>(channel - 1)] = inhouse._retn();
-    }
-    {
-      std::unique_lock<std::shared_mutex> lock(registryMutex_);
-      mainMap_[channel] = RadaltSC_ptr[static_cast<std::size_t>(channel - 1)].in();
-      inhouseMap_[channel] = RadaltSCInhouse_ptr[static_cast<std::size_t>(channel - 1)].in();
-    }
-    ++found;
-  }
-  ApplyCounts(found, found);
-
-  std::ostringstream main, inhouse;
-  {
-    std::shared_lock<std::shared_mutex> lock(registryMutex_);
-    for (std::size_t i = 0; i < 3; ++i) {
-      // a nil reference prints as 0
-      main << (i ? ", " : "")
-           << (CORBA::is_nil(RadaltSC_ptr[i]) ? nullptr : static_cast<const void*>(RadaltSC_ptr[i].in()));
-      inhouse << (i ? ", " : "")
-              << (CORBA::is_nil(RadaltSCInhouse_ptr[i]) ? nullptr
-                                                       : static_cast<const void*>(RadaltSCInhouse_ptr[i].in()));
-    }
-  }
-  std::cout << "Pointers to sc engines setup in RadaltSC_ptr and RadaltSCInhouse_ptr arrays" << std::endl;
-  std::cout << "  main: [" << main.str() << "]" << std::endl;
-  std::cout << "  inhouse: [" << inhouse.str() << "]" << std::endl;
-
-  for (int channel = 1; channel <= 3; ++channel) {
-    SCI::RADALTSC_MAIN_INTERFACE_ptr sc;
-    {
-      std::shared_lock<std::shared_mutex> lock(registryMutex_);
-      sc = RadaltSC_ptr[static_cast<std::size_t>(channel - 1)].in();
-    }
-    if (CORBA::is_nil(sc)) continue;
-    try {
-      while (!sc->IsReady()) Sleep(config_.readyPollMs);
-    } catch (const CORBA::Exception& e) {
-      std::cerr << " RADALT_MC: channel " << channel << " engine does not answer (" << e._name() << ")"
-                << std::endl;
-    }
-  }
-}
-
-void RADALT_MC::ApplyCounts(unsigned available, unsigned enabled) {
-  {
-    std::unique_lock<std::shared_mutex> lock(registryMutex_);
-    availableCount_ = available;
-    enabledCount_ = enabled;
-  }
-  try {
-    if (noOfAvailableChannels_) noOfAvailableChannels_->NoOfAvailableChannelsCallback(static_cast<int>(available));
-    if (noOfEnabledChannels_) noOfEnabledChannels_->NoOfEnabledChannelsCallback(static_cast<int>(enabled));
-  } catch (const CORBA::UserException& e) {
-    std::cerr << " RADALT_MC: channel counts not applied (" << e._name() << ")" << std::endl;
   }
 }
 
@@ -301,6 +208,7 @@ void RADALT_MC::InstallServants() {
   orbw_->InstallChildObj("EVERYBODY_ABLE", self);
   everybodyInstalled_ = true;
   PublishEverybody("create,3");
+  setupPauseResumeButtonListener();
 }
 
 void RADALT_MC::PublishEverybody(const std::string& text) {
@@ -318,8 +226,11 @@ RADALT_MC::~RADALT_MC() {
   Velmarin::DeactivateServant(this);
   hwEnum_ = Velmarin::HwEnumerate_Able::_nil();
   progress_ = Velmarin::Progress_Interface::_nil();
+  radAltLockingDueToSelftest_.reset();
+  calibration_.reset();
   noOfEnabledChannels_.reset();
   noOfAvailableChannels_.reset();
+  lockingSelftestEngine_.reset();
   for (auto& g : lockGroups_) g.reset();
   {
     std::unique_lock<std::shared_mutex> lock(registryMutex_);
@@ -389,87 +300,3 @@ void RADALT_MC::PushHwProgress(double percent) {
   }
 }
 
-// ---- registry ------------------------------------------------------------------------------
-
-SCI::RADALTSC_MAIN_INTERFACE_ptr RADALT_MC::GetSingleChannelPtr(int channel) {
-  if (channel < 1 || channel > 3)
-    radalt::LogThrow(" RADALT_MC::GetSingleChannelPtr: throw Illegal channel",
-                     Velmarin::Operation_errors::DataOutOfRangeException<int>(
-                         "RADALT_MC::GetSingleChannelPtr - illegal channel index", 1, 3, channel));
-  std::shared_lock<std::shared_mutex> lock(registryMutex_);
-  SCI::RADALTSC_MAIN_INTERFACE_ptr p = RadaltSC_ptr[static_cast<std::size_t>(channel - 1)].in();
-  if (CORBA::is_nil(p)) {
-    lock.unlock();
-    radalt::LogThrow(" RADALT_MC::GetSingleChannelPtr:throw Pointer is zero",
-                     Velmarin::Operation_errors::NotConfigured("RADALT_MC::GetSingleChannelPtr - RadaltSC_ptr is zero"));
-  }
-  return p;
-}
-
-SCI::RADALTSC_INHOUSE_INTERFACE_ptr RADALT_MC::GetSingleChannelInhousePtr(int channel) {
-  if (channel < 1 || channel > 3)
-    radalt::LogThrow(" RADALT_MC::GetSingleChannelInhousePtr: throw Illegal channel",
-                     Velmarin::Operation_errors::DataOutOfRangeException<int>(
-                         "RADALT_MC::GetSingleChannelInhousePtr - illegal channel index", 1, 3, channel));
-  std::shared_lock<std::shared_mutex> lock(registryMutex_);
-  SCI::RADALTSC_INHOUSE_INTERFACE_ptr p = RadaltSCInhouse_ptr[static_cast<std::size_t>(channel - 1)].in();
-  if (CORBA::is_nil(p)) {
-    lock.unlock();
-    radalt::LogThrow(" RADALT_MC::GetSingleChannelInhousePtr:throw Pointer is zero",
-                     Velmarin::Operation_errors::NotConfigured(
-                         "RADALT_MC::GetSingleChannelInhousePtr - RadaltSCInhouse_ptr is zero"));
-  }
-  return p;
-}
-
-bool RADALT_MC::GetSingleChannelIsLocal(int channel) {
-  if (channel < 1 || channel > 3)
-    radalt::LogThrow(" RADALT_MC::GetSingleChannelIsLocal:throw Illegal channel",
-                     Velmarin::Operation_errors::DataOutOfRangeException<int>(
-                         "RADALT_MC::GetSingleChannelIsLocal - illegal channel index", 1, 3, channel));
-  std::shared_lock<std::shared_mutex> lock(registryMutex_);
-  const std::size_t i = static_cast<std::size_t>(channel - 1);
-  if (CORBA::is_nil(RadaltSC_ptr[i])) {
-    lock.unlock();
-    radalt::LogThrow(" RADALT_MC::GetSingleChannelIsLocal:throw Pointer is zero",
-                     Velmarin::Operation_errors::NotConfigured("RADALT_MC::GetSingleChannelIsLocal - RadaltSC_ptr is zero"));
-  }
-  return channelValid_[i];
-}
-
-unsigned RADALT_MC::AvailableCount() const {
-  std::shared_lock<std::shared_mutex> lock(registryMutex_);
-  return availableCount_;
-}
-
-unsigned RADALT_MC::EnabledCount() const {
-  std::shared_lock<std::shared_mutex> lock(registryMutex_);
-  return enabledCount_;
-}
-
-void RADALT_MC::AddRadAltSc(int) {}
-void RADALT_MC::RemoveRadAltSc(int) {}
-void RADALT_MC::updateAttributeData(unsigned, unsigned, const std::vector<SCI::RADALTSC_MAIN_INTERFACE_ptr>&) {}
-void RADALT_MC::RadAltDDS_SubCallback(const char*, const char*) {}
-void RADALT_MC::radaltIsValidConfigPublished(const char*, bool) {}
-void RADALT_MC::RecallMCSettings() {
-  if (noOfAvailableChannels_) noOfAvailableChannels_->RecallNoOfAvailChans();
-  if (noOfEnabledChannels_) noOfEnabledChannels_->RecallNoOfEnabledChans();
-}
-void RADALT_MC::RecallMCProfile() {}
-
-// ---- lock groups ---------------------------------------------------------------------------
-
-bool RADALT_MC::TakeGroup(LockGroup g, const std::string& reason, const std::string& message) {
-  // The key is stored under the same lock as the take, so a release never sees a stale key.
-  std::lock_guard<std::mutex> lock(lockKeysMutex_);
-  CORBA::ULong key = 0;
-  if (!Group(g).TryLock(radaltMcLocker->Authority(reason, message), key)) return false;
-  lockKeys_[static_cast<std::size_t>(g)] = key;
-  return true;
-}
-
-bool RADALT_MC::ReleaseGroup(LockGroup g) {
-  std::lock_guard<std::mutex> lock(lockKeysMutex_);
-  return Group(g).TryUnlock(radaltMcLocker->Id(), lockKeys_[static_cast<std::size_t>(g)]);
-}

@@ -13,6 +13,7 @@
 
 #include <boost/thread/mutex.hpp>
 
+#include "ChannelBound.h"
 #include "EngineConfig.h"
 #include "LockGroups.h"
 #include "MYGUIABLE.h"
@@ -23,6 +24,9 @@
 #include "platform/Lock.h"
 #include "platform/ORB_wrapper.h"
 
+class CALIBRATION;
+class RadAltLockingDueToSelftest;
+class lockingSelftestEngine;
 class NO_OF_AVAILABLE_CHANNELS;
 class NO_OF_ENABLED_CHANNELS;
 
@@ -69,6 +73,8 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody {
   void RecallMCProfile();
   unsigned AvailableCount() const;
   unsigned EnabledCount() const;
+  // The channel-bound objects of one class, channel 1 to 3, told in registration order.
+  void AddChannelBoundClass(std::vector<radalt::ChannelBound*> perChannel);
 
   // ---- lock groups
   Velmarin::Lockable_i& Group(radalt::LockGroup g) { return *lockGroups_[static_cast<std::size_t>(g)]; }
@@ -78,6 +84,13 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody {
   bool TakeGroup(radalt::LockGroup g, const std::string& reason, const std::string& message);
   // Releases g when the master control holds it.
   bool ReleaseGroup(radalt::LockGroup g);
+  // The nine run-button groups, locked for an invalid configuration and released again.
+  void lockAllRunButtons();
+  void unlockAllRunButtons();
+  void rfLevelModeLock();
+  void aidItemsLock();
+  void powerDisplayModeLock();
+  void setupPauseResumeButtonListener();
 
   // ---- what parameter objects reach through the master control
   Velmarin::ItemNamer& Namer() { return *namer_; }
@@ -86,6 +99,9 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody {
   const radalt::EngineConfig& Config() const { return config_; }
   NO_OF_AVAILABLE_CHANNELS* NoOfAvailableChannelsObj() { return noOfAvailableChannels_.get(); }
   NO_OF_ENABLED_CHANNELS* NoOfEnabledChannelsObj() { return noOfEnabledChannels_.get(); }
+  CALIBRATION* CalibrationObj() { return calibration_.get(); }
+  lockingSelftestEngine* SelftestEngineLock() { return lockingSelftestEngine_.get(); }
+  RadAltLockingDueToSelftest* SelftestLocking() { return radAltLockingDueToSelftest_.get(); }
 
   // The file-scope namer every engine namer derives from.
   static Velmarin::ItemNamer InstanceNamer;
@@ -97,6 +113,7 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody {
   void WaitForEnginesReady(int count);
   void RegisterEngineAttributes();
   void InstallServants();
+  void InitialLocks();
   void PublishEverybody(const std::string& text);
   // Installs the references of channel from obj (main and in-house narrowed from it).
   bool SetChannelRefs(int channel, CORBA::Object_ptr obj);
@@ -121,6 +138,9 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody {
   std::vector<CORBA::Object_var> retired_;
   unsigned availableCount_ = 0;
   unsigned enabledCount_ = 0;
+  // Serialises whole registry changes (create/destroy commands); readers take registryMutex_.
+  std::recursive_mutex registryChangeMutex_;
+  std::vector<std::vector<radalt::ChannelBound*>> channelBound_;
 
   std::array<std::unique_ptr<Velmarin::Lockable_i>, radalt::kLockGroupCount> lockGroups_;
   std::array<CORBA::ULong, radalt::kLockGroupCount> lockKeys_{};
@@ -132,9 +152,14 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody {
   STpersistance* Settings_Persistence = nullptr;
   STpersistance* AltSim_Persistence = nullptr;
 
+  // construction group 0
+  std::unique_ptr<lockingSelftestEngine> lockingSelftestEngine_;
   // construction group 1
   std::unique_ptr<NO_OF_AVAILABLE_CHANNELS> noOfAvailableChannels_;
   std::unique_ptr<NO_OF_ENABLED_CHANNELS> noOfEnabledChannels_;
+  // construction group 5
+  std::unique_ptr<CALIBRATION> calibration_;
+  std::unique_ptr<RadAltLockingDueToSelftest> radAltLockingDueToSelftest_;
 
   Velmarin::HwEnumerate_Able_var hwEnum_;
   Velmarin::Progress_Interface_var progress_;

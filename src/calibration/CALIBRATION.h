@@ -1,0 +1,43 @@
+// Factory and user calibration control. For now it carries the calibration-button state that
+// every activity sets: "CALBUTTONSLOCKED" tells the GUI which activity holds the buttons.
+#pragma once
+
+#include "MYGUIABLE.h"
+#include "platform/EngineAttrib.h"
+
+class RADALT_MC;
+
+// Codes of CALBUTTONSLOCKED.
+enum CalButtonsHolder : unsigned {
+  CALBUTTONS_FREE = 0,
+  CALBUTTONS_RXCW_CAL = 1,
+  CALBUTTONS_RXPULSE_CAL = 2,
+  CALBUTTONS_TCXO_CAL = 3,
+  CALBUTTONS_TXPOWER_CAL = 4,
+  CALBUTTONS_LOOPBACK_CAL = 6,
+  CALBUTTONS_USER_CAL = 7,
+  CALBUTTONS_DIAG_ATTEN = 8,
+  CALBUTTONS_DIAG_LOOPBACK = 9,
+  CALBUTTONS_DIAG_TX = 10,
+  CALBUTTONS_DIAG_RX = 11,
+  CALBUTTONS_TEST_RUN = 12,
+  CALBUTTONS_SELFTEST = 13,
+  CALBUTTONS_ALT_IND_ZERO = 14,
+  CALBUTTONS_DIAG_PASSTHRU = 15,
+  CALBUTTONS_RFDM_CAL = 16,
+};
+
+class CALIBRATION {
+ public:
+  CALIBRATION(Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc);
+  virtual ~CALIBRATION() = default;
+
+  // Assigns code to CALBUTTONSLOCKED (published to the GUI); the last writer wins.
+  void setCalibrationButtonsLocked(unsigned int code);
+  unsigned int CalibrationButtonsLocked() const { return static_cast<unsigned>(calButtonsLocked_.Value()); }
+  Velmarin::EngineReadingLong_ptr CalButtonsLocked() { return calButtonsLocked_._this(); }
+
+ private:
+  RADALT_MC* mc_;
+  Velmarin::EngineReadingLong_i calButtonsLocked_;
+};

@@ -1,0 +1,36 @@
+// The master control's handle on the platform self-test engine's lock: activities that must
+// not be disturbed lock the self-test engine while they run.
+#pragma once
+
+#include <mutex>
+#include <string>
+
+#include "VelmarinSelfTest.hh"
+#include "platform/ORB_wrapper.h"
+
+class RADALT_MC;
+
+class lockingSelftestEngine {
+ public:
+  lockingSelftestEngine(Velmarin::ORB_wrapper* orbw, RADALT_MC* mc);
+  virtual ~lockingSelftestEngine() = default;
+
+  // Looks the lock interface up at "Lumaren/local/HHSELFTEST_LOCK/1".
+  void findSelftestEngine();
+  // Both are dropped silently while no self-test engine is registered; the engine is looked
+  // up again on the next request.
+  void lockSelftestEngine(std::string reason);
+  void unlockSelftestEngine();
+
+ private:
+  // The interface, found on demand; null while there is none.
+  Velmarin::HHSELFTEST::HHSELFTEST_LOCK_INTERFACE_ptr Interface();
+  // Forgets a found engine that no longer answers, so the next request looks it up again.
+  void Forget();
+
+  Velmarin::ORB_wrapper* orbw_;
+  RADALT_MC* mc_;
+  std::mutex mutex_;
+  bool found_ = false;
+  Velmarin::HHSELFTEST::HHSELFTEST_LOCK_INTERFACE_var lock_;
+};
