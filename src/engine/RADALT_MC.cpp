@@ -159,9 +159,9 @@ void RADALT_MC::ConstructGroup(int group) {
         radAltLockingDueToSelftest_.reset(new RadAltLockingDueToSelftest(this));
         break;
       default:
-        // The parameter objects of the other groups arrive with their subsystems.
         break;
     }
+    if (group >= 2) radalt::ConstructSimulationGroup(group, *this, *simulation_);
   } catch (...) {
     std::cout << " RADALT_MC::RADALT_MC(constructor) - failed to new functions(" << group << ")" << std::endl;
   }
@@ -226,6 +226,7 @@ RADALT_MC::~RADALT_MC() {
   Velmarin::DeactivateServant(this);
   hwEnum_ = Velmarin::HwEnumerate_Able::_nil();
   progress_ = Velmarin::Progress_Interface::_nil();
+  simulation_.reset();
   radAltLockingDueToSelftest_.reset();
   calibration_.reset();
   noOfEnabledChannels_.reset();

@@ -17,6 +17,7 @@
 #include "EngineConfig.h"
 #include "LockGroups.h"
 #include "MYGUIABLE.h"
+#include "SimulationObjects.h"
 #include "persistence/PersistedValue.h"
 #include "RadAltSC.hh"
 #include "VelmarinEngine.hh"
@@ -100,6 +101,9 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody {
   NO_OF_AVAILABLE_CHANNELS* NoOfAvailableChannelsObj() { return noOfAvailableChannels_.get(); }
   NO_OF_ENABLED_CHANNELS* NoOfEnabledChannelsObj() { return noOfEnabledChannels_.get(); }
   CALIBRATION* CalibrationObj() { return calibration_.get(); }
+  radalt::SimulationObjects& Simulation() { return *simulation_; }
+  STpersistance* SettingsStore() { return Settings_Persistence; }
+  STpersistance* AltSimStore() { return AltSim_Persistence; }
   lockingSelftestEngine* SelftestEngineLock() { return lockingSelftestEngine_.get(); }
   RadAltLockingDueToSelftest* SelftestLocking() { return radAltLockingDueToSelftest_.get(); }
 
@@ -157,6 +161,8 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody {
   // construction group 1
   std::unique_ptr<NO_OF_AVAILABLE_CHANNELS> noOfAvailableChannels_;
   std::unique_ptr<NO_OF_ENABLED_CHANNELS> noOfEnabledChannels_;
+  // altitude simulation (groups 2 to 5)
+  std::unique_ptr<radalt::SimulationObjects> simulation_{new radalt::SimulationObjects};
   // construction group 5
   std::unique_ptr<CALIBRATION> calibration_;
   std::unique_ptr<RadAltLockingDueToSelftest> radAltLockingDueToSelftest_;
