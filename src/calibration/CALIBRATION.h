@@ -1,8 +1,10 @@
-// Factory and user calibration control. For now it carries the calibration-button state that
-// every activity sets: "CALBUTTONSLOCKED" tells the GUI which activity holds the buttons.
+// Factory and user calibration control. It carries, so far, the factory calibration channel
+// and the calibration-button state that every activity sets ("CALBUTTONSLOCKED" tells the
+// GUI which activity holds the buttons).
 #pragma once
 
 #include "MYGUIABLE.h"
+#include "persistence/PersistedValue.h"
 #include "platform/EngineAttrib.h"
 
 class RADALT_MC;
@@ -29,15 +31,26 @@ enum CalButtonsHolder : unsigned {
 
 class CALIBRATION {
  public:
-  CALIBRATION(Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc);
+  CALIBRATION(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc);
   virtual ~CALIBRATION() = default;
 
   // Assigns code to CALBUTTONSLOCKED (published to the GUI); the last writer wins.
   void setCalibrationButtonsLocked(unsigned int code);
   unsigned int CalibrationButtonsLocked() const { return static_cast<unsigned>(calButtonsLocked_.Value()); }
-  Velmarin::EngineReadingLong_ptr CalButtonsLocked() { return calButtonsLocked_._this(); }
+  virtual Velmarin::EngineReadingLong_ptr CalButtonsLocked() { return calButtonsLocked_._this(); }
+
+  // The channel the factory calibrations run on ("FACTORYCALIBRATIONCHANNEL").
+  void FactoryCalibrationChannelCallback(int ch);
+  void RecallFactoryCalChan();
+  Velmarin::EngineAttribLongParams get_FactoryCalibrationChannelParams() const { return {1, 3, 1}; }
+  virtual Velmarin::EngineAttribLong_ptr FactoryCalibrationChannel() { return factoryChannel_._this(); }
+  int FactoryCalibrationChannelValue() const { return factoryChannel_.Value(); }
+  // A write through the attribute, with its checks, as writer who.
+  void SetFactoryCalibrationChannel(int ch, const Velmarin::Locker_ID& who) { factoryChannel_.Set(who, ch); }
 
  private:
   RADALT_MC* mc_;
+  STpersistance* store_;
   Velmarin::EngineReadingLong_i calButtonsLocked_;
+  Velmarin::EngineAttribLong_i factoryChannel_;
 };

@@ -2,12 +2,43 @@
 
 #include <boost/bind/bind.hpp>
 
+#include "CALIBRATION.h"
+#include "ChannelWideItems.h"
 #include "NO_OF_AVAILABLE_CHANNELS.h"
 #include "RADALT_MC.h"
 
 namespace {
+
 const char* const kKey = "NOOFENABLEDCHANNELS";
-}
+
+using radalt::Item;
+using SC = Velmarin::RadAltSingleChannelStateControl::_objref_RADALTSC_MAIN_INTERFACE;
+using SCPtr = Velmarin::RadAltSingleChannelStateControl::RADALTSC_MAIN_INTERFACE_ptr;
+
+// What keeps the channel count from changing, in the order it is checked.
+struct Activity {
+  const char* message;
+  bool channel1Only;
+  bool (*active)(SCPtr sc);
+};
+const Activity kActivities[] = {
+    {"Cannot change no of channels since a factory calibration is active", false,
+     [](SCPtr sc) -> bool { return Item(sc, &SC::FactoryCalRunning)->Get(); }},
+    {"Cannot change no of channels since a user calibration is active", false,
+     [](SCPtr sc) -> bool { return Item(sc, &SC::UserCalRunning)->Get(); }},
+    {"Cannot change no of channels since testing is active", true,
+     [](SCPtr sc) -> bool { return Item(sc, &SC::RunStopTest)->Get(); }},
+    {"Cannot change no of channels since diagnostics is active", false,
+     [](SCPtr sc) -> bool { return Item(sc, &SC::DiagOutputStatus)->Get(); }},
+    {"Cannot change no of channels since rx diagnostics is active", false,
+     [](SCPtr sc) -> bool { return Item(sc, &SC::DiagRxMeasuring)->Get(); }},
+    {"Cannot change no of channels since loopback diagnostics is active", false,
+     [](SCPtr sc) -> bool {
+       return Item(sc, &SC::DiagLoopbackOutputStatus)->Get() || Item(sc, &SC::DiagLoopbackMeasuring)->Get();
+     }},
+};
+
+}  // namespace
 
 const char* const NO_OF_ENABLED_CHANNELS::PersistanceName = "NoOfEnabledChannels";
 
@@ -33,7 +64,40 @@ void NO_OF_ENABLED_CHANNELS::NoOfEnabledChannelsCallback(int n) {
         " NO_OF_ENABLED_CHANNELS::NoOfEnabledChannelsCallback throw DataOutOfRangeException:illegal no of channels",
         Velmarin::Operation_errors::DataOutOfRangeException<int>(
             "Attribute : NoOfEnabledChannelsCallback - illegal no of channels", 0, 3, n));
+  if (current >= 1) CheckNoActivity(current);
   if (n != current) attr_ = n;
+  if (current >= 1 && current < n) CopyChannelWideItems(current, n);
+  if (n < current) LimitFactoryCalibrationChannel(n);
+}
+
+void NO_OF_ENABLED_CHANNELS::CheckNoActivity(int enabled) {
+  for (const Activity& a : kActivities) {
+    const int last = a.channel1Only ? 1 : enabled;
+    for (int ch = 1; ch <= last; ++ch) {
+      if (!mc_->HasChannelEngine(ch)) continue;  // a channel without engine runs nothing
+      if (a.active(mc_->GetSingleChannelPtr(ch)))
+        radalt::LogThrow(std::string(" NO_OF_ENABLED_CHANNELS::NoOfEnabledChannelsCallback:throw ") + a.message,
+                         Velmarin::Operation_errors::Settings_Conflict(a.message));
+    }
+  }
+}
+
+void NO_OF_ENABLED_CHANNELS::CopyChannelWideItems(int current, int n) {
+  SCPtr from = mc_->GetSingleChannelPtr(1);
+  const Velmarin::Locker_ID who = WriterId();
+  for (const auto& copy : radalt::ChannelWideItems())
+    for (int ch = current + 1; ch <= n; ++ch)
+      Forward(" NO_OF_ENABLED_CHANNELS::NoOfEnabledChannelsCallback throw Locking_Error_Exception",
+              [&] { copy(from, mc_->GetSingleChannelPtr(ch), who); });
+}
+
+void NO_OF_ENABLED_CHANNELS::LimitFactoryCalibrationChannel(int n) {
+  CALIBRATION* cal = mc_->CalibrationObj();
+  if (!cal) return;
+  const int ch = cal->FactoryCalibrationChannelValue();
+  const Velmarin::Locker_ID who = WriterId();
+  if (n == 0 && ch > 1) cal->SetFactoryCalibrationChannel(1, who);
+  else if (n >= 1 && n < ch) cal->SetFactoryCalibrationChannel(n, who);
 }
 
 void NO_OF_ENABLED_CHANNELS::RecallNoOfEnabledChans() { attr_ = Recalled<int>(PersistanceName); }

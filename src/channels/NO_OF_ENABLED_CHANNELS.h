@@ -16,4 +16,12 @@ class NO_OF_ENABLED_CHANNELS : public radalt::Parameter<Velmarin::EngineAttribLo
   Velmarin::EngineAttribLongParams get_NoOfEnabledChannelsParams() const;
   Velmarin::EngineAttribLong_ptr NoOfEnabledChannels() { return This(); }
   int Value() const { return attr_.Value(); }
+
+ private:
+  // Refuses the change while a calibration, a test or a diagnostic runs on an enabled channel.
+  void CheckNoActivity(int enabled);
+  // Newly enabled channels take channel 1's channel-wide settings.
+  void CopyChannelWideItems(int current, int n);
+  // The factory calibration channel stays among the enabled channels.
+  void LimitFactoryCalibrationChannel(int n);
 };

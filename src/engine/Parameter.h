@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "EngineItems.h"
 #include "Exceptions.h"
 #include "persistence/PersistedValue.h"
 #include "platform/EngineAttrib.h"
@@ -61,9 +62,30 @@ class Parameter {
     }
   }
 
+  // Writes value to the item op of the engines of channels 1 to n, in that order, as this
+  // parameter's writer; an engine's lock refusal is logged as line and passed on.
+  template <class P, class V>
+  void ForwardToChannels(int n, radalt::ScItemOp<P> op, const V& value, const std::string& line);
+
   RADALT_MC* mc_;
   STpersistance* store_;
   Servant attr_;
 };
+
+}  // namespace radalt
+
+#include "RADALT_MC.h"
+
+namespace radalt {
+
+template <class Servant>
+template <class P, class V>
+void Parameter<Servant>::ForwardToChannels(int n, radalt::ScItemOp<P> op, const V& value, const std::string& line) {
+  const Velmarin::Locker_ID who = WriterId();
+  for (int ch = 1; ch <= n; ++ch) {
+    OwnedRef<P> item = Item(mc_->GetSingleChannelPtr(ch), op);
+    Forward(line, [&] { item->Set(who, value); });
+  }
+}
 
 }  // namespace radalt

@@ -10,8 +10,11 @@
 #include "Exceptions.h"
 #include "SelftestLocking.h"
 #include "UTILS.h"
+#include "COUPLED_ALTITUDE_SIMULATION.h"
 #include "NO_OF_AVAILABLE_CHANNELS.h"
 #include "NO_OF_ENABLED_CHANNELS.h"
+#include "RF_CONNECTION.h"
+#include "SLAVE_MODE.h"
 #include "persistence/PersistedValue.h"
 #include "platform/Orb.h"
 
@@ -153,9 +156,12 @@ void RADALT_MC::ConstructGroup(int group) {
       case 1:
         noOfAvailableChannels_.reset(new NO_OF_AVAILABLE_CHANNELS(Settings_Persistence, *namer_, *gui_, this));
         noOfEnabledChannels_.reset(new NO_OF_ENABLED_CHANNELS(Settings_Persistence, *namer_, *gui_, this));
+        slaveMode_.reset(new SLAVE_MODE(Settings_Persistence, *namer_, *gui_, this));
+        coupledAltitudeSimulation_.reset(new COUPLED_ALTITUDE_SIMULATION(Settings_Persistence, *namer_, *gui_, this));
         break;
       case 5:
-        calibration_.reset(new CALIBRATION(*namer_, *gui_, this));
+        rfConnection_.reset(new RF_CONNECTION(Settings_Persistence, *namer_, *gui_, this));
+        calibration_.reset(new CALIBRATION(Settings_Persistence, *namer_, *gui_, this));
         radAltLockingDueToSelftest_.reset(new RadAltLockingDueToSelftest(this));
         break;
       default:
@@ -229,6 +235,9 @@ RADALT_MC::~RADALT_MC() {
   simulation_.reset();
   radAltLockingDueToSelftest_.reset();
   calibration_.reset();
+  rfConnection_.reset();
+  coupledAltitudeSimulation_.reset();
+  slaveMode_.reset();
   noOfEnabledChannels_.reset();
   noOfAvailableChannels_.reset();
   lockingSelftestEngine_.reset();

@@ -28,7 +28,10 @@
 class CALIBRATION;
 class RadAltLockingDueToSelftest;
 class lockingSelftestEngine;
+class COUPLED_ALTITUDE_SIMULATION;
 class NO_OF_AVAILABLE_CHANNELS;
+class RF_CONNECTION;
+class SLAVE_MODE;
 class NO_OF_ENABLED_CHANNELS;
 
 namespace SCI = Velmarin::RadAltSingleChannelStateControl;
@@ -64,6 +67,8 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody {
   SCI::RADALTSC_MAIN_INTERFACE_ptr GetSingleChannelPtr(int channel);
   SCI::RADALTSC_INHOUSE_INTERFACE_ptr GetSingleChannelInhousePtr(int channel);
   bool GetSingleChannelIsLocal(int channel);
+  // Whether channel (any number) has an engine; never throws, logs nothing.
+  bool HasChannelEngine(int channel) const;
   void AddRadAltSc(int channel);
   void RemoveRadAltSc(int channel);
   void updateAttributeData(unsigned available, unsigned enabled,
@@ -100,6 +105,9 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody {
   const radalt::EngineConfig& Config() const { return config_; }
   NO_OF_AVAILABLE_CHANNELS* NoOfAvailableChannelsObj() { return noOfAvailableChannels_.get(); }
   NO_OF_ENABLED_CHANNELS* NoOfEnabledChannelsObj() { return noOfEnabledChannels_.get(); }
+  SLAVE_MODE* SlaveModeObj() { return slaveMode_.get(); }
+  COUPLED_ALTITUDE_SIMULATION* CoupledAltSimObj() { return coupledAltitudeSimulation_.get(); }
+  RF_CONNECTION* RfConnectionObj() { return rfConnection_.get(); }
   CALIBRATION* CalibrationObj() { return calibration_.get(); }
   radalt::SimulationObjects& Simulation() { return *simulation_; }
   STpersistance* SettingsStore() { return Settings_Persistence; }
@@ -161,9 +169,12 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody {
   // construction group 1
   std::unique_ptr<NO_OF_AVAILABLE_CHANNELS> noOfAvailableChannels_;
   std::unique_ptr<NO_OF_ENABLED_CHANNELS> noOfEnabledChannels_;
+  std::unique_ptr<SLAVE_MODE> slaveMode_;
+  std::unique_ptr<COUPLED_ALTITUDE_SIMULATION> coupledAltitudeSimulation_;
   // altitude simulation (groups 2 to 5)
   std::unique_ptr<radalt::SimulationObjects> simulation_{new radalt::SimulationObjects};
   // construction group 5
+  std::unique_ptr<RF_CONNECTION> rfConnection_;
   std::unique_ptr<CALIBRATION> calibration_;
   std::unique_ptr<RadAltLockingDueToSelftest> radAltLockingDueToSelftest_;
 

@@ -9,7 +9,11 @@
 
 #include "Exceptions.h"
 #include "NO_OF_AVAILABLE_CHANNELS.h"
+#include "CALIBRATION.h"
+#include "COUPLED_ALTITUDE_SIMULATION.h"
 #include "NO_OF_ENABLED_CHANNELS.h"
+#include "RF_CONNECTION.h"
+#include "SLAVE_MODE.h"
 #include "RADALT_MC.h"
 
 namespace {
@@ -170,6 +174,12 @@ bool RADALT_MC::GetSingleChannelIsLocal(int channel) {
   return channelValid_[i];
 }
 
+bool RADALT_MC::HasChannelEngine(int channel) const {
+  if (channel < 1 || channel > 3) return false;
+  std::shared_lock<std::shared_mutex> lock(registryMutex_);
+  return !CORBA::is_nil(RadaltSC_ptr[static_cast<std::size_t>(channel - 1)]);
+}
+
 unsigned RADALT_MC::AvailableCount() const {
   std::shared_lock<std::shared_mutex> lock(registryMutex_);
   return availableCount_;
@@ -183,6 +193,22 @@ unsigned RADALT_MC::EnabledCount() const {
 void RADALT_MC::RecallMCSettings() {
   if (noOfAvailableChannels_) noOfAvailableChannels_->RecallNoOfAvailChans();
   if (noOfEnabledChannels_) noOfEnabledChannels_->RecallNoOfEnabledChans();
+  if (slaveMode_) slaveMode_->RecallSlaveMode();
+  if (coupledAltitudeSimulation_) coupledAltitudeSimulation_->RecallCoupledAltSim();
+  if (calibration_) calibration_->RecallFactoryCalChan();
+  if (rfConnection_) rfConnection_->RecallRfConnection();
+  std::vector<bool> present;
+  {
+    std::shared_lock<std::shared_mutex> lock(registryMutex_);
+    for (const auto& r : RadaltSC_ptr) present.push_back(!CORBA::is_nil(r));
+  }
+  for (std::size_t i = 0; i < present.size(); ++i) {
+    if (!present[i]) continue;
+    if (i >= 3)
+      radalt::LogThrow(" RADALT_MC::RecallMCSettings:throw RADALT_MC::RecallMCSettings default",
+                       Velmarin::Runtime_errors::Unhandled_switch("RADALT_MC::RecallMCSettings default"));
+    // The channel recalls arrive with the per-channel parameters.
+  }
 }
 void RADALT_MC::RecallMCProfile() {}
 

@@ -1,0 +1,48 @@
+#include "COUPLED_ALTITUDE_SIMULATION.h"
+
+#include "EngineItems.h"
+#include "NO_OF_ENABLED_CHANNELS.h"
+#include "RADALT_MC.h"
+
+namespace {
+using SC = Velmarin::RadAltSingleChannelStateControl::_objref_RADALTSC_MAIN_INTERFACE;
+}
+
+const char* const COUPLED_ALTITUDE_SIMULATION::PersistanceName = "CoupledAltitudeSimulation";
+
+COUPLED_ALTITUDE_SIMULATION::COUPLED_ALTITUDE_SIMULATION(STpersistance* store, Velmarin::ItemNamer& namer,
+                                                         MY_GUIABLE_i& gui, RADALT_MC* mc)
+    : BooleanSetting(store, namer, gui, mc, "COUPLEDALTITUDESIMULATION", PersistanceName, 5,
+                     &COUPLED_ALTITUDE_SIMULATION::CoupledAltitudeSimulationCallback) {}
+
+void COUPLED_ALTITUDE_SIMULATION::CoupledAltitudeSimulationCallback(int v) {
+  const bool wasOn = Value();
+  if (!AssignIfChanged(v)) return;
+  const int n = mc_->NoOfEnabledChannelsObj()->Value();
+  if (!wasOn && n >= 2) CopyChannel1Simulation(n);
+}
+
+void COUPLED_ALTITUDE_SIMULATION::CopyChannel1Simulation(int n) {
+  using radalt::CopyItem;
+  auto* from = mc_->GetSingleChannelPtr(1);
+  const Velmarin::Locker_ID who = WriterId();
+  const int mode = radalt::SimulationModeValue(mc_->Simulation());
+  if (mode != 0 && mode != 1)
+    radalt::LogThrow(
+        " COUPLED_ALTITUDE_SIMULATION::CoupledAltitudeSimulationCallback throw CoupledAltitudeSimulationCallback - alt_sim_mode",
+        Velmarin::Runtime_errors::Unhandled_switch("CoupledAltitudeSimulationCallback - alt_sim_mode"));
+  for (int ch = 2; ch <= n; ++ch) {
+    auto* to = mc_->GetSingleChannelPtr(ch);
+    Forward(" COUPLED_ALTITUDE_SIMULATION::CoupledAltitudeSimulationCallback throw Locking_Error_Exception", [&] {
+      if (mode == 0) {
+        CopyItem(&SC::CurrentStartAltitude, from, to, who);
+        CopyItem(&SC::CurrentStopAltitude, from, to, who);
+        CopyItem(&SC::CurrentAltitudeRate, from, to, who);
+        CopyItem(&SC::CurrentAltitudeDuration, from, to, who);
+      } else {
+        CopyItem(&SC::AltSimData, from, to, who);
+        CopyItem(&SC::AltSimName, from, to, who);
+      }
+    });
+  }
+}

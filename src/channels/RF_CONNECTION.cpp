@@ -1,0 +1,59 @@
+#include "RF_CONNECTION.h"
+
+#include <boost/bind/bind.hpp>
+
+#include "NO_OF_ENABLED_CHANNELS.h"
+#include "RADALT_MC.h"
+
+namespace {
+using SC = Velmarin::RadAltSingleChannelStateControl::_objref_RADALTSC_MAIN_INTERFACE;
+
+// Channel 1's current value, or 0 while channel 1 has no engine.
+int Channel1Value(RADALT_MC* mc) {
+  try {
+    return radalt::Item(mc->GetSingleChannelPtr(1), &SC::RfConnection)->Get();
+  } catch (const CORBA::UserException&) {
+    return 0;
+  }
+}
+}  // namespace
+
+const char* const RF_CONNECTION::PersistanceName = "RfConnection";
+
+RF_CONNECTION::RF_CONNECTION(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc)
+    : Parameter(mc, store, namer, gui, "RFCONNECT", Channel1Value(mc),
+                boost::bind(&RF_CONNECTION::RfConnectionCallback, this, boost::placeholders::_1)) {
+  get_RfConnectionParams();
+  Persist<int>(10, PersistanceName, attr_.Value());
+}
+
+Velmarin::EngineAttribEnumParams RF_CONNECTION::get_RfConnectionParams() {
+  try {
+    Velmarin::EngineAttribEnumParams_var params =
+        radalt::Item(mc_->GetSingleChannelPtr(1), &SC::RfConnection)->GetParams();
+    for (CORBA::ULong i = 0; i < params->length(); ++i) attr_.AddParam(params[i].value, params[i].label.in());
+  } catch (const CORBA::UserException&) {
+    // no channel-1 engine: no values to offer yet
+  }
+  return attr_.ParamsCopy();
+}
+
+void RF_CONNECTION::RfConnectionCallback(int v) {
+  const int n = mc_->NoOfEnabledChannelsObj()->Value();
+  if (n == 0)
+    radalt::LogThrow(" RF_CONNECTION::RfConnectionCallback throw Settings_Conflict:No enabled channels",
+                     Velmarin::Operation_errors::Settings_Conflict("No enabled channels"));
+  if (n > 3)
+    radalt::LogThrow(" RF_CONNECTION::RfConnectionCallback throw RfConnectionCallback - current_Channel",
+                     Velmarin::Runtime_errors::Unhandled_switch("RfConnectionCallback - current_Channel"));
+  ForwardToChannels(n, &SC::RfConnection, static_cast<CORBA::Long>(v),
+                    " RF_CONNECTION::RfConnectionCallback throw Locking_Error_Exception");
+  if (v != attr_.Value()) attr_ = v;
+}
+
+void RF_CONNECTION::RecallRfConnection() {
+  const int v = Recalled<int>(PersistanceName);
+  attr_ = v;
+  ForwardToChannels(mc_->NoOfEnabledChannelsObj()->Value(), &SC::RfConnection, static_cast<CORBA::Long>(v),
+                    " RF_CONNECTION::RecallRfConnection throw Locking_Error_Exception");
+}

@@ -1,0 +1,6 @@
+#include "SLAVE_MODE.h"
+
+const char* const SLAVE_MODE::PersistanceName = "SlaveMode";
+
+SLAVE_MODE::SLAVE_MODE(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc)
+    : BooleanSetting(store, namer, gui, mc, "SLAVEMODE", PersistanceName, 3, &SLAVE_MODE::SlaveModeCallback) {}

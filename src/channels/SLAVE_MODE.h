@@ -1,0 +1,14 @@
+// Whether this test set follows another one ("SLAVEMODE").
+#pragma once
+
+#include "BooleanSetting.h"
+
+class SLAVE_MODE : public radalt::BooleanSetting {
+ public:
+  static const char* const PersistanceName;
+  SLAVE_MODE(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc);
+
+  void SlaveModeCallback(int v) { AssignIfChanged(v); }
+  void RecallSlaveMode() { AssignRecalled(); }
+  Velmarin::EngineAttribBoolean_ptr SlaveMode() { return This(); }
+};
