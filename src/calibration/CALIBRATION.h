@@ -47,6 +47,8 @@ class CALIBRATION {
   int FactoryCalibrationChannelValue() const { return factoryChannel_.Value(); }
   // A write through the attribute, with its checks, as writer who.
   void SetFactoryCalibrationChannel(int ch, const Velmarin::Locker_ID& who) { factoryChannel_.Set(who, ch); }
+  // Assigns ch without the checks (with no channel enabled the write would be refused).
+  void AssignFactoryCalibrationChannel(int ch) { factoryChannel_ = ch; }
 
  private:
   RADALT_MC* mc_;

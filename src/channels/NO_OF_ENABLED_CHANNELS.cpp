@@ -96,7 +96,9 @@ void NO_OF_ENABLED_CHANNELS::LimitFactoryCalibrationChannel(int n) {
   if (!cal) return;
   const int ch = cal->FactoryCalibrationChannelValue();
   const Velmarin::Locker_ID who = WriterId();
-  if (n == 0 && ch > 1) cal->SetFactoryCalibrationChannel(1, who);
+  // With no channel left the channel's own check would refuse every value: channel 1 is
+  // assigned directly.
+  if (n == 0 && ch > 1) cal->AssignFactoryCalibrationChannel(1);
   else if (n >= 1 && n < ch) cal->SetFactoryCalibrationChannel(n, who);
 }
 

@@ -9,6 +9,7 @@
 
 #include "CALIBRATION.h"
 #include "COUPLED_ALTITUDE_SIMULATION.h"
+#include "NO_OF_AVAILABLE_CHANNELS.h"
 #include "NO_OF_ENABLED_CHANNELS.h"
 #include "RADALT_MC.h"
 #include "RF_CONNECTION.h"
