@@ -13,24 +13,31 @@ namespace {
 RADALT_MC* ramc = nullptr;
 }  // namespace
 
+// Runs f; whatever it throws is written to standard error with prefix ("MCnew", "MCStart").
+template <class F>
+void Guarded(const char* prefix, F&& f) {
+  try {
+    f();
+  } catch (const Term_Exception&) {
+    std::cerr << prefix << ": Got terminate signal" << std::endl;
+  } catch (const Quit_Exception&) {
+    std::cerr << prefix << ": Got quit signal" << std::endl;
+  } catch (const std::exception& e) {
+    std::cerr << prefix << ": Caught exception " << e.what() << std::endl;
+  } catch (const CORBA::Exception& e) {
+    std::cerr << prefix << ": CORBA error:" << e._name() << " on repo " << e._rep_id() << std::endl;
+  } catch (...) {
+    std::cerr << prefix << ": An unknown exception was caught" << std::endl;
+  }
+}
+
 extern "C" {
 
 RADALT_EXPORT void* createEngine() {
-  try {
+  Guarded("MCnew", [] {
     prctl(PR_SET_NAME, "RADALT_MC", 0, 0, 0);
     ramc = new RADALT_MC();
-    return ramc;
-  } catch (const Term_Exception&) {
-    std::cerr << "MCnew: Got terminate signal" << std::endl;
-  } catch (const Quit_Exception&) {
-    std::cerr << "MCnew: Got quit signal" << std::endl;
-  } catch (const std::exception& e) {
-    std::cerr << "MCnew: Caught exception " << e.what() << std::endl;
-  } catch (const CORBA::Exception& e) {
-    std::cerr << "MCnew: CORBA error:" << e._name() << " on repo " << e._rep_id() << std::endl;
-  } catch (...) {
-    std::cerr << "MCnew: An unknown exception was caught" << std::endl;
-  }
+  });
   return ramc;
 }
 
@@ -39,19 +46,7 @@ RADALT_EXPORT void joinEngine() {
     std::cerr << "MCStart: ramc NULL" << std::endl;
     return;
   }
-  try {
-    ramc->Start();
-  } catch (const Term_Exception&) {
-    std::cerr << "MCStart: Got terminate signal" << std::endl;
-  } catch (const Quit_Exception&) {
-    std::cerr << "MCStart: Got quit signal" << std::endl;
-  } catch (const std::exception& e) {
-    std::cerr << "MCStart: Caught exception " << e.what() << std::endl;
-  } catch (const CORBA::Exception& e) {
-    std::cerr << "MCStart: CORBA error:" << e._name() << " on repo " << e._rep_id() << std::endl;
-  } catch (...) {
-    std::cerr << "MCStart: An unknown exception was caught" << std::endl;
-  }
+  Guarded("MCStart", [] { ramc->Start(); });
 }
 
 RADALT_EXPORT int destroyEngine(void* engine) {

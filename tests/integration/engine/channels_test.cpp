@@ -21,16 +21,8 @@ using OE = Operation_errors::DataOutOfRange;
 
 namespace {
 
-radalt::EngineConfig Config(const std::string& root = "/nonexistent") {
-  radalt::EngineConfig c = radalt::EngineConfig::FromEnvironment();
-  c.installRoot = root;
-  c.discoveryPollMs = 50;
-  c.readyPollMs = 20;
-  return c;
-}
-
 struct ThreeChannels {
-  ThreeChannels() : sims({1, 2, 3}), mc(Config()) {}
+  ThreeChannels() : sims({1, 2, 3}), mc(TestConfig()) {}
   radaltsim::ItemStore& Engine(int ch) { return sims.Engine(ch).Items(); }
   template <class Servant>
   Servant& EngineItem(int ch, const char* key) {
@@ -181,7 +173,7 @@ TEST(Channels, RestartShowsTheStoredValuesOnceRecalled) {
   const std::string root = testing::TempDir() + "radalt-restart-" + std::to_string(::getpid());
   std::filesystem::create_directories(root + "/engines/lib");
   SimulatedChannels sims({1, 2});
-  { RADALT_MC first(Config(root)); }
+  { RADALT_MC first(TestConfig(root)); }
 
   // The store's values are changed by whatever else writes them (the save/recall engine).
   sqlite3* db = nullptr;
@@ -192,7 +184,7 @@ TEST(Channels, RestartShowsTheStoredValuesOnceRecalled) {
   ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, update, nullptr, nullptr, nullptr));
   sqlite3_close(db);
 
-  RADALT_MC second(Config(root));
+  RADALT_MC second(TestConfig(root));
   EXPECT_FALSE(second.SlaveModeObj()->Value());
   EXPECT_EQ(2, second.NoOfEnabledChannelsObj()->Value());
   second.RecallMCSettings();

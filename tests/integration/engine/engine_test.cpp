@@ -17,14 +17,6 @@ using OE = Velmarin::Operation_errors::DataOutOfRange;
 
 namespace {
 
-radalt::EngineConfig FastConfig() {
-  radalt::EngineConfig c = radalt::EngineConfig::FromEnvironment();
-  c.installRoot = "/nonexistent";
-  c.discoveryPollMs = 50;
-  c.readyPollMs = 20;
-  return c;
-}
-
 // A setting built like every parameter object: it forwards an output power to channel 1's
 // engine and mirrors what the engine accepted.
 class MirroredPower : public radalt::Parameter<EngineAttribValueDouble_i> {
@@ -60,7 +52,7 @@ E Catch(F&& f) {
 
 TEST(Engine, DiscoversTwoEnginesAndGuardsTheRegistry) {
   SimulatedChannels sims({1, 2});
-  RADALT_MC mc(FastConfig());
+  RADALT_MC mc(TestConfig());
 
   EXPECT_EQ(2u, mc.AvailableCount());
   EXPECT_EQ(2u, mc.EnabledCount());
@@ -106,10 +98,10 @@ TEST(Engine, DiscoversTwoEnginesAndGuardsTheRegistry) {
 
 TEST(Engine, SecondMasterControlIsRefusedAndTheFirstKeepsItsRegistration) {
   SimulatedChannels sims({1});
-  RADALT_MC first(FastConfig());
+  RADALT_MC first(TestConfig());
   testing::internal::CaptureStdout();
   try {
-    RADALT_MC second(FastConfig());
+    RADALT_MC second(TestConfig());
     FAIL() << "a second master control was built";
   } catch (const Connection_errors::Generic& e) {
     EXPECT_STREQ("Attempt to start more than one instance of radalt master control", e.text.in());
@@ -126,19 +118,19 @@ TEST(Engine, RegistrationsAreWithdrawnWhenTheMasterControlGoes) {
   SimulatedChannels sims({1});
   ORB_wrapper_base naming;
   {
-    RADALT_MC mc(FastConfig());
+    RADALT_MC mc(TestConfig());
     EXPECT_EQ(1u, naming.FindChildContext("Lumaren/local/EVERYBODY_ABLE").size());
   }
   EXPECT_TRUE(naming.FindChildContext("Lumaren/local/RADALT").empty());
   EXPECT_TRUE(naming.FindChildContext("Lumaren/local/EVERYBODY_ABLE").empty());
   // ...so a new one starts.
-  RADALT_MC again(FastConfig());
+  RADALT_MC again(TestConfig());
   EXPECT_EQ(1u, again.AvailableCount());
 }
 
 TEST(Engine, ChannelCountsRefuseWhatTheTestSetCannotHave) {
   SimulatedChannels sims({1, 2});
-  RADALT_MC mc(FastConfig());
+  RADALT_MC mc(TestConfig());
   Locker client("client");
   EngineAttribLong_var available = mc.NoOfAvailableChannelsObj()->NoOfAvailableChannels();
   EngineAttribLong_var enabled = mc.NoOfEnabledChannelsObj()->NoOfEnabledChannels();
@@ -164,7 +156,7 @@ TEST(Engine, ChannelCountsRefuseWhatTheTestSetCannotHave) {
 
 TEST(Engine, ParameterShapeForwardsOnlyChangesAndPassesEngineLocksOn) {
   SimulatedChannels sims({1});
-  RADALT_MC mc(FastConfig());
+  RADALT_MC mc(TestConfig());
   MirroredPower param(mc.Namer(), mc.Gui(), &mc);
   EngineAttribValueDouble_var power = param.Power();
   Locker client("client"), service("service");
@@ -204,7 +196,7 @@ TEST(Engine, ParameterShapeForwardsOnlyChangesAndPassesEngineLocksOn) {
 
 TEST(Engine, TakeAndReleaseOfLockGroups) {
   SimulatedChannels sims({1});
-  RADALT_MC mc(FastConfig());
+  RADALT_MC mc(TestConfig());
   using radalt::LockGroup;
   Locker other("other");
   EXPECT_TRUE(mc.TakeGroup(LockGroup::SIMRUN, "Simulation is running", "Locked because a simulation is running"));

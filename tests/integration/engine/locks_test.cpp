@@ -27,10 +27,7 @@ struct Fixture {
   explicit Fixture(std::function<void(const std::string&, const CORBA::Any&)> onPublish = {})
       : sims({1}), mc(Config(std::move(onPublish))) {}
   static radalt::EngineConfig Config(std::function<void(const std::string&, const CORBA::Any&)> onPublish) {
-    radalt::EngineConfig c = radalt::EngineConfig::FromEnvironment();
-    c.installRoot = "/nonexistent";
-    c.discoveryPollMs = 50;
-    c.readyPollMs = 20;
+    radalt::EngineConfig c = TestConfig();
     c.publisher = std::move(onPublish);
     return c;
   }

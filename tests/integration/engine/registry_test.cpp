@@ -14,14 +14,6 @@ namespace SCI = Velmarin::RadAltSingleChannelStateControl;
 
 namespace {
 
-radalt::EngineConfig FastConfig() {
-  radalt::EngineConfig c = radalt::EngineConfig::FromEnvironment();
-  c.installRoot = "/nonexistent";
-  c.discoveryPollMs = 50;
-  c.readyPollMs = 20;
-  return c;
-}
-
 // Records what a channel-bound object is told.
 struct Recorder : radalt::ChannelBound {
   void updateChannelData(unsigned a, unsigned e, SCI::RADALTSC_MAIN_INTERFACE_ptr main) override {
@@ -44,7 +36,7 @@ std::string Command(RADALT_MC& mc, const char* text) {
 
 TEST(Registry, EnginesThatComeAndGoAreCountedOnceAndForgotten) {
   SimulatedChannels sims({1});
-  RADALT_MC mc(FastConfig());
+  RADALT_MC mc(TestConfig());
   Recorder r1, r2, r3;
   mc.AddChannelBoundClass({&r1, &r2, &r3});
   ASSERT_EQ(1u, mc.AvailableCount());
@@ -97,7 +89,7 @@ TEST(Registry, EnginesThatComeAndGoAreCountedOnceAndForgotten) {
 
 TEST(Registry, ReadersOnOtherThreadsNeverSeeAHalfUpdatedRegistry) {
   SimulatedChannels sims({1, 2});
-  RADALT_MC mc(FastConfig());
+  RADALT_MC mc(TestConfig());
   std::atomic<bool> stop{false};
   std::atomic<int> seen{0}, absent{0}, wrong{0};
   std::vector<std::thread> readers;
