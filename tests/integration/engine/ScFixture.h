@@ -6,19 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "EngineConfig.h"
 #include "ScEngine.h"
 #include "platform/ORB_wrapper.h"
 #include "platform/Orb.h"
-
-// The engine's configuration for tests: no install root, short discovery pauses.
-inline radalt::EngineConfig TestConfig(const std::string& root = "/nonexistent") {
-  radalt::EngineConfig c = radalt::EngineConfig::FromEnvironment();
-  c.installRoot = root;
-  c.discoveryPollMs = 50;
-  c.readyPollMs = 20;
-  return c;
-}
 
 class SimulatedChannels {
  public:

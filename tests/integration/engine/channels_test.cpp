@@ -15,6 +15,7 @@
 #include "RF_CONNECTION.h"
 #include "SLAVE_MODE.h"
 #include "ScFixture.h"
+#include "TestConfig.h"
 
 using namespace Velmarin;
 using OE = Operation_errors::DataOutOfRange;

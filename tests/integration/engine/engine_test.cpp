@@ -11,6 +11,7 @@
 #include "Parameter.h"
 #include "RADALT_MC.h"
 #include "ScFixture.h"
+#include "TestConfig.h"
 
 using namespace Velmarin;
 using OE = Velmarin::Operation_errors::DataOutOfRange;

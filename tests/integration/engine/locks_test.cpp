@@ -7,6 +7,7 @@
 #include "CALIBRATION.h"
 #include "RADALT_MC.h"
 #include "ScFixture.h"
+#include "TestConfig.h"
 #include "SelftestLocking.h"
 #include "SelftestLock.h"
 #include "UTILS.h"

@@ -8,6 +8,7 @@
 #include "NO_OF_ENABLED_CHANNELS.h"
 #include "RADALT_MC.h"
 #include "ScFixture.h"
+#include "TestConfig.h"
 
 using namespace Velmarin;
 namespace SCI = Velmarin::RadAltSingleChannelStateControl;

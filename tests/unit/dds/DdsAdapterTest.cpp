@@ -1,0 +1,287 @@
+// The publisher and subscriber templates against real Fast DDS on a private domain.
+#include <gtest/gtest.h>
+
+#include <fastdds/dds/common/InstanceHandle.hpp>
+#include <fastdds/dds/publisher/qos/DataWriterQos.hpp>
+
+#include <cstdlib>
+#include <functional>
+#include <thread>
+
+#include "DDS_Publisher.h"
+#include "DDS_Subscriber.h"
+#include "DdsTestSupport.h"
+
+namespace {
+
+using namespace Velmarin;
+using dds_test::Inbox;
+using dds_test::StreamRecorder;
+using dds_test::TestTopic;
+
+VALUE_DOUBLE::VALUE Double(double val, double min, double max, int resolution, int unit, bool valid) {
+  return VALUE_DOUBLE::VALUE{val, min, max, resolution, unit, valid};
+}
+VALUE_LONG::VALUE Long(int val, int min, int max, int step, int unit, bool valid) {
+  return VALUE_LONG::VALUE{val, min, max, step, unit, valid};
+}
+
+// Three values of each type, every field distinct so that a field copied wrong shows.
+template <class T> std::vector<T> Samples();
+template <> std::vector<bool> Samples() { return {true, false, true}; }
+template <> std::vector<int> Samples() { return {0, -2147483647 - 1, 2147483647}; }
+template <> std::vector<CORBA::String_var> Samples() {
+  return {CORBA::string_dup("create,1"), CORBA::String_var(), CORBA::string_dup("destroy,Lumaren/local/RADALT/1")};
+}
+template <> std::vector<VALUE_DOUBLE::VALUE> Samples() {
+  return {Double(1.5, -2.25, 100.125, 3, 2, true), Double(-0.001, -1e6, 1e6, 0, 9, false),
+          Double(12000.5, 0, 50000, 1, 3, true)};
+}
+template <> std::vector<VALUE_LONG::VALUE> Samples() {
+  return {Long(5, -10, 20, 2, 4, true), Long(-7, -8, 9, 1, 0, false), Long(0, 0, 1, 1, 7, true)};
+}
+
+// A subscriber that collects what it receives, as text, with the topic it came on.
+template <class T>
+struct Collector {
+  Inbox<std::string> inbox;
+  boost::function<void(const char*, T)> Callback() {
+    return [this](const char* topic, T value) { inbox.Put(std::string(topic) + "|" + DDS_ValueText(value)); };
+  }
+};
+
+template <class T>
+class DdsRoundTrip : public ::testing::Test {};
+using ValueTypes = ::testing::Types<bool, int, CORBA::String_var, VALUE_DOUBLE::VALUE, VALUE_LONG::VALUE>;
+TYPED_TEST_SUITE(DdsRoundTrip, ValueTypes);
+
+TYPED_TEST(DdsRoundTrip, EveryValueArrivesWholeAndInOrderWithItsTopic) {
+  const std::string topic = TestTopic();
+  Collector<TypeParam> received;
+  DDS_Subscriber<TypeParam> subscriber(topic.c_str(), received.Callback());
+  DDS_Publisher<TypeParam> publisher(topic.c_str());
+  ASSERT_TRUE(publisher.WaitForSubscribers(1, boost::posix_time::seconds(20)));
+
+  std::vector<std::string> expected;
+  for (const auto& value : Samples<TypeParam>()) {
+    publisher.sendData(value);
+    expected.push_back(topic + "|" + DDS_ValueText(value));
+  }
+  ASSERT_TRUE(received.inbox.WaitFor(expected.size()));
+  EXPECT_EQ(received.inbox.Values(), expected);
+}
+
+// Holds a subscriber's initialisation thread, once its reader exists, until released.
+class InitGate {
+ public:
+  void Hold() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    entered_ = true;
+    changed_.notify_all();
+    changed_.wait(lock, [&] { return released_; });
+    events_.push_back("initialisation ends");
+  }
+  bool WaitEntered() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, dds_test::kEventBound, [&] { return entered_; });
+  }
+  void Release() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    released_ = true;
+    changed_.notify_all();
+  }
+  void Record(const std::string& event) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    events_.push_back(event);
+  }
+  std::vector<std::string> Events() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return events_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool entered_ = false;
+  bool released_ = false;
+  std::vector<std::string> events_;
+};
+
+template <class T>
+class GatedSubscriber : public DDS_Subscriber<T> {
+ public:
+  GatedSubscriber(const char* topic, typename DDS_Subscriber<T>::Callback callback, InitGate& gate)
+      : DDS_Subscriber<T>(topic, std::move(callback), [&gate] { gate.Hold(); }) {}
+};
+
+// Runs an action when the scope ends, so that a failed assertion never leaves a thread held.
+class OnExit {
+ public:
+  explicit OnExit(std::function<void()> action) : action_(std::move(action)) {}
+  ~OnExit() { action_(); }
+
+ private:
+  std::function<void()> action_;
+};
+
+TEST(DdsSubscriberInitialisation, SampleArrivingBeforeTheEndIsDeliveredAfterIt) {
+  const std::string topic = TestTopic();
+  InitGate gate;
+  Inbox<int> received;
+  GatedSubscriber<int> subscriber(topic.c_str(), [&](const char*, int value) { received.Put(value); }, gate);
+  DDS_Publisher<int> publisher(topic.c_str());
+  OnExit cleanup([&] { gate.Release(); });
+  ASSERT_TRUE(gate.WaitEntered());
+  ASSERT_TRUE(publisher.WaitForSubscribers(1, boost::posix_time::seconds(20)));
+
+  publisher.sendData(5);
+  ASSERT_TRUE(dds_test::WaitUntil([&] { return subscriber.KeptSamples() == 1; }));
+  EXPECT_FALSE(subscriber.InitFinished());
+  EXPECT_TRUE(received.Values().empty());
+
+  gate.Release();
+  ASSERT_TRUE(received.WaitFor(1));
+  EXPECT_EQ(received.Values(), std::vector<int>{5});
+}
+
+TEST(DdsSubscriberInitialisation, DestructionWaitsForTheInitialisationThread) {
+  const std::string topic = TestTopic();
+  InitGate gate;
+  Collector<bool> received;
+  auto* subscriber = new GatedSubscriber<bool>(topic.c_str(), received.Callback(), gate);
+  ASSERT_TRUE(gate.WaitEntered());
+
+  std::thread destroyer([&] {
+    delete subscriber;
+    gate.Record("destroyed");
+  });
+  OnExit cleanup([&] {
+    gate.Release();
+    if (destroyer.joinable()) destroyer.join();
+  });
+  ASSERT_TRUE(dds_test::WaitUntil([&] { return subscriber->InitWaiters() == 1; }));
+  gate.Release();
+  destroyer.join();
+  EXPECT_EQ(gate.Events(), (std::vector<std::string>{"initialisation ends", "destroyed"}));
+}
+
+TEST(DdsSubscriberInstances, DisposedAndUnregisteredInstancesPrintTheirLineAndCallNoCallback) {
+  const std::string topic = TestTopic();
+  Collector<CORBA::String_var> received;
+  DDS_Subscriber<CORBA::String_var> subscriber(topic.c_str(), received.Callback());
+  DDS_Publisher<CORBA::String_var> publisher(topic.c_str());
+  ASSERT_TRUE(publisher.WaitForSubscribers(1, boost::posix_time::seconds(20)));
+  publisher.sendData(CORBA::string_dup("create,1"));
+  ASSERT_TRUE(received.inbox.WaitFor(1));
+
+  StreamRecorder out(std::cout);
+  DDS_SampleTraits<CORBA::String_var>::Sample instance;
+  ASSERT_EQ(publisher.Writer()->dispose(&instance, eprosima::fastdds::dds::HANDLE_NIL),
+            DDS_ReturnCode::RETCODE_OK);
+  const std::string disposed = out.WaitForLine(" instance is disposed");
+  EXPECT_EQ(disposed.rfind("void Velmarin::DDS_DataReaderListener<T>::on_data_available(", 0), 0u)
+      << disposed;
+
+  // The instance comes back with the next value.
+  publisher.sendData(CORBA::string_dup("create,3"));
+  ASSERT_TRUE(received.inbox.WaitFor(2));
+
+  auto qos = publisher.Writer()->get_qos();
+  qos.writer_data_lifecycle().autodispose_unregistered_instances = false;
+  ASSERT_EQ(publisher.Writer()->set_qos(qos), DDS_ReturnCode::RETCODE_OK);
+  ASSERT_EQ(publisher.Writer()->unregister_instance(&instance, eprosima::fastdds::dds::HANDLE_NIL),
+            DDS_ReturnCode::RETCODE_OK);
+  EXPECT_NE(out.WaitForLine(" instance is unregistered"), "");
+
+  EXPECT_EQ(received.inbox.Values(), (std::vector<std::string>{topic + "|create,1", topic + "|create,3"}));
+}
+
+TEST(DdsSubscriberCallbacks, AFailingOrEmptyCallbackIsReportedAndTheReaderGoesOn) {
+  const std::string topic = TestTopic();
+  Inbox<int> received;
+  DDS_Subscriber<int> failing(topic.c_str(), [&](const char*, int value) {
+    received.Put(value);
+    if (value == 1) throw Operation_errors::Settings_Conflict("Channel not enabled");
+  });
+  DDS_Subscriber<int> empty(topic.c_str(), boost::function<void(const char*, int)>());
+  DDS_Publisher<int> publisher(topic.c_str());
+  ASSERT_TRUE(publisher.WaitForSubscribers(2, boost::posix_time::seconds(20)));
+
+  StreamRecorder errors(std::cerr);
+  publisher.sendData(1);
+  publisher.sendData(2);
+  ASSERT_TRUE(received.WaitFor(2));
+  EXPECT_EQ(received.Values(), (std::vector<int>{1, 2}));
+  EXPECT_NE(errors.WaitForLine("Settings_Conflict:Channel not enabled"), "");
+  EXPECT_NE(errors.WaitForLine("empty"), "");  // boost::bad_function_call
+}
+
+TEST(DdsSharedTopic, SubscribersOfOneTopicInOneProcessComeAndGoIndependently) {
+  const std::string topic = TestTopic();
+  Inbox<int> first;
+  Inbox<int> second;
+  auto leaving = std::make_unique<DDS_Subscriber<int>>(
+      topic.c_str(), [&](const char*, int value) { first.Put(value); });
+  DDS_Subscriber<int> staying(topic.c_str(), [&](const char*, int value) { second.Put(value); });
+  DDS_Publisher<int> publisher(topic.c_str());
+  ASSERT_TRUE(publisher.WaitForSubscribers(2, boost::posix_time::seconds(20)));
+  publisher.sendData(7);
+  ASSERT_TRUE(first.WaitFor(1));
+
+  leaving.reset();
+  publisher.sendData(8);
+  ASSERT_TRUE(second.WaitFor(2));
+  EXPECT_EQ(second.Values(), (std::vector<int>{7, 8}));
+  EXPECT_EQ(first.Values(), std::vector<int>{7});
+}
+
+TEST(DdsFailures, PublisherOnATopicOfAnotherTypeIsRefusedWithItsText) {
+  const std::string topic = TestTopic();
+  auto longs = std::make_unique<DDS_Publisher<int>>(topic.c_str());
+  StreamRecorder errors(std::cerr);
+  try {
+    DDS_Publisher<bool> booleans(topic.c_str());
+    FAIL() << "a second type on one topic was accepted";
+  } catch (const Connection_errors::Not_Connected& e) {
+    const std::string text = e.text.in();
+    EXPECT_EQ(text, "Velmarin::DDS_Publisher<T>::DDS_Publisher(const char*) [with T = bool] err:  "
+                    "Participant->create_topic [" + topic + "] [VIZU_DDS::ATTR_BOOLEAN]");
+    EXPECT_EQ(errors.WaitForLine(text), text);
+  }
+  // Once its last user is gone the topic may change its type.
+  longs.reset();
+  EXPECT_NO_THROW(DDS_Publisher<bool>(topic.c_str()));
+}
+
+TEST(DdsFailures, SubscriberThatCannotCreateItsTopicReportsAndStaysWithoutReader) {
+  const std::string topic = TestTopic();
+  DDS_Publisher<int> longs(topic.c_str());
+  StreamRecorder errors(std::cerr);
+  DDS_Subscriber<bool> subscriber(topic.c_str(), [](const char*, bool) {});
+  subscriber.WaitInitFinished();
+  EXPECT_EQ(subscriber.Reader(), nullptr);
+  const std::string line =
+      errors.WaitForLine(" err: Participant->create_topic [" + topic + "] [VIZU_DDS::ATTR_BOOLEAN]");
+  EXPECT_EQ(line.rfind("void Velmarin::DDS_SubscriberBase<T, F>::InitSubBase(", 0), 0u) << line;
+}
+
+TEST(DdsConfiguration, DomainIdComesFromTheEnvironmentAndOnlyValidIdsAreTaken) {
+  const std::string saved = std::getenv(DDS_DomainVariable) ? std::getenv(DDS_DomainVariable) : "";
+  const std::vector<std::pair<const char*, int>> cases = {
+      {"", 0}, {"0", 0}, {"42", 42}, {"232", 232}, {"233", -1}, {"-1", -1}, {"7x", -1}, {"x", -1}};
+  for (const auto& c : cases) {
+    setenv(DDS_DomainVariable, c.first, 1);
+    EXPECT_EQ(DDS_DomainId(), c.second) << '"' << c.first << '"';
+  }
+  unsetenv(DDS_DomainVariable);
+  EXPECT_EQ(DDS_DomainId(), 0);
+  if (!saved.empty()) setenv(DDS_DomainVariable, saved.c_str(), 1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  ::testing::AddGlobalTestEnvironment(new dds_test::ParticipantEnvironment);
+  return RUN_ALL_TESTS();
+}
