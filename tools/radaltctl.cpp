@@ -7,7 +7,14 @@
 #include <string>
 #include <vector>
 
+#include <condition_variable>
+#include <csignal>
+#include <ctime>
+#include <mutex>
+
 #include "ValueText.h"
+#include "platform/DDS_TextSubscription.h"
+#include "platform/Signals.h"
 #include "platform/Lock.h"
 #include "platform/ORB_wrapper.h"
 #include "platform/Orb.h"
@@ -28,15 +35,21 @@ const char* const kHelp =
     "                       Value records (VALUE_DOUBLE/VALUE_LONG) take their value field.\n"
     "  exec NAME            execute a command attribute\n"
     "  locks                the attributes that are locked, with holder, reason and message\n"
+    "  watch NAME...        print each value the attributes are assigned, with a time stamp,\n"
+    "                       until interrupted (--seconds S or --count N stop it earlier)\n"
     "\n"
     "Options:\n"
     "  --ns HOST:PORT       naming service (default: $RADALT_NS, else 127.0.0.1:28090, the one\n"
     "                       'make run' starts)\n"
     "  --engine NAME        the GUI registration to use (default: the first RADALT one)\n"
+    "  DDS domain: $RADALT_DDS_DOMAIN (default 0), as the test set uses\n"
     "\n"
     "Exit status: 0 done; 1 the system refused the request (the exception kind and its texts\n"
     "are printed on standard error); 2 bad input (unknown name, unparsable value, bad usage);\n"
     "3 the test set could not be reached.\n";
+
+Velmarin::DDS_ValueKind KindOf(const std::string& type);
+std::string Stamp();
 
 struct Usage : std::runtime_error {
   using std::runtime_error::runtime_error;
@@ -134,6 +147,49 @@ class Client {
     cmd->Execute(locker_.Id());
   }
 
+  // Prints the current value of each name, then every value it is assigned.
+  int Watch(const std::vector<std::string>& names, double seconds, long count) {
+    std::mutex m;
+    std::condition_variable cv;
+    long seen = 0;
+    bool stop = false;
+    Velmarin::HandleStopSignals([&](int) {
+      std::lock_guard<std::mutex> lock(m);
+      stop = true;
+      cv.notify_all();
+    });
+    auto print = [&](const std::string& name, const std::string& text) {
+      std::lock_guard<std::mutex> lock(m);
+      std::cout << Stamp() << " " << name << " " << text << std::endl;
+      if (count > 0 && ++seen >= count) {
+        stop = true;
+        cv.notify_all();
+      }
+    };
+    std::vector<std::unique_ptr<Velmarin::DDS_TextSubscription>> subs;
+    for (const auto& name : names) {
+      Velmarin::EngineReadingBase_var a = Attr(name);
+      CORBA::String_var topic = a->DDS_Topic();
+      CORBA::String_var type = a->TypeName();
+      subs.emplace_back(new Velmarin::DDS_TextSubscription(
+          topic.in(), KindOf(type.in()), [print, name](const std::string&, const std::string& text) { print(name, text); }));
+    }
+    for (auto& sub : subs) sub->WaitReady();
+    for (const auto& name : names) {
+      Velmarin::EngineReadingBase_var a = Attr(name);
+      CORBA::String_var type = a->TypeName();
+      std::lock_guard<std::mutex> lock(m);
+      std::cout << Stamp() << " " << name << " " << Value(a, type.in(), false) << " (current)" << std::endl;
+    }
+    std::unique_lock<std::mutex> lock(m);
+    auto done = [&] { return stop; };
+    if (seconds > 0)
+      cv.wait_for(lock, std::chrono::duration<double>(seconds), done);
+    else
+      cv.wait(lock, done);
+    return 0;
+  }
+
   void List(bool onlyLocked) {
     for (const auto& name : Names()) {
       try {
@@ -165,6 +221,34 @@ class Client {
   Velmarin::Locker locker_;
   Velmarin::GUI_Able_var gui_;
 };
+
+// The sample kind an attribute of type publishes.
+Velmarin::DDS_ValueKind KindOf(const std::string& type) {
+  auto ends = [&](const char* tail) {
+    const std::string t(tail);
+    return type.size() >= t.size() && type.compare(type.size() - t.size(), t.size(), t) == 0;
+  };
+  if (ends("ValueDouble")) return Velmarin::DDS_ValueKind::ValueDouble;
+  if (ends("ValueLong")) return Velmarin::DDS_ValueKind::ValueLong;
+  if (ends("Boolean")) return Velmarin::DDS_ValueKind::Boolean;
+  if (ends("Long") || ends("Enum")) return Velmarin::DDS_ValueKind::Long;
+  return Velmarin::DDS_ValueKind::String;
+}
+
+// Local time with milliseconds, "12:34:56.789".
+std::string Stamp() {
+  using namespace std::chrono;
+  const auto now = system_clock::now();
+  const std::time_t t = system_clock::to_time_t(now);
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  char buf[32];
+  std::strftime(buf, sizeof buf, "%H:%M:%S", &tm);
+  const long ms = static_cast<long>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+  char out[48];
+  std::snprintf(out, sizeof out, "%s.%03ld", buf, ms);
+  return out;
+}
 
 // The refusal's kind and texts on standard error.
 int Refused(const CORBA::UserException& e) {
@@ -204,6 +288,8 @@ int main(int argc, char** argv) {
   std::string engine;
   std::vector<std::string> args;
   bool full = false;
+  double seconds = 0;
+  long count = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "-h" || a == "--help") {
@@ -215,6 +301,10 @@ int main(int argc, char** argv) {
       engine = argv[++i];
     } else if (a == "--full") {
       full = true;
+    } else if (a == "--seconds" && i + 1 < argc) {
+      seconds = std::atof(argv[++i]);
+    } else if (a == "--count" && i + 1 < argc) {
+      count = std::atol(argv[++i]);
     } else {
       args.push_back(a);
     }
@@ -225,7 +315,7 @@ int main(int argc, char** argv) {
     auto need = [&](std::size_t n) {
       if (args.size() != n + 1) throw Usage("'" + cmd + "' takes " + std::to_string(n) + " argument(s)");
     };
-    if (cmd != "list" && cmd != "get" && cmd != "set" && cmd != "exec" && cmd != "locks")
+    if (cmd != "list" && cmd != "get" && cmd != "set" && cmd != "exec" && cmd != "locks" && cmd != "watch")
       throw Usage("unknown command '" + cmd + "'");
     Velmarin::ConfigureOrb(options);
     Client client(engine);
@@ -246,6 +336,9 @@ int main(int argc, char** argv) {
     } else if (cmd == "exec") {
       need(1);
       client.Exec(args[1]);
+    } else if (cmd == "watch") {
+      if (args.size() < 2) throw Usage("'watch' takes one or more attribute names");
+      return client.Watch(std::vector<std::string>(args.begin() + 1, args.end()), seconds, count);
     }
     return 0;
   } catch (const Usage& e) {

@@ -7,6 +7,9 @@
 #include <thread>
 
 #include "CALIBRATION.h"
+#include "DDS_Publisher.h"
+#include "DDS_Subscriber.h"
+#include "platform/DDS_AttributePublisher.h"
 #include "Exceptions.h"
 #include "SelftestLocking.h"
 #include "UTILS.h"
@@ -71,12 +74,19 @@ void RADALT_MC::Construct() {
   // 1. ORB wrapper, namer, GUI and test servants; channel references start nil.
   orbw_ = new Velmarin::ORB_wrapper("RADALT", kContext);
   namer_.reset(new Velmarin::ItemNamer(Velmarin::ItemNamer::DDS_Topic(InstanceNamer, orbw_->Name())));
-  if (config_.publisher) namer_->SetPublisher(config_.publisher);
+  namer_->SetPublisher(config_.publisher ? config_.publisher : Velmarin::MakeDdsAttributePublisher());
   gui_.reset(new MY_GUIABLE_i(namer_->DDS_Topic("GUI_ABLE")));
   testAble_.reset(new Velmarin::Velmarin_Test_Able_i(*gui_));
 
-  // 2. The announcement publisher and the channel-engine command subscriber come with the
-  //    DDS layer.
+  // 2. The announcement publisher and the channel-engine command subscriber.
+  try {
+    everybodyPublisher_.reset(new Velmarin::DDS_Publisher<CORBA::String_var>("Lumaren/local/EVERYBODY_ABLE"));
+    radaltscSubscriber_.reset(new Velmarin::DDS_Subscriber<CORBA::String_var>(
+        "Lumaren/local/RADALTSC",
+        [this](const char* topic, CORBA::String_var text) { RadAltDDS_SubCallback(topic, text.in()); }));
+  } catch (const CORBA::UserException& e) {
+    std::cerr << " RADALT_MC::RADALT_MC(constructor) - DDS set-up failed: " << e._name() << std::endl;
+  }
 
   // 3. The 24 lock groups.
   for (std::size_t i = 0; i < radalt::kLockGroupCount; ++i)
@@ -213,11 +223,30 @@ void RADALT_MC::InstallServants() {
   orbw_->InstallChildObj("EVERYBODY_ABLE", self);
   everybodyInstalled_ = true;
   PublishEverybody("create,3");
+  SubscribeConfigurationValidity();
   setupPauseResumeButtonListener();
 }
 
 void RADALT_MC::PublishEverybody(const std::string& text) {
-  std::cout << "RADALT_MC: announce " << text << std::endl;
+  if (!everybodyPublisher_) return;
+  try {
+    everybodyPublisher_->sendData(CORBA::String_var(text.c_str()));
+  } catch (const CORBA::UserException& e) {
+    std::cerr << "RADALT_MC: announcement \"" << text << "\" not sent: " << e._name() << std::endl;
+  }
+}
+
+void RADALT_MC::SubscribeConfigurationValidity() {
+  if (!HasChannelEngine(1)) return;
+  try {
+    Velmarin::EngineReadingBoolean_var valid = GetSingleChannelPtr(1)->ConfigurationValid();
+    CORBA::String_var topic = valid->DDS_Topic();
+    validConfigSubscriber_.reset(new Velmarin::DDS_Subscriber<bool>(
+        topic.in(), [this](const char* t, bool v) { radaltIsValidConfigPublished(t, v); }));
+  } catch (const CORBA::Exception& e) {
+    std::cerr << " RADALT_MC::RADALT_MC(constructor) - configuration validity not followed: " << e._name()
+              << std::endl;
+  }
 }
 
 // ---- lifecycle -----------------------------------------------------------------------------
@@ -228,6 +257,9 @@ RADALT_MC::~RADALT_MC() {
   delete AltSim_Persistence;
   AltSim_Persistence = nullptr;
   Stop();
+  // No command may arrive while the objects it would reach go.
+  validConfigSubscriber_.reset();
+  radaltscSubscriber_.reset();
   Velmarin::DeactivateServant(this);
   hwEnum_ = Velmarin::HwEnumerate_Able::_nil();
   progress_ = Velmarin::Progress_Interface::_nil();
@@ -249,6 +281,7 @@ RADALT_MC::~RADALT_MC() {
     for (auto& r : RadaltSCInhouse_ptr) r = SCI::RADALTSC_INHOUSE_INTERFACE::_nil();
     retired_.clear();
   }
+  everybodyPublisher_.reset();
   testAble_.reset();
   gui_.reset();
   namer_.reset();

@@ -25,6 +25,13 @@
 #include "platform/Lock.h"
 #include "platform/ORB_wrapper.h"
 
+namespace Velmarin {
+template <class T>
+class DDS_Publisher;
+template <class T>
+class DDS_Subscriber;
+}  // namespace Velmarin
+
 class CALIBRATION;
 class RadAltLockingDueToSelftest;
 class lockingSelftestEngine;
@@ -126,6 +133,8 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody {
   void RegisterEngineAttributes();
   void InstallServants();
   void InitialLocks();
+  // Follows the channel-1 engine's configuration-validity flag.
+  void SubscribeConfigurationValidity();
   void PublishEverybody(const std::string& text);
   // Installs the references of channel from obj (main and in-house narrowed from it).
   bool SetChannelRefs(int channel, CORBA::Object_ptr obj);
@@ -153,6 +162,11 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody {
   // Serialises whole registry changes (create/destroy commands); readers take registryMutex_.
   std::recursive_mutex registryChangeMutex_;
   std::vector<std::vector<radalt::ChannelBound*>> channelBound_;
+
+  // announcements of this engine; commands of the channel engines; configuration validity
+  std::unique_ptr<Velmarin::DDS_Publisher<CORBA::String_var>> everybodyPublisher_;
+  std::unique_ptr<Velmarin::DDS_Subscriber<CORBA::String_var>> radaltscSubscriber_;
+  std::unique_ptr<Velmarin::DDS_Subscriber<bool>> validConfigSubscriber_;
 
   std::array<std::unique_ptr<Velmarin::Lockable_i>, radalt::kLockGroupCount> lockGroups_;
   std::array<CORBA::ULong, radalt::kLockGroupCount> lockKeys_{};

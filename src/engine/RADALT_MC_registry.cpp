@@ -241,7 +241,7 @@ void RADALT_MC::AddRadAltSc(int channel) {
     enabled = enabledCount_;
     for (auto& r : RadaltSC_ptr) refs.push_back(r.in());
   }
-  if (!known) {
+  if (!known && noOfAvailableChannels_ && noOfEnabledChannels_) {
     noOfAvailableChannels_->NoOfAvailableChannelsCallback(static_cast<int>(available));
     noOfEnabledChannels_->NoOfEnabledChannelsCallback(static_cast<int>(enabled));
   }
@@ -284,8 +284,10 @@ void RADALT_MC::RemoveRadAltSc(int channel) {
     enabled = enabledCount_;
     for (auto& r : RadaltSC_ptr) refs.push_back(r.in());
   }
-  noOfAvailableChannels_->NoOfAvailableChannelsCallback(static_cast<int>(available));
-  noOfEnabledChannels_->NoOfEnabledChannelsCallback(static_cast<int>(enabled));
+  if (noOfAvailableChannels_ && noOfEnabledChannels_) {
+    noOfAvailableChannels_->NoOfAvailableChannelsCallback(static_cast<int>(available));
+    noOfEnabledChannels_->NoOfEnabledChannelsCallback(static_cast<int>(enabled));
+  }
   updateAttributeData(available, enabled, refs);
 }
 
