@@ -184,11 +184,7 @@ void RADALT_MC::ConstructGroup(int group) {
 
 void RADALT_MC::RegisterEngineAttributes() {
   for (int channel = 1; channel <= 3; ++channel) {
-    SCI::RADALTSC_MAIN_INTERFACE_ptr sc;
-    {
-      std::shared_lock<std::shared_mutex> lock(registryMutex_);
-      sc = RadaltSC_ptr[static_cast<std::size_t>(channel - 1)].in();
-    }
+    SCI::RADALTSC_MAIN_INTERFACE_ptr sc = ChannelRefOrNil(channel);
     if (CORBA::is_nil(sc)) continue;
     try {
       Velmarin::GUI_Able_var engineGui = sc->GuiObject();

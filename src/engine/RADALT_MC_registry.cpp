@@ -97,11 +97,7 @@ void RADALT_MC::DiscoverSingleChannelEngines() {
   std::cout << "  inhouse: [" << inhouse.str() << "]" << std::endl;
 
   for (int channel = 1; channel <= 3; ++channel) {
-    SCI::RADALTSC_MAIN_INTERFACE_ptr sc;
-    {
-      std::shared_lock<std::shared_mutex> lock(registryMutex_);
-      sc = RadaltSC_ptr[static_cast<std::size_t>(channel - 1)].in();
-    }
+    SCI::RADALTSC_MAIN_INTERFACE_ptr sc = ChannelRefOrNil(channel);
     if (CORBA::is_nil(sc)) continue;
     try {
       while (!sc->IsReady()) Sleep(config_.readyPollMs);
@@ -172,6 +168,12 @@ bool RADALT_MC::GetSingleChannelIsLocal(int channel) {
                      Velmarin::Operation_errors::NotConfigured("RADALT_MC::GetSingleChannelIsLocal - RadaltSC_ptr is zero"));
   }
   return channelValid_[i];
+}
+
+SCI::RADALTSC_MAIN_INTERFACE_ptr RADALT_MC::ChannelRefOrNil(int channel) const {
+  if (channel < 1 || channel > 3) return SCI::RADALTSC_MAIN_INTERFACE::_nil();
+  std::shared_lock<std::shared_mutex> lock(registryMutex_);
+  return RadaltSC_ptr[static_cast<std::size_t>(channel - 1)].in();
 }
 
 bool RADALT_MC::HasChannelEngine(int channel) const {
