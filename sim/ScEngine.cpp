@@ -6,15 +6,32 @@
 
 namespace radaltsim {
 
-ScEngine_i::ScEngine_i(int channel, const std::string& namerBase)
+namespace {
+const char* const kConfigurationValid = "VALIDCONFIG";
+
+Velmarin::ItemNamer Namer(const std::string& base, const Velmarin::AttributePublisher& publisher) {
+  Velmarin::ItemNamer namer(base);
+  namer.SetPublisher(publisher);
+  return namer;
+}
+}  // namespace
+
+ScEngine_i::ScEngine_i(int channel, const std::string& namerBase, ScEngineOptions options)
     : channel_(channel),
-      namer_(namerBase),
+      namer_(Namer(namerBase, options.publisher)),
       gui_(new Velmarin::GUI_Able_i(namerBase + "/GUI_ABLE")),
-      items_(new ItemStore(namer_, *gui_)) {}
+      items_(new ItemStore(namer_, *gui_)),
+      flight_(new FlightModel(*items_, options.tick)) {
+  // The configuration's validity is the channel's condition, not a setting: a reset keeps it.
+  items_->KeepOnReset(kConfigurationValid);
+  items_->Update(kConfigurationValid, options.configurationValid);
+}
 
 ScEngine_i::~ScEngine_i() {
   Velmarin::DeactivateServant(this);
-  items_.reset();
+  flight_->StopClock();  // nothing flies while the items go
+  items_.reset();        // no write reaches the flight after this
+  flight_.reset();
   gui_.reset();
 }
 
@@ -38,11 +55,31 @@ void ScEngine_i::RegisterGui(Velmarin::GUI_Able_ptr gui) {
             << std::endl;
 }
 
-void ScEngine_i::ResetState() { items_->ResetAll(); }
+void ScEngine_i::ResetState() { flight_->Reset(); }
+
+void ScEngine_i::SetConfigurationValid(CORBA::Boolean valid) {
+  std::lock_guard<std::mutex> lock(configMutex_);
+  ShowConfiguration(valid);
+}
+
+bool ScEngine_i::ToggleConfigurationValid() {
+  std::lock_guard<std::mutex> lock(configMutex_);
+  const bool valid = items_->Number(kConfigurationValid) == 0;
+  ShowConfiguration(valid);
+  return valid;
+}
+
+void ScEngine_i::ShowConfiguration(bool valid) {
+  items_->Assign(kConfigurationValid, valid);
+  std::cout << "radaltsc " << channel_ << ": configuration " << (valid ? "valid" : "invalid") << std::endl;
+}
 
 void ScEngine_i::ResetHardware() { asleep_ = false; }
 
-CORBA::Boolean ScEngine_i::ApplyCurrentAltitude() { return true; }
+CORBA::Boolean ScEngine_i::ApplyCurrentAltitude() {
+  flight_->ApplyCurrentAltitude();
+  return true;
+}
 
 void ScEngine_i::AutoRfLevel() {}
 void ScEngine_i::AutoLoopLoss() {}

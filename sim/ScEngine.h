@@ -2,10 +2,12 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <string>
 
+#include "Flight.h"
 #include "RadAltSC.hh"
 #include "ScItems.h"
 
@@ -13,14 +15,26 @@ namespace radaltsim {
 
 namespace SC = Velmarin::RadAltSingleChannelStateControl;
 
+struct ScEngineOptions {
+  // Period of the flight's clock; zero leaves the flight to FlightModel::Advance.
+  std::chrono::milliseconds tick{100};
+  // Where the items publish their assignments (none when empty).
+  Velmarin::AttributePublisher publisher;
+  // What the VALIDCONFIG reading starts with.
+  bool configurationValid = true;
+};
+
 class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl::RADALTSC_ENGINE {
  public:
   // namerBase: the base of the items' topics ("Lumaren/local/RADALTSC/2").
-  ScEngine_i(int channel, const std::string& namerBase);
+  ScEngine_i(int channel, const std::string& namerBase, ScEngineOptions options = {});
   ~ScEngine_i() override;
 
   void SetReady(bool ready) { ready_ = ready; }
   ItemStore& Items() { return *items_; }
+  FlightModel& Flight() { return *flight_; }
+  // Flips the configuration validity; returns the new state.
+  bool ToggleConfigurationValid();
   Velmarin::GUI_Able_i& Gui() { return *gui_; }
 
   // main interface
@@ -37,6 +51,7 @@ class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl:
   SC::String_Seq* SettingsNameList() override { return new SC::String_Seq; }
   CORBA::Long Channel() override { return channel_; }
   CORBA::ULong AcceptedCount() override { return static_cast<CORBA::ULong>(items_->Calls()); }
+  void SetConfigurationValid(CORBA::Boolean valid) override;
 
 #define SC_ITEM(op, kind, key, mn, mx, st, init, unit, text) \
   Velmarin::Engine##kind##_ptr op() override { return items_->Ref<Velmarin::Engine##kind>(key); }
@@ -86,6 +101,8 @@ class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl:
   CORBA::Boolean testRFDMAttens(CORBA::ULong) override { return Test(); }
 
  private:
+  // Sets and publishes the configuration's validity; configMutex_ is held.
+  void ShowConfiguration(bool valid);
   // A board access succeeds while the board is awake.
   CORBA::Boolean Board() { return true; }
   // A hardware test passes while the board is awake.
@@ -95,6 +112,8 @@ class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl:
   Velmarin::ItemNamer namer_;
   std::unique_ptr<Velmarin::GUI_Able_i> gui_;
   std::unique_ptr<ItemStore> items_;
+  std::unique_ptr<FlightModel> flight_;
+  std::mutex configMutex_;
   std::atomic<bool> ready_{false};
   std::atomic<bool> asleep_{false};
   std::mutex guiMutex_;

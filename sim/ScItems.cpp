@@ -4,6 +4,7 @@
 #include <iostream>
 #include <sstream>
 #include <stdexcept>
+#include <type_traits>
 
 #include "RadAltSC.hh"
 
@@ -82,6 +83,34 @@ VALUE_LONG::VALUE LongRecord(const ItemSpec& s, long v) {
   return r;
 }
 
+// A numeric value as each servant kind stores it, and back.
+template <class Stored>
+Stored FromNumber(const ItemSpec& s, double v);
+template <>
+bool FromNumber<bool>(const ItemSpec&, double v) { return v != 0; }
+template <>
+CORBA::Long FromNumber<CORBA::Long>(const ItemSpec&, double v) { return static_cast<CORBA::Long>(std::lround(v)); }
+template <>
+VALUE_DOUBLE::VALUE FromNumber<VALUE_DOUBLE::VALUE>(const ItemSpec& s, double v) { return DoubleRecord(s, v); }
+template <>
+VALUE_LONG::VALUE FromNumber<VALUE_LONG::VALUE>(const ItemSpec& s, double v) { return LongRecord(s, std::lround(v)); }
+
+double ToNumber(bool v) { return v ? 1.0 : 0.0; }
+double ToNumber(CORBA::Long v) { return v; }
+double ToNumber(const VALUE_DOUBLE::VALUE& v) { return v.val; }
+double ToNumber(const VALUE_LONG::VALUE& v) { return v.val; }
+
+// What a client write must pass before it is decided: the item's limits, or for an
+// enumeration its listed values; a boolean passes as it is.
+void Check(Velmarin::EngineAttribBoolean_i&, const ItemSpec&, double) {}
+void Check(Velmarin::EngineAttribEnum_i& e, const ItemSpec& s, double v) {
+  if (!e.HasValue(static_cast<int>(v))) Refuse(s, v, true);
+}
+template <class S>
+void Check(S&, const ItemSpec& s, double v) {
+  if (!Inside(s, v)) Refuse(s, v, !std::is_same<typename S::Stored, VALUE_DOUBLE::VALUE>::value);
+}
+
 }  // namespace
 
 const ItemSpec* ItemTable(std::size_t& count) {
@@ -104,6 +133,15 @@ struct ItemStore::Item {
   const ItemSpec* row = nullptr;
   std::unique_ptr<Velmarin::EngineReadingBase_i> servant;
   std::function<void()> reset;
+  // numeric items
+  std::function<void(double)> assign;
+  std::function<double()> number;
+  NumberWrite write;
+  // any-valued items
+  std::function<void(const CORBA::Any&)> assignAny;
+  AnyWrite writeAny;
+  // commands
+  Command command;
 };
 
 ItemStore::ItemStore(Velmarin::ItemNamer& namer, Velmarin::GUI_Able_i& gui)
@@ -120,113 +158,151 @@ void ItemStore::Accepted(const std::string& key) {
   if (hook_) hook_(key);
 }
 
+template <class S>
+void ItemStore::Numeric(Item& it, S* servant) {
+  using Stored = typename S::Stored;
+  const ItemSpec* row = it.row;
+  it.servant.reset(servant);
+  it.assign = [servant, row](double v) { *servant = FromNumber<Stored>(*row, v); };
+  it.number = [servant] { return ToNumber(servant->Value()); };
+  it.reset = [&it, row] { it.assign(row->initial); };
+}
+
+template <class S, class... Extra>
+void ItemStore::Setting(Item& it, const Extra&... extra) {
+  const ItemSpec& s = *it.row;
+  auto* servant = new S(namer_, gui_, s.key, FromNumber<typename S::Stored>(s, s.initial),
+                        [this, &it](typename S::In v) {
+                          const double x = ToNumber(v);
+                          Check(static_cast<S&>(*it.servant), *it.row, x);
+                          if (it.write)
+                            it.write(x);
+                          else
+                            it.assign(x);
+                          Accepted(it.row->key);
+                        },
+                        extra...);
+  Numeric(it, servant);
+}
+
+template <class S>
+void ItemStore::Reading(Item& it) {
+  const ItemSpec& s = *it.row;
+  Numeric(it, new S(namer_, gui_, s.key, FromNumber<typename S::Stored>(s, s.initial)));
+}
+
 void ItemStore::Build(const ItemSpec& s) {
   using namespace Velmarin;
-  auto item = std::make_unique<Item>();
-  item->row = &s;
-  Item* it = item.get();
+  auto owned = std::make_unique<Item>();
+  Item& it = *owned;
+  it.row = &s;
   const std::string kind = s.kind;
-  const std::string key = s.key;
+  const auto min = static_cast<CORBA::Long>(s.min), max = static_cast<CORBA::Long>(s.max),
+             step = static_cast<CORBA::Long>(s.step), unit = static_cast<CORBA::Long>(UnitCode(s.unit));
 
   if (kind == "AttribBoolean") {
-    auto* sv = new EngineAttribBoolean_i(namer_, gui_, s.key, s.initial != 0, [this, it, key](CORBA::Boolean v) {
-      *static_cast<EngineAttribBoolean_i*>(it->servant.get()) = v;
-      Accepted(key);
-    });
-    it->reset = [sv, &s] { *sv = (s.initial != 0); };
-    item->servant.reset(sv);
+    Setting<EngineAttribBoolean_i>(it);
   } else if (kind == "AttribLong") {
-    EngineAttribLongParams p{static_cast<CORBA::Long>(s.min), static_cast<CORBA::Long>(s.max),
-                             static_cast<CORBA::Long>(s.step)};
-    auto* sv = new EngineAttribLong_i(namer_, gui_, s.key, static_cast<int>(s.initial),
-                                      [this, it, key](CORBA::Long v) {
-                                        if (!Inside(*it->row, v)) Refuse(*it->row, v, true);
-                                        *static_cast<EngineAttribLong_i*>(it->servant.get()) = v;
-                                        Accepted(key);
-                                      }, p);
-    it->reset = [sv, &s] { *sv = static_cast<CORBA::Long>(s.initial); };
-    item->servant.reset(sv);
+    Setting<EngineAttribLong_i>(it, EngineAttribLongParams{min, max, step});
   } else if (kind == "AttribEnum") {
-    auto* sv = new EngineAttribEnum_i(namer_, gui_, s.key, static_cast<int>(s.initial),
-                                      [this, it, key](CORBA::Long v) {
-                                        auto* e = static_cast<EngineAttribEnum_i*>(it->servant.get());
-                                        if (!e->HasValue(v)) Refuse(*it->row, v, true);
-                                        *e = v;
-                                        Accepted(key);
-                                      }, EnumLabels(s.text));
-    it->reset = [sv, &s] { *sv = static_cast<CORBA::Long>(s.initial); };
-    item->servant.reset(sv);
+    Setting<EngineAttribEnum_i>(it, EnumLabels(s.text));
+  } else if (kind == "AttribValueLong") {
+    Setting<EngineAttribValueLong_i>(it, EngineAttribValueLongParams{min, max, step, unit});
+  } else if (kind == "AttribValueDouble") {
+    Setting<EngineAttribValueDouble_i>(
+        it, EngineAttribValueDoubleParams{s.min, s.max, s.step, unit, DoubleRecord(s, 0).resolution});
+  } else if (kind == "ReadingBoolean") {
+    Reading<EngineReadingBoolean_i>(it);
+  } else if (kind == "ReadingLong") {
+    Reading<EngineReadingLong_i>(it);
+  } else if (kind == "ReadingValueDouble") {
+    Reading<EngineReadingValueDouble_i>(it);
   } else if (kind == "AttribString") {
     EngineAttribStringParams p;
     p.max_length = 64;
     p.pattern = CORBA::string_dup("");
-    auto* sv = new EngineAttribString_i(namer_, gui_, s.key, s.text, [this, it, key](const char* v) {
-      *static_cast<EngineAttribString_i*>(it->servant.get()) = v;
-      Accepted(key);
+    auto* sv = new EngineAttribString_i(namer_, gui_, s.key, s.text, [this, &it](const char* v) {
+      *static_cast<EngineAttribString_i*>(it.servant.get()) = v;
+      Accepted(it.row->key);
     }, p);
-    it->reset = [sv, &s] { *sv = s.text; };
-    item->servant.reset(sv);
-  } else if (kind == "AttribValueLong") {
-    EngineAttribValueLongParams p{static_cast<CORBA::Long>(s.min), static_cast<CORBA::Long>(s.max),
-                                  static_cast<CORBA::Long>(s.step), UnitCode(s.unit)};
-    auto* sv = new EngineAttribValueLong_i(
-        namer_, gui_, s.key, LongRecord(s, static_cast<long>(s.initial)),
-        [this, it, key](const VALUE_LONG::VALUE& v) {
-          if (!Inside(*it->row, v.val)) Refuse(*it->row, v.val, true);
-          *static_cast<EngineAttribValueLong_i*>(it->servant.get()) = LongRecord(*it->row, v.val);
-          Accepted(key);
-        }, p);
-    it->reset = [sv, &s] { *sv = LongRecord(s, static_cast<long>(s.initial)); };
-    item->servant.reset(sv);
-  } else if (kind == "AttribValueDouble") {
-    EngineAttribValueDoubleParams p{s.min, s.max, s.step, UnitCode(s.unit), DoubleRecord(s, 0).resolution};
-    auto* sv = new EngineAttribValueDouble_i(
-        namer_, gui_, s.key, DoubleRecord(s, s.initial),
-        [this, it, key](const VALUE_DOUBLE::VALUE& v) {
-          if (!Inside(*it->row, v.val)) Refuse(*it->row, v.val, false);
-          *static_cast<EngineAttribValueDouble_i*>(it->servant.get()) = DoubleRecord(*it->row, v.val);
-          Accepted(key);
-        }, p);
-    it->reset = [sv, &s] { *sv = DoubleRecord(s, s.initial); };
-    item->servant.reset(sv);
+    it.reset = [sv, &s] { *sv = s.text; };
+    it.servant.reset(sv);
   } else if (kind == "AttribAny") {
-    auto* sv = new EngineAttribAny_i(namer_, gui_, s.key, CORBA::Any(), [this, it, key](const CORBA::Any& v) {
-      *static_cast<EngineAttribAny_i*>(it->servant.get()) = v;
-      Accepted(key);
+    auto* sv = new EngineAttribAny_i(namer_, gui_, s.key, CORBA::Any(), [this, &it](const CORBA::Any& v) {
+      if (it.writeAny)
+        it.writeAny(v);
+      else
+        it.assignAny(v);
+      Accepted(it.row->key);
     }, CORBA::Any());
-    it->reset = [sv] { *sv = CORBA::Any(); };
-    item->servant.reset(sv);
+    it.assignAny = [sv](const CORBA::Any& v) { *sv = v; };
+    it.reset = [sv] { *sv = CORBA::Any(); };
+    it.servant.reset(sv);
   } else if (kind == "AttribVoid") {
-    item->servant.reset(new EngineAttribVoid_i(namer_, gui_, s.key, [this, key] { Accepted(key); }));
-    it->reset = [] {};
-  } else if (kind == "ReadingBoolean") {
-    auto* sv = new EngineReadingBoolean_i(namer_, gui_, s.key, s.initial != 0);
-    it->reset = [sv, &s] { *sv = (s.initial != 0); };
-    item->servant.reset(sv);
-  } else if (kind == "ReadingLong") {
-    auto* sv = new EngineReadingLong_i(namer_, gui_, s.key, static_cast<int>(s.initial));
-    it->reset = [sv, &s] { *sv = static_cast<CORBA::Long>(s.initial); };
-    item->servant.reset(sv);
-  } else if (kind == "ReadingValueDouble") {
-    auto* sv = new EngineReadingValueDouble_i(namer_, gui_, s.key, DoubleRecord(s, s.initial));
-    it->reset = [sv, &s] { *sv = DoubleRecord(s, s.initial); };
-    item->servant.reset(sv);
+    it.servant.reset(new EngineAttribVoid_i(namer_, gui_, s.key, [this, &it] {
+      if (it.command) it.command();
+      Accepted(it.row->key);
+    }));
+    it.reset = [] {};
   } else {
     throw std::logic_error(std::string("unknown item kind ") + s.kind);
   }
-  items_[key] = std::move(item);
+  items_[s.key] = std::move(owned);
 }
 
-Velmarin::EngineReadingBase_i& ItemStore::Servant(const std::string& key) const {
+ItemStore::Item& ItemStore::Find(const std::string& key) const {
   auto it = items_.find(key);
   if (it == items_.end()) throw Velmarin::Operation_errors::Object_Not_Found(key.c_str());
-  return *it->second->servant;
+  return *it->second;
 }
 
-const ItemSpec& ItemStore::Row(const std::string& key) const {
-  auto it = items_.find(key);
-  if (it == items_.end()) throw Velmarin::Operation_errors::Object_Not_Found(key.c_str());
-  return *it->second->row;
+Velmarin::EngineReadingBase_i& ItemStore::Servant(const std::string& key) const { return *Find(key).servant; }
+
+const ItemSpec& ItemStore::Row(const std::string& key) const { return *Find(key).row; }
+
+namespace {
+template <class F>
+const F& Need(const F& f, const std::string& key, const char* what) {
+  if (!f) throw std::logic_error(key + " is not " + what);
+  return f;
+}
+}  // namespace
+
+double ItemStore::Number(const std::string& key) const { return Need(Find(key).number, key, "numeric")(); }
+
+void ItemStore::Assign(const std::string& key, double v) { Need(Find(key).assign, key, "numeric")(v); }
+
+bool ItemStore::Update(const std::string& key, double v) {
+  Item& it = Find(key);
+  if (Need(it.number, key, "numeric")() == v) return false;
+  it.assign(v);
+  return true;
+}
+
+void ItemStore::AssignAny(const std::string& key, const CORBA::Any& v) {
+  Need(Find(key).assignAny, key, "any-valued")(v);
+}
+
+void ItemStore::OnWrite(const std::string& key, NumberWrite handler) {
+  Item& it = Find(key);
+  Need(it.assign, key, "numeric");
+  it.write = std::move(handler);
+}
+
+void ItemStore::OnWriteAny(const std::string& key, AnyWrite handler) {
+  Item& it = Find(key);
+  Need(it.assignAny, key, "any-valued");
+  it.writeAny = std::move(handler);
+}
+
+void ItemStore::OnCommand(const std::string& key, Command handler) {
+  Item& it = Find(key);
+  if (std::string(it.row->kind) != "AttribVoid") throw std::logic_error(key + " is not a command");
+  it.command = std::move(handler);
+}
+
+void ItemStore::KeepOnReset(const std::string& key) {
+  Find(key).reset = [] {};
 }
 
 void ItemStore::ResetAll() {

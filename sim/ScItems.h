@@ -34,8 +34,16 @@ long UnitCode(const std::string& unit);
 // The engine's items as live servants. A write inside the item's limits is accepted and
 // becomes the item's value; outside them it is refused with DataOutOfRange, as the
 // instrument refuses it. Every accepted set and every command is counted.
+//
+// Items whose writes mean more than a new value get a write handler: it runs after the
+// limits were checked, in place of the plain assignment, and assigns what it decides (or
+// refuses by throwing). Handlers are registered before the items are served.
 class ItemStore {
  public:
+  using NumberWrite = std::function<void(double)>;
+  using AnyWrite = std::function<void(const CORBA::Any&)>;
+  using Command = std::function<void()>;
+
   ItemStore(Velmarin::ItemNamer& namer, Velmarin::GUI_Able_i& gui);
   ~ItemStore();
 
@@ -48,8 +56,23 @@ class ItemStore {
   }
   const ItemSpec& Row(const std::string& key) const;
 
-  // Puts every item back to its initial value.
+  // Values of numeric items (booleans, integers, enumerations, value records, readings) as
+  // plain numbers. Assign makes v the item's value and publishes it; Update does so only
+  // when v differs from the current value, and says whether it did.
+  double Number(const std::string& key) const;
+  void Assign(const std::string& key, double v);
+  bool Update(const std::string& key, double v);
+  // Assignment of an any-valued item.
+  void AssignAny(const std::string& key, const CORBA::Any& v);
+
+  // Write handlers of numeric items, any-valued items and commands.
+  void OnWrite(const std::string& key, NumberWrite handler);
+  void OnWriteAny(const std::string& key, AnyWrite handler);
+  void OnCommand(const std::string& key, Command handler);
+
+  // Puts every item back to its initial value, except those kept on reset.
   void ResetAll();
+  void KeepOnReset(const std::string& key);
   unsigned long Calls() const { return calls_; }
 
   // Called after each accepted set or command with the item's key.
@@ -58,6 +81,13 @@ class ItemStore {
  private:
   struct Item;
   void Build(const ItemSpec& row);
+  template <class S, class... Extra>
+  void Setting(Item& it, const Extra&... extra);
+  template <class S>
+  void Reading(Item& it);
+  template <class S>
+  void Numeric(Item& it, S* servant);
+  Item& Find(const std::string& key) const;
   void Accepted(const std::string& key);
 
   Velmarin::ItemNamer& namer_;

@@ -1,10 +1,14 @@
 // radaltsc-sim: one simulated single-channel engine process.
+#include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -12,22 +16,69 @@
 #include "platform/ORB_wrapper.h"
 #include "platform/Orb.h"
 #include "platform/Signals.h"
+#include "DDS_Publisher.h"
+#include "platform/DDS_AttributePublisher.h"
 
 namespace {
 
 void Usage() {
-  std::cout << "usage: radaltsc-sim --channel N [--ns HOST:PORT] [--ready-delay-ms MS]\n"
+  std::cout << "usage: radaltsc-sim --channel N [--ns HOST:PORT] [--ready-delay-ms MS] [--invalid-config]\n"
                "  Serves the main and in-house interfaces of channel N (1..3) under\n"
                "  Lumaren/local/RADALTSC/N and Lumaren/local/RADALTSC_INHOUSE/N until\n"
-               "  SIGINT or SIGTERM.\n";
+               "  SIGINT or SIGTERM. Item values are published on their topics as they change.\n"
+               "  --invalid-config  start with the configuration reported invalid (VALIDCONFIG false)\n"
+               "  SIGUSR1           flips the reported configuration validity\n"
+               "                    (kill -USR1 <pid>; also the SetConfigurationValid operation)\n";
 }
 
+// Flips the engine's configuration validity on each SIGUSR1 until Stop. SIGUSR1 must be
+// blocked in every thread, so Block() comes before any thread is started.
+class ConfigToggle {
+ public:
+  static void Block() {
+    sigset_t set = Set();
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+  }
+  explicit ConfigToggle(radaltsim::ScEngine_i& engine)
+      : thread_([this, &engine] {
+          const sigset_t set = Set();
+          int sig = 0;
+          while (sigwait(&set, &sig) == 0 && !stop_) engine.ToggleConfigurationValid();
+        }) {}
+  ~ConfigToggle() {
+    stop_ = true;
+    pthread_kill(thread_.native_handle(), SIGUSR1);
+    thread_.join();
+  }
+
+ private:
+  static sigset_t Set() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGUSR1);
+    return set;
+  }
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
 }  // namespace
+
+// Sends one announcement; a failure is reported, never fatal.
+void Announce(Velmarin::DDS_Publisher<CORBA::String_var>& publisher, const std::string& text) {
+  try {
+    publisher.sendData(CORBA::String_var(text.c_str()));
+    std::cout << "radaltsc: announced " << text << std::endl;
+  } catch (const CORBA::UserException& e) {
+    std::cerr << "radaltsc: announcement " << text << " not sent: " << e._name() << std::endl;
+  }
+}
 
 int main(int argc, char** argv) {
   int channel = 0;
   long readyDelayMs = 0;
   Velmarin::OrbOptions options;
+  radaltsim::ScEngineOptions engineOptions;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     auto next = [&]() -> std::string {
@@ -43,6 +94,8 @@ int main(int argc, char** argv) {
       options.nameService = next();
     } else if (a == "--ready-delay-ms") {
       readyDelayMs = std::atol(next().c_str());
+    } else if (a == "--invalid-config") {
+      engineOptions.configurationValid = false;
     } else if (a == "-h" || a == "--help") {
       Usage();
       return 0;
@@ -57,26 +110,39 @@ int main(int argc, char** argv) {
     return 2;
   }
 
+  ConfigToggle::Block();
   Velmarin::HandleStopSignals([](int) { Velmarin::ShutdownOrb(false); });
   try {
     Velmarin::ConfigureOrb(options);
     CORBA::ORB_ptr orb = Velmarin::ProcessOrb();
+    engineOptions.publisher = Velmarin::MakeDdsAttributePublisher();
     const std::string name = std::to_string(channel);
-    auto* engine = new radaltsim::ScEngine_i(channel, "Lumaren/local/RADALTSC/" + name);
+    // The POA holds the engine while it is active; the engine goes before the ORB.
+    auto engine = std::make_unique<radaltsim::ScEngine_i>(channel, "Lumaren/local/RADALTSC/" + name, engineOptions);
     {
+      ConfigToggle toggle(*engine);
       Velmarin::ORB_wrapper_base naming;
       CORBA::Object_var ref = engine->_this();
       naming.InstallAt({"Lumaren", "local", "RADALTSC", name}, ref);
       naming.InstallAt({"Lumaren", "local", "RADALTSC_INHOUSE", name}, ref);
       std::cout << "radaltsc " << channel << ": registered as Lumaren/local/RADALTSC/" << name
                 << " (pid " << ::getpid() << ")" << std::endl;
-      std::thread([engine, readyDelayMs] {
+      // The master control follows engines that come and go through these announcements.
+      Velmarin::DDS_Publisher<CORBA::String_var> announcements("Lumaren/local/RADALTSC");
+      announcements.WaitForSubscribers(1, boost::posix_time::seconds(2));
+      Announce(announcements, "create," + name);
+      const int goodbye = Velmarin::AddShutdownHook([&announcements, name] { Announce(announcements, "destroy," + name); });
+      radaltsim::ScEngine_i* served = engine.get();
+      std::thread ready([served, readyDelayMs] {
         if (readyDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(readyDelayMs));
-        engine->SetReady(true);
-      }).detach();
+        served->SetReady(true);
+      });
       orb->run();
-      // leaving the scope unbinds both names
+      ready.join();
+      Velmarin::RemoveShutdownHook(goodbye);
+      // leaving the scope unbinds both names and stops the toggle
     }
+    engine.reset();
     std::cout << "radaltsc " << channel << ": stopped" << std::endl;
     orb->destroy();
     return 0;

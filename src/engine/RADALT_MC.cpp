@@ -239,6 +239,9 @@ void RADALT_MC::SubscribeConfigurationValidity() {
     CORBA::String_var topic = valid->DDS_Topic();
     validConfigSubscriber_.reset(new Velmarin::DDS_Subscriber<bool>(
         topic.in(), [this](const char* t, bool v) { radaltIsValidConfigPublished(t, v); }));
+    // The topic keeps no history: a configuration that was invalid before the subscription
+    // existed is taken from the reading itself, or no run button would ever be locked for it.
+    if (!valid->Get()) radaltIsValidConfigPublished(topic.in(), false);
   } catch (const CORBA::Exception& e) {
     std::cerr << " RADALT_MC::RADALT_MC(constructor) - configuration validity not followed: " << e._name()
               << std::endl;

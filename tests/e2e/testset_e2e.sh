@@ -42,6 +42,37 @@ check "a second engine host is refused" test $rc != 0
 check "with the single-instance text" grep -q "Attempt to start more than one instance of radalt master control" <<<"$second"
 check "the first still answers" test "$($ctl get NOOFENABLEDCHANNELS)" = 3
 
+# wait_for DESCRIPTION EXPECTED COMMAND...: polls (10 s at most) until COMMAND prints EXPECTED.
+wait_for() {
+  local what=$1 want=$2 got=""
+  shift 2
+  for _ in $(seq 100); do
+    got=$("$@" 2>/dev/null)
+    [ "$got" = "$want" ] && break
+    sleep 0.1
+  done
+  check "$what (got '$got')" test "$got" = "$want"
+}
+
+# Channel 2's engine goes away and comes back: the master control follows both announcements.
+kill -TERM "$(cat "$run/radaltsc-2.pid")"
+wait_for "a stopped channel engine is counted out" 2 $ctl get NOOFAVAILABLECHANNELS
+$ctl set CH3:OUTPWRLVL -41 >/dev/null 2>&1
+check "the other channels still answer" test "$($ctl get CH3:OUTPWRLVL)" = "-41 dBm"
+"$build/sim/radaltsc-sim" --channel 2 --ns "127.0.0.1:$port" >"$run/radaltsc-2.log" 2>&1 &
+echo $! >"$run/radaltsc-2.pid"
+wait_for "a restarted channel engine is counted in once" 3 $ctl get NOOFAVAILABLECHANNELS
+$ctl set CH2:OUTPWRLVL -44 >/dev/null 2>&1
+check "the restarted engine is reached through the master control" test "$($ctl get CH2:OUTPWRLVL)" = "-44 dBm"
+
+# Channel 1's engine reports an invalid configuration, then a valid one again: the self-test
+# engine is locked out and let in again.
+kill -USR1 "$(cat "$run/radaltsc-1.pid")"
+wait_for "an invalid configuration locks the self-test engine" 1 \
+  grep -c "locked (1): Unit has an invalid configuration!  Please contact Velmarin for assistance." "$run/selftest-lock.log"
+kill -USR1 "$(cat "$run/radaltsc-1.pid")"
+wait_for "a valid configuration unlocks it" 1 grep -c "unlocked (0 left)" "$run/selftest-lock.log"
+
 pids=$(cat "$run"/*.pid)
 bash "$top/scripts/stop.sh" >/dev/null
 left=0
