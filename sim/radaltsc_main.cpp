@@ -128,9 +128,13 @@ int main(int argc, char** argv) {
       std::cout << "radaltsc " << channel << ": registered as Lumaren/local/RADALTSC/" << name
                 << " (pid " << ::getpid() << ")" << std::endl;
       // The master control follows engines that come and go through these announcements.
+      // The announcement waits (on a thread of its own) until a master control listens, so
+      // that it is not sent to nobody while discovery is still under way.
       Velmarin::DDS_Publisher<CORBA::String_var> announcements("Lumaren/local/RADALTSC");
-      announcements.WaitForSubscribers(1, boost::posix_time::seconds(2));
-      Announce(announcements, "create," + name);
+      std::thread announcer([&announcements, name] {
+        announcements.WaitForSubscribers(1, boost::posix_time::seconds(30));
+        Announce(announcements, "create," + name);
+      });
       const int goodbye = Velmarin::AddShutdownHook([&announcements, name] { Announce(announcements, "destroy," + name); });
       radaltsim::ScEngine_i* served = engine.get();
       std::thread ready([served, readyDelayMs] {
@@ -139,6 +143,7 @@ int main(int argc, char** argv) {
       });
       orb->run();
       ready.join();
+      announcer.join();
       Velmarin::RemoveShutdownHook(goodbye);
       // leaving the scope unbinds both names and stops the toggle
     }
