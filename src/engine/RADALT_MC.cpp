@@ -306,11 +306,6 @@ char* RADALT_MC::Type() { return CORBA::string_dup("Radalt_MC"); }
 
 CORBA::Long RADALT_MC::InstanceNum() { return orbw_ ? std::atoi(orbw_->GetInstanceNum().c_str()) : 0; }
 
-void RADALT_MC::Reset() {
-  // Every parameter returns to its start-up value through its own callback; the steps
-  // arrive with the parameters they drive.
-}
-
 void RADALT_MC::InitHwInterface(int instance) {
   try {
     CORBA::Object_var obj = orbw_->LookupClient({"Lumaren", "local", "HWENUM_ABLE"});

@@ -14,6 +14,11 @@
 #include "NO_OF_ENABLED_CHANNELS.h"
 #include "RF_CONNECTION.h"
 #include "SLAVE_MODE.h"
+#include "ALT_SIM_TOTAL_DURATION.h"
+#include "AltSimDataParameter.h"
+#include "AltSimNameParameter.h"
+#include "RampParameter.h"
+#include "SIMULATION_MODE.h"
 #include "RADALT_MC.h"
 
 namespace {
@@ -199,6 +204,7 @@ void RADALT_MC::RecallMCSettings() {
   if (coupledAltitudeSimulation_) coupledAltitudeSimulation_->RecallCoupledAltSim();
   if (calibration_) calibration_->RecallFactoryCalChan();
   if (rfConnection_) rfConnection_->RecallRfConnection();
+  if (simulation_->simulationMode) simulation_->simulationMode->RecallSimulationMode();
   std::vector<bool> present;
   {
     std::shared_lock<std::shared_mutex> lock(registryMutex_);
@@ -209,10 +215,31 @@ void RADALT_MC::RecallMCSettings() {
     if (i >= 3)
       radalt::LogThrow(" RADALT_MC::RecallMCSettings:throw RADALT_MC::RecallMCSettings default",
                        Velmarin::Runtime_errors::Unhandled_switch("RADALT_MC::RecallMCSettings default"));
-    // The channel recalls arrive with the per-channel parameters.
+    const int ch = static_cast<int>(i) + 1;
+    radalt::SimulationObjects& sim = *simulation_;
+    if (auto* p = sim.Ramp<radalt::RampRole::StartAltitude>(ch)) p->Recall();
+    if (auto* p = sim.Ramp<radalt::RampRole::StopAltitude>(ch)) p->Recall();
+    if (auto* p = sim.Ramp<radalt::RampRole::Rate>(ch)) p->Recall();
+    if (auto* p = sim.Ramp<radalt::RampRole::Duration>(ch)) p->Recall();
+    if (auto* p = sim.AltSimName(ch)) p->Recall();
+    if (auto* p = sim.Ramp<radalt::RampRole::CurrentAltitude>(ch)) p->Recall();
   }
 }
-void RADALT_MC::RecallMCProfile() {}
+void RADALT_MC::RecallMCProfile() {
+  if (simulation_->altSimTotalDuration) simulation_->altSimTotalDuration->RecallAltSimTotalDuration();
+  std::vector<bool> present;
+  {
+    std::shared_lock<std::shared_mutex> lock(registryMutex_);
+    for (const auto& r : RadaltSC_ptr) present.push_back(!CORBA::is_nil(r));
+  }
+  for (std::size_t i = 0; i < present.size(); ++i) {
+    if (!present[i]) continue;
+    if (i >= 3)
+      radalt::LogThrow(" RADALT_MC::RecallMCProfile:throw RADALT_MC::RecallMCProfile default",
+                       Velmarin::Runtime_errors::Unhandled_switch("RADALT_MC::RecallMCProfile default"));
+    if (auto* p = simulation_->AltSimData(static_cast<int>(i) + 1)) p->Recall();
+  }
+}
 
 
 void RADALT_MC::AddChannelBoundClass(std::vector<radalt::ChannelBound*> perChannel) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "EngineConfig.h"
+#include "NO_OF_ENABLED_CHANNELS.h"
 #include "RADALT_MC.h"
 #include "ScEngine.h"
 #include "SimulationObjects.h"
@@ -50,9 +51,11 @@ class PlainChannel : public radaltsim::ScEngine_i {
   radaltsim::ItemStore plain_;
 };
 
-// A fresh install root with its database folder.
+// A fresh install root with its database folder, in memory where the machine offers it.
 inline std::string FreshRoot() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "simobj-XXXXXX").string();
+  const std::filesystem::path shm = "/dev/shm";
+  const std::filesystem::path dir = std::filesystem::is_directory(shm) ? shm : std::filesystem::temp_directory_path();
+  std::string pattern = (dir / "simobj-XXXXXX").string();
   std::string root = ::mkdtemp(pattern.data());
   std::filesystem::create_directories(root + "/engines/lib");
   return root;
@@ -105,6 +108,7 @@ class Bench {
   double EngineValue(int channel, const char* key) {
     return EngineItem<EngineAttribValueDouble>(channel, key)->Get().val;
   }
+  CORBA::ULong EngineLegCount(int channel);
   // Makes the engine report leg as the leg it flies.
   void PinLegNumber(int channel, int leg) {
     auto& reading = dynamic_cast<EngineReadingLong_i&>(Engine(channel).Servant("PROFILELEGNUM"));
@@ -189,6 +193,11 @@ inline CORBA::Any Profile(std::vector<std::vector<double>> legs) {
 inline CORBA::ULong LegCount(const CORBA::Any& a) {
   const Legs::alt_sim_data_seq* seq = nullptr;
   return (a >>= seq) ? seq->length() : 0;
+}
+
+inline CORBA::ULong Bench::EngineLegCount(int channel) {
+  CORBA::Any_var legs = EngineItem<EngineAttribAny>(channel, "LEGDATA")->Get();
+  return LegCount(legs.in());
 }
 
 }  // namespace simbench

@@ -1,0 +1,66 @@
+#include "ALT_SIM_TOTAL_DURATION.h"
+
+#include <algorithm>
+
+#include "RADALT_MC.h"
+#include "SimulationCommon.h"
+
+namespace {
+
+const char* const kAccessor = " ALT_SIM_TOTAL_DURATION::AltSimTotalDuration";
+
+VALUE_LONG::VALUE EngineTotal(RADALT_MC& mc, int channel) {
+  Velmarin::EngineAttribValueLong_var total = mc.GetSingleChannelPtr(channel)->AltSimTotalDuration();
+  return total->Get();
+}
+
+}  // namespace
+
+const char* const ALT_SIM_TOTAL_DURATION::PersistanceName = "TotalDuration_min";
+
+ALT_SIM_TOTAL_DURATION::ALT_SIM_TOTAL_DURATION(STpersistance* store, Velmarin::ItemNamer& namer,
+                                               MY_GUIABLE_i& gui, RADALT_MC* mc)
+    : Parameter(mc, store, namer, gui, "TOTALDURATION", Record(0)) {
+  attr_ = init_DurationValue();
+  Persist<int>(104, PersistanceName, static_cast<int>(attr_.Value().val));
+}
+
+VALUE_DOUBLE::VALUE ALT_SIM_TOTAL_DURATION::Record(double seconds) {
+  VALUE_DOUBLE::VALUE r;
+  r.val = seconds;
+  r.min = 0.0;
+  r.max = 0.0;
+  r.resolution = 0;
+  r.unit = Velmarin::Units::SECONDS;
+  r.valid = true;
+  return r;
+}
+
+bool ALT_SIM_TOTAL_DURATION::Compatible(const VALUE_LONG::VALUE& total) {
+  return total.valid && total.min == 0 && total.step == 1 && total.unit == Velmarin::Units::SECONDS &&
+         total.val >= 0;
+}
+
+VALUE_DOUBLE::VALUE ALT_SIM_TOTAL_DURATION::init_DurationValue() {
+  return Record(EngineTotal(*mc_, 1).val);
+}
+
+Velmarin::EngineReadingValueDouble_ptr ALT_SIM_TOTAL_DURATION::AltSimTotalDuration() {
+  RADALT_MC& mc = *mc_;
+  const int n = radalt::RequireAnyChannelEnabled(mc, kAccessor);
+  const int count = radalt::CoupledAltitudeSimulationOn(mc) ? 1 : n;
+  CORBA::ULong total = 0;
+  for (int ch = 1; ch <= count; ++ch) {
+    const VALUE_LONG::VALUE r = EngineTotal(mc, ch);
+    if (!Compatible(r))
+      radalt::LogThrow(
+          " ALT_SIM_TOTAL_DURATION::AltSimTotalDuration throw Data_Source_Not_Compatible:AltSimTotalDuration - AltSimTotalDuration() invalid value struct",
+                       Velmarin::Operation_errors::Data_Source_Not_Compatible(
+                           "AltSimTotalDuration - AltSimTotalDuration() invalid value struct"));
+    total = std::max(total, static_cast<CORBA::ULong>(r.val));
+  }
+  attr_ = Record(total);
+  return This();
+}
+
+void ALT_SIM_TOTAL_DURATION::RecallAltSimTotalDuration() { attr_ = Record(Recalled<int>(PersistanceName)); }

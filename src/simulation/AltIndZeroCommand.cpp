@@ -1,0 +1,69 @@
+#include "AltIndZeroCommand.h"
+
+#include <boost/bind/bind.hpp>
+
+#include "CALIBRATION.h"
+#include "RADALT_MC.h"
+#include "SimulationCommon.h"
+#include "UTILS.h"
+
+namespace radalt {
+
+namespace {
+
+struct CommandInfo {
+  const char* key;
+  Velmarin::EngineAttribVoid_ptr (*engineCommand)(SCI::RADALTSC_MAIN_INTERFACE_ptr);
+};
+
+// In Step order.
+const CommandInfo kCommands[] = {
+    {"STARTALTINDZERO", [](SCI::RADALTSC_MAIN_INTERFACE_ptr sc) { return sc->StartAltIndZero(); }},
+    {"SAVEALTINDZERO", [](SCI::RADALTSC_MAIN_INTERFACE_ptr sc) { return sc->SaveAltIndZero(); }},
+    {"ABORTALTINDZERO", [](SCI::RADALTSC_MAIN_INTERFACE_ptr sc) { return sc->AbortAltIndZero(); }},
+};
+
+const CommandInfo& InfoOf(AltIndZeroCommand::Step step) { return kCommands[static_cast<int>(step)]; }
+
+}  // namespace
+
+AltIndZeroCommand::AltIndZeroCommand(Step step, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+                                     Velmarin::Lockable_i& altZeroRun)
+    : Parameter(mc, nullptr, namer, gui, InfoOf(step).key, boost::bind(&AltIndZeroCommand::Execute, this)),
+      step_(step) {
+  attr_.GuardWith(altZeroRun);
+}
+
+void AltIndZeroCommand::Execute() {
+  RADALT_MC& mc = *mc_;
+  const int n = EnabledChannels(mc);
+  const Velmarin::Locker_ID who = WriterId();
+  for (int ch = 1; ch <= n; ++ch) {
+    Velmarin::EngineAttribVoid_var command = InfoOf(step_).engineCommand(mc.GetSingleChannelPtr(ch));
+    command->Execute(who);
+  }
+  if (step_ == Step::Start)
+    LockOut();
+  else
+    Release();
+}
+
+void AltIndZeroCommand::LockOut() {
+  RADALT_MC& mc = *mc_;
+  Take(mc, LockGroup::SIMRUN, lock_text::kAltIndZero);
+  for (LockGroup g : kDiagnosticGroups) Take(mc, g, lock_text::kAltIndZero);
+  Take(mc, LockGroup::CALRUN, lock_text::kAltIndZero);
+  if (CALIBRATION* cal = mc.CalibrationObj()) cal->setCalibrationButtonsLocked(CALBUTTONS_ALT_IND_ZERO);
+  if (lockingSelftestEngine* selftest = mc.SelftestEngineLock()) selftest->lockSelftestEngine(lock_text::kAltIndZero.message);
+}
+
+void AltIndZeroCommand::Release() {
+  RADALT_MC& mc = *mc_;
+  mc.ReleaseGroup(LockGroup::SIMRUN);
+  mc.ReleaseGroup(LockGroup::CALRUN);
+  if (CALIBRATION* cal = mc.CalibrationObj()) cal->setCalibrationButtonsLocked(CALBUTTONS_FREE);
+  for (LockGroup g : kDiagnosticGroups) mc.ReleaseGroup(g);
+  if (lockingSelftestEngine* selftest = mc.SelftestEngineLock()) selftest->unlockSelftestEngine();
+}
+
+}  // namespace radalt

@@ -1,0 +1,30 @@
+// The altitude-indicator zero commands: start, save and abort. Each passes its command to every
+// enabled channel engine; start locks out what must not run meanwhile, save and abort release
+// it. Refused to other users while ALTZERORUN is held (a simulation runs).
+#pragma once
+
+#include "MYGUIABLE.h"
+#include "Parameter.h"
+
+namespace radalt {
+
+class AltIndZeroCommand : public Parameter<Velmarin::EngineAttribVoid_i> {
+ public:
+  enum class Step { Start, Save, Abort };
+
+  // The write handler of the command.
+  void Execute();
+  Velmarin::EngineAttribVoid_ptr Reference() { return This(); }
+
+ protected:
+  AltIndZeroCommand(Step step, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+                    Velmarin::Lockable_i& altZeroRun);
+
+ private:
+  void LockOut();
+  void Release();
+
+  const Step step_;
+};
+
+}  // namespace radalt

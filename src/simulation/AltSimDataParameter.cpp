@@ -1,0 +1,198 @@
+#include "AltSimDataParameter.h"
+
+#include <boost/bind/bind.hpp>
+#include <cmath>
+#include <iostream>
+#include <optional>
+
+#include "ProfileStore.h"
+#include "RADALT_MC.h"
+#include "RampParameter.h"
+#include "SimulationObjects.h"
+
+namespace radalt {
+
+namespace {
+
+// x truncated toward zero; nothing when no CORBA::Long can hold it (not finite or too large).
+std::optional<CORBA::Long> WholeNumber(double x) {
+  if (!std::isfinite(x) || x >= 2147483648.0 || x <= -2147483649.0) return std::nullopt;
+  return static_cast<CORBA::Long>(x);
+}
+
+// Writes value to channel's ramp setting R through its attribute, as a copy of the engine's
+// current record of that item.
+template <RampRole R>
+void WriteRamp(RADALT_MC& mc, int channel, SCI::RADALTSC_MAIN_INTERFACE_ptr sc, const Velmarin::Locker_ID& who,
+               typename RampParameter<R>::Number value) {
+  RampParameter<R>* setting = mc.Simulation().Ramp<R>(channel);
+  if (!setting) return;
+  typename RampKind<R>::EngineItem::_var_type item = RampParameter<R>::EngineItemOf(sc);
+  typename RampKind<R>::Record record = item->Get();
+  record.val = value;
+  setting->Attr().Set(who, record);
+}
+
+bool IsEmpty(const CORBA::Any& data) {
+  CORBA::TypeCode_var type = data.type();
+  return type->kind() == CORBA::tk_null || type->kind() == CORBA::tk_void;
+}
+
+// The legs in data; empty when it holds none.
+Legs::alt_sim_data_seq LegsOf(const CORBA::Any& data) {
+  const Legs::alt_sim_data_seq* legs = nullptr;
+  if (data >>= legs) return *legs;
+  return Legs::alt_sim_data_seq();
+}
+
+}  // namespace
+
+AltSimDataParameter::Initial AltSimDataParameter::FromChannel1(RADALT_MC* mc) {
+  Velmarin::EngineAttribAny_var item = mc->GetSingleChannelPtr(1)->AltSimData();
+  CORBA::Any_var value = item->Get();
+  CORBA::Any_var params = item->GetParams();
+  return Initial{value.in(), params.in()};
+}
+
+AltSimDataParameter::AltSimDataParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer,
+                                         MY_GUIABLE_i& gui, RADALT_MC* mc, Velmarin::Lockable_i& profileTest)
+    : AltSimDataParameter(channel, store, namer, gui, mc, profileTest, FromChannel1(mc)) {}
+
+AltSimDataParameter::AltSimDataParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer,
+                                         MY_GUIABLE_i& gui, RADALT_MC* mc, Velmarin::Lockable_i& profileTest,
+                                         const Initial& initial)
+    : Parameter(mc, store, namer, gui, ("CH" + std::to_string(channel) + "LEGDATA").c_str(), initial.value,
+                boost::bind(&AltSimDataParameter::Callback, this, boost::placeholders::_1), initial.params),
+      channel_(channel) {
+  ProfileStore::Create(store, channel);
+  attr_.GuardWith(profileTest);
+}
+
+std::string AltSimDataParameter::MethodName(const char* what) const {
+  return "AltSimDataChan" + std::to_string(channel_) + what;
+}
+
+std::string AltSimDataParameter::Prefix(const std::string& method) const {
+  return LogPrefix(WithDigit("ALT_SIM_DATA_CHAN", channel_), method);
+}
+
+Velmarin::Locker_ID AltSimDataParameter::WriterIdentity() const {
+  return mc_->Group(LockGroup::MANUALTEST).Holder();
+}
+
+void AltSimDataParameter::CheckStorable(const CORBA::Any& data, const std::string& prefix,
+                                        const std::string& method) const {
+  const Legs::alt_sim_data_seq* legs = nullptr;
+  if (!(data >>= legs)) {
+    if (IsEmpty(data)) return;
+    const std::string text = method + " - not a profile leg sequence";
+    LogThrow(prefix + " throw Data_Source_Not_Compatible:" + text,
+             Velmarin::Operation_errors::Data_Source_Not_Compatible(text.c_str()));
+  }
+  // Only 20 legs fit in the profile store: a longer profile could neither be stored nor
+  // recalled intact, so it is not taken.
+  const int count = static_cast<int>(legs->length());
+  if (count > kProfileLegSlots)
+    LogThrow(prefix + " throw DataOutOfRangeException:too many profile legs",
+             Velmarin::Operation_errors::DataOutOfRangeException<int>(
+                 "Attribute : " + method + " - too many profile legs", 0, kProfileLegSlots, count));
+}
+
+void AltSimDataParameter::Callback(const CORBA::Any& data) {
+  RADALT_MC& mc = *mc_;
+  const std::string method = MethodName("Callback");
+  const std::string prefix = Prefix(method);
+  const int n = RequireChannelEnabled(mc, channel_, prefix);
+  CheckStorable(data, prefix, method);
+  const bool coupled = CoupledAltitudeSimulationOn(mc);
+  const Velmarin::Locker_ID who = WriterIdentity();
+  Forward(prefix + " throw Locking_Error_Exception", [&] {
+    for (int ch : TargetChannels(channel_, n, coupled)) {
+      Velmarin::EngineAttribAny_var item = ChannelEngine(mc, ch, prefix, method)->AltSimData();
+      item->Set(who, data);
+    }
+  });
+  Velmarin::EngineAttribAny_var own = mc.GetSingleChannelPtr(channel_)->AltSimData();
+  CORBA::Any_var accepted = own->Get();
+  SetValue(accepted.in());
+  if (!coupled) return;
+  const CORBA::Any mirrored = attr_.Value();
+  for (int ch = 1; ch <= 3; ++ch)
+    if (ch != channel_)
+      if (AltSimDataParameter* twin = mc.Simulation().AltSimData(ch)) twin->SetValue(mirrored);
+}
+
+void AltSimDataParameter::SetValue(const CORBA::Any& data) {
+  attr_ = data;
+  // A channel that is not enabled only shows the profile: its engine and its ramp settings
+  // are not in use, and writing them would be refused.
+  RADALT_MC& mc = *mc_;
+  if (EnabledChannels(mc) < channel_) return;
+  SCI::RADALTSC_MAIN_INTERFACE_ptr sc = mc.GetSingleChannelPtr(channel_);
+  const Velmarin::Locker_ID who = WriterIdentity();
+  if (SimulationModeValue(mc.Simulation()) == 1) ShowEngineLeg(sc, who);
+  Velmarin::EngineAttribBoolean_var changed = sc->SimulationChanged();
+  changed->Set(who, true);
+}
+
+void AltSimDataParameter::ShowEngineLeg(SCI::RADALTSC_MAIN_INTERFACE_ptr sc, const Velmarin::Locker_ID& who) {
+  RADALT_MC& mc = *mc_;
+  Velmarin::EngineReadingLong_var legNumber = sc->ProfileLegNumber();
+  const CORBA::Long legNo = legNumber->Get();
+  Velmarin::EngineAttribAny_var engineData = sc->AltSimData();
+  CORBA::Any_var engineLegs = engineData->Get();
+  const Legs::alt_sim_data_seq legs = LegsOf(engineLegs.in());
+  const bool onLeg = legNo > 0 && static_cast<CORBA::ULong>(legNo) <= legs.length();
+  if (!onLeg) {
+    // Leg 0 means no valid leg; a leg the engine's profile does not have is no leg either.
+    if (legNo != 0)
+      std::cout << Prefix(MethodName("SetValue")) << " leg number " << legNo << " is outside the profile of "
+                << legs.length() << " legs" << std::endl;
+    Take(mc, LockGroup::SIMRUN, lock_text::kNoLegsOnProfileWrite);
+    return;
+  }
+  mc.ReleaseGroup(LockGroup::SIMRUN);
+  CopyLegToRamp(legs[static_cast<CORBA::ULong>(legNo - 1)], sc, who);
+}
+
+void AltSimDataParameter::CopyLegToRamp(const Legs::Alt_Sim_Data& leg, SCI::RADALTSC_MAIN_INTERFACE_ptr sc,
+                                        const Velmarin::Locker_ID& who) {
+  RADALT_MC& mc = *mc_;
+  WriteRamp<RampRole::StartAltitude>(mc, channel_, sc, who, leg.Start_Alt);
+  WriteRamp<RampRole::StopAltitude>(mc, channel_, sc, who, leg.Stop_Alt);
+  const double span = std::fabs(leg.Start_Alt - leg.Stop_Alt);
+  const bool ramp = span >= 0.001;
+  // A ramp lasts span / rate, at least 1; a level leg lasts AltRate_Dur. A leg that gives no
+  // whole number of seconds (a rate of 0, a value out of range) leaves the duration as it is.
+  std::optional<CORBA::Long> duration = WholeNumber(ramp ? span / leg.AltRate_Dur : leg.AltRate_Dur);
+  if (ramp) WriteRamp<RampRole::Rate>(mc, channel_, sc, who, leg.AltRate_Dur);
+  if (duration)
+    WriteRamp<RampRole::Duration>(mc, channel_, sc, who, ramp && *duration < 1 ? 1 : *duration);
+  else
+    std::cout << Prefix(MethodName("SetValue")) << " leg " << leg.Leg_Number << ": no duration from AltRate_Dur "
+              << leg.AltRate_Dur << ", the duration is left as it is" << std::endl;
+  if (!ramp) WriteRamp<RampRole::Rate>(mc, channel_, sc, who, 0.0);
+}
+
+CORBA::Any AltSimDataParameter::EmptyProfile() {
+  CORBA::Any data;
+  data <<= Legs::alt_sim_data_seq();
+  return data;
+}
+
+void AltSimDataParameter::Recall() {
+  const std::string method = "RecallChan" + std::to_string(channel_) + "AltSimData";
+  Legs::alt_sim_data_seq legs;
+  int count = 0;
+  if (!ProfileStore::Load(store_, channel_, legs, count)) {
+    const std::string text = method + " - stored profile has " + std::to_string(count) + " legs, at most " +
+                             std::to_string(kProfileLegSlots) + " can be stored";
+    LogThrow(Prefix(method) + " throw Data_Source_Not_Compatible:" + text,
+             Velmarin::Operation_errors::Data_Source_Not_Compatible(text.c_str()));
+  }
+  CORBA::Any data;
+  data <<= legs;
+  Callback(data);
+}
+
+}  // namespace radalt

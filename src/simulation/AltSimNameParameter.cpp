@@ -1,0 +1,69 @@
+#include "AltSimNameParameter.h"
+
+#include <boost/bind/bind.hpp>
+
+#include "RADALT_MC.h"
+#include "SimulationCommon.h"
+#include "SimulationObjects.h"
+
+namespace radalt {
+
+namespace {
+
+// Settings-store ids of "AltSimNameChan1" to "AltSimNameChan3".
+constexpr unsigned kValueIdChannel1 = 34;
+
+std::string ClassName(int channel) { return WithDigit("ALT_SIM_NAME_CHAN", channel); }
+std::string MethodName(int channel) { return "AltSimNameChan" + std::to_string(channel) + "Callback"; }
+
+}  // namespace
+
+AltSimNameParameter::Initial AltSimNameParameter::FromChannel1(RADALT_MC* mc) {
+  Velmarin::EngineAttribString_var item = mc->GetSingleChannelPtr(1)->AltSimName();
+  CORBA::String_var name = item->Get();
+  Velmarin::EngineAttribStringParams_var params = item->GetParams();
+  return Initial{name.in() ? name.in() : "", params.in()};
+}
+
+AltSimNameParameter::AltSimNameParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer,
+                                         MY_GUIABLE_i& gui, RADALT_MC* mc)
+    : AltSimNameParameter(channel, store, namer, gui, mc, FromChannel1(mc)) {}
+
+AltSimNameParameter::AltSimNameParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer,
+                                         MY_GUIABLE_i& gui, RADALT_MC* mc, const Initial& initial)
+    : Parameter(mc, store, namer, gui, ("CH" + std::to_string(channel) + "PROFILENAME").c_str(),
+                initial.name.c_str(), boost::bind(&AltSimNameParameter::Callback, this, boost::placeholders::_1),
+                initial.params),
+      channel_(channel),
+      persistanceName_("AltSimNameChan" + std::to_string(channel)) {
+  Persist<std::string>(kValueIdChannel1 + channel - 1, persistanceName_.c_str(), initial.name);
+}
+
+void AltSimNameParameter::Callback(const char* name) {
+  RADALT_MC& mc = *mc_;
+  const std::string method = MethodName(channel_);
+  const std::string prefix = LogPrefix(ClassName(channel_), method);
+  const int n = RequireChannelEnabled(mc, channel_, prefix);
+  const bool coupled = CoupledAltitudeSimulationOn(mc);
+  const Velmarin::Locker_ID who = WriterId();
+  for (int ch : TargetChannels(channel_, n, coupled)) {
+    Velmarin::EngineAttribString_var item = ChannelEngine(mc, ch, prefix, method)->AltSimName();
+    item->Set(who, name);
+  }
+  Velmarin::EngineAttribString_var own = mc.GetSingleChannelPtr(channel_)->AltSimName();
+  CORBA::String_var accepted = own->Get();
+  SetValue(accepted.in());
+  if (!coupled) return;
+  for (int ch = 1; ch <= 3; ++ch)
+    if (ch != channel_)
+      if (AltSimNameParameter* twin = mc.Simulation().AltSimName(ch)) twin->SetValue(accepted.in());
+}
+
+void AltSimNameParameter::Recall() {
+  const std::string name = Recalled<std::string>(persistanceName_.c_str());
+  attr_ = name.c_str();
+  Velmarin::EngineAttribString_var item = mc_->GetSingleChannelPtr(channel_)->AltSimName();
+  item->Set(WriterId(), name.c_str());
+}
+
+}  // namespace radalt

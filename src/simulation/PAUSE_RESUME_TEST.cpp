@@ -1,0 +1,76 @@
+#include "PAUSE_RESUME_TEST.h"
+
+#include <boost/bind/bind.hpp>
+
+#include "RADALT_MC.h"
+#include "SimulationCommon.h"
+
+using radalt::LockGroup;
+
+namespace {
+
+Velmarin::EngineAttribBoolean_ptr Channel1Item(RADALT_MC* mc) { return mc->GetSingleChannelPtr(1)->PauseResumeTest(); }
+
+}  // namespace
+
+const char* const PAUSE_RESUME_TEST::PersistanceName = "PauseResumeTest";
+
+PAUSE_RESUME_TEST::PAUSE_RESUME_TEST(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
+                                     RADALT_MC* mc)
+    : Parameter(mc, store, namer, gui, "PAUSERESUMETEST", false,
+                boost::bind(&PAUSE_RESUME_TEST::PauseResumeTestCallback, this, boost::placeholders::_1)),
+      pauseButton_(namer, gui, "PAUSEBUTTON", boost::bind(&PAUSE_RESUME_TEST::pauseButtonCallback, this)),
+      engine_(Channel1Item(mc)) {
+  attr_ = static_cast<bool>(engine_->Get());
+  Persist<int>(103, PersistanceName, attr_.Value() ? 1 : 0);
+}
+
+void PAUSE_RESUME_TEST::WriteEngine(Velmarin::EngineAttribBoolean_ptr item, bool pause) {
+  {
+    std::lock_guard<std::mutex> lock(engineMutex_);
+    engine_ = Velmarin::EngineAttribBoolean::_duplicate(item);
+  }
+  item->Set(WriterId(), pause);
+}
+
+void PAUSE_RESUME_TEST::PauseResumeTestCallback(bool pause) {
+  RADALT_MC& mc = *mc_;
+  const int n = radalt::RequireAnyChannelEnabled(mc, " PAUSE_RESUME_TEST::PauseResumeTestCallback");
+  if (pause == attr_.Value()) return;
+  const Velmarin::Locker_ID mcId = mc.McLocker().Id();
+  for (int ch = 1; ch <= n; ++ch) {
+    if (!pause) {
+      // Another user holds the current altitude: the resume is refused without a word.
+      if (!mc.Group(LockGroup::CURRENTALT).MayI_Use(mcId)) {
+        attr_ = attr_.Value();
+        return;
+      }
+      radalt::Take(mc, LockGroup::CURRENTALT, radalt::lock_text::kNotPaused);
+    } else {
+      mc.ReleaseGroup(LockGroup::CURRENTALT);
+    }
+    Velmarin::EngineAttribBoolean_var item = mc.GetSingleChannelPtr(ch)->PauseResumeTest();
+    WriteEngine(item, pause);
+  }
+  PauseResumeUpdateAttr();
+}
+
+void PAUSE_RESUME_TEST::PauseResumeUpdateAttr() {
+  Velmarin::EngineAttribBoolean_var item;
+  {
+    std::lock_guard<std::mutex> lock(engineMutex_);
+    item = Velmarin::EngineAttribBoolean::_duplicate(engine_.in());
+  }
+  const bool engine = item->Get();
+  if (engine != attr_.Value()) attr_ = engine;
+}
+
+void PAUSE_RESUME_TEST::RecallPauseResumeTest() {
+  const int n = radalt::EnabledChannels(*mc_);
+  const bool pause = Recalled<int>(PersistanceName) != 0;
+  attr_ = pause;
+  for (int ch = 1; ch <= n; ++ch) {
+    Velmarin::EngineAttribBoolean_var item = mc_->GetSingleChannelPtr(ch)->PauseResumeTest();
+    WriteEngine(item, pause);
+  }
+}

@@ -1,0 +1,59 @@
+#include "ProfileStore.h"
+
+namespace radalt {
+
+namespace {
+
+// The four values of leg i (1-based): name stem and id offset from base + 4i.
+struct LegField {
+  const char* stem;
+  int idOffset;
+};
+constexpr LegField kLegNumber{"Leg_Number_", -2};
+constexpr LegField kAltRateDur{"AltRate_Dur_", -1};
+constexpr LegField kStartAlt{"Start_Alt_", 0};
+constexpr LegField kStopAlt{"Stop_Alt_", 1};
+
+std::string ChannelPrefix(int channel) { return "Ch" + std::to_string(channel); }
+
+unsigned LegFieldId(int channel, const LegField& f, int leg) {
+  return static_cast<unsigned>(static_cast<int>(ProfileStore::BaseId(channel)) + 4 * leg + f.idOffset);
+}
+
+}  // namespace
+
+std::string ProfileStore::LegCountName(int channel) { return ChannelPrefix(channel) + "Leg_Length"; }
+
+std::string ProfileStore::LegFieldName(int channel, const char* stem, int leg) {
+  return ChannelPrefix(channel) + stem + std::to_string(leg);
+}
+
+void ProfileStore::Create(STpersistance* store, int channel) {
+  if (!store) return;
+  const unsigned base = BaseId(channel);
+  store->CreateValue<int>(base, ChannelPrefix(channel) + "Total_Dur", 1.0f, 0);
+  store->CreateValue<int>(base + 1, LegCountName(channel), 1.0f, 0);
+  for (int leg = 1; leg <= kProfileLegSlots; ++leg) {
+    store->CreateValue<int>(LegFieldId(channel, kLegNumber, leg), LegFieldName(channel, kLegNumber.stem, leg), 1.0f,
+                            leg);
+    for (const LegField& f : {kAltRateDur, kStartAlt, kStopAlt})
+      store->CreateValue<double>(LegFieldId(channel, f, leg), LegFieldName(channel, f.stem, leg), 1.0f, 0.0);
+  }
+}
+
+bool ProfileStore::Load(STpersistance* store, int channel, Legs::alt_sim_data_seq& legs, int& count) {
+  count = store ? store->GetValue<int>(LegCountName(channel), 1.0f) : 0;
+  legs.length(0);
+  if (count < 0 || count > kProfileLegSlots) return false;
+  legs.length(static_cast<CORBA::ULong>(count));
+  for (int leg = 1; leg <= count; ++leg) {
+    Legs::Alt_Sim_Data& d = legs[static_cast<CORBA::ULong>(leg - 1)];
+    d.Leg_Number = store->GetValue<int>(LegFieldName(channel, kLegNumber.stem, leg), 1.0f);
+    d.AltRate_Dur = store->GetValue<double>(LegFieldName(channel, kAltRateDur.stem, leg), 1.0f);
+    d.Start_Alt = store->GetValue<double>(LegFieldName(channel, kStartAlt.stem, leg), 1.0f);
+    d.Stop_Alt = store->GetValue<double>(LegFieldName(channel, kStopAlt.stem, leg), 1.0f);
+  }
+  return true;
+}
+
+}  // namespace radalt

@@ -1,0 +1,33 @@
+// The rows of the channels' profiles in the profile store ("radaltmc_altsim"): per channel a
+// total duration, the number of legs and four values for each of 20 leg slots. The master
+// control creates them and reads them back; the save/recall engine writes them.
+#pragma once
+
+#include <string>
+
+#include "SimulationCommon.h"
+#include "persistence/PersistedValue.h"
+
+namespace radalt {
+
+constexpr int kProfileLegSlots = 20;
+constexpr unsigned kProfileRowsPerChannel = 2 + 4 * kProfileLegSlots;
+
+class ProfileStore {
+ public:
+  // The value id of channel's first row: 1, 83, 165.
+  static unsigned BaseId(int channel) { return 1 + kProfileRowsPerChannel * static_cast<unsigned>(channel - 1); }
+  // "Ch2Leg_Length", "Ch2Start_Alt_7" ...
+  static std::string LegCountName(int channel);
+  static std::string LegFieldName(int channel, const char* stem, int leg);
+
+  // Creates channel's 82 rows; rows that exist keep their values.
+  static void Create(STpersistance* store, int channel);
+
+  // Reads channel's stored profile into legs. A stored leg count outside 0 to 20 cannot
+  // describe a stored profile: nothing is read, the count is returned in count and the
+  // result is false.
+  static bool Load(STpersistance* store, int channel, Legs::alt_sim_data_seq& legs, int& count);
+};
+
+}  // namespace radalt

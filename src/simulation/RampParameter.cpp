@@ -1,0 +1,159 @@
+#include "RampParameter.h"
+
+#include <boost/bind/bind.hpp>
+
+#include "PAUSE_RESUME_TEST.h"
+#include "RADALT_MC.h"
+#include "SimulationObjects.h"
+
+namespace radalt {
+
+namespace {
+
+constexpr unsigned kAllChannels = 0x7;
+constexpr unsigned kChannels1And3 = 0x5;
+
+// In RampRole order. Settings-store ids 105 to 119.
+const RampRoleInfo kRoles[] = {
+    {"CURRENT_ALTITUDE_CHAN", "CurrentAltitude", "CURALT", 105, false, 0},
+    {"CURRENT_START_ALTITUDE_CHAN", "CurrentStartAltitude", "CURSTARTALT", 108, true, kChannels1And3},
+    {"CURRENT_STOP_ALTITUDE_CHAN", "CurrentStopAltitude", "CURSTOPALT", 111, true, kAllChannels},
+    {"CURRENT_ALTITUDE_RATE_CHAN", "CurrentAltitudeRate", "CURALTRATE", 114, true, 0},
+    {"CURRENT_ALTITUDE_DURATION_CHAN", "CurrentAltitudeDuration", "CURALTDUR", 117, true, kAllChannels},
+};
+
+std::string KeyOf(RampRole role, int channel) {
+  return "CH" + std::to_string(channel) + RoleInfo(role).keyStem;
+}
+
+std::string PersistanceNameOf(RampRole role, int channel) {
+  return std::string(RoleInfo(role).camel) + "Chan" + std::to_string(channel);
+}
+
+}  // namespace
+
+const RampRoleInfo& RoleInfo(RampRole role) { return kRoles[static_cast<int>(role)]; }
+
+template <RampRole R>
+typename RampParameter<R>::Initial RampParameter<R>::FromChannel1(RADALT_MC* mc) {
+  typename Kind::EngineItem::_var_type item = EngineItemOf(mc->GetSingleChannelPtr(1));
+  return Initial{item->Get(), item->GetParams()};
+}
+
+template <RampRole R>
+RampParameter<R>::RampParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
+                                RADALT_MC* mc, Velmarin::Lockable_i& group)
+    : RampParameter(channel, store, namer, gui, mc, group, FromChannel1(mc)) {}
+
+template <RampRole R>
+RampParameter<R>::RampParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
+                                RADALT_MC* mc, Velmarin::Lockable_i& group, const Initial& initial)
+    : Base(mc, store, namer, gui, KeyOf(R, channel).c_str(), initial.value,
+           boost::bind(&RampParameter::Callback, this, boost::placeholders::_1), initial.params),
+      channel_(channel),
+      persistanceName_(PersistanceNameOf(R, channel)) {
+  this->template Persist<typename Kind::Stored>(RoleInfo(R).valueIdBase + channel - 1, persistanceName_.c_str(),
+                                                initial.value.val);
+  this->attr_.GuardWith(group);
+}
+
+template <RampRole R>
+std::string RampParameter<R>::ClassName() const {
+  return WithDigit(RoleInfo(R).classStem, channel_);
+}
+
+template <RampRole R>
+std::string RampParameter<R>::MethodName(const char* what) const {
+  return std::string(RoleInfo(R).camel) + "Chan" + std::to_string(channel_) + what;
+}
+
+template <RampRole R>
+template <class F>
+void RampParameter<R>::EngineWrite(bool translate, const std::string& prefix, F&& write) {
+  if (translate)
+    this->Forward(prefix + " throw Locking_Error_Exception", std::forward<F>(write));
+  else
+    write();
+}
+
+template <RampRole R>
+bool RampParameter<R>::SetValue(const Record& value) {
+  if (Kind::Same(value, this->attr_.Value())) return false;
+  this->attr_ = value;
+  return true;
+}
+
+template <RampRole R>
+typename RampParameter<R>::Record RampParameter<R>::WithValue(Number value) const {
+  Record r = this->attr_.Value();
+  r.val = value;
+  return r;
+}
+
+template <RampRole R>
+void RampParameter<R>::Callback(const Record& value) {
+  const std::string method = MethodName("Callback");
+  const std::string prefix = LogPrefix(ClassName(), method);
+  RADALT_MC& mc = *this->mc_;
+  const int n = RequireChannelEnabled(mc, channel_, prefix);
+  bool paused = false;
+  if (R == RampRole::CurrentAltitude) {
+    PAUSE_RESUME_TEST* pause = mc.Simulation().pauseResumeTest.get();
+    paused = pause && pause->Value();
+  }
+  const bool coupled = CoupledAltitudeSimulationOn(mc);
+
+  const Velmarin::Locker_ID who = this->WriterId();
+  EngineWrite(RoleInfo(R).callbackTranslatesLocks, prefix, [&] {
+    for (int ch : TargetChannels(channel_, n, coupled)) {
+      typename Kind::EngineItem::_var_type item = EngineItemOf(ChannelEngine(mc, ch, prefix, method));
+      item->Set(who, value);
+    }
+  });
+
+  typename Kind::EngineItem::_var_type own = EngineItemOf(mc.GetSingleChannelPtr(channel_));
+  const bool changed = SetValue(own->Get());
+  AfterReadBack(n, coupled, paused);
+
+  if (!changed || !coupled) return;
+  const Record accepted = this->attr_.Value();
+  for (int ch = 1; ch <= 3; ++ch)
+    if (ch != channel_)
+      if (RampParameter* twin = mc.Simulation().template Ramp<R>(ch)) twin->SetValue(accepted);
+}
+
+template <RampRole R>
+void RampParameter<R>::AfterReadBack(int enabled, bool coupled, bool paused) {
+  RADALT_MC& mc = *this->mc_;
+  if (R == RampRole::CurrentAltitude) {
+    // Only channel 1 makes a paused engine take the new altitude at once.
+    if (channel_ != 1 || !paused) return;
+    for (int ch : TargetChannels(1, enabled, coupled)) mc.GetSingleChannelPtr(ch)->ApplyCurrentAltitude();
+  } else if (R == RampRole::Rate) {
+    // The engine recomputes the stop altitude from the rate.
+    Velmarin::EngineAttribValueDouble_var stop = mc.GetSingleChannelPtr(channel_)->CurrentStopAltitude();
+    if (StopAltitudeParameter* own = mc.Simulation().Ramp<RampRole::StopAltitude>(channel_))
+      own->SetValue(stop->Get());
+  }
+}
+
+template <RampRole R>
+void RampParameter<R>::Recall() {
+  const std::string prefix = LogPrefix(ClassName(), "Recall" + MethodName(""));
+  Record r = this->attr_.Value();
+  r.val = this->template Recalled<typename Kind::Stored>(persistanceName_.c_str());
+  this->attr_ = r;
+  const Velmarin::Locker_ID who = this->WriterId();
+  EngineWrite((RoleInfo(R).recallTranslatesLocks >> (channel_ - 1)) & 1u, prefix, [&] {
+    typename Kind::EngineItem::_var_type item = EngineItemOf(this->mc_->GetSingleChannelPtr(channel_));
+    item->Set(who, r);
+  });
+}
+
+template class RampParameter<RampRole::CurrentAltitude>;
+template class RampParameter<RampRole::StartAltitude>;
+template class RampParameter<RampRole::StopAltitude>;
+template class RampParameter<RampRole::Rate>;
+template class RampParameter<RampRole::Duration>;
+
+}  // namespace radalt

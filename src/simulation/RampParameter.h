@@ -1,0 +1,149 @@
+// The manual altitude and ramp settings of one channel: current, start and stop altitude,
+// altitude rate and duration. Each forwards a write to its channel's engine (every enabled
+// engine when the channels are coupled), shows what the engine accepted and, coupled, gives
+// the accepted value to its twins of the other channels. Limits, units and initial values
+// are those of channel 1's engine when the master control is built.
+#pragma once
+
+#include <string>
+
+#include "MYGUIABLE.h"
+#include "Parameter.h"
+#include "SimulationCommon.h"
+
+namespace radalt {
+
+enum class RampRole { CurrentAltitude, StartAltitude, StopAltitude, Rate, Duration };
+
+// What tells the five members apart, besides their record kind.
+struct RampRoleInfo {
+  const char* classStem;   // "CURRENT_START_ALTITUDE_CHAN" + digit
+  const char* camel;       // "CurrentStartAltitude" + "Chan" + digit
+  const char* keyStem;     // "CH" + digit + "CURSTARTALT"
+  unsigned valueIdBase;    // persisted value id of channel 1; channel N adds N - 1
+  bool callbackTranslatesLocks;   // an engine's Locking_Error is logged and re-thrown
+  unsigned recallTranslatesLocks; // the same in the recall, one bit per channel (bit 0: channel 1)
+};
+const RampRoleInfo& RoleInfo(RampRole role);
+
+// The altitudes and the rate carry a VALUE_DOUBLE, the duration a VALUE_LONG.
+struct DoubleRampKind {
+  using Servant = Velmarin::EngineAttribValueDouble_i;
+  using Record = VALUE_DOUBLE::VALUE;
+  using Params = Velmarin::EngineAttribValueDoubleParams;
+  using EngineItem = Velmarin::EngineAttribValueDouble;
+  using Stored = double;
+  using Number = CORBA::Double;
+  static bool Same(const Record& a, const Record& b) { return ValueDoubleSame(a, b, 0.001, 0.001); }
+};
+struct LongRampKind {
+  using Servant = Velmarin::EngineAttribValueLong_i;
+  using Record = VALUE_LONG::VALUE;
+  using Params = Velmarin::EngineAttribValueLongParams;
+  using EngineItem = Velmarin::EngineAttribValueLong;
+  using Stored = int;
+  using Number = CORBA::Long;
+  static bool Same(const Record& a, const Record& b) { return ValueLongSame(a, b); }
+};
+template <RampRole R>
+struct RampKind : DoubleRampKind {};
+template <>
+struct RampKind<RampRole::Duration> : LongRampKind {};
+
+// The engine item of each member (the caller owns the returned reference).
+template <RampRole R>
+struct RampItem;
+template <>
+struct RampItem<RampRole::CurrentAltitude> {
+  static Velmarin::EngineAttribValueDouble_ptr Of(SCI::RADALTSC_MAIN_INTERFACE_ptr sc) { return sc->CurrentAltitude(); }
+};
+template <>
+struct RampItem<RampRole::StartAltitude> {
+  static Velmarin::EngineAttribValueDouble_ptr Of(SCI::RADALTSC_MAIN_INTERFACE_ptr sc) {
+    return sc->CurrentStartAltitude();
+  }
+};
+template <>
+struct RampItem<RampRole::StopAltitude> {
+  static Velmarin::EngineAttribValueDouble_ptr Of(SCI::RADALTSC_MAIN_INTERFACE_ptr sc) {
+    return sc->CurrentStopAltitude();
+  }
+};
+template <>
+struct RampItem<RampRole::Rate> {
+  static Velmarin::EngineAttribValueDouble_ptr Of(SCI::RADALTSC_MAIN_INTERFACE_ptr sc) {
+    return sc->CurrentAltitudeRate();
+  }
+};
+template <>
+struct RampItem<RampRole::Duration> {
+  static Velmarin::EngineAttribValueLong_ptr Of(SCI::RADALTSC_MAIN_INTERFACE_ptr sc) {
+    return sc->CurrentAltitudeDuration();
+  }
+};
+
+template <RampRole R>
+class RampParameter : public Parameter<typename RampKind<R>::Servant> {
+  using Kind = RampKind<R>;
+  using Base = Parameter<typename Kind::Servant>;
+
+ public:
+  using Record = typename Kind::Record;
+  using Number = typename Kind::Number;
+  using EngineItemPtr = typename Kind::EngineItem::_ptr_type;
+
+  // Write handler: check, forward, read back, extras, mirror into the twins when coupled.
+  void Callback(const Record& value);
+  // Assigns the persisted value and writes it to this channel's engine.
+  void Recall();
+  // Assigns value when it differs from the current one (publishing it); no checks, nothing
+  // forwarded. Returns whether it assigned.
+  bool SetValue(const Record& value);
+  // A copy of the current record with only its value replaced.
+  Record WithValue(Number value) const;
+  Record Value() const { return this->attr_.Value(); }
+  int Channel() const { return channel_; }
+  typename Base::Ref Reference() { return this->This(); }
+
+  // This member's item of engine sc (the caller owns the returned reference).
+  static EngineItemPtr EngineItemOf(SCI::RADALTSC_MAIN_INTERFACE_ptr sc) { return RampItem<R>::Of(sc); }
+
+ protected:
+  RampParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+                Velmarin::Lockable_i& group);
+
+ private:
+  struct Initial {
+    Record value;
+    typename Kind::Params params;
+  };
+  RampParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+                Velmarin::Lockable_i& group, const Initial& initial);
+  static Initial FromChannel1(RADALT_MC* mc);
+
+  std::string ClassName() const;
+  std::string MethodName(const char* what) const;
+  // Runs an engine write, translating its Locking_Error when translate is set.
+  template <class F>
+  void EngineWrite(bool translate, const std::string& prefix, F&& write);
+  // What a member does after the read-back (current altitude: apply while paused; rate:
+  // refresh the stop altitude).
+  void AfterReadBack(int enabled, bool coupled, bool paused);
+
+  const int channel_;
+  const std::string persistanceName_;
+};
+
+using CurrentAltitudeParameter = RampParameter<RampRole::CurrentAltitude>;
+using StartAltitudeParameter = RampParameter<RampRole::StartAltitude>;
+using StopAltitudeParameter = RampParameter<RampRole::StopAltitude>;
+using AltitudeRateParameter = RampParameter<RampRole::Rate>;
+using AltitudeDurationParameter = RampParameter<RampRole::Duration>;
+
+extern template class RampParameter<RampRole::CurrentAltitude>;
+extern template class RampParameter<RampRole::StartAltitude>;
+extern template class RampParameter<RampRole::StopAltitude>;
+extern template class RampParameter<RampRole::Rate>;
+extern template class RampParameter<RampRole::Duration>;
+
+}  // namespace radalt

@@ -1,0 +1,167 @@
+#include "SIMULATION_MODE.h"
+
+#include <boost/bind/bind.hpp>
+
+#include "AltSimDataParameter.h"
+#include "AltSimNameParameter.h"
+#include "RADALT_MC.h"
+#include "RampParameter.h"
+#include "SimulationCommon.h"
+#include "SimulationObjects.h"
+
+using radalt::LockGroup;
+using radalt::RampRole;
+
+namespace {
+
+const char* const kCallback = " SIMULATION_MODE::SimulationModeCallback";
+
+template <RampRole R>
+radalt::RampParameter<R>* Ramp(RADALT_MC& mc, int channel) {
+  return mc.Simulation().Ramp<R>(channel);
+}
+
+// Writes channel's engine value of R to channel's ramp setting through its attribute.
+template <RampRole R>
+void EngineToSetting(RADALT_MC& mc, int channel, const Velmarin::Locker_ID& who) {
+  radalt::RampParameter<R>* setting = Ramp<R>(mc, channel);
+  if (!setting) return;
+  typename radalt::RampKind<R>::EngineItem::_var_type item =
+      radalt::RampParameter<R>::EngineItemOf(mc.GetSingleChannelPtr(channel));
+  setting->Attr().Set(who, item->Get());
+}
+
+// Writes channel 1's value of R to channel's ramp setting through its attribute.
+template <RampRole R>
+void Channel1ToSetting(RADALT_MC& mc, int channel, const Velmarin::Locker_ID& who) {
+  radalt::RampParameter<R>* from = Ramp<R>(mc, 1);
+  radalt::RampParameter<R>* to = Ramp<R>(mc, channel);
+  if (from && to) to->Attr().Set(who, from->Value());
+}
+
+// Writes channel's ramp setting R to channel's engine.
+template <RampRole R>
+void SettingToEngine(RADALT_MC& mc, SCI::RADALTSC_MAIN_INTERFACE_ptr sc, int channel, const Velmarin::Locker_ID& who) {
+  radalt::RampParameter<R>* setting = Ramp<R>(mc, channel);
+  if (!setting) return;
+  typename radalt::RampKind<R>::EngineItem::_var_type item = radalt::RampParameter<R>::EngineItemOf(sc);
+  item->Set(who, setting->Value());
+}
+
+}  // namespace
+
+const char* const SIMULATION_MODE::PersistanceName = "SimulationMode";
+
+SIMULATION_MODE::SIMULATION_MODE(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
+                                 RADALT_MC* mc, Velmarin::Lockable_i& settings)
+    : Parameter(mc, store, namer, gui, "SIMULATIONMODE", 0,
+                boost::bind(&SIMULATION_MODE::SimulationModeCallback, this, boost::placeholders::_1)) {
+  Velmarin::EngineAttribEnum_var engine = mc->GetSingleChannelPtr(1)->SimulationMode();
+  get_SimulationModeParams();
+  attr_ = engine->Get();
+  Persist<int>(101, PersistanceName, attr_.Value());
+  attr_.GuardWith(settings);
+}
+
+void SIMULATION_MODE::get_SimulationModeParams() {
+  Velmarin::EngineAttribEnum_var engine = mc_->GetSingleChannelPtr(1)->SimulationMode();
+  Velmarin::EngineAttribEnumParams_var values = engine->GetParams();
+  for (CORBA::ULong i = 0; i < values->length(); ++i) attr_.AddParam(values[i].value, values[i].label.in());
+}
+
+void SIMULATION_MODE::WriteEngines(int mode, int n) {
+  const Velmarin::Locker_ID who = WriterId();
+  for (int ch = 1; ch <= n; ++ch) {
+    Velmarin::EngineAttribEnum_var item = mc_->GetSingleChannelPtr(ch)->SimulationMode();
+    item->Set(who, mode);
+  }
+}
+
+void SIMULATION_MODE::SimulationModeCallback(int mode) {
+  RADALT_MC& mc = *mc_;
+  const int n = radalt::RequireAnyChannelEnabled(mc, kCallback);
+  Forward(" SIMULATION_MODE::SimulationModeCallback throw Locking_Error_Exception", [&] {
+    WriteEngines(mode, n);
+    Velmarin::EngineAttribEnum_var engine = mc.GetSingleChannelPtr(1)->SimulationMode();
+    const int actual = engine->Get();
+    if (actual != attr_.Value()) {
+      attr_ = actual;
+      ModeChanged(actual);
+    }
+    Distribute(mode, n);
+    Velmarin::EngineAttribBoolean_var changed = mc.GetSingleChannelPtr(1)->SimulationChanged();
+    changed->Set(WriterId(), true);
+  });
+}
+
+void SIMULATION_MODE::ModeChanged(int actual) {
+  RADALT_MC& mc = *mc_;
+  SCI::RADALTSC_MAIN_INTERFACE_ptr sc = mc.GetSingleChannelPtr(1);
+  if (actual == 0) {
+    Velmarin::EngineAttribValueDouble_var stop = sc->CurrentStopAltitude();
+    if (auto* setting = Ramp<RampRole::StopAltitude>(mc, 1)) setting->SetValue(stop->Get());
+    mc.ReleaseGroup(LockGroup::MANUALTEST);
+    mc.ReleaseGroup(LockGroup::SIMRUN);
+    return;
+  }
+  Velmarin::EngineReadingLong_var leg = sc->ProfileLegNumber();
+  if (leg->Get() == 0) {
+    radalt::Take(mc, LockGroup::SIMRUN, radalt::lock_text::kNoLegsOnModeChange);
+    return;
+  }
+  // Through the attributes, before MANUALTEST refuses them.
+  const Velmarin::Locker_ID who = WriterId();
+  EngineToSetting<RampRole::StartAltitude>(mc, 1, who);
+  EngineToSetting<RampRole::StopAltitude>(mc, 1, who);
+  EngineToSetting<RampRole::Rate>(mc, 1, who);
+  EngineToSetting<RampRole::Duration>(mc, 1, who);
+  radalt::Take(mc, LockGroup::MANUALTEST, radalt::lock_text::kProfileMode);
+  mc.ReleaseGroup(LockGroup::SIMRUN);
+}
+
+void SIMULATION_MODE::Distribute(int mode, int n) {
+  RADALT_MC& mc = *mc_;
+  if (mode != 0 && mode != 1)
+    radalt::LogThrow(" SIMULATION_MODE::SimulationModeCallback throw SimulationModeCallback - mode",
+                     Velmarin::Runtime_errors::Unhandled_switch("SimulationModeCallback - mode"));
+  const Velmarin::Locker_ID who = WriterId();
+  radalt::SimulationObjects& sim = mc.Simulation();
+
+  if (n >= 2 && radalt::CoupledAltitudeSimulationOn(mc)) {
+    if (mode == 0) {
+      for (int ch = 2; ch <= n; ++ch) {
+        Channel1ToSetting<RampRole::StartAltitude>(mc, ch, who);
+        Channel1ToSetting<RampRole::StopAltitude>(mc, ch, who);
+        Channel1ToSetting<RampRole::Rate>(mc, ch, who);
+        Channel1ToSetting<RampRole::Duration>(mc, ch, who);
+      }
+    } else if (sim.AltSimName(1) && sim.AltSimData(1)) {
+      const std::string name = sim.AltSimName(1)->Value();
+      const CORBA::Any data = sim.AltSimData(1)->Value();
+      for (int ch = 2; ch <= n; ++ch) {
+        if (auto* to = sim.AltSimName(ch)) to->Attr().Set(who, name.c_str());
+        if (auto* to = sim.AltSimData(ch)) to->Attr().Set(who, data);
+      }
+    }
+  }
+
+  for (int ch = 1; ch <= n; ++ch) {
+    SCI::RADALTSC_MAIN_INTERFACE_ptr sc = radalt::ChannelEngine(mc, ch, kCallback, "SimulationModeCallback", "chan");
+    if (mode == 0) {
+      SettingToEngine<RampRole::StartAltitude>(mc, sc, ch, who);
+      SettingToEngine<RampRole::StopAltitude>(mc, sc, ch, who);
+      SettingToEngine<RampRole::Rate>(mc, sc, ch, who);
+      SettingToEngine<RampRole::Duration>(mc, sc, ch, who);
+    } else if (radalt::AltSimNameParameter* name = sim.AltSimName(ch)) {
+      Velmarin::EngineAttribString_var item = sc->AltSimName();
+      item->Set(who, name->Value().c_str());
+    }
+  }
+}
+
+void SIMULATION_MODE::RecallSimulationMode() {
+  const int n = radalt::EnabledChannels(*mc_);
+  const int mode = Recalled<int>(PersistanceName);
+  attr_ = mode;
+  Forward(" SIMULATION_MODE::RecallSimulationMode throw Locking_Error_Exception", [&] { WriteEngines(mode, n); });
+}

@@ -1,0 +1,270 @@
+// The manual altitude and ramp settings, the profile names and the readings handed through
+// from the channel engines: forwarding, read-back, coupling, locks and recall.
+#include <cmath>
+
+#include "ALT_SIM_MODIFIED.h"
+#include "ALT_SIM_NAME_CHAN1.h"
+#include "ALT_SIM_NAME_CHAN2.h"
+#include "ALT_SIM_NAME_CHAN3.h"
+#include "ALT_SIM_TOTAL_DURATION.h"
+#include "CURRENT_ALTITUDE_CHAN1.h"
+#include "CURRENT_ALTITUDE_CHAN2.h"
+#include "CURRENT_ALTITUDE_DURATION_CHAN1.h"
+#include "CURRENT_ALTITUDE_DURATION_CHAN3.h"
+#include "CURRENT_ALTITUDE_RATE_CHAN2.h"
+#include "CURRENT_START_ALTITUDE_CHAN1.h"
+#include "CURRENT_START_ALTITUDE_CHAN2.h"
+#include "CURRENT_START_ALTITUDE_CHAN3.h"
+#include "CURRENT_STOP_ALTITUDE_CHAN1.h"
+#include "CURRENT_STOP_ALTITUDE_CHAN2.h"
+#include "PAUSE_RESUME_TEST.h"
+#include "PROFILE_LEG_NUMBER_CHAN2.h"
+#include "PROFILE_LEG_NUMBER_CHAN3.h"
+#include "RUN_STOP_TEST.h"
+#include "SIMULATION_MODE.h"
+#include "SimBench.h"
+
+using namespace simbench;
+using Operation_errors::DataOutOfRange;
+using Operation_errors::Locking_Error;
+using Operation_errors::Settings_Conflict;
+
+namespace {
+
+// The engine of channel keeps values of key only to step (as an instrument quantises).
+void Quantise(Bench& b, int channel, const std::string& key, double step) {
+  b.Engine(channel).OnAccepted([&b, channel, key, step](const std::string& accepted) {
+    if (accepted != key) return;
+    auto& item = dynamic_cast<EngineAttribValueDouble_i&>(b.Engine(channel).Servant(key));
+    item = WithVal(item.Value(), std::round(item.Value().val / step) * step);
+  });
+}
+
+// Writes a stored value as the save/recall engine does, by name.
+void Store(STpersistance* store, const std::string& name, const std::string& column, const std::string& value) {
+  STdbConnection db;
+  ASSERT_TRUE(db.Open(store->DatabasePath()));
+  const std::string base = store->TableBase();
+  ASSERT_TRUE(db.Execute("UPDATE " + base + "_values SET " + column + "=" + value + " WHERE id=(SELECT id FROM " +
+                         base + "_values_metadata WHERE name='" + name + "')"));
+}
+
+}  // namespace
+
+TEST(RampSettings, ShowWhatTheirChannelsEngineAccepted) {
+  Bench b({1, 2});
+  auto& sim = b.sim();
+  EngineAttribValueDouble_var start2 = sim.currentStartAltitudeChan2->CurrentStartAltitudeChan2();
+  EngineAttribValueDouble_var rate2 = sim.currentAltitudeRateChan2->CurrentAltitudeRateChan2();
+  // Limits and initial values are channel 1's engine's.
+  EXPECT_DOUBLE_EQ(-20.0, start2->GetParams().min);
+  EXPECT_DOUBLE_EQ(10000.0, start2->GetParams().max);
+  EXPECT_EQ(1, sim.currentAltitudeDurationChan3->Value().val);
+
+  Quantise(b, 2, "CURSTARTALT", 0.5);
+  start2->Set(b.client.Id(), WithVal(start2->Get(), 123.4));
+  EXPECT_DOUBLE_EQ(123.5, start2->Get().val);
+  EXPECT_DOUBLE_EQ(123.5, b.EngineValue(2, "CURSTARTALT"));
+  EXPECT_DOUBLE_EQ(0.0, b.EngineValue(1, "CURSTARTALT"));
+  // Differences up to 0.001 are no change.
+  EXPECT_FALSE(sim.currentStartAltitudeChan2->CurrentStartAltitudeChan2SetValue(WithVal(start2->Get(), 123.5009)));
+  EXPECT_TRUE(sim.currentStartAltitudeChan2->CurrentStartAltitudeChan2SetValue(WithVal(start2->Get(), 123.6)));
+
+  // The engine's refusal reaches the writer; the setting keeps its value.
+  EXPECT_THROW(start2->Set(b.client.Id(), WithVal(start2->Get(), 20000.0)), DataOutOfRange);
+  EXPECT_DOUBLE_EQ(123.6, start2->Get().val);
+
+  // A rate makes the engine recompute the stop altitude, which the channel then shows.
+  dynamic_cast<EngineAttribValueDouble_i&>(b.Engine(2).Servant("CURSTOPALT")) =
+      WithVal(b.EngineItem<EngineAttribValueDouble>(2, "CURSTOPALT")->Get(), 777.0);
+  rate2->Set(b.client.Id(), WithVal(rate2->Get(), 100.0));
+  EXPECT_DOUBLE_EQ(100.0, b.EngineValue(2, "CURALTRATE"));
+  EXPECT_DOUBLE_EQ(777.0, sim.currentStopAltitudeChan2->Value().val);
+  EXPECT_DOUBLE_EQ(0.0, sim.currentStopAltitudeChan1->Value().val);
+
+  // A channel that is not enabled takes nothing.
+  b.SetEnabled(1);
+  const unsigned long calls = b.Engine(2).Calls();
+  Settings_Conflict refused;
+  const std::string out = Output([&] {
+    refused = Catch<Settings_Conflict>([&] { rate2->Set(b.client.Id(), WithVal(rate2->Get(), 50.0)); });
+  });
+  EXPECT_STREQ("Channel 2 not enabled", refused.text.in());
+  EXPECT_EQ(" CURRENT_ALTITUDE_RATE_CHAN2::CurrentAltitudeRateChan2Callback throw Settings_Conflict:Channel 2 not enabled\n",
+            out);
+  EXPECT_EQ(calls, b.Engine(2).Calls());
+}
+
+TEST(RampSettings, LockGroupsAndEngineLocksRefuseWrites) {
+  Bench b({1});
+  auto& sim = b.sim();
+  EngineAttribValueDouble_var start = sim.currentStartAltitudeChan1->CurrentStartAltitudeChan1();
+  EngineAttribValueDouble_var current = sim.currentAltitudeChan1->CurrentAltitudeChan1();
+
+  // No simulation runs: the current altitude is fixed.
+  Locking_Error e = Catch<Locking_Error>([&] { current->Set(b.client.Id(), WithVal(current->Get(), 10.0)); });
+  EXPECT_STREQ("Simulation not running", e.reason.in());
+
+  // An engine's own lock: logged, its texts passed on.
+  EngineAttribValueDouble_var engineStart = b.EngineItem<EngineAttribValueDouble>(1, "CURSTARTALT");
+  engineStart->Lock(b.other.Authority("Service", "Locked because of service"));
+  std::string out = Output([&] {
+    e = Catch<Locking_Error>([&] { start->Set(b.client.Id(), WithVal(start->Get(), 10.0)); });
+  });
+  EXPECT_STREQ("Locked because of service", e.message.in());
+  EXPECT_EQ(" CURRENT_START_ALTITUDE_CHAN1::CurrentStartAltitudeChan1Callback throw Locking_Error_Exception\n", out);
+}
+
+TEST(RampSettings, CoupledWritesReachEveryEnabledEngineAndShowOnAllChannels) {
+  Bench b({1, 2, 3});
+  auto& sim = b.sim();
+  b.SetEnabled(2);
+  b.SetCoupled(true);
+  EngineAttribValueDouble_var start1 = sim.currentStartAltitudeChan1->CurrentStartAltitudeChan1();
+  start1->Set(b.client.Id(), WithVal(start1->Get(), 1234.0));
+  EXPECT_DOUBLE_EQ(1234.0, b.EngineValue(1, "CURSTARTALT"));
+  EXPECT_DOUBLE_EQ(1234.0, b.EngineValue(2, "CURSTARTALT"));
+  EXPECT_DOUBLE_EQ(0.0, b.EngineValue(3, "CURSTARTALT"));
+  EXPECT_DOUBLE_EQ(1234.0, sim.currentStartAltitudeChan2->Value().val);
+  EXPECT_DOUBLE_EQ(1234.0, sim.currentStartAltitudeChan3->Value().val);
+
+  // Channel 2's engine refuses: channel 1 keeps the new value, the setting does not show it.
+  EngineAttribValueDouble_var stop2 = b.EngineItem<EngineAttribValueDouble>(2, "CURSTOPALT");
+  stop2->Lock(b.other.Authority("Service", "Locked because of service"));
+  EngineAttribValueDouble_var stop1 = sim.currentStopAltitudeChan1->CurrentStopAltitudeChan1();
+  EXPECT_THROW(Output([&] { stop1->Set(b.client.Id(), WithVal(stop1->Get(), 55.0)); }), Locking_Error);
+  EXPECT_DOUBLE_EQ(55.0, b.EngineValue(1, "CURSTOPALT"));
+  EXPECT_DOUBLE_EQ(0.0, stop1->Get().val);
+}
+
+TEST(RampSettings, CurrentAltitudeIsAppliedAtOnceOnlyWhilePaused) {
+  Bench b({1, 2});
+  auto& sim = b.sim();
+  EngineAttribValueDouble_var current1 = sim.currentAltitudeChan1->CurrentAltitudeChan1();
+  EngineAttribValueDouble_var current2 = sim.currentAltitudeChan2->CurrentAltitudeChan2();
+
+  sim.currentAltitudeChan1->CurrentAltitudeChan1Callback(WithVal(current1->Get(), 100.0));
+  EXPECT_DOUBLE_EQ(100.0, b.EngineValue(1, "CURALT"));
+  EXPECT_EQ(0, b.engines[1].applied);
+
+  // Pausing frees the current altitude for everybody.
+  sim.pauseResumeTest->PauseResumeTestCallback(true);
+  current1->Set(b.client.Id(), WithVal(current1->Get(), 500.0));
+  current2->Set(b.client.Id(), WithVal(current2->Get(), 600.0));
+  EXPECT_DOUBLE_EQ(600.0, b.EngineValue(2, "CURALT"));
+  EXPECT_EQ(1, b.engines[1].applied);
+  EXPECT_EQ(0, b.engines[2].applied);
+
+  b.SetCoupled(true);
+  current1->Set(b.client.Id(), WithVal(current1->Get(), 700.0));
+  EXPECT_EQ(2, b.engines[1].applied);
+  EXPECT_EQ(1, b.engines[2].applied);
+  EXPECT_DOUBLE_EQ(700.0, current2->Get().val);
+}
+
+TEST(RampSettings, RecallsApplyTheStoredValuesToTheirEngines) {
+  Bench b({1, 2});
+  auto& sim = b.sim();
+  STpersistance* store = b.mc.SettingsStore();
+  Store(store, "CurrentStartAltitudeChan2", "value_double", "812.5");
+  Store(store, "CurrentAltitudeDurationChan1", "value_int", "42");
+  Store(store, "AltSimNameChan2", "value_text", "'Approach'");
+  Store(store, "SimulationMode", "value_int", "1");
+  Store(store, "RunStopTest", "value_int", "1");
+
+  sim.currentStartAltitudeChan2->RecallCurrentStartAltitudeChan2();
+  sim.currentAltitudeDurationChan1->RecallCurrentAltitudeDurationChan1();
+  sim.altSimNameChan2->RecallAltSimNameChan2();
+  sim.simulationMode->RecallSimulationMode();
+  sim.runStopTest->RecallRunStopTest();
+
+  EXPECT_DOUBLE_EQ(812.5, sim.currentStartAltitudeChan2->Value().val);
+  EXPECT_DOUBLE_EQ(812.5, b.EngineValue(2, "CURSTARTALT"));
+  EXPECT_EQ(42, b.EngineItem<EngineAttribValueLong>(1, "CURDURATION")->Get().val);
+  EXPECT_EQ("Approach", sim.altSimNameChan2->Value());
+  EXPECT_STREQ("Approach", CORBA::String_var(b.EngineItem<EngineAttribString>(2, "NAME")->Get()).in());
+  EXPECT_EQ(1, sim.simulationMode->Value());
+  EXPECT_EQ(1, b.EngineItem<EngineAttribEnum>(2, "SIMMODE")->Get());
+  EXPECT_TRUE(b.EngineItem<EngineAttribBoolean>(2, "RUNSTOPTEST")->Get());
+  // A recall applies values, not interlocks.
+  for (LockGroup g : {LockGroup::SIMRUN, LockGroup::MANUALTEST, LockGroup::SETTINGS}) EXPECT_TRUE(b.Free(g));
+}
+
+TEST(ProfileNames, FollowTheEngineAndTheCoupling) {
+  Bench b({1, 2, 3});
+  auto& sim = b.sim();
+  b.SetEnabled(2);
+  EXPECT_EQ("Profile1", sim.altSimNameChan3->Value());
+  EngineAttribString_var name1 = sim.altSimNameChan1->AltSimNameChan1();
+  EngineAttribString_var name3 = sim.altSimNameChan3->AltSimNameChan3();
+  Settings_Conflict e;
+  const std::string out = Output([&] { e = Catch<Settings_Conflict>([&] { name3->Set(b.client.Id(), "X"); }); });
+  EXPECT_STREQ("Channel 3 not enabled", e.text.in());
+  EXPECT_EQ(" ALT_SIM_NAME_CHAN3::AltSimNameChan3Callback throw Settings_Conflict:Channel 3 not enabled\n", out);
+
+  // The engine keeps eight characters; the name shows what it kept.
+  b.Engine(1).OnAccepted([&](const std::string& key) {
+    if (key != "NAME") return;
+    auto& item = dynamic_cast<EngineAttribString_i&>(b.Engine(1).Servant("NAME"));
+    item = item.Value().substr(0, 8).c_str();
+  });
+  name1->Set(b.client.Id(), "LongApproach");
+  EXPECT_EQ("LongAppr", sim.altSimNameChan1->Value());
+  EXPECT_EQ("Profile1", sim.altSimNameChan2->Value());
+
+  b.SetCoupled(true);
+  sim.altSimNameChan2->AltSimNameChan2Callback("Coupled");
+  for (int ch : {1, 2}) EXPECT_STREQ("Coupled", CORBA::String_var(b.EngineItem<EngineAttribString>(ch, "NAME")->Get()).in());
+  EXPECT_STREQ("Profile1", CORBA::String_var(b.EngineItem<EngineAttribString>(3, "NAME")->Get()).in());
+  EXPECT_EQ("Coupled", sim.altSimNameChan1->Value());
+  EXPECT_EQ("Coupled", sim.altSimNameChan3->Value());
+}
+
+TEST(EngineReadings, AreHandedOutForEnabledChannelsOnly) {
+  Bench b({1, 2, 3});
+  auto& sim = b.sim();
+  b.SetEnabled(1);
+  Settings_Conflict e;
+  std::string out = Output([&] { e = Catch<Settings_Conflict>([&] { sim.altSimModifiedChan2->AltSimModified(); }); });
+  EXPECT_STREQ("Channel 2 not enabled", e.text.in());
+  EXPECT_EQ(" ALT_SIM_MODIFIED::AltSimModified throw Settings_Conflict:Channel 2 not enabled\n", out);
+  out = Output([&] { Catch<Settings_Conflict>([&] { sim.profileLegNumberChan2->ProfileLegNumberChan2(); }); });
+  EXPECT_EQ(" PROFILE_LEG_NUMBER_CHAN2::ProfileLegNumberChan2 throw Settings_Conflict:Channel 2 not enabled\n", out);
+
+  b.SetEnabled(2);
+  EngineAttribBoolean_var modified = sim.altSimModifiedChan2->AltSimModified();
+  EXPECT_TRUE(modified->_is_equivalent(b.EngineItem<EngineAttribBoolean>(2, "MODIFIED")));
+  EngineReadingLong_var leg = sim.profileLegNumberChan2->ProfileLegNumberChan2();
+  EXPECT_TRUE(leg->_is_equivalent(b.EngineItem<EngineReadingLong>(2, "PROFILELEGNUM")));
+}
+
+TEST(EngineReadings, TotalDurationIsTheLongestOfTheEnabledChannels) {
+  Bench b({1, 2, 3});
+  ALT_SIM_TOTAL_DURATION& total = *b.sim().altSimTotalDuration;
+  const double totals[] = {100, 250, 180};
+  for (int ch = 1; ch <= 3; ++ch) {
+    EngineAttribValueLong_var item = b.EngineItem<EngineAttribValueLong>(ch, "TOTALDUR");
+    item->Set(b.client.Id(), WithVal(item->Get(), static_cast<CORBA::Long>(totals[ch - 1])));
+  }
+  EngineReadingValueDouble_var reading = total.AltSimTotalDuration();
+  EXPECT_DOUBLE_EQ(250.0, reading->Get().val);
+  b.SetCoupled(true);
+  EXPECT_DOUBLE_EQ(100.0, EngineReadingValueDouble_var(total.AltSimTotalDuration())->Get().val);
+  b.SetCoupled(false);
+
+  // A total that is no valid count of seconds is not shown.
+  auto& item2 = dynamic_cast<EngineAttribValueLong_i&>(b.Engine(2).Servant("TOTALDUR"));
+  VALUE_LONG::VALUE invalid = item2.Value();
+  invalid.valid = false;
+  item2 = invalid;
+  std::string out = Output([&] {
+    auto e = Catch<Operation_errors::Data_Source_Not_Compatible>([&] { total.AltSimTotalDuration(); });
+    EXPECT_STREQ("AltSimTotalDuration - AltSimTotalDuration() invalid value struct", e.text.in());
+  });
+  EXPECT_NE(std::string::npos, out.find(" ALT_SIM_TOTAL_DURATION::AltSimTotalDuration throw Data_Source_Not_Compatible:"));
+  EXPECT_DOUBLE_EQ(100.0, total.Value().val);
+
+  b.SetEnabled(0);
+  auto e = Catch<Settings_Conflict>([&] { Output([&] { total.AltSimTotalDuration(); }); });
+  EXPECT_STREQ("No enabled channels", e.text.in());
+}
