@@ -29,6 +29,10 @@ RUN_STOP_TEST::RUN_STOP_TEST(STpersistance* store, Velmarin::ItemNamer& namer, M
   Velmarin::EngineAttribBoolean_var engine = mc->GetSingleChannelPtr(1)->RunStopTest();
   attr_ = static_cast<bool>(engine->Get());
   Persist<int>(102, PersistanceName, attr_.Value() ? 1 : 0);
+  // The run button is the SIMRUN group's: held while a run starts or stops (the settle), for
+  // a profile without legs, an invalid configuration or a self test, it refuses clients.
+  attr_.GuardWith(mc->Group(LockGroup::SIMRUN));
+  runPushButton_.GuardWith(mc->Group(LockGroup::SIMRUN));
 }
 
 bool RUN_STOP_TEST::WriteEngines(bool run, int n) {
