@@ -146,11 +146,19 @@ TEST(RunStop, StartPauseResumeStopInManualMode) {
   EXPECT_EQ(0u, CalButtons(b));
   EXPECT_EQ("unlock", selftest.LastRequest());
 
-  // The same value again starts or stops nothing, but still frees the run button after the
-  // settle time.
+  // While SIMRUN is held the run button refuses clients with the group's texts...
   b.mc.TakeGroup(LockGroup::SIMRUN, "Held", "Locked because held");
+  try {
+    run->Set(b.client.Id(), true);
+    ADD_FAILURE() << "run button passed a held SIMRUN";
+  } catch (const Locking_Error& e) {
+    EXPECT_STREQ("Held", e.reason.in());
+    EXPECT_STREQ("Locked because held", e.message.in());
+  }
+  // ...and the same value again starts or stops nothing, but still frees the run button
+  // after the settle time.
   const unsigned long before = b.Engine(1).Calls();
-  WriteRunStop(b, false);
+  sim.runStopTest->RunStopTestCallback(false);
   EXPECT_EQ(before, b.Engine(1).Calls());
   EXPECT_TRUE(b.Free(LockGroup::SIMRUN));
 }
