@@ -75,3 +75,5 @@ echo "  $build/tools/radaltctl list"
 echo "  $build/tools/radaltctl get CH1:OUTPWRLVL --full"
 echo "  $build/tools/radaltctl set CH1:OUTPWRLVL -40"
 echo "make status tells what runs; make stop stops it."
+[ "${RADALT_DEMO:-1}" = 1 ] && BUILD=$build bash "$top/scripts/demo.sh"
+exit 0

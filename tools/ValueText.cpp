@@ -163,4 +163,23 @@ std::string DescribeLegs(const AS::alt_sim_data_seq& legs) {
   return out;
 }
 
+std::string DescribeSampleText(const std::string& text) {
+  if (text.rfind("val=", 0) != 0) return text;
+  std::istringstream in(text);
+  std::string field, value, unit;
+  while (in >> field) {
+    const auto eq = field.find('=');
+    if (eq == std::string::npos) continue;
+    if (field.compare(0, eq, "val") == 0) value = field.substr(eq + 1);
+    if (field.compare(0, eq, "unit") == 0) unit = field.substr(eq + 1);
+  }
+  try {
+    std::string out = Number(std::stod(value));
+    const std::string u = unit.empty() ? "" : UnitText(std::stol(unit));
+    return u.empty() ? out : out + " " + u;
+  } catch (...) {
+    return text;
+  }
+}
+
 }  // namespace radaltctl

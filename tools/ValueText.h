@@ -28,5 +28,8 @@ long ParseEnum(const std::string& text, const Velmarin::EngineAttribEnumParams& 
 RadAltSingleChannelModel::AltimeterSimulationObjects::alt_sim_data_seq ParseLegs(const std::string& text);
 std::string DescribeLegs(const RadAltSingleChannelModel::AltimeterSimulationObjects::alt_sim_data_seq& legs);
 std::string UnitText(long code);
+// A published record's text ("val=12.5 min=0 ... unit=3 valid=true") as "12.5 ft"; any other
+// text as it is.
+std::string DescribeSampleText(const std::string& text);
 
 }  // namespace radaltctl

@@ -160,7 +160,7 @@ class Client {
     });
     auto print = [&](const std::string& name, const std::string& text) {
       std::lock_guard<std::mutex> lock(m);
-      std::cout << Stamp() << " " << name << " " << text << std::endl;
+      std::cout << Stamp() << " " << name << " " << radaltctl::DescribeSampleText(text) << std::endl;
       if (count > 0 && ++seen >= count) {
         stop = true;
         cv.notify_all();

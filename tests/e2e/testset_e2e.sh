@@ -5,7 +5,7 @@
 set -uo pipefail
 build=$1 port=$2 run=$3
 top=$(cd "$(dirname "$0")/../.." && pwd)
-export RUN_DIR=$run RADALT_NS_PORT=$port BUILD=$build
+export RUN_DIR=$run RADALT_NS_PORT=$port BUILD=$build RADALT_DEMO=0
 ctl="$build/tools/radaltctl --ns 127.0.0.1:$port"
 failures=0
 check() {  # check DESCRIPTION COMMAND...

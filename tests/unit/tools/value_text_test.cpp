@@ -62,3 +62,10 @@ TEST(ValueText, RecordsShowValueAndUnitAndOnRequestEveryField) {
   CORBA::Any none;
   EXPECT_EQ("-", Describe(none));
 }
+
+TEST(ValueText, PublishedRecordsReadLikeValues) {
+  EXPECT_EQ("351.019 ft", DescribeSampleText("val=351.0194073 min=-20 max=10000 resolution=1 unit=3 valid=true"));
+  EXPECT_EQ("4300 MHz", DescribeSampleText("val=4300 min=4200 max=4400 step=1 unit=5 valid=true"));
+  EXPECT_EQ("true", DescribeSampleText("true"));
+  EXPECT_EQ("val=oops", DescribeSampleText("val=oops"));
+}
