@@ -139,6 +139,9 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody {
   // Installs the references of channel from obj (main and in-house narrowed from it).
   bool SetChannelRefs(int channel, CORBA::Object_ptr obj);
   void ApplyCounts(unsigned available, unsigned enabled);
+  // Runs recall for each channel with an engine, in channel order.
+  template <class F>
+  void ForEachRegisteredChannel(const char* method, F&& recall);
   // The lent main reference of channel, nil when it has none; never throws.
   SCI::RADALTSC_MAIN_INTERFACE_ptr ChannelRefOrNil(int channel) const;
 

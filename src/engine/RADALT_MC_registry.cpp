@@ -197,6 +197,24 @@ unsigned RADALT_MC::EnabledCount() const {
   return enabledCount_;
 }
 
+template <class F>
+void RADALT_MC::ForEachRegisteredChannel(const char* method, F&& recall) {
+  std::vector<bool> present;
+  {
+    std::shared_lock<std::shared_mutex> lock(registryMutex_);
+    for (const auto& r : RadaltSC_ptr) present.push_back(!CORBA::is_nil(r));
+  }
+  for (std::size_t i = 0; i < present.size(); ++i) {
+    if (!present[i]) continue;
+    if (i >= 3) {
+      const std::string text = std::string("RADALT_MC::") + method + " default";
+      radalt::LogThrow(" RADALT_MC::" + std::string(method) + ":throw " + text,
+                       Velmarin::Runtime_errors::Unhandled_switch(text.c_str()));
+    }
+    recall(static_cast<int>(i) + 1);
+  }
+}
+
 void RADALT_MC::RecallMCSettings() {
   if (noOfAvailableChannels_) noOfAvailableChannels_->RecallNoOfAvailChans();
   if (noOfEnabledChannels_) noOfEnabledChannels_->RecallNoOfEnabledChans();
@@ -204,43 +222,25 @@ void RADALT_MC::RecallMCSettings() {
   if (coupledAltitudeSimulation_) coupledAltitudeSimulation_->RecallCoupledAltSim();
   if (calibration_) calibration_->RecallFactoryCalChan();
   if (rfConnection_) rfConnection_->RecallRfConnection();
-  if (simulation_->simulationMode) simulation_->simulationMode->RecallSimulationMode();
-  std::vector<bool> present;
-  {
-    std::shared_lock<std::shared_mutex> lock(registryMutex_);
-    for (const auto& r : RadaltSC_ptr) present.push_back(!CORBA::is_nil(r));
-  }
-  for (std::size_t i = 0; i < present.size(); ++i) {
-    if (!present[i]) continue;
-    if (i >= 3)
-      radalt::LogThrow(" RADALT_MC::RecallMCSettings:throw RADALT_MC::RecallMCSettings default",
-                       Velmarin::Runtime_errors::Unhandled_switch("RADALT_MC::RecallMCSettings default"));
-    const int ch = static_cast<int>(i) + 1;
-    radalt::SimulationObjects& sim = *simulation_;
+  radalt::SimulationObjects& sim = *simulation_;
+  if (sim.simulationMode) sim.simulationMode->RecallSimulationMode();
+  ForEachRegisteredChannel("RecallMCSettings", [&](int ch) {
     if (auto* p = sim.Ramp<radalt::RampRole::StartAltitude>(ch)) p->Recall();
     if (auto* p = sim.Ramp<radalt::RampRole::StopAltitude>(ch)) p->Recall();
     if (auto* p = sim.Ramp<radalt::RampRole::Rate>(ch)) p->Recall();
     if (auto* p = sim.Ramp<radalt::RampRole::Duration>(ch)) p->Recall();
     if (auto* p = sim.AltSimName(ch)) p->Recall();
     if (auto* p = sim.Ramp<radalt::RampRole::CurrentAltitude>(ch)) p->Recall();
-  }
-}
-void RADALT_MC::RecallMCProfile() {
-  if (simulation_->altSimTotalDuration) simulation_->altSimTotalDuration->RecallAltSimTotalDuration();
-  std::vector<bool> present;
-  {
-    std::shared_lock<std::shared_mutex> lock(registryMutex_);
-    for (const auto& r : RadaltSC_ptr) present.push_back(!CORBA::is_nil(r));
-  }
-  for (std::size_t i = 0; i < present.size(); ++i) {
-    if (!present[i]) continue;
-    if (i >= 3)
-      radalt::LogThrow(" RADALT_MC::RecallMCProfile:throw RADALT_MC::RecallMCProfile default",
-                       Velmarin::Runtime_errors::Unhandled_switch("RADALT_MC::RecallMCProfile default"));
-    if (auto* p = simulation_->AltSimData(static_cast<int>(i) + 1)) p->Recall();
-  }
+  });
 }
 
+void RADALT_MC::RecallMCProfile() {
+  radalt::SimulationObjects& sim = *simulation_;
+  if (sim.altSimTotalDuration) sim.altSimTotalDuration->RecallAltSimTotalDuration();
+  ForEachRegisteredChannel("RecallMCProfile", [&](int ch) {
+    if (auto* p = sim.AltSimData(ch)) p->Recall();
+  });
+}
 
 void RADALT_MC::AddChannelBoundClass(std::vector<radalt::ChannelBound*> perChannel) {
   std::lock_guard<std::recursive_mutex> change(registryChangeMutex_);
