@@ -40,7 +40,7 @@ if ! alive omniNames; then
   done
 fi
 
-alive selftest-lock || start selftest-lock "$build/sim/radalt-selftest-lock-sim" --ns "$RADALT_NS"
+alive platform || start platform "$build/sim/radalt-platform-sim" --ns "$RADALT_NS"
 for c in $channels; do
   alive "radaltsc-$c" || start "radaltsc-$c" "$build/sim/radaltsc-sim" --channel "$c" --ns "$RADALT_NS"
 done

@@ -25,6 +25,7 @@ for c in 1 2 3; do
 done
 check "the master control's own attributes are listed" grep -q "^NOOFENABLEDCHANNELS " <<<"$list"
 check "three channels enabled" test "$($ctl get NOOFENABLEDCHANNELS)" = 3
+check "the master control reported its start-up complete" grep -q "hwenum: radalt.engine 1 at 100%" "$run/platform.log"
 
 $ctl set CH2:OUTPWRLVL -42.5
 check "a set reaches the channel-2 engine and reads back" test "$($ctl get CH2:OUTPWRLVL)" = "-42.5 dBm"
@@ -69,9 +70,9 @@ check "the restarted engine is reached through the master control" test "$($ctl 
 # engine is locked out and let in again.
 kill -USR1 "$(cat "$run/radaltsc-1.pid")"
 wait_for "an invalid configuration locks the self-test engine" 1 \
-  grep -c "locked (1): Unit has an invalid configuration!  Please contact Velmarin for assistance." "$run/selftest-lock.log"
+  grep -c "locked (1): Unit has an invalid configuration!  Please contact Velmarin for assistance." "$run/platform.log"
 kill -USR1 "$(cat "$run/radaltsc-1.pid")"
-wait_for "a valid configuration unlocks it" 1 grep -c "unlocked (0 left)" "$run/selftest-lock.log"
+wait_for "a valid configuration unlocks it" 1 grep -c "unlocked (0 left)" "$run/platform.log"
 
 pids=$(cat "$run"/*.pid)
 bash "$top/scripts/stop.sh" >/dev/null

@@ -5,6 +5,7 @@
 
 #include <boost/bind/bind.hpp>
 
+#include "HwEnumerate.h"
 #include "MYGUIABLE.h"
 #include "NO_OF_AVAILABLE_CHANNELS.h"
 #include "NO_OF_ENABLED_CHANNELS.h"
@@ -211,4 +212,15 @@ TEST(Engine, TakeAndReleaseOfLockGroups) {
   EXPECT_FALSE(mc.TakeGroup(LockGroup::CALRUN, "x", "y"));
   EXPECT_FALSE(mc.ReleaseGroup(LockGroup::CALRUN));
   EXPECT_TRUE(SameLocker(other.Id(), mc.Group(LockGroup::CALRUN).Holder()));
+}
+
+TEST(Engine, StartUpIsReportedToTheHardwareEnumeration) {
+  SimulatedChannels sims({1});
+  radaltsim::HwEnumerate_i hwenum;
+  ORB_wrapper_base naming;
+  CORBA::Object_var ref = hwenum._this();
+  naming.InstallAt({"Lumaren", "local", "HWENUM_ABLE"}, ref);
+  RADALT_MC mc(TestConfig());
+  // Registered under its engine name and instance; 100.0 goes out as "100".
+  EXPECT_EQ("100", hwenum.ProgressOf("radalt.engine", 1));
 }
