@@ -33,6 +33,7 @@ class Progress_i : public virtual POA_Velmarin::Progress_Interface {
   std::string current_;
 };
 
+HwEnumerate_i::HwEnumerate_i() = default;
 HwEnumerate_i::~HwEnumerate_i() { Velmarin::DeactivateServant(this); }
 
 Velmarin::Progress_Interface_ptr HwEnumerate_i::RegisterEngine(const char* engine, CORBA::Long instance,

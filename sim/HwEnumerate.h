@@ -15,6 +15,7 @@ class Progress_i;
 
 class HwEnumerate_i : public virtual POA_Velmarin::HwEnumerate_Able {
  public:
+  HwEnumerate_i();
   ~HwEnumerate_i() override;
   Velmarin::Progress_Interface_ptr RegisterEngine(const char* engine, CORBA::Long instance,
                                                   CORBA::Long units) override;
