@@ -82,7 +82,9 @@ TEST(Locks, InvalidConfigurationLocksEveryRunButtonAndTheSelftestEngine) {
   SelftestEngine selftest;
   f.mc.radaltIsValidConfigPublished("topic", true);
   for (LockGroup g : kRunButtons)
-    if (g != LockGroup::CALRUN) EXPECT_FALSE(f.mc.Group(g).IsLocked());
+    if (g != LockGroup::CALRUN) {
+      EXPECT_FALSE(f.mc.Group(g).IsLocked());
+    }
   EXPECT_TRUE(SameLocker(other.Id(), f.mc.Group(LockGroup::CALRUN).Holder()));
   f.mc.radaltIsValidConfigPublished("topic", false);
   EXPECT_EQ((std::vector<std::string>{"unlock", std::string("lock: ") + kInvalid}), selftest.lock.Requests());
@@ -114,7 +116,9 @@ TEST(Locks, SelftestRunLocksFreeGroupsAndReportsItsButtonCode) {
   f.mc.SelftestLocking()->unlockForSelftestStop();
   EXPECT_EQ(0u, f.mc.CalibrationObj()->CalibrationButtonsLocked());
   for (LockGroup g : kRunButtons)
-    if (g != LockGroup::ALTZERORUN) EXPECT_FALSE(f.mc.Group(g).IsLocked());
+    if (g != LockGroup::ALTZERORUN) {
+      EXPECT_FALSE(f.mc.Group(g).IsLocked());
+    }
   EXPECT_TRUE(SameLocker(calibration.Id(), f.mc.Group(LockGroup::ALTZERORUN).Holder()));
   // 0 was published after "CALRUN" was released and before "DIAGTXOUTPUT" was.
   EXPECT_EQ((std::vector<std::string>{"13 cal tx", "0 tx"}), events);
