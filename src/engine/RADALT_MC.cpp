@@ -112,19 +112,21 @@ void RADALT_MC::Construct() {
   // 6. The persisted stores, in "engines/lib" below the install root.
   const int instance = std::atoi(orbw_->GetInstanceNum().c_str());
   const std::string dbDir = config_.installRoot + "/engines/lib";
-  auto openStore = [&](const char* tableBase, const char* what) -> STpersistance* {
+  auto openStore = [&](const char* tableBase, const char* failure) -> STpersistance* {
     try {
       auto* store = new STpersistance(instance, dbDir);
       store->ConnectToDB();
       store->CheckAndCreateTables(tableBase);
       return store;
     } catch (...) {
-      std::cout << " RADALT_MC::RADALT_MC(constructor) - failed to new " << what << std::endl;
+      std::cout << failure << std::endl;
       return nullptr;
     }
   };
-  Settings_Persistence = openStore("radaltmc_settings", "Settings_Persistence");
-  AltSim_Persistence = openStore("radaltmc_altsim", "AltSim_Persistence");
+  Settings_Persistence = openStore(
+      "radaltmc_settings", " RADALT_MC::RADALT_MC(constructor) - failed to new Settings_Persistence");
+  AltSim_Persistence = openStore(
+      "radaltmc_altsim", " RADALT_MC::RADALT_MC(constructor) - failed to new AltSim_Persistence");
 
   // 7. Operator-interface pages and scripts.
   const std::string uiDir = config_.installRoot + "/engines/ui_xml/";
