@@ -26,7 +26,8 @@ status:
 	@bash scripts/status.sh
 
 # The concurrency-heavy tests under ThreadSanitizer (the middleware's own locking is
-# suppressed, see scripts/tsan.supp); the whole suite under AddressSanitizer.
+# suppressed, see scripts/tsan.supp); the whole suite under AddressSanitizer (Fast DDS 2.9
+# deletes its readers with a mismatched size, which the option below leaves to it).
 TSAN_TESTS = lock_test registry_test locks_test attribute_test
 TSAN_REGEX = ^(lock_test|registry_test|locks_test|attribute_test)$$
 tsan: deps
@@ -38,7 +39,7 @@ tsan: deps
 asan: deps
 	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRADALT_SANITIZE=address
 	cmake --build build-asan -j $(JOBS)
-	cd build-asan && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS) --timeout 600
+	cd build-asan && ASAN_OPTIONS=detect_leaks=0:new_delete_type_mismatch=0 ctest --output-on-failure -j $(JOBS) --timeout 600
 
 clean:
 	rm -rf $(BUILD) build-tsan build-asan
