@@ -41,5 +41,12 @@ asan: deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=0:new_delete_type_mismatch=0 ctest --output-on-failure -j $(JOBS) --timeout 600
 
+# Figures against the middleware floor: a release build of its own, then the bench driver,
+# which starts and stops its own test set (see bench/results/README.md).
+bench: deps
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+	cmake --build build-bench -j $(JOBS)
+	build-bench/bench/radalt-bench
+
 clean:
-	rm -rf $(BUILD) build-tsan build-asan
+	rm -rf $(BUILD) build-tsan build-asan build-bench

@@ -10,6 +10,7 @@ PKGS=(
   libboost-dev libboost-thread-dev libboost-date-time-dev
   libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  iproute2
 )
 
 missing=()

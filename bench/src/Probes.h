@@ -1,0 +1,44 @@
+// What the kernel tells about the test set's processes: memory, threads, and the requests
+// that arrived on a server's connections.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace radalt_bench {
+
+// The figures of /proc/<pid>/status that the footprint reports.
+struct ProcStatus {
+  long rssKib = -1;   // VmRSS
+  long hwmKib = -1;   // VmHWM, the peak of VmRSS
+  long threads = -1;  // Threads
+};
+ProcStatus ParseProcStatus(const std::string& text);
+// The status of pid now; every field -1 when it cannot be read.
+ProcStatus ReadProcStatus(int pid);
+
+// CPU time of a thread in nanoseconds: the first field of /proc/<pid>/task/<tid>/schedstat.
+std::uint64_t ParseSchedstat(const std::string& text);
+// CPU time of pid's threads that run now, in nanoseconds (0 when it cannot be read). A thread
+// that ended is not counted, so take differences only while the process keeps its threads.
+std::uint64_t ThreadsCpuNanos(int pid);
+
+// The TCP ports pid listens on, from the text of `ss -tlnpH`.
+std::vector<int> ListeningPorts(const std::string& ssListening, int pid);
+
+// Data segments received by each established connection whose local port is one of ports,
+// from the text of `ss -tinH`; keyed by "local peer". Each small GIOP request arrives as one
+// data segment on loopback, so this counts the requests a server was sent.
+std::map<std::string, std::uint64_t> SegmentsIn(const std::string& ssInfo, const std::vector<int>& ports);
+
+// The segments received between two snapshots: a connection seen only in after counts whole,
+// one that went away between them is lost (its last figures are not known).
+std::uint64_t SegmentsBetween(const std::map<std::string, std::uint64_t>& before,
+                              const std::map<std::string, std::uint64_t>& after);
+
+// Standard output of a shell command (empty when it cannot run).
+std::string CommandOutput(const std::string& command);
+
+}  // namespace radalt_bench
