@@ -28,13 +28,15 @@ const char* const kHelp =
     "usage: radaltctl [--ns HOST:PORT] [--engine NAME] COMMAND ...\n"
     "\n"
     "Commands:\n"
-    "  list                 every attribute: name, type, value, and holder/reason when locked\n"
+    "  list                 every attribute: name, type, value, and holder/reason when a lock\n"
+    "                       (its own or a lock group's) would refuse a write\n"
     "  get NAME [--full]    one attribute's value (--full: every field of a value record)\n"
     "  set NAME VALUE       write an attribute. VALUE is a number, an enumerator by value or\n"
     "                       label, true/false, a text, or for profiles \"start:stop:rate, ...\".\n"
     "                       Value records (VALUE_DOUBLE/VALUE_LONG) take their value field.\n"
     "  exec NAME            execute a command attribute\n"
-    "  locks                the attributes that are locked, with holder, reason and message\n"
+    "  locks                the attributes a write to would be refused, with holder, reason\n"
+    "                       and message\n"
     "  watch NAME...        print each value the attributes are assigned, with a time stamp,\n"
     "                       until interrupted (--seconds S or --count N stop it earlier)\n"
     "\n"
@@ -195,19 +197,15 @@ class Client {
       try {
         Velmarin::EngineReadingBase_var a = gui_->Get_attr(name.c_str());
         if (CORBA::is_nil(a)) continue;
-        Velmarin::Locker_ID_var holder = a->GetLocker();
-        const bool locked = !Velmarin::IsNoLock(holder.in());
+        CORBA::String_var holder, reason, message;
+        const bool locked = a->Blocked(locker_.Id(), holder.out(), reason.out(), message.out());
         if (onlyLocked && !locked) continue;
         CORBA::String_var type = a->TypeName();
         std::cout << std::left << std::setw(28) << name << " " << std::setw(26) << type.in() << " "
                   << Value(a, type.in(), false);
         if (locked) {
-          CORBA::String_var reason = a->GetLockReason();
-          std::cout << "  [locked by " << holder->name.in() << ": " << reason.in();
-          if (onlyLocked) {
-            CORBA::String_var message = a->GetLockMessage();
-            std::cout << " - " << message.in();
-          }
+          std::cout << "  [locked by " << holder.in() << ": " << reason.in();
+          if (onlyLocked) std::cout << " - " << message.in();
           std::cout << "]";
         }
         std::cout << "\n";

@@ -37,6 +37,22 @@ void EngineReadingBase_i::CheckWriter(const Locker_ID& who) const {
   for (auto* g : guards) g->CheckAccess(who);
 }
 
+CORBA::Boolean EngineReadingBase_i::Blocked(const Locker_ID& who, CORBA::String_out holder,
+                                            CORBA::String_out reason, CORBA::String_out message) {
+  try {
+    CheckWriter(who);
+  } catch (const Operation_errors::Locking_Error& e) {
+    holder = CORBA::string_dup(e.holder.in());
+    reason = CORBA::string_dup(e.reason.in());
+    message = CORBA::string_dup(e.message.in());
+    return true;
+  }
+  holder = CORBA::string_dup("");
+  reason = CORBA::string_dup("");
+  message = CORBA::string_dup("");
+  return false;
+}
+
 void EngineReadingBase_i::Publish(const CORBA::Any& value) const {
   if (publisher_ && *publisher_) (*publisher_)(topic_, value);
 }

@@ -46,6 +46,8 @@ class EngineReadingBase_i : public virtual POA_Velmarin::EngineReadingBase, publ
   void GuardWith(Lockable_i& group);
   // Throws Locking_Error unless who may use this attribute and every group guarding it.
   void CheckWriter(const Locker_ID& who) const;
+  CORBA::Boolean Blocked(const Locker_ID& who, CORBA::String_out holder, CORBA::String_out reason,
+                         CORBA::String_out message) override;
 
  protected:
   void Publish(const CORBA::Any& value) const;

@@ -62,6 +62,13 @@ TEST_F(AttributeTest, ClientWriteRunsTheCallbackOnlyWhenEveryLockAllows) {
     EXPECT_STREQ("Simulation is running", e.reason.in());
     EXPECT_STREQ("Locked because a simulation is running. Stop the simulation", e.message.in());
   }
+  // A client can ask beforehand what would refuse it.
+  CORBA::String_var holder, reason, message;
+  EXPECT_TRUE(ref->Blocked(client.Id(), holder.out(), reason.out(), message.out()));
+  EXPECT_STREQ("other", holder.in());
+  EXPECT_STREQ("Simulation is running", reason.in());
+  EXPECT_FALSE(ref->Blocked(other.Id(), holder.out(), reason.out(), message.out()));
+
   // The holder of the group itself may write.
   ref->Set(other.Id(), 1);
   EXPECT_EQ((std::vector<int>{2, 1}), seen);
