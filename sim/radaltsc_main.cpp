@@ -9,6 +9,7 @@
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -128,14 +129,35 @@ int main(int argc, char** argv) {
       std::cout << "radaltsc " << channel << ": registered as Lumaren/local/RADALTSC/" << name
                 << " (pid " << ::getpid() << ")" << std::endl;
       // The master control follows engines that come and go through these announcements.
-      // The announcement waits (on a thread of its own) until a master control listens, so
-      // that it is not sent to nobody while discovery is still under way.
+      // The announcements wait (bounded) until a master control listens, so that they are not
+      // sent to nobody while discovery is still under way; "create," on a thread of its own,
+      // and never after "destroy," went out.
       Velmarin::DDS_Publisher<CORBA::String_var> announcements("Lumaren/local/RADALTSC");
-      std::thread announcer([&announcements, name] {
-        announcements.WaitForSubscribers(1, boost::posix_time::seconds(30));
-        Announce(announcements, "create," + name);
+      std::mutex announceMutex;
+      bool leaving = false, announced = false;
+      std::thread announcer([&] {
+        for (int i = 0; i < 300; ++i) {
+          const bool heard = announcements.WaitForSubscribers(1, boost::posix_time::milliseconds(100));
+          std::lock_guard<std::mutex> lock(announceMutex);
+          if (leaving) return;
+          if (heard) {
+            Announce(announcements, "create," + name);
+            announced = true;
+            return;
+          }
+        }
       });
-      const int goodbye = Velmarin::AddShutdownHook([&announcements, name] { Announce(announcements, "destroy," + name); });
+      const int goodbye = Velmarin::AddShutdownHook([&] {
+        bool wait;
+        {
+          std::lock_guard<std::mutex> lock(announceMutex);
+          leaving = true;
+          wait = !announced;
+        }
+        // Not matched yet: give discovery a moment, so the master control hears the goodbye.
+        if (wait) announcements.WaitForSubscribers(1, boost::posix_time::seconds(3));
+        Announce(announcements, "destroy," + name);
+      });
       radaltsim::ScEngine_i* served = engine.get();
       std::thread ready([served, readyDelayMs] {
         if (readyDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(readyDelayMs));

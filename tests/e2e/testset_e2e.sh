@@ -43,11 +43,11 @@ check "a second engine host is refused" test $rc != 0
 check "with the single-instance text" grep -q "Attempt to start more than one instance of radalt master control" <<<"$second"
 check "the first still answers" test "$($ctl get NOOFENABLEDCHANNELS)" = 3
 
-# wait_for DESCRIPTION EXPECTED COMMAND...: polls (10 s at most) until COMMAND prints EXPECTED.
+# wait_for DESCRIPTION EXPECTED COMMAND...: polls (30 s at most) until COMMAND prints EXPECTED.
 wait_for() {
   local what=$1 want=$2 got=""
   shift 2
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     got=$("$@" 2>/dev/null)
     [ "$got" = "$want" ] && break
     sleep 0.1
