@@ -40,6 +40,7 @@ void ScEngine_i::RegisterGui(Velmarin::GUI_Able_ptr gui) {
   {
     std::lock_guard<std::mutex> lock(guiMutex_);
     masterGui_ = Velmarin::GUI_Able::_duplicate(gui);
+    registered_ = !CORBA::is_nil(gui);
   }
   if (CORBA::is_nil(target)) return;
   // Offer every item to the master control's registry as "CH<n>:<key>".

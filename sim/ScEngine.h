@@ -40,6 +40,8 @@ class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl:
   // main interface
   CORBA::Boolean IsReady() override { return ready_; }
   void RegisterGui(Velmarin::GUI_Able_ptr gui) override;
+  // Whether a master control has registered this engine (given it its GUI registry).
+  bool RegisteredWithMaster() const { return registered_; }
   Velmarin::GUI_Able_ptr GuiObject() override { return gui_->_this(); }
   void ResetState() override;
   void ResetHardware() override;
@@ -118,6 +120,7 @@ class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl:
   std::atomic<bool> asleep_{false};
   std::mutex guiMutex_;
   Velmarin::GUI_Able_var masterGui_;
+  std::atomic<bool> registered_{false};
 };
 
 }  // namespace radaltsim

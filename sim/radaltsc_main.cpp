@@ -69,6 +69,8 @@ class ConfigToggle {
 void Announce(Velmarin::DDS_Publisher<CORBA::String_var>& publisher, const std::string& text) {
   try {
     publisher.sendData(CORBA::String_var(text.c_str()));
+    // A goodbye is followed by the end of the process: let the listeners acknowledge first.
+    publisher.Writer()->wait_for_acknowledgments(eprosima::fastrtps::Duration_t(2, 0));
     std::cout << "radaltsc: announced " << text << std::endl;
   } catch (const CORBA::UserException& e) {
     std::cerr << "radaltsc: announcement " << text << " not sent: " << e._name() << std::endl;
@@ -135,16 +137,25 @@ int main(int argc, char** argv) {
       Velmarin::DDS_Publisher<CORBA::String_var> announcements("Lumaren/local/RADALTSC");
       std::mutex announceMutex;
       bool leaving = false, announced = false;
-      std::thread announcer([&] {
-        for (int i = 0; i < 300; ++i) {
+      // "create," is repeated every second until a master control has registered this
+      // engine (it calls RegisterGui), for at most 30 s: a sample can be missed while
+      // discovery is still settling.
+      radaltsim::ScEngine_i* self = engine.get();
+      std::thread announcer([&, self] {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        auto next = std::chrono::steady_clock::now();
+        while (std::chrono::steady_clock::now() < end) {
           const bool heard = announcements.WaitForSubscribers(1, boost::posix_time::milliseconds(100));
-          std::lock_guard<std::mutex> lock(announceMutex);
-          if (leaving) return;
-          if (heard) {
-            Announce(announcements, "create," + name);
-            announced = true;
-            return;
+          {
+            std::lock_guard<std::mutex> lock(announceMutex);
+            if (leaving || self->RegisteredWithMaster()) return;
+            if (heard && std::chrono::steady_clock::now() >= next) {
+              Announce(announcements, "create," + name);
+              announced = true;
+              next = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+            }
           }
+          if (heard) std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
       });
       const int goodbye = Velmarin::AddShutdownHook([&] {

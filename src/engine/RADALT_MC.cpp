@@ -229,6 +229,8 @@ void RADALT_MC::PublishEverybody(const std::string& text) {
   if (!everybodyPublisher_) return;
   try {
     everybodyPublisher_->sendData(CORBA::String_var(text.c_str()));
+    // "destroy," is followed by the end of the engine: let the listeners acknowledge first.
+    everybodyPublisher_->Writer()->wait_for_acknowledgments(eprosima::fastrtps::Duration_t(2, 0));
   } catch (const CORBA::UserException& e) {
     std::cerr << "RADALT_MC: announcement \"" << text << "\" not sent: " << e._name() << std::endl;
   }

@@ -355,6 +355,9 @@ void RADALT_MC::RadAltDDS_SubCallback(const char* topic, const char* text) {
           break;
         }
       }
+    } catch (const CORBA::Exception& e) {
+      std::cerr << "RADALT_MC::RadAltDDS_SubCallback: " << command << ": " << e._name() << std::endl;
+      ok = false;
     } catch (...) {
       ok = false;
     }
