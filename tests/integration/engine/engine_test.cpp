@@ -5,6 +5,7 @@
 
 #include <boost/bind/bind.hpp>
 
+#include "Catch.h"
 #include "HwEnumerate.h"
 #include "MYGUIABLE.h"
 #include "NO_OF_AVAILABLE_CHANNELS.h"
@@ -39,16 +40,6 @@ class MirroredPower : public radalt::Parameter<EngineAttribValueDouble_i> {
   EngineAttribValueDouble_ptr Power() { return This(); }
 };
 
-template <class E, class F>
-E Catch(F&& f) {
-  try {
-    f();
-  } catch (const E& e) {
-    return e;
-  }
-  ADD_FAILURE() << "no exception";
-  return E();
-}
 
 }  // namespace
 

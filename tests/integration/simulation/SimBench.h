@@ -3,6 +3,8 @@
 // engine's own items.
 #pragma once
 
+#include "../engine/Catch.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -145,17 +147,6 @@ class Bench {
   std::unique_ptr<EngineAttribBoolean_i> coupling_;
 };
 
-// The exception f throws; a failure when it throws none.
-template <class E, class F>
-E Catch(F&& f) {
-  try {
-    f();
-  } catch (const E& e) {
-    return e;
-  }
-  ADD_FAILURE() << "no exception";
-  return E();
-}
 
 // Standard output written while f runs.
 template <class F>
