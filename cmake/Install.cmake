@@ -42,7 +42,7 @@ foreach(unit ${radalt_units})
   configure_file(${unit} ${PROJECT_BINARY_DIR}/packaging/systemd/${name} @ONLY)
   install(FILES ${PROJECT_BINARY_DIR}/packaging/systemd/${name} DESTINATION lib/systemd/system)
 endforeach()
-install(FILES ${PROJECT_SOURCE_DIR}/packaging/radalt.default DESTINATION ${CMAKE_INSTALL_SYSCONFDIR}/default
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/radalt.default DESTINATION ${CMAKE_INSTALL_FULL_SYSCONFDIR}/default
         RENAME radalt)
 install(PROGRAMS ${PROJECT_SOURCE_DIR}/packaging/radalt-naming DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/radalt)
 
