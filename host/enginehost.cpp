@@ -25,7 +25,7 @@ void Usage() {
       "  --call-timeout-ms MS  upper bound of every call the engine makes to another process\n"
       "                    (default: $RADALT_CALL_TIMEOUT_MS or 2000)\n"
       "  --stop-grace-ms MS    time an orderly stop may take before the host leaves regardless\n"
-      "                    (default 4000)\n"
+      "                    (default 3000)\n"
       "Stops on SIGINT or SIGTERM: the ORB is shut down, then the engine is destroyed; in every\n"
       "state (waiting for channel engines, building, running) the host ends within the grace.\n";
 }
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
   Velmarin::OrbOptions options;
   options.callTimeoutMs = 2000;
   if (const char* t = std::getenv("RADALT_CALL_TIMEOUT_MS")) options.callTimeoutMs = Millis("RADALT_CALL_TIMEOUT_MS", t);
-  std::chrono::milliseconds grace(4000);
+  std::chrono::milliseconds grace(3000);
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     auto next = [&]() -> std::string {
