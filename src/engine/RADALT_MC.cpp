@@ -13,6 +13,11 @@
 #include "Exceptions.h"
 #include "SelftestLocking.h"
 #include "UTILS.h"
+#include "ExpectedAttributes.h"
+#include "RADALTMC_inhouse_i.h"
+#include "RADALTMC_main_i.h"
+#include "RADALTMC_selftest_i.h"
+#include "Test_AbleImpl.h"
 #include "COUPLED_ALTITUDE_SIMULATION.h"
 #include "NO_OF_AVAILABLE_CHANNELS.h"
 #include "NO_OF_ENABLED_CHANNELS.h"
@@ -76,7 +81,8 @@ void RADALT_MC::Construct() {
   namer_.reset(new Velmarin::ItemNamer(Velmarin::ItemNamer::DDS_Topic(InstanceNamer, orbw_->Name())));
   namer_->SetPublisher(config_.publisher ? config_.publisher : Velmarin::MakeDdsAttributePublisher());
   gui_.reset(new MY_GUIABLE_i(namer_->DDS_Topic("GUI_ABLE")));
-  testAble_.reset(new Velmarin::Velmarin_Test_Able_i(*gui_));
+  testAble_.reset(new Velmarin::Velmarin_Test_Able_i(
+      gui_.get(), [this] { return radalt::ExpectedAttributeList([this](int ch) { return HasChannelEngine(ch); }); }));
 
   // 2. The announcement publisher and the channel-engine command subscriber.
   try {
@@ -206,7 +212,7 @@ void RADALT_MC::RegisterEngineAttributes() {
 }
 
 void RADALT_MC::InstallServants() {
-  // The main, in-house and self-test interfaces arrive with the remote subsystem.
+  InstallRemoteServants();
   try {
     CORBA::Object_var guiRef = gui_->_this();
     orbw_->InstallChildObj("GUI_ABLE", guiRef);
@@ -255,6 +261,7 @@ void RADALT_MC::SubscribeConfigurationValidity() {
 // ---- lifecycle -----------------------------------------------------------------------------
 
 RADALT_MC::~RADALT_MC() {
+  RemoveRemoteServants();
   delete Settings_Persistence;
   Settings_Persistence = nullptr;
   delete AltSim_Persistence;

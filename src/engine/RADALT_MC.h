@@ -33,6 +33,12 @@ class DDS_Subscriber;
 }  // namespace Velmarin
 
 class CALIBRATION;
+class Velmarin_RADALTMC_RADALTMC_MAIN_INTERFACE_i;
+class Velmarin_RADALTMC_INHOUSE_INTERFACE_i;
+class Velmarin_RADALTMC_SELFTEST_INTERFACE_i;
+namespace Velmarin {
+class Velmarin_Test_Able_i;
+}
 class RadAltLockingDueToSelftest;
 class lockingSelftestEngine;
 class COUPLED_ALTITUDE_SIMULATION;
@@ -196,6 +202,13 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody {
   std::unique_ptr<RF_CONNECTION> rfConnection_;
   std::unique_ptr<CALIBRATION> calibration_;
   std::unique_ptr<RadAltLockingDueToSelftest> radAltLockingDueToSelftest_;
+
+  // remote servants (construction step 13), deactivated first on the way out
+  std::unique_ptr<Velmarin_RADALTMC_RADALTMC_MAIN_INTERFACE_i> mainInterface_;
+  std::unique_ptr<Velmarin_RADALTMC_INHOUSE_INTERFACE_i> inhouseInterface_;
+  std::unique_ptr<Velmarin_RADALTMC_SELFTEST_INTERFACE_i> selftestInterface_;
+  void InstallRemoteServants();
+  void RemoveRemoteServants();
 
   Velmarin::HwEnumerate_Able_var hwEnum_;
   Velmarin::Progress_Interface_var progress_;
