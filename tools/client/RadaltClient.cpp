@@ -417,7 +417,7 @@ std::vector<LockInfo> Client::Locks() {
 
 void Client::Watch(const std::vector<std::string>& names, double seconds, long count,
                    const std::function<void(const std::string&, const std::string&)>& seen,
-                   const std::function<bool()>& stop) {
+                   const std::function<bool()>& stop, const std::function<void()>& then) {
   std::mutex m;
   std::condition_variable cv;
   long n = 0;
@@ -447,6 +447,7 @@ void Client::Watch(const std::vector<std::string>& names, double seconds, long c
     std::lock_guard<std::mutex> lock(m);
     seen(name, current + " (current)");
   }
+  if (then) then();
   const auto end = std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                                                           std::chrono::duration<double>(seconds > 0 ? seconds : 1e9));
   std::unique_lock<std::mutex> lock(m);

@@ -86,10 +86,11 @@ class Client {
 
   // Calls seen(name, text) with each current value, then with every value assigned, until
   // seconds pass (0: no limit), count values were seen after the current ones (0: no limit)
-  // or stop() turns true (checked every 100 ms).
+  // or stop() turns true (checked every 100 ms). then() runs once the current values were
+  // seen: what it writes is watched.
   void Watch(const std::vector<std::string>& names, double seconds, long count,
              const std::function<void(const std::string&, const std::string&)>& seen,
-             const std::function<bool()>& stop = {});
+             const std::function<bool()>& stop = {}, const std::function<void()>& then = {});
 
   // Runs the module's self test (0 basic, 2 software) through the platform's self-test
   // harness; the result line, then one line per failure.

@@ -3,6 +3,8 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <mutex>
+
 #include "RadaltClient.h"
 
 namespace py = pybind11;
@@ -98,18 +100,29 @@ PYBIND11_MODULE(radalt, m) {
       .def("locks", [](rc::Client& c) { return Rows(c.Locks()); },
            "The attributes a write by this client would be refused on, with holder, reason and message.")
       .def("watch",
-           [](rc::Client& c, const std::vector<std::string>& keys, double seconds, long count) {
+           [](rc::Client& c, const std::vector<std::string>& keys, double seconds, long count, py::object then) {
              std::vector<std::pair<std::string, std::string>> seen;
+             std::mutex m;
              {
                py::gil_scoped_release release;
-               c.Watch(keys, seconds, count,
-                       [&](const std::string& k, const std::string& v) { seen.emplace_back(k, v); });
+               c.Watch(
+                   keys, seconds, count,
+                   [&](const std::string& k, const std::string& v) {
+                     std::lock_guard<std::mutex> lock(m);
+                     seen.emplace_back(k, v);
+                   },
+                   {},
+                   [&] {
+                     py::gil_scoped_acquire acquire;
+                     if (!then.is_none()) then();
+                   });
              }
              return seen;
            },
-           py::arg("keys"), py::arg("seconds") = 0.0, py::arg("count") = 0,
+           py::arg("keys"), py::arg("seconds") = 0.0, py::arg("count") = 0, py::arg("then") = py::none(),
            "The current values, then each value assigned, as (key, text) pairs; ends after seconds "
-           "or once count assignments were seen.")
+           "or once count assignments were seen. then() is called once the current values were seen: "
+           "what it writes is watched.")
       .def("remote_get", [](rc::Client& c, const std::string& op) { return c.GetOf(Velmarin::EngineReadingBase_var(c.Remote(op))); },
            py::arg("operation"), "The value of the attribute the main interface's operation hands out.")
       .def("remote_set",
