@@ -441,7 +441,9 @@ void Client::Watch(const std::vector<std::string>& names, double seconds, long c
           topic.in(), KindOf(type.in()), [deliver, name](const std::string&, const std::string& text) { deliver(name, text); }));
     }
   });
-  for (auto& sub : subs) sub->WaitReady();
+  // A writer that already published is met first, so that what then() writes is seen; a
+  // topic nobody has published on yet has no writer to meet.
+  for (auto& sub : subs) sub->WaitMatched(std::chrono::seconds(then ? 10 : 2));
   for (const auto& name : names) {
     const std::string current = Describe(name, false);
     std::lock_guard<std::mutex> lock(m);
