@@ -116,7 +116,7 @@ SCI::RADALTSC_MAIN_INTERFACE_ptr Velmarin_RADALTMC_RADALTMC_MAIN_INTERFACE_i::Ge
       throw OE::DataOutOfRangeException<int>("illegal channel index", 1, 3, channel > 3 ? 4 : 0);
     return SCI::RADALTSC_MAIN_INTERFACE::_duplicate(mc_->GetSingleChannelPtr(static_cast<int>(channel)));
   } catch (...) {
-    std::cout << kClass << "GetChannelPointer caught exception" << std::endl;
+    std::cout << " Velmarin_RADALTMC_RADALTMC_MAIN_INTERFACE_i::GetChannelPointer caught exception" << std::endl;
     return SCI::RADALTSC_MAIN_INTERFACE::_nil();
   }
 }

@@ -59,8 +59,8 @@ bool SkippedValueDouble(const std::string& name) {
 }  // namespace
 
 RadaltSelfTest::RadaltSelfTest(Velmarin::GUI_Able_i* gui, ExpectedList expected, const char* title,
-                               const char* className)
-    : gui_(gui), expected_(std::move(expected)), title_(title), className_(className) {}
+                               const char* className, const char* typeNotFound)
+    : gui_(gui), expected_(std::move(expected)), title_(title), className_(className), typeNotFound_(typeNotFound) {}
 
 RadaltSelfTest::~RadaltSelfTest() { StopAll(); }
 
@@ -188,7 +188,7 @@ void RadaltSelfTest::Check(Velmarin::SelfTestHarness_ptr h, const std::string& n
   auto it = Actions().find(type.in());
   if (it == Actions().end()) {
     h->Failure((name + " has the unknown type " + type.in() + ": Engine Attribute Type not found").c_str());
-    std::cout << " " << className_ << "::Verify_Attributes throw Engine Attribute Type not found" << std::endl;
+    std::cout << typeNotFound_ << std::endl;
     throw Velmarin::Runtime_errors::Unhandled_switch("Engine Attribute Type not found");
   }
   const char* n = name.c_str();

@@ -22,7 +22,9 @@ class RadaltSelfTest {
   using ExpectedList = std::function<std::string()>;
 
   // gui: the master control's registry (may be null: every run then reports it missing).
-  RadaltSelfTest(Velmarin::GUI_Able_i* gui, ExpectedList expected, const char* title, const char* className);
+  // typeNotFound: the line logged when an attribute's type is not known.
+  RadaltSelfTest(Velmarin::GUI_Able_i* gui, ExpectedList expected, const char* title, const char* className,
+                 const char* typeNotFound);
   // Ends the running runs early and waits for them.
   virtual ~RadaltSelfTest();
   RadaltSelfTest(const RadaltSelfTest&) = delete;
@@ -51,6 +53,7 @@ class RadaltSelfTest {
   ExpectedList expected_;
   const std::string title_;
   const std::string className_;
+  const std::string typeNotFound_;
 
   mutable std::mutex mutex_;
   std::list<Task> tasks_;

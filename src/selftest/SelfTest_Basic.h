@@ -6,5 +6,6 @@
 class SelfTest_Basic_Radalt : public radalt::RadaltSelfTest {
  public:
   SelfTest_Basic_Radalt(Velmarin::GUI_Able_i* gui, ExpectedList expected)
-      : RadaltSelfTest(gui, std::move(expected), "Basic Self Test", "SelfTest_Basic_Radalt") {}
+      : RadaltSelfTest(gui, std::move(expected), "Basic Self Test", "SelfTest_Basic_Radalt",
+                       " SelfTest_Basic_Radalt::Verify_Attributes throw Engine Attribute Type not found") {}
 };

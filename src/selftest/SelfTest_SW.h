@@ -6,5 +6,6 @@
 class SelfTest_SW_Radalt : public radalt::RadaltSelfTest {
  public:
   SelfTest_SW_Radalt(Velmarin::GUI_Able_i* gui, ExpectedList expected)
-      : RadaltSelfTest(gui, std::move(expected), "Software Self Test", "SelfTest_SW_Radalt") {}
+      : RadaltSelfTest(gui, std::move(expected), "Software Self Test", "SelfTest_SW_Radalt",
+                       " SelfTest_SW_Radalt::Verify_Attributes throw Engine Attribute Type not found") {}
 };
