@@ -1,6 +1,6 @@
 #include "RADALTMC_inhouse_i.h"
 
-#include "RADALT_MC.h"
+#include "Core.h"
 #include "platform/Orb.h"
 
 Velmarin::RadAltSingleChannelStateControl::RADALTSC_INHOUSE_INTERFACE_ptr Velmarin_RADALTMC_INHOUSE_INTERFACE_i::Channel1() {

@@ -4,11 +4,13 @@
 
 #include "RadAltMC.hh"
 
-class RADALT_MC;
+namespace radalt {
+class Core;
+}
 
 class Velmarin_RADALTMC_INHOUSE_INTERFACE_i : public virtual POA_Velmarin::RADALTMC::RADALTMC_INHOUSE_INTERFACE {
  public:
-  explicit Velmarin_RADALTMC_INHOUSE_INTERFACE_i(RADALT_MC* mc) : mc_(mc) {}
+  explicit Velmarin_RADALTMC_INHOUSE_INTERFACE_i(radalt::Core* mc) : mc_(mc) {}
   ~Velmarin_RADALTMC_INHOUSE_INTERFACE_i() override;
 
 #define IH_BOOL CORBA::Boolean
@@ -34,5 +36,5 @@ class Velmarin_RADALTMC_INHOUSE_INTERFACE_i : public virtual POA_Velmarin::RADAL
   // engine for channel 1) reaches the client.
   Velmarin::RadAltSingleChannelStateControl::RADALTSC_INHOUSE_INTERFACE_ptr Channel1();
 
-  RADALT_MC* mc_;
+  radalt::Core* mc_;
 };

@@ -4,7 +4,7 @@
 #include <map>
 
 #include "Exceptions.h"
-#include "RADALT_MC.h"
+#include "Core.h"
 #include "platform/Orb.h"
 
 namespace OE = Velmarin::Operation_errors;

@@ -8,13 +8,15 @@
 
 #include "RadAltMC.hh"
 
-class RADALT_MC;
+namespace radalt {
+class Core;
+}
 
 namespace SCI = Velmarin::RadAltSingleChannelStateControl;
 
 class Velmarin_RADALTMC_RADALTMC_MAIN_INTERFACE_i : public virtual POA_Velmarin::RADALTMC::RADALTMC_MAIN_INTERFACE {
  public:
-  explicit Velmarin_RADALTMC_RADALTMC_MAIN_INTERFACE_i(RADALT_MC* mc) : mc_(mc) {}
+  explicit Velmarin_RADALTMC_RADALTMC_MAIN_INTERFACE_i(radalt::Core* mc) : mc_(mc) {}
   ~Velmarin_RADALTMC_RADALTMC_MAIN_INTERFACE_i() override;
 
 #define MC_ATTR(op, key) \
@@ -60,5 +62,5 @@ class Velmarin_RADALTMC_RADALTMC_MAIN_INTERFACE_i : public virtual POA_Velmarin:
   // Looks name up in the registry; nil when not registered.
   Velmarin::EngineReadingBase_ptr Registered(const std::string& name);
 
-  RADALT_MC* mc_;
+  radalt::Core* mc_;
 };

@@ -2,34 +2,21 @@
 
 #include <iostream>
 
-#include "Exceptions.h"
-#include "RADALT_MC.h"
+#include "Core.h"
 #include "platform/Orb.h"
 #include "SelftestLocking.h"
 
-namespace {
-
-RadAltLockingDueToSelftest& Locking(RADALT_MC* mc, const char* op) {
-  RadAltLockingDueToSelftest* locking = mc->SelftestLocking();
-  if (!locking)
-    radalt::LogThrow(std::string(" Velmarin_RADALTMC_SELFTEST_INTERFACE_i::") + op +
-                         " throw NotConfigured:the self-test lockout was not built",
-                     Velmarin::Operation_errors::NotConfigured("the self-test lockout was not built"));
-  return *locking;
-}
-
-}  // namespace
 
 Velmarin::RadAltSingleChannelStateControl::RADALTSC_INHOUSE_INTERFACE_ptr Velmarin_RADALTMC_SELFTEST_INTERFACE_i::Channel1() {
   return mc_->GetSingleChannelInhousePtr(1);
 }
 
 void Velmarin_RADALTMC_SELFTEST_INTERFACE_i::lockForSelftestStart() {
-  Locking(mc_, "lockForSelftestStart").lockForSelftestStart();
+  lockout_.lockForSelftestStart();
 }
 
 void Velmarin_RADALTMC_SELFTEST_INTERFACE_i::unlockForSelftestStop() {
-  Locking(mc_, "unlockForSelftestStop").unlockForSelftestStop();
+  lockout_.unlockForSelftestStop();
 }
 
 CORBA::Boolean Velmarin_RADALTMC_SELFTEST_INTERFACE_i::powerUpRfBoard() { return Channel1()->rci_set_rf_wake(); }

@@ -4,11 +4,17 @@
 
 #include "RadAltMC.hh"
 
-class RADALT_MC;
+namespace radalt {
+class Core;
+}
+
+class RadAltLockingDueToSelftest;
 
 class Velmarin_RADALTMC_SELFTEST_INTERFACE_i : public virtual POA_Velmarin::RADALTMC::RADALTMC_SELFTEST_INTERFACE {
  public:
-  explicit Velmarin_RADALTMC_SELFTEST_INTERFACE_i(RADALT_MC* mc) : mc_(mc) {}
+  // lockout: the self-test lockout the interface drives.
+  Velmarin_RADALTMC_SELFTEST_INTERFACE_i(radalt::Core* mc, RadAltLockingDueToSelftest& lockout)
+      : mc_(mc), lockout_(lockout) {}
   ~Velmarin_RADALTMC_SELFTEST_INTERFACE_i() override;
 
   void lockForSelftestStart() override;
@@ -39,5 +45,6 @@ class Velmarin_RADALTMC_SELFTEST_INTERFACE_i : public virtual POA_Velmarin::RADA
   // Channel 1's in-house interface, asked for on every call.
   Velmarin::RadAltSingleChannelStateControl::RADALTSC_INHOUSE_INTERFACE_ptr Channel1();
 
-  RADALT_MC* mc_;
+  radalt::Core* mc_;
+  RadAltLockingDueToSelftest& lockout_;
 };

@@ -56,7 +56,7 @@ class Client {
   // ns: the naming service "HOST:PORT" (empty: $RADALT_NS, else the default); engine: the
   // GUI registration to use (empty: the first master control found). callTimeoutMs bounds
   // every call. The first client of a process fixes the ORB's settings.
-  explicit Client(const std::string& ns = "", const std::string& engine = "", unsigned callTimeoutMs = 10000);
+  explicit Client(const std::string& ns = "", const std::string& engine = "", unsigned callTimeoutMs = 30000);
 
   std::vector<std::string> Names();
   std::string TypeOf(const std::string& name);

@@ -88,7 +88,7 @@ PYBIND11_MODULE(radalt, m) {
 
   py::class_<rc::Client>(m, "Client", "A connection to the master control found in the naming service.")
       .def(py::init<const std::string&, const std::string&, unsigned>(), py::arg("ns") = "", py::arg("engine") = "",
-           py::arg("timeout_ms") = 10000)
+           py::arg("timeout_ms") = 30000)
       .def("names", &rc::Client::Names, "Every attribute's key.")
       .def("type", &rc::Client::TypeOf, py::arg("key"), "The attribute's type name.")
       .def("get", &rc::Client::Get, py::arg("key"), "The attribute's value (a value record gives its value field).")

@@ -176,7 +176,8 @@ TEST(InhouseInterface, OperationsReachChannelOnesBoardsWithTheirArguments) {
 }
 
 TEST(InhouseInterface, WithoutAChannelOneEngineTheClientIsToldNotConfigured) {
-  TestSet t({2, 3});
+  TestSet t;
+  t.mc->RemoveRadAltSc(1);  // channel 1's engine has gone
   MC::RADALTMC_INHOUSE_INTERFACE_var ih = t.Inhouse();
   EXPECT_THROW(ih->rci_set_rf_wake(), Operation_errors::NotConfigured);
   EXPECT_THROW(ih->rci_get_selftest_debug_pll_result(), Operation_errors::NotConfigured);
