@@ -11,6 +11,7 @@ PKGS=(
   libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   iproute2
+  pybind11-dev python3-dev python3-pytest
 )
 
 missing=()

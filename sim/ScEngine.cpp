@@ -17,7 +17,8 @@ Velmarin::ItemNamer Namer(const std::string& base, const Velmarin::AttributePubl
 }  // namespace
 
 ScEngine_i::ScEngine_i(int channel, const std::string& namerBase, ScEngineOptions options)
-    : channel_(channel),
+    : ScInhouse_i(channel),
+      channel_(channel),
       namer_(Namer(namerBase, options.publisher)),
       gui_(new Velmarin::GUI_Able_i(namerBase + "/GUI_ABLE")),
       items_(new ItemStore(namer_, *gui_)),
@@ -75,7 +76,15 @@ void ScEngine_i::ShowConfiguration(bool valid) {
   std::cout << "radaltsc " << channel_ << ": configuration " << (valid ? "valid" : "invalid") << std::endl;
 }
 
-void ScEngine_i::ResetHardware() { asleep_ = false; }
+void ScEngine_i::ResetHardware() { WakeBoards(); }
+
+SC::String_Seq* ScEngine_i::InhouseRequests() {
+  const std::vector<std::string> requests = Requests();
+  auto* out = new SC::String_Seq;
+  out->length(static_cast<CORBA::ULong>(requests.size()));
+  for (CORBA::ULong i = 0; i < out->length(); ++i) (*out)[i] = CORBA::string_dup(requests[i].c_str());
+  return out;
+}
 
 CORBA::Boolean ScEngine_i::ApplyCurrentAltitude() {
   flight_->ApplyCurrentAltitude();

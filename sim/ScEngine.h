@@ -9,6 +9,7 @@
 
 #include "Flight.h"
 #include "RadAltSC.hh"
+#include "ScInhouse.h"
 #include "ScItems.h"
 
 namespace radaltsim {
@@ -24,7 +25,8 @@ struct ScEngineOptions {
   bool configurationValid = true;
 };
 
-class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl::RADALTSC_ENGINE {
+class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl::RADALTSC_ENGINE,
+                   public ScInhouse_i {
  public:
   // namerBase: the base of the items' topics ("Lumaren/local/RADALTSC/2").
   ScEngine_i(int channel, const std::string& namerBase, ScEngineOptions options = {});
@@ -60,55 +62,12 @@ class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl:
 #include "radaltsc_items.def"
 #undef SC_ITEM
 
-  // in-house interface: the boards answer with plausible constants.
-  CORBA::Double rci_get_rf_temperature() override { return 35.0; }
-  CORBA::ULong rci_get_rf_status() override { return 0; }
-  CORBA::ULong rci_get_rf_CardID() override { return 0x52460000u + channel_; }
-  CORBA::ULong rci_get_rf_CardRevision() override { return 3; }
-  CORBA::ULong rci_get_rf_FirmwareVersion() override { return 0x0102; }
-  CORBA::ULong get_digitalbrd_CardID() override { return 0x44470000u + channel_; }
-  CORBA::ULong get_digitalbrd_CardRevision() override { return 2; }
-  CORBA::ULong get_digitalbrd_FirmwareVersion() override { return 0x0201; }
-  CORBA::ULong rci_get_digital_flash_id_low() override { return 0x1234u; }
-  CORBA::ULong rci_get_digital_flash_id_high() override { return 0x5678u; }
-  CORBA::Boolean rci_write_rf_dds(CORBA::ULong, CORBA::ULong, CORBA::ULong) override { return Board(); }
-  CORBA::Boolean rci_write_rf_dds_offset(CORBA::Long) override { return Board(); }
-  CORBA::Boolean rci_set_rf_mode(CORBA::Boolean, CORBA::Boolean) override { return Board(); }
-  CORBA::Boolean rci_set_rf_sleep() override { asleep_ = true; return Board(); }
-  CORBA::Boolean rci_set_rf_wake() override { asleep_ = false; return Board(); }
-  CORBA::Boolean rci_set_rf_attenRX0(CORBA::ULong) override { return Board(); }
-  CORBA::Boolean rci_set_rf_attenTX0(CORBA::Long) override { return Board(); }
-  CORBA::Boolean rci_set_rf_attenTX1(CORBA::Boolean) override { return Board(); }
-  CORBA::Boolean rci_set_rf_attenTX2(CORBA::Long) override { return Board(); }
-  CORBA::Boolean rci_set_digital_operational_mode(CORBA::ULong) override { return Board(); }
-  CORBA::Boolean rci_set_digital_pulse_TX_state(CORBA::Boolean) override { return Board(); }
-  CORBA::Boolean selftest_prepare_power_down() override { return Board(); }
-  CORBA::Boolean testVoltages() override { return Test(); }
-  CORBA::Boolean testTemperatures() override { return Test(); }
-  CORBA::Boolean testLoopbackPower() override { return Test(); }
-  CORBA::Boolean testRx0() override { return Test(); }
-  CORBA::Boolean testTx0() override { return Test(); }
-  CORBA::Boolean testTx1() override { return Test(); }
-  CORBA::Boolean testTx2() override { return Test(); }
-  CORBA::Boolean testTxAnalogAtten() override { return Test(); }
-  CORBA::Boolean testPlls(CORBA::ULong) override { return Test(); }
-  CORBA::Boolean testRxAnalogAtten(CORBA::ULong) override { return Test(); }
-  CORBA::Boolean testGainStage(CORBA::ULong) override { return Test(); }
-  CORBA::Boolean testFreq(CORBA::ULong) override { return Test(); }
-  CORBA::Boolean testDDS(CORBA::ULong) override { return Test(); }
-  CORBA::Boolean testFMCW(CORBA::ULong) override { return Test(); }
-  CORBA::Boolean testBeatSig(CORBA::ULong) override { return Test(); }
-  CORBA::Boolean testPulse(CORBA::ULong) override { return Test(); }
-  CORBA::Boolean testRFDMAmps(CORBA::ULong) override { return Test(); }
-  CORBA::Boolean testRFDMAttens(CORBA::ULong) override { return Test(); }
+  // in-house interface: the boards (ScInhouse_i), and what they were asked
+  SC::String_Seq* InhouseRequests() override;
 
  private:
   // Sets and publishes the configuration's validity; configMutex_ is held.
   void ShowConfiguration(bool valid);
-  // A board access succeeds while the board is awake.
-  CORBA::Boolean Board() { return true; }
-  // A hardware test passes while the board is awake.
-  CORBA::Boolean Test() { return !asleep_; }
 
   const int channel_;
   Velmarin::ItemNamer namer_;
@@ -117,7 +76,6 @@ class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl:
   std::unique_ptr<FlightModel> flight_;
   std::mutex configMutex_;
   std::atomic<bool> ready_{false};
-  std::atomic<bool> asleep_{false};
   std::mutex guiMutex_;
   Velmarin::GUI_Able_var masterGui_;
   std::atomic<bool> registered_{false};

@@ -1,12 +1,14 @@
 // radalt-platform-sim: the platform services a test set's engines call, as one process: the
 // self-test engine's lock ("Lumaren/local/HHSELFTEST_LOCK/1") and the hardware enumeration
-// ("Lumaren/local/HWENUM_ABLE"). Every request is logged.
+// ("Lumaren/local/HWENUM_ABLE") and the self-test harness ("Lumaren/local/SELFTEST_HARNESS/1").
+// Every request is logged.
 #include <unistd.h>
 
 #include <iostream>
 #include <string>
 
 #include "HwEnumerate.h"
+#include "SelftestHarness.h"
 #include "SelftestLock.h"
 #include "platform/ORB_wrapper.h"
 #include "platform/Orb.h"
@@ -37,6 +39,10 @@ int main(int argc, char** argv) {
       naming.InstallAt({"Lumaren", "local", "HHSELFTEST_LOCK", "1"}, lockRef);
       CORBA::Object_var enumRef = hwenum->_this();
       naming.InstallAt({"Lumaren", "local", "HWENUM_ABLE"}, enumRef);
+      // the self-test harness stand-in, asked by radaltctl to run a module's self test
+      auto* harness = new radaltsim::SelfTestRunner_i;
+      CORBA::Object_var harnessRef = harness->_this();
+      naming.InstallAt({"Lumaren", "local", "SELFTEST_HARNESS", "1"}, harnessRef);
       naming.KeepBound(Velmarin::ORB_wrapper_base::DefaultRebindPeriod());
       std::cout << "platform services: registered (pid " << ::getpid() << ")" << std::endl;
       orb->run();

@@ -111,7 +111,3 @@ String_Seq* GUI_Able_i::Get_XML_keys() {
 }
 
 }  // namespace Velmarin
-
-namespace Velmarin {
-Velmarin_Test_Able_i::~Velmarin_Test_Able_i() { DeactivateServant(this); }
-}  // namespace Velmarin

@@ -55,6 +55,12 @@ class Subsystem {
   virtual void RecallSettings(RecallStep step) { (void)step; }
   // Recalls the profiles (RecallMCProfile).
   virtual void RecallProfile() {}
+  // Installs the subsystem's remote servants as children of the engine's registration
+  // (construction step 13). A servant that cannot be built is logged and left out.
+  virtual void InstallServants() {}
+  // Deactivates them and waits for what they started: the first step of the destructor, so
+  // that no remote request reaches what the rest of it takes apart.
+  virtual void RemoveServants() {}
   // A channel engine came or went: the registry's counts now.
   virtual void ChannelsChanged(unsigned available, unsigned enabled) {
     (void)available;

@@ -57,12 +57,12 @@ RADALT_MC::RADALT_MC(const radalt::EngineConfig& config) : config_(config) {
 }
 
 void RADALT_MC::Construct() {
-  // 1. ORB wrapper, namer, GUI and test servants; channel references start nil.
+  // 1. ORB wrapper, namer, GUI servant; channel references start nil. (The test servant is
+  // the self-test subsystem's.)
   orbw_.reset(new Velmarin::ORB_wrapper("RADALT", kContext));
   namer_.reset(new Velmarin::ItemNamer(Velmarin::ItemNamer::DDS_Topic(InstanceNamer, orbw_->Name())));
   namer_->SetPublisher(config_.publisher ? config_.publisher : Velmarin::MakeDdsAttributePublisher());
   gui_.reset(new MY_GUIABLE_i(namer_->DDS_Topic("GUI_ABLE")));
-  testAble_.reset(new Velmarin::Velmarin_Test_Able_i(*gui_));
 
   // 2. The announcement publisher and the channel-engine command subscriber. Its commands
   // wait on the strand until construction is complete.
@@ -184,14 +184,13 @@ void RADALT_MC::RegisterEngineAttributes() {
 }
 
 void RADALT_MC::InstallServants() {
-  // The main, in-house and self-test interfaces arrive with the remote subsystem.
+  // The subsystems' remote servants (main, in-house, self-test interface, test servant).
+  for (auto& subsystem : subsystems_) subsystem->InstallServants();
   try {
     CORBA::Object_var guiRef = gui_->_this();
     orbw_->InstallChildObj("GUI_ABLE", guiRef);
-    CORBA::Object_var testRef = testAble_->_this();
-    orbw_->InstallChildObj("TEST_ABLE", testRef);
   } catch (const CORBA::Exception& e) {
-    std::cerr << " RADALT_MC: GUI servants not installed (" << e._name() << ")" << std::endl;
+    std::cerr << " RADALT_MC: GUI servant not installed (" << e._name() << ")" << std::endl;
   }
   InitHwInterface(InstanceNum());
   PushHwProgress(100.0);
@@ -240,6 +239,8 @@ RADALT_MC::~RADALT_MC() { Teardown(true); }
 void RADALT_MC::Teardown(bool announce) {
   // No command runs while the objects it would reach go.
   if (ddsCommands_) ddsCommands_->Stop();
+  // No remote request may reach what the rest takes apart.
+  for (auto& subsystem : subsystems_) subsystem->RemoveServants();
   settingsStore_.reset();
   altSimStore_.reset();
   if (announce) Stop();
@@ -254,7 +255,6 @@ void RADALT_MC::Teardown(bool announce) {
   locks_.reset();
   registry_.Clear();
   everybodyPublisher_.reset();
-  testAble_.reset();
   gui_.reset();
   namer_.reset();
   orbw_.reset();

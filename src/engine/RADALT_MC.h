@@ -143,7 +143,6 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody, public radalt::Core {
   std::unique_ptr<Velmarin::ORB_wrapper> orbw_;
   std::unique_ptr<Velmarin::ItemNamer> namer_;
   std::unique_ptr<MY_GUIABLE_i> gui_;
-  std::unique_ptr<Velmarin::Velmarin_Test_Able_i> testAble_;
 
   radalt::ChannelRegistry registry_;
   std::unique_ptr<radalt::LockGroups> locks_;
@@ -162,6 +161,7 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody, public radalt::Core {
 
   // In registration order (Subsystems.cpp); built group by group.
   std::vector<std::unique_ptr<radalt::Subsystem>> subsystems_;
+
 
   Velmarin::HwEnumerate_Able_var hwEnum_;
   Velmarin::Progress_Interface_var progress_;

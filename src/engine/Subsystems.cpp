@@ -12,6 +12,7 @@
 #include "RADALT_MC.h"
 #include "RF_CONNECTION.h"
 #include "SLAVE_MODE.h"
+#include "RemoteSubsystem.h"
 #include "SelftestLocking.h"
 #include "SelftestSubsystem.h"
 #include "SimulationObjects.h"
@@ -24,6 +25,7 @@ const std::vector<SubsystemFactory>& RegisteredSubsystems() {
   static const std::vector<SubsystemFactory> table = {
       &MakeChannelsSubsystem,
       &MakeCalibrationSubsystem,
+      &MakeRemoteSubsystem,
       &MakeSelftestSubsystem,
       &MakeSimulationSubsystem,
   };

@@ -20,7 +20,9 @@ void RadAltLockingDueToSelftest::lockForSelftestStart() {
 
 void RadAltLockingDueToSelftest::unlockForSelftestStop() {
   for (LockGroup g : {LockGroup::SIMRUN, LockGroup::ALTZERORUN, LockGroup::CALRUN}) mc_->Locks().Release(g, kActivity);
-  mc_->SetCalibrationButtonsLocked(CALBUTTONS_FREE);
+  auto* buttons = mc_->Find<radalt::CalibrationButtons>();
+  if (buttons && buttons->CalibrationButtonsLocked() == CALBUTTONS_SELFTEST)
+    buttons->SetCalibrationButtonsLocked(CALBUTTONS_FREE);
   for (LockGroup g : {LockGroup::DIAGTXOUTPUT, LockGroup::DIAGTXATTENOUTPUT, LockGroup::DIAGRXMEASURING,
                       LockGroup::DIAGLOOPBACKOUTPUT, LockGroup::DIAGLOOPBACKMEASURING, LockGroup::DIAGPASSTHRURUNNING})
     mc_->Locks().Release(g, kActivity);

@@ -13,7 +13,9 @@ class RadAltLockingDueToSelftest {
 
   // Takes every free run-button group with the self-test texts; sets CALBUTTONSLOCKED to 13.
   virtual void lockForSelftestStart();
-  // Releases what the master control holds; CALBUTTONSLOCKED goes to 0 after "CALRUN".
+  // Releases the self test's own holds only: a run's, a calibration's or an invalid
+  // configuration's hold stays. CALBUTTONSLOCKED goes to 0 after "CALRUN", and only while it
+  // still shows the self test.
   virtual void unlockForSelftestStop();
 
  private:

@@ -1,8 +1,14 @@
 #include "SelftestSubsystem.h"
 
+#include <iostream>
+
 #include "Core.h"
+#include "ExpectedAttributes.h"
+#include "RADALTMC_selftest_i.h"
 #include "SelftestLocking.h"
+#include "Test_AbleImpl.h"
 #include "UTILS.h"
+#include "platform/Orb.h"
 
 namespace radalt {
 
@@ -15,6 +21,9 @@ class SelftestSubsystem : public Subsystem {
 
   void Construct(int group) override {
     if (group == 0) {
+      testAble_.reset(new Velmarin::Velmarin_Test_Able_i(&core_.Gui(), [this] {
+        return ExpectedAttributeList([this](int ch) { return core_.HasChannelEngine(ch); });
+      }));
       engineLock_.reset(new lockingSelftestEngine(&core_.OrbWrapper(), &core_));
       core_.Provide<SelftestEngineLock>(*engineLock_);
       core_.Provide(*engineLock_);
@@ -24,8 +33,37 @@ class SelftestSubsystem : public Subsystem {
     }
   }
 
+  void InstallServants() override {
+    if (lockout_) {
+      try {
+        interface_.reset(new Velmarin_RADALTMC_SELFTEST_INTERFACE_i(&core_, *lockout_));
+        CORBA::Object_var ref = interface_->_this();
+        core_.OrbWrapper().InstallChildObj("RADALT_SELFTEST", ref);
+      } catch (...) {
+        interface_.reset();
+        std::cout << " RADALT_MC::RADALT_MC(constructor) - failed to new RadaltSelftest" << std::endl;
+      }
+    }
+    try {
+      CORBA::Object_var ref = testAble_->_this();
+      core_.OrbWrapper().InstallChildObj("TEST_ABLE", ref);
+    } catch (const CORBA::Exception& e) {
+      std::cerr << " RADALT_MC: test servant not installed (" << e._name() << ")" << std::endl;
+    }
+  }
+
+  void RemoveServants() override {
+    interface_.reset();
+    if (testAble_) {
+      Velmarin::DeactivateServant(testAble_.get());
+      testAble_->StopSelfTests();
+    }
+  }
+
  private:
   Core& core_;
+  std::unique_ptr<Velmarin::Velmarin_Test_Able_i> testAble_;
+  std::unique_ptr<Velmarin_RADALTMC_SELFTEST_INTERFACE_i> interface_;
   std::unique_ptr<lockingSelftestEngine> engineLock_;
   std::unique_ptr<RadAltLockingDueToSelftest> lockout_;
 };

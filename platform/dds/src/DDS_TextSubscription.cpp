@@ -1,6 +1,7 @@
 #include "platform/DDS_TextSubscription.h"
 
 #include <iostream>
+#include <thread>
 
 #include "DDS_Subscriber.h"
 
@@ -13,6 +14,7 @@ class DDS_TextReader {
  public:
   virtual ~DDS_TextReader() = default;
   virtual void WaitReady() const = 0;
+  virtual bool Matched() const = 0;
 };
 
 }  // namespace detail
@@ -27,6 +29,12 @@ class TextReader final : public detail::DDS_TextReader {
           if (callback) callback(name, DDS_ValueText(value));
         }) {}
   void WaitReady() const override { subscriber_.WaitInitFinished(); }
+  bool Matched() const override {
+    eprosima::fastdds::dds::SubscriptionMatchedStatus status;
+    auto* reader = subscriber_.Reader();
+    return reader && reader->get_subscription_matched_status(status) == eprosima::fastrtps::types::ReturnCode_t::RETCODE_OK &&
+           status.current_count > 0;
+  }
 
  private:
   DDS_Subscriber<T> subscriber_;
@@ -72,5 +80,15 @@ std::unique_ptr<DDS_TextSubscription> DDS_TextSubscription::Discover(
 }
 
 void DDS_TextSubscription::WaitReady() const { reader_->WaitReady(); }
+
+bool DDS_TextSubscription::WaitMatched(std::chrono::milliseconds timeout) const {
+  reader_->WaitReady();
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  while (!reader_->Matched()) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
+}
 
 }  // namespace Velmarin

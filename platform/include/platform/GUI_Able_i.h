@@ -50,19 +50,3 @@ class GUI_Able_i : public virtual POA_Velmarin::GUI_Able,
 };
 
 }  // namespace Velmarin
-
-namespace Velmarin {
-
-// Test access to an engine's attributes, answered from its GUI servant.
-class Velmarin_Test_Able_i : public virtual POA_Velmarin::Test_Able {
- public:
-  explicit Velmarin_Test_Able_i(POA_Velmarin::GUI_Able& gui) : gui_(gui) {}
-  ~Velmarin_Test_Able_i() override;
-  char* Get_attr_list() override { return gui_.Get_attr_list(); }
-  EngineReadingBase_ptr Get_attr(const char* name) override { return gui_.Get_attr(name); }
-
- private:
-  POA_Velmarin::GUI_Able& gui_;
-};
-
-}  // namespace Velmarin

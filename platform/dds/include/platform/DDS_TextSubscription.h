@@ -37,6 +37,9 @@ class DDS_TextSubscription {
   DDS_ValueKind Kind() const { return kind_; }
   // Waits until the reader exists; samples published from then on reach the callback.
   void WaitReady() const;
+  // Waits (up to timeout) until the reader has met a writer of the topic; false when none
+  // was met.
+  bool WaitMatched(std::chrono::milliseconds timeout) const;
 
  private:
   std::string topic_;

@@ -1,0 +1,85 @@
+# The Python client against the simulated test set: the main interface, the GUI path, DDS,
+# refusals as exceptions and the self test.
+import threading
+
+import pytest
+import radalt
+
+
+class TestMainInterface:
+    def test_a_write_through_an_operation_reads_back_by_key_and_over_dds(self, three_channels):
+        c = three_channels
+        assert c.remote_get("NoOfEnabledChannels") == 3
+        seen = c.watch(["NOOFENABLEDCHANNELS"], seconds=20, count=1,
+                       then=lambda: c.remote_set("NoOfEnabledChannels", 2))
+        assert seen == [("NOOFENABLEDCHANNELS", "3 (current)"), ("NOOFENABLEDCHANNELS", "2")]
+        assert c.get("NOOFENABLEDCHANNELS") == 2
+
+    def test_an_out_of_range_write_raises_the_range_error_and_changes_nothing(self, three_channels):
+        c = three_channels
+        with pytest.raises(radalt.RangeError) as err:
+            c.remote_set("NoOfEnabledChannels", 5)
+        e = err.value
+        assert e.text == "Attribute : NoOfEnabledChannelsCallback - illegal no of channels"
+        assert (e.minimum, e.maximum, e.value) == (0, 3, 5)
+        assert isinstance(e, radalt.Refused) and e.kind == "DataOutOfRange"
+        assert c.get("NOOFENABLEDCHANNELS") == 3
+
+    def test_an_unknown_operation_is_a_misuse(self, client):
+        with pytest.raises(radalt.Misuse):
+            client.remote_get("NoSuchOperation")
+
+
+class TestByKey:
+    def test_a_held_lock_raises_with_holder_reason_and_message(self, client):
+        # Until a simulation runs, the current altitude is locked.
+        with pytest.raises(radalt.LockedError) as err:
+            client.set("CH1CURALT", 100.0)
+        e = err.value
+        assert e.holder == "RadAltMc"
+        assert e.reason == "Simulation not running"
+        assert e.message.startswith("Locked because a simulation is not running")
+        locked = {row["name"]: row for row in client.locks()}
+        assert locked["CH1CURALT"]["reason"] == "Simulation not running"
+
+    def test_values_keep_their_kind_and_enumerations_take_labels(self, client):
+        assert client.type("CH1:RFLVLMODE") == "EngineAttribEnum"
+        before = client.get("CH2:OUTPWRLVL")
+        try:
+            client.set("CH2:OUTPWRLVL", -42.5)
+            assert client.get("CH2:OUTPWRLVL") == -42.5
+            assert client.text("CH2:OUTPWRLVL") == "-42.5 dBm"
+        finally:
+            client.set("CH2:OUTPWRLVL", before)
+
+    def test_unknown_keys_and_wrong_uses_are_misuses(self, client):
+        with pytest.raises(radalt.Misuse):
+            client.get("NOSUCH")
+        with pytest.raises(radalt.Misuse):
+            client.exec("NOOFENABLEDCHANNELS")
+        with pytest.raises(radalt.Misuse):
+            client.set("CH1:OUTPWRLVL", "loud")
+
+
+class TestSelfTest:
+    def test_basic_and_software_run_through_the_harness_and_change_nothing(self, client):
+        before = {k: client.get(k) for k in ("NOOFENABLEDCHANNELS", "RUNSTOPTEST", "CH1:OUTPWRLVL")}
+        results = {}
+
+        def run(kind):
+            results[kind] = client.selftest(kind)
+
+        threads = [threading.Thread(target=run, args=(k,)) for k in ("basic", "software")]
+        for t in threads:
+            t.start()
+        for t in threads:
+            t.join()
+        assert results["basic"][0].startswith("Basic Self Test (RadAltMC Module): ")
+        assert results["software"][0].startswith("Software Self Test (RadAltMC Module): ")
+        for lines in results.values():
+            assert not any(line.startswith("  unexpected attribute") for line in lines), lines
+        assert {k: client.get(k) for k in before} == before
+
+    def test_an_unknown_kind_is_a_misuse(self, client):
+        with pytest.raises(radalt.Misuse):
+            client.selftest("hardware")
