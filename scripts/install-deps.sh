@@ -12,6 +12,7 @@ PKGS=(
   libgtest-dev libgmock-dev libbenchmark-dev
   iproute2
   pybind11-dev python3-dev python3-pytest
+  libcpp-httplib-dev chromium chromium-driver python3-selenium
 )
 
 missing=()

@@ -75,5 +75,17 @@ echo "  $build/tools/radaltctl list"
 echo "  $build/tools/radaltctl get CH1:OUTPWRLVL --full"
 echo "  $build/tools/radaltctl set CH1:OUTPWRLVL -40"
 echo "make status tells what runs; make stop stops it."
+# The operator's web console on 127.0.0.1 (RADALT_CONSOLE_PORT, default 28095; 0: any free port;
+# "none": not started). It reconnects by itself when the master control restarts.
+console_port=${RADALT_CONSOLE_PORT:-28095}
+if [ "$console_port" != none ] && [ -x "$build/console/radalt-console" ]; then
+  alive console || start console "$build/console/radalt-console" --ns "$RADALT_NS" --port "$console_port"
+  for _ in $(seq 50); do grep -q "http://" "$run/console.log" 2>/dev/null && break; sleep 0.1; done
+  if grep -q "http://" "$run/console.log" 2>/dev/null; then
+    echo "Operator console: $(grep -o 'http://[^ ]*' "$run/console.log" | head -n 1)"
+  else
+    echo "The operator console did not start (see $run/console.log)."
+  fi
+fi
 [ "${RADALT_DEMO:-1}" = 1 ] && BUILD=$build bash "$top/scripts/demo.sh"
 exit 0

@@ -462,6 +462,29 @@ void Client::Watch(const std::vector<std::string>& names, double seconds, long c
   subs.clear();
 }
 
+namespace {
+class Subscriptions : public Following {
+ public:
+  std::vector<std::unique_ptr<Velmarin::DDS_TextSubscription>> subs;
+};
+}  // namespace
+
+std::unique_ptr<Following> Client::Follow(const std::vector<std::string>& names,
+                                          std::function<void(const std::string&, const std::string&)> seen) {
+  auto following = std::make_unique<Subscriptions>();
+  Translate([&] {
+    for (const auto& name : names) {
+      Velmarin::EngineReadingBase_var a = Attr(name);
+      CORBA::String_var topic = a->DDS_Topic();
+      CORBA::String_var type = a->TypeName();
+      following->subs.emplace_back(new Velmarin::DDS_TextSubscription(
+          topic.in(), KindOf(type.in()),
+          [seen, name](const std::string&, const std::string& text) { seen(name, radaltctl::DescribeSampleText(text)); }));
+    }
+  });
+  return following;
+}
+
 std::vector<std::string> Client::SelfTest(int type, double seconds) {
   return Translated([&] {
     Velmarin::ORB_wrapper_base naming;

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <variant>
@@ -45,6 +46,12 @@ struct Unreachable : std::runtime_error {
 // A request the client cannot make: an unknown name, a value of the wrong kind.
 struct Misuse : std::runtime_error {
   using std::runtime_error::runtime_error;
+};
+
+// Subscriptions to attributes' assignments; they end when this goes.
+class Following {
+ public:
+  virtual ~Following() = default;
 };
 
 struct LockInfo {
@@ -91,6 +98,11 @@ class Client {
   void Watch(const std::vector<std::string>& names, double seconds, long count,
              const std::function<void(const std::string&, const std::string&)>& seen,
              const std::function<bool()>& stop = {}, const std::function<void()>& then = {});
+
+  // Follows the assignments of names over DDS, without waiting for anything: seen(name, text)
+  // runs on DDS threads until the returned object goes.
+  std::unique_ptr<Following> Follow(const std::vector<std::string>& names,
+                                    std::function<void(const std::string&, const std::string&)> seen);
 
   // Runs the module's self test (0 basic, 2 software) through the platform's self-test
   // harness; the result line, then one line per failure.

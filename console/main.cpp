@@ -1,0 +1,212 @@
+// radalt-console: the operator's web console, served on 127.0.0.1.
+#include <csignal>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+
+// The interface headers come before the HTTP library, whose system headers define HZ.
+#include "Console.h"
+#include "Json.h"
+#include "Pages.h"
+#include "platform/Signals.h"
+
+#include <httplib.h>
+
+namespace rc = radaltclient;
+using radaltconsole::Object;
+using radaltconsole::Page;
+
+namespace {
+
+constexpr std::size_t kMaxBody = 16 * 1024;
+constexpr std::size_t kMaxValue = 1024;
+
+void Usage() {
+  std::cout << "usage: radalt-console [options]\n"
+               "  --ns HOST:PORT    naming service (default: $RADALT_NS or 127.0.0.1:28090)\n"
+               "  --listen ADDR     address to serve on (default 127.0.0.1)\n"
+               "  --port N          port to serve on (default 28095; 0: any free port)\n"
+               "  --timeout-ms N    bound of every call to the master control (default 5000)\n"
+               "Prints \"radalt-console: http://ADDR:PORT/\" once it serves.\n";
+}
+
+void Reply(httplib::Response& res, int status, const std::string& json) {
+  res.status = status;
+  res.set_content(json, "application/json");
+}
+
+// Runs f against the master control; every refusal becomes an answer the page can show
+// beside the field.
+template <class F>
+void Guarded(radaltconsole::Connection& conn, httplib::Response& res, F&& f) {
+  try {
+    f(*conn.Client());
+  } catch (const rc::Locked& e) {
+    Reply(res, 409, Object().Str("error", "Locking_Error").Str("text", e.what()).Str("holder", e.holder)
+                        .Str("reason", e.reason).Str("message", e.message).Text());
+  } catch (const rc::OutOfRange& e) {
+    Reply(res, 422, Object().Str("error", "DataOutOfRange").Str("text", e.text).Num("minimum", e.minimum)
+                        .Num("maximum", e.maximum).Num("value", e.value).Text());
+  } catch (const rc::Refused& e) {
+    Reply(res, 409, Object().Str("error", e.kind).Str("text", e.text).Text());
+  } catch (const rc::Misuse& e) {
+    Reply(res, 400, Object().Str("error", "BadRequest").Str("text", e.what()).Text());
+  } catch (const rc::Unreachable& e) {
+    conn.Lost();
+    Reply(res, 503, Object().Str("error", "Unreachable").Str("text", e.what()).Text());
+  } catch (const std::exception& e) {
+    Reply(res, 500, Object().Str("error", "Failure").Str("text", e.what()).Text());
+  }
+}
+
+// The name a write or command names: present, registered, not over-long.
+bool NamedAttribute(const httplib::Request& req, httplib::Response& res, rc::Client& c, std::string& name) {
+  if (!req.has_param("name") || req.get_param_value("name").empty()) {
+    Reply(res, 400, Object().Str("error", "BadRequest").Str("text", "no attribute name given").Text());
+    return false;
+  }
+  name = req.get_param_value("name");
+  for (const auto& n : c.Names())
+    if (n == name) return true;
+  Reply(res, 404, Object().Str("error", "NotFound").Str("text", "no attribute named " + name.substr(0, 64)).Text());
+  return false;
+}
+
+httplib::Server* server = nullptr;
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  radaltconsole::ConsoleOptions options;
+  std::string listen = "127.0.0.1";
+  int port = 28095;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    auto next = [&]() -> std::string {
+      if (i + 1 >= argc) {
+        std::cerr << "radalt-console: " << a << " needs a value" << std::endl;
+        std::exit(2);
+      }
+      return argv[++i];
+    };
+    try {
+      if (a == "--ns") options.ns = next();
+      else if (a == "--listen") listen = next();
+      else if (a == "--port") port = std::stoi(next());
+      else if (a == "--timeout-ms") options.callTimeoutMs = static_cast<unsigned>(std::stoul(next()));
+      else if (a == "-h" || a == "--help") { Usage(); return 0; }
+      else {
+        std::cerr << "radalt-console: unknown option " << a << std::endl;
+        Usage();
+        return 2;
+      }
+    } catch (const std::logic_error&) {
+      std::cerr << "radalt-console: " << a << " needs a number" << std::endl;
+      return 2;
+    }
+  }
+
+  // Before any thread starts, so that the signals reach the waiting thread only.
+  Velmarin::HandleStopSignals([](int) {
+    if (server) server->stop();
+  });
+  radaltconsole::EventHub hub;
+  radaltconsole::Connection conn(options, hub);
+  httplib::Server srv;
+  server = &srv;
+  srv.new_task_queue = [] { return new httplib::ThreadPool(24); };
+  srv.set_payload_max_length(kMaxBody);
+
+  std::size_t count = 0;
+  const Page* pages = radaltconsole::ConsolePages(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const Page page = pages[i];
+    srv.Get(page.path, [page](const httplib::Request&, httplib::Response& res) { res.set_content(page.body, page.type); });
+    if (std::string(page.path) == "/index.html")
+      srv.Get("/", [page](const httplib::Request&, httplib::Response& res) { res.set_content(page.body, page.type); });
+  }
+
+  // Every own attribute with its type, value and, when a write by this console would be
+  // refused, the lock's holder, reason and message.
+  srv.Get("/api/state", [&](const httplib::Request&, httplib::Response& res) {
+    Guarded(conn, res, [&](rc::Client& c) {
+      std::string list;
+      for (const auto& info : c.Attributes()) {
+        if (!radaltconsole::OwnAttribute(info.name)) continue;
+        std::string value;
+        try {
+          value = c.Describe(info.name, false);
+        } catch (const rc::Refused& e) {
+          value = "(" + e.text + ")";
+        }
+        list += (list.empty() ? "" : ",") + Object().Str("name", info.name).Str("type", info.type).Str("value", value)
+                                                .Str("holder", info.holder).Str("reason", info.reason)
+                                                .Str("message", info.message).Text();
+      }
+      Reply(res, 200, Object().Bool("connected", true).Num("seq", static_cast<double>(hub.Latest()))
+                          .Raw("attributes", "[" + list + "]").Text());
+    });
+  });
+  srv.Get("/api/status", [&](const httplib::Request&, httplib::Response& res) {
+    Reply(res, 200, Object().Bool("connected", conn.Connected()).Text());
+  });
+  srv.Post("/api/set", [&](const httplib::Request& req, httplib::Response& res) {
+    Guarded(conn, res, [&](rc::Client& c) {
+      std::string name;
+      if (!NamedAttribute(req, res, c, name)) return;
+      if (!req.has_param("value")) {
+        Reply(res, 400, Object().Str("error", "BadRequest").Str("text", "no value given for " + name).Text());
+        return;
+      }
+      const std::string value = req.get_param_value("value");
+      if (value.size() > kMaxValue) {
+        Reply(res, 400, Object().Str("error", "BadRequest").Str("text", "value longer than 1024 characters").Text());
+        return;
+      }
+      c.SetText(name, value);
+      Reply(res, 200, Object().Bool("ok", true).Str("value", c.Describe(name, false)).Text());
+    });
+  });
+  srv.Post("/api/exec", [&](const httplib::Request& req, httplib::Response& res) {
+    Guarded(conn, res, [&](rc::Client& c) {
+      std::string name;
+      if (!NamedAttribute(req, res, c, name)) return;
+      c.Exec(name);
+      Reply(res, 200, Object().Bool("ok", true).Text());
+    });
+  });
+  // Server-sent events: status changes and every value assigned.
+  srv.Get("/api/events", [&](const httplib::Request& req, httplib::Response& res) {
+    unsigned long start = hub.Latest();
+    if (req.has_param("after")) {
+      try {
+        start = std::stoul(req.get_param_value("after"));
+      } catch (const std::logic_error&) {
+      }
+    }
+    auto seq = std::make_shared<unsigned long>(start);
+    res.set_header("Cache-Control", "no-cache");
+    res.set_chunked_content_provider("text/event-stream", [&hub, &conn, seq](std::size_t, httplib::DataSink& sink) {
+      std::string out;
+      if (*seq == 0) {
+        out += "data: " + Object().Str("type", "status").Bool("connected", conn.Connected()).Text() + "\n\n";
+        *seq = 1;
+      }
+      for (const auto& e : hub.After(*seq, 1000)) out += "data: " + e + "\n\n";
+      if (out.empty()) out = ": idle\n\n";
+      return sink.write(out.data(), out.size());
+    });
+  });
+
+  if (port == 0) port = srv.bind_to_any_port(listen.c_str());
+  else if (!srv.bind_to_port(listen.c_str(), port)) port = -1;
+  if (port <= 0) {
+    std::cerr << "radalt-console: cannot serve on " << listen << std::endl;
+    return 1;
+  }
+  std::cout << "radalt-console: http://" << listen << ":" << port << "/" << std::endl;
+  srv.listen_after_bind();
+  hub.Close();
+  std::cout << "radalt-console: stopped" << std::endl;
+  return 0;
+}
