@@ -43,8 +43,10 @@ void PromptTx(ItemStore& items, long step, long total) {
   items.Assign("TXPROMPTPWR", -10.0 - 5.0 * step);
   items.Assign("TXATTENSEL", step % 2 == 0);
   items.Assign("TXUSESIGGEN", step * 2 >= total);
-  items.Assign("TXCALTXVARATTEN", 512 + 16 * step);
-  items.Assign("TXCALRXVARATTEN", 512 - 16 * step);
+  // Each step moves the two attenuators on from where the operator left them.
+  if (step == 0) return;
+  items.Assign("TXCALTXVARATTEN", std::min(1023L, std::lround(items.Number("TXCALTXVARATTEN")) + 16));
+  items.Assign("TXCALRXVARATTEN", std::max(0L, std::lround(items.Number("TXCALRXVARATTEN")) - 16));
 }
 void PromptNone(ItemStore&, long, long) {}
 
@@ -72,21 +74,22 @@ struct CalibrationModel::Stepped {
   const char* date;
   long steps;
   void (*prompt)(ItemStore&, long step, long total);
+  bool immediate;  // a step completes with its command
 };
 
 namespace {
 
 const CalibrationModel::Stepped kStepped[] = {
     {"RX CW", "STARTRXCWCAL", "DORXCWCALSTEP", "SAVERXCWCAL", "RXCWCURRSTEP", "RXCWTOTALSTEPS", nullptr,
-     "RXCWCALVALID", "RXCWCALDATETIME", 12, PromptRxCw},
+     "RXCWCALVALID", "RXCWCALDATETIME", 12, PromptRxCw, false},
     {"RX pulse", "STARTRXPULSECAL", "DORXPULSECALSTEP", "SAVERXPULSECAL", "RXPULSECURRSTEP", "RXPULSETOTALSTEPS",
-     nullptr, "RXPULSECALVALID", "RXPULSECALDATETIME", 8, PromptRxPulse},
+     nullptr, "RXPULSECALVALID", "RXPULSECALDATETIME", 8, PromptRxPulse, false},
     {"TX", "STARTTXCAL", "DOTXCALSTEP", "SAVETXCAL", "TXCURRSTEP", "TXTOTALSTEPS", nullptr, "TXCALVALID",
-     "TXCALDATETIME", 10, PromptTx},
+     "TXCALDATETIME", 10, PromptTx, false},
     {"RFDM", "STARTRFDMCAL", "DORFDMCALSTEP", "SAVERFDMCAL", "RFDMCURRSTEP", nullptr, "CHECKRFDMCALRUNNING",
-     "RFDMCALVALID", "RFDMCALDATETIME", 6, PromptNone},
+     "RFDMCALVALID", "RFDMCALDATETIME", 6, PromptNone, true},
     {"TCXO", "STARTTCXOCAL", nullptr, "SAVETCXOCAL", nullptr, nullptr, nullptr, "TCXOCALVALID", "TCXOCALDATETIME",
-     0, PromptNone},
+     0, PromptNone, true},
 };
 
 }  // namespace
@@ -167,7 +170,7 @@ void CalibrationModel::Step(const Stepped& kind) {
   if (step >= kind.steps)
     Refuse(std::string("The ") + kind.name + " calibration has taken all its " + std::to_string(kind.steps) +
            " steps");
-  if (timing_.step.count() <= 0) {
+  if (kind.immediate || timing_.step.count() <= 0) {
     ShowStep(kind, step + 1);
     return;
   }

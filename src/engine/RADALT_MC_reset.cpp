@@ -2,6 +2,7 @@
 // check, lock and forward rule applies. Parameters of subsystems not built yet are skipped.
 #include "ABORT_ALT_IND_ZERO.h"
 #include "ALT_SIM_DATA_CHAN1.h"
+#include "CALIBRATION.h"
 #include "AltSimDataParameter.h"
 #include "AltSimNameParameter.h"
 #include "COUPLED_ALTITUDE_SIMULATION.h"
@@ -39,6 +40,7 @@ void RADALT_MC::Reset() {
 
   // Stop whatever runs, then reset the channel engines.
   if (sim.runStopTest) sim.runStopTest->RunStopTestCallback(false);
+  if (calibration_) calibration_->Reset();
   if (sim.abortAltIndZero) sim.abortAltIndZero->AbortAltIndZeroCallback();
   PerChannel(n, [&](int ch) {
     SCI::RADALTSC_MAIN_INTERFACE_ptr sc = GetSingleChannelPtr(ch);
