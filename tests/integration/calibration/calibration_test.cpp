@@ -58,7 +58,6 @@ class Stepped : public ::testing::TestWithParam<SteppedKind> {
 
 TEST_P(Stepped, StartStepsAndSaveRunTheStateTable) {
   const SteppedKind& k = GetParam();
-  b.mc.Gui();  // attributes by key
   b.Exec(k.start);
   EXPECT_EQ(b.cal().CalibrationButtonsLocked(), k.code);
   for (LockGroup g : kActivityGroups) {
