@@ -319,7 +319,6 @@ void CALIBRATION::Start(CalKind kind) {
       break;
     }
     case CalKind::Loopback:
-      loopbackRunning_ = true;
       StartLoopbackPoller(id, ch);
       break;
     case CalKind::Rfdm:
@@ -349,6 +348,9 @@ void CALIBRATION::StartLoopbackPoller(unsigned id, int channel) {
     std::lock_guard<std::mutex> lock(mutex_);
     period = timing_.loopbackPeriod;
   }
+  // A poller of an earlier run is gone before this run shows itself running.
+  loopbackPoller_.Stop();
+  loopbackRunning_ = true;
   loopbackPoller_.Start(
       period,
       [this, channel] {
