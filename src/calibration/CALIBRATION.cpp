@@ -369,7 +369,12 @@ void CALIBRATION::StartLoopbackPoller(unsigned id, int channel) {
           loopbackRunning_ = false;
         }
       },
-      [this, id] { return !loopbackRunning_.Value() || Current().id != id; }, [this, id] { End(id); });
+      [this, id] { return !loopbackRunning_.Value() || Current().id != id; },
+      [this, id] {
+        // The result shows before the locks go.
+        if (Current().id == id) RefreshValid(CalKind::Loopback);
+        End(id);
+      });
 }
 
 bool CALIBRATION::AnyUserCalRunning(const std::vector<int>& channels) {
@@ -397,7 +402,12 @@ void CALIBRATION::StartUserPoller(unsigned id, std::vector<int> channels) {
         const bool running = AnyUserCalRunning(channels);
         if (running != userRunning_.Value()) userRunning_ = running;
       },
-      [this, id] { return !userRunning_.Value() || Current().id != id; }, [this, id] { End(id); });
+      [this, id] { return !userRunning_.Value() || Current().id != id; },
+      [this, id] {
+        // The result shows before the locks go.
+        if (Current().id == id) RefreshValid(CalKind::User);
+        End(id);
+      });
 }
 
 void CALIBRATION::ChannelWatch::updateChannelData(unsigned, unsigned,
@@ -475,6 +485,7 @@ void CALIBRATION::Save(CalKind kind) {
     save->Execute(who);
   });
   End(run.id);
+  RefreshValid(kind);
 }
 
 void CALIBRATION::SaveRxCWCalCallback() { Save(CalKind::RxCw); }
@@ -566,6 +577,15 @@ Velmarin::EngineReadingBoolean_ptr CALIBRATION::Aggregated(const CalValidRow& ro
   Velmarin::EngineReadingBoolean_i& reading = *valid_[static_cast<std::size_t>(row.kind)];
   reading = all;
   return reading._this();
+}
+
+void CALIBRATION::RefreshValid(CalKind kind) {
+  try {
+    Velmarin::EngineReadingBoolean_var shown = Aggregated(radalt::ValidRow(kind));
+  } catch (const CORBA::Exception& e) {
+    // Only the display of the result: the next look at the reading tries again.
+    std::cerr << "CALIBRATION: " << radalt::ValidRow(kind).key << " not refreshed: " << e._name() << std::endl;
+  }
 }
 
 Velmarin::EngineReadingBoolean_ptr CALIBRATION::checkUserCalRunning() {

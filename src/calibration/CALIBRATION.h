@@ -212,6 +212,8 @@ class CALIBRATION {
   P Forwarded(const char* op, radalt::ScItemOp<P> item, const char* rangePrefix = " ",
               const char* externalPrefix = " ");
   Velmarin::EngineReadingBoolean_ptr Aggregated(const radalt::CalValidRow& row);
+  // Shows the kind's result over the enabled channels once its calibration ended.
+  void RefreshValid(radalt::CalKind kind);
   bool AnyUserCalRunning(const std::vector<int>& channels);
 
   // The flows shared by the kinds.
