@@ -7,10 +7,8 @@
 #include <boost/bind/bind.hpp>
 
 #include "CalibrationKinds.h"
+#include "Core.h"
 #include "Exceptions.h"
-#include "NO_OF_ENABLED_CHANNELS.h"
-#include "RADALT_MC.h"
-#include "UTILS.h"
 
 using radalt::CalKind;
 using radalt::CalKindRow;
@@ -18,6 +16,8 @@ using radalt::CalValidRow;
 using radalt::LockGroup;
 using radalt::ScItemOp;
 namespace Errors = Velmarin::Operation_errors;
+
+const radalt::Activity radalt::kCalibrationActivity = "calibration";
 
 namespace {
 
@@ -53,7 +53,7 @@ Velmarin::EngineAttribLongParams ParamsOf(Velmarin::EngineAttribLong_ptr item) {
 
 // ---- construction --------------------------------------------------------------------------
 
-CALIBRATION::CALIBRATION(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc)
+CALIBRATION::CALIBRATION(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc)
     : mc_(mc),
       store_(store),
       calButtonsLocked_(namer, gui, "CALBUTTONSLOCKED", 0),
@@ -71,8 +71,7 @@ CALIBRATION::CALIBRATION(STpersistance* store, Velmarin::ItemNamer& namer, MY_GU
                     {0, 0, 1}),
       loopbackRunning_(namer, gui, "CHKANALOGVARATTENCALRUNNING", false),
       rfdmRunning_(namer, gui, "CHKRFDMCALRUNNING", false),
-      userRunning_(namer, gui, "CHKUSERCALRUNNING", false),
-      watches_{ChannelWatch(*this, 1), ChannelWatch(*this, 2), ChannelWatch(*this, 3)} {
+      userRunning_(namer, gui, "CHKUSERCALRUNNING", false) {
   for (std::size_t i = 0; i < radalt::kCalKindCount; ++i) {
     const CalKindRow& k = radalt::KindRow(static_cast<CalKind>(i));
     start_[i].reset(new Velmarin::EngineAttribVoid_i(namer, gui, k.startKey, boost::bind(k.startCallback, this)));
@@ -86,7 +85,6 @@ CALIBRATION::CALIBRATION(STpersistance* store, Velmarin::ItemNamer& namer, MY_GU
   Persist();
   // Locking "CALRUN" disables every calibration start.
   for (auto& start : start_) start->GuardWith(mc_->Group(LockGroup::CALRUN));
-  mc_->AddChannelBoundClass({&watches_[0], &watches_[1], &watches_[2]});
 }
 
 CALIBRATION::~CALIBRATION() {
@@ -139,9 +137,7 @@ void CALIBRATION::SetTiming(const radalt::CalibrationTiming& timing) {
 
 // ---- shared checks -------------------------------------------------------------------------
 
-int CALIBRATION::EnabledCount() const {
-  return mc_->NoOfEnabledChannelsObj() ? mc_->NoOfEnabledChannelsObj()->Value() : 0;
-}
+int CALIBRATION::EnabledCount() const { return mc_->EnabledChannels(); }
 
 radalt::SCI::RADALTSC_MAIN_INTERFACE_ptr CALIBRATION::Engine(int channel) { return mc_->GetSingleChannelPtr(channel); }
 
@@ -189,33 +185,23 @@ bool CALIBRATION::Active(CalKind kind) const {
 }
 
 void CALIBRATION::lockAll(Run& run, const std::string& reason, const std::string& message) {
-  for (LockGroup g : kLockOrder)
-    if (mc_->TakeGroup(g, reason, message)) run.held.push_back(g);
-  if (lockingSelftestEngine* selftest = mc_->SelftestEngineLock()) {
-    selftest->lockSelftestEngine(reason);
-    run.selftestLocked = true;
-  }
+  // A group another locker holds stays with it; the calibration's own holds go with it.
+  for (LockGroup g : kLockOrder) mc_->Locks().Take(g, radalt::kCalibrationActivity, reason, message);
+  run.selftestLocked = true;
+  mc_->LockSelftestEngine(radalt::kCalibrationActivity, reason);
 }
 
 void CALIBRATION::unlockAll(Run& run) {
-  auto release = [&](LockGroup g) {
-    auto it = std::find(run.held.begin(), run.held.end(), g);
-    if (it == run.held.end()) return;
-    mc_->ReleaseGroup(g);
-    run.held.erase(it);
-  };
-  for (LockGroup g : kReleaseFirst) release(g);
+  radalt::LockGroups& locks = mc_->Locks();
+  for (LockGroup g : kReleaseFirst) locks.Release(g, radalt::kCalibrationActivity);
   setCalibrationButtonsLocked(CALBUTTONS_FREE);
-  for (LockGroup g : kReleaseThen) release(g);
-  if (run.selftestLocked) {
-    run.selftestLocked = false;
-    if (lockingSelftestEngine* selftest = mc_->SelftestEngineLock()) {
-      try {
-        selftest->unlockSelftestEngine();
-      } catch (const CORBA::Exception& e) {
-        std::cerr << "CALIBRATION::unlockAll: self-test engine not unlocked: " << e._name() << std::endl;
-      }
-    }
+  for (LockGroup g : kReleaseThen) locks.Release(g, radalt::kCalibrationActivity);
+  if (!run.selftestLocked) return;
+  run.selftestLocked = false;
+  try {
+    mc_->UnlockSelftestEngine(radalt::kCalibrationActivity);
+  } catch (const CORBA::Exception& e) {
+    std::cerr << "CALIBRATION::unlockAll: self-test engine not unlocked: " << e._name() << std::endl;
   }
 }
 
@@ -410,17 +396,13 @@ void CALIBRATION::StartUserPoller(unsigned id, std::vector<int> channels) {
       });
 }
 
-void CALIBRATION::ChannelWatch::updateChannelData(unsigned, unsigned,
-                                                  radalt::SCI::RADALTSC_MAIN_INTERFACE_ptr main) {
-  if (CORBA::is_nil(main)) cal_.ChannelGone(channel_);
-}
-
-void CALIBRATION::ChannelGone(int channel) {
+void CALIBRATION::ChannelsChanged() {
   const Run run = Current();
-  if (!run.kind || std::find(run.channels.begin(), run.channels.end(), channel) == run.channels.end()) return;
   // A user calibration goes on on the other channels (its poller ends it); any other kind
-  // ran on this channel alone and is over.
-  if (run.kind->kind == CalKind::User) return;
+  // ran on one channel alone and is over when that channel's engine has gone.
+  if (!run.kind || run.kind->kind == CalKind::User) return;
+  const int channel = run.channels.front();
+  if (mc_->HasChannelEngine(channel)) return;
   std::cout << " CALIBRATION: channel " << channel << " gone, " << run.kind->name << " calibration ended"
             << std::endl;
   if (run.kind->kind == CalKind::Loopback) loopbackRunning_ = false;
@@ -559,6 +541,14 @@ void CALIBRATION::FactoryCalibrationChannelCallback(int ch) {
           Errors::Settings_Conflict("Cannot change channel since a factory calibration is active"));
   }
   if (ch != factoryChannel_.Value()) factoryChannel_ = ch;
+}
+
+void CALIBRATION::KeepWithinEnabled(int n, const Velmarin::Locker_ID& who) {
+  const int ch = FactoryCalibrationChannelValue();
+  // With no channel left the channel's own check would refuse every value: channel 1 is
+  // assigned directly.
+  if (n == 0 && ch > 1) AssignFactoryCalibrationChannel(1);
+  else if (n >= 1 && n < ch) SetFactoryCalibrationChannel(n, who);
 }
 
 void CALIBRATION::RecallFactoryCalChan() {

@@ -13,35 +13,14 @@
 #include <string>
 #include <vector>
 
+#include "CalibrationButtonCodes.h"
 #include "CalibrationPoller.h"
-#include "ChannelBound.h"
 #include "EngineItems.h"
 #include "LockGroups.h"
 #include "MYGUIABLE.h"
+#include "Services.h"
 #include "persistence/PersistedValue.h"
 #include "platform/EngineAttrib.h"
-
-class RADALT_MC;
-
-// Codes of CALBUTTONSLOCKED.
-enum CalButtonsHolder : unsigned {
-  CALBUTTONS_FREE = 0,
-  CALBUTTONS_RXCW_CAL = 1,
-  CALBUTTONS_RXPULSE_CAL = 2,
-  CALBUTTONS_TCXO_CAL = 3,
-  CALBUTTONS_TXPOWER_CAL = 4,
-  CALBUTTONS_LOOPBACK_CAL = 6,
-  CALBUTTONS_USER_CAL = 7,
-  CALBUTTONS_DIAG_ATTEN = 8,
-  CALBUTTONS_DIAG_LOOPBACK = 9,
-  CALBUTTONS_DIAG_TX = 10,
-  CALBUTTONS_DIAG_RX = 11,
-  CALBUTTONS_TEST_RUN = 12,
-  CALBUTTONS_SELFTEST = 13,
-  CALBUTTONS_ALT_IND_ZERO = 14,
-  CALBUTTONS_DIAG_PASSTHRU = 15,
-  CALBUTTONS_RFDM_CAL = 16,
-};
 
 namespace radalt {
 
@@ -62,14 +41,24 @@ struct CalibrationTiming {
 
 struct CalKindRow;
 struct CalValidRow;
+class Core;
+
+// The activity whose holds a calibration takes on the lock groups and the self-test engine.
+extern const Activity kCalibrationActivity;
 
 }  // namespace radalt
 
-class CALIBRATION {
+class CALIBRATION : public radalt::CalibrationButtons, public radalt::FactoryCalibrationChannel {
  public:
-  CALIBRATION(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc);
+  CALIBRATION(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc);
   // Stops and joins the pollers.
-  virtual ~CALIBRATION();
+  ~CALIBRATION() override;
+
+  // CalibrationButtons
+  void SetCalibrationButtonsLocked(unsigned code) override { setCalibrationButtonsLocked(code); }
+  unsigned CalibrationButtonsLocked() const override { return static_cast<unsigned>(calButtonsLocked_.Value()); }
+  // FactoryCalibrationChannel
+  void KeepWithinEnabled(int enabled, const Velmarin::Locker_ID& who) override;
 
   // ---- remote accessors: own attributes, stored readings, aggregated readings, and the
   // factory calibration channel engine's own readings
@@ -158,12 +147,11 @@ class CALIBRATION {
 
   // Assigns code to CALBUTTONSLOCKED (published to the GUI); the last writer wins.
   void setCalibrationButtonsLocked(unsigned int code);
-  unsigned int CalibrationButtonsLocked() const { return static_cast<unsigned>(calButtonsLocked_.Value()); }
 
   // The channel the factory calibrations run on ("FACTORYCALIBRATIONCHANNEL").
   void RecallFactoryCalChan();
   Velmarin::EngineAttribLongParams get_FactoryCalibrationChannelParams() const { return {1, 3, 1}; }
-  int FactoryCalibrationChannelValue() const { return factoryChannel_.Value(); }
+  int FactoryCalibrationChannelValue() const override { return factoryChannel_.Value(); }
   // A write through the attribute, with its checks, as writer who.
   void SetFactoryCalibrationChannel(int ch, const Velmarin::Locker_ID& who) { factoryChannel_.Set(who, ch); }
   // Assigns ch without the checks (with no channel enabled the write would be refused).
@@ -171,6 +159,8 @@ class CALIBRATION {
 
   // Ends an active calibration (the master control's reset).
   void Reset();
+  // A channel engine came or went: a calibration whose engine has gone ends.
+  void ChannelsChanged();
   // Whether a calibration is active, and of which kind.
   bool Active() const;
   bool Active(radalt::CalKind kind) const;
@@ -179,24 +169,13 @@ class CALIBRATION {
 
  private:
   using Kind = radalt::CalKind;
-  // One active calibration: the groups it took, whether it locked the self-test engine, the
-  // channels its engines calibrate on.
+  // One active calibration: its kind, the channels its engines calibrate on, whether it
+  // locked the self-test engine.
   struct Run {
     unsigned id = 0;
     const radalt::CalKindRow* kind = nullptr;
     std::vector<int> channels;
-    std::vector<radalt::LockGroup> held;
     bool selftestLocked = false;
-  };
-  // Told when a channel's engine comes or goes.
-  class ChannelWatch : public radalt::ChannelBound {
-   public:
-    ChannelWatch(CALIBRATION& cal, int channel) : cal_(cal), channel_(channel) {}
-    void updateChannelData(unsigned, unsigned, radalt::SCI::RADALTSC_MAIN_INTERFACE_ptr main) override;
-
-   private:
-    CALIBRATION& cal_;
-    int channel_;
   };
 
   // The channel check of every factory operation: the factory calibration channel, enabled
@@ -233,7 +212,6 @@ class CALIBRATION {
   void unlockAll(Run& run);
   void StartLoopbackPoller(unsigned id, int channel);
   void StartUserPoller(unsigned id, std::vector<int> channels);
-  void ChannelGone(int channel);
   // Sets the engine's long item of the role to v as writer who and shows what it accepted.
   void SetEngineLong(const char* op, Velmarin::EngineAttribLong_i& attr,
                      radalt::ScItemOp<Velmarin::EngineAttribLong_ptr> item, int v);
@@ -242,7 +220,7 @@ class CALIBRATION {
   void SeedFromChannel1();
   void Persist();
 
-  RADALT_MC* mc_;
+  radalt::Core* mc_;
   STpersistance* store_;
 
   Velmarin::EngineReadingLong_i calButtonsLocked_;
@@ -264,7 +242,6 @@ class CALIBRATION {
   unsigned nextId_ = 0;
   radalt::CalibrationTiming timing_;
 
-  std::array<ChannelWatch, 3> watches_;
   radalt::CalibrationPoller loopbackPoller_{"MCTxVarAttenTmr", "CALIBRATION::TxVarAttenTimerTask: "};
   radalt::CalibrationPoller userPoller_{"MCUserCalTimer", "CALIBRATION::UserCalTimerTask: "};
 };

@@ -6,6 +6,7 @@
 #include <stdlib.h>
 
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <memory>
