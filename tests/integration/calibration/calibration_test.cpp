@@ -5,6 +5,7 @@
 
 #include "CalBench.h"
 #include "RUN_STOP_TEST.h"
+#include "SelftestLocking.h"
 #include "SimulationObjects.h"
 
 using namespace calbench;
@@ -311,6 +312,22 @@ TEST(Overlap, ACalibrationLeavesAGroupAnotherActivityHeldToThatActivity) {
   EXPECT_TRUE(SameLocker(b.mc.Group(LockGroup::DIAGTXOUTPUT).Holder(), other.Id()));
   b.mc.Group(LockGroup::DIAGTXOUTPUT).Unlock(other.Id(), key);
   EXPECT_TRUE(b.AllFree());
+}
+
+TEST(Overlap, ASelfTestThatComesAndGoesLeavesTheCalibrationItsLocks) {
+  Bench b({1});
+  b.Exec("STARTRXCWCAL");
+  b.mc.SelftestLocking()->lockForSelftestStart();
+  EXPECT_EQ(b.cal().CalibrationButtonsLocked(), 13u) << "the last writer wins";
+  b.mc.SelftestLocking()->unlockForSelftestStop();
+  for (LockGroup g : kActivityGroups) {
+    EXPECT_TRUE(b.HeldByMc(g)) << radalt::kLockGroupNames[static_cast<std::size_t>(g)];
+    EXPECT_EQ(b.mc.Group(g).Reason(), "RX CW Calibration active");
+  }
+  EXPECT_TRUE(b.selftest.lock.IsLocked());
+  b.Exec("SAVERXCWCAL");
+  EXPECT_TRUE(b.AllFree());
+  EXPECT_FALSE(b.selftest.lock.IsLocked());
 }
 
 TEST(Lifecycle, AMasterControlGoesWhileAPollerRuns) {
