@@ -178,7 +178,7 @@ void RADALT_MC::RadAltDDS_SubCallback(const char* topic, const char* text) {
   } else if (parsed.verb == Velmarin::DDS_ChannelCommand::Verb::Destroy) {
     // Anyone can publish the command: the engine must really have gone (its reference no
     // longer answers) before it leaves the registry.
-    SCI::RADALTSC_MAIN_INTERFACE_ptr engine = ChannelRefOrNil(n);
+    SCI::RADALTSC_MAIN_INTERFACE_ptr engine = registry_.RefOrNil(n);
     if (!CORBA::is_nil(engine) &&
         !Velmarin::WaitGone(engine, std::chrono::milliseconds(config_.leaveGraceMs))) {
       std::cout << "RADALT_MC::RadAltDDS_SubCallback: Remove RadAltSc, " << command
