@@ -22,7 +22,8 @@ ScEngine_i::ScEngine_i(int channel, const std::string& namerBase, ScEngineOption
       namer_(Namer(namerBase, options.publisher)),
       gui_(new Velmarin::GUI_Able_i(namerBase + "/GUI_ABLE")),
       items_(new ItemStore(namer_, *gui_)),
-      flight_(new FlightModel(*items_, options.tick)) {
+      flight_(new FlightModel(*items_, options.tick)),
+      calibration_(new CalibrationModel(*items_, options.calibration)) {
   // The configuration's validity is the channel's condition, not a setting: a reset keeps it.
   items_->KeepOnReset(kConfigurationValid);
   items_->Update(kConfigurationValid, options.configurationValid);
@@ -31,6 +32,7 @@ ScEngine_i::ScEngine_i(int channel, const std::string& namerBase, ScEngineOption
 ScEngine_i::~ScEngine_i() {
   Velmarin::DeactivateServant(this);
   flight_->StopClock();  // nothing flies while the items go
+  calibration_.reset();
   items_.reset();        // no write reaches the flight after this
   flight_.reset();
   gui_.reset();
@@ -57,7 +59,10 @@ void ScEngine_i::RegisterGui(Velmarin::GUI_Able_ptr gui) {
             << std::endl;
 }
 
-void ScEngine_i::ResetState() { flight_->Reset(); }
+void ScEngine_i::ResetState() {
+  calibration_->Abort();
+  flight_->Reset();
+}
 
 void ScEngine_i::SetConfigurationValid(CORBA::Boolean valid) {
   std::lock_guard<std::mutex> lock(configMutex_);

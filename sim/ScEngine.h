@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 
+#include "Calibration.h"
 #include "Flight.h"
 #include "RadAltSC.hh"
 #include "ScInhouse.h"
@@ -23,6 +24,8 @@ struct ScEngineOptions {
   Velmarin::AttributePublisher publisher;
   // What the VALIDCONFIG reading starts with.
   bool configurationValid = true;
+  // How long the calibrations take.
+  CalibrationTiming calibration;
 };
 
 class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl::RADALTSC_ENGINE,
@@ -35,6 +38,7 @@ class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl:
   void SetReady(bool ready) { ready_ = ready; }
   ItemStore& Items() { return *items_; }
   FlightModel& Flight() { return *flight_; }
+  CalibrationModel& Calibration() { return *calibration_; }
   // Flips the configuration validity; returns the new state.
   bool ToggleConfigurationValid();
   Velmarin::GUI_Able_i& Gui() { return *gui_; }
@@ -74,6 +78,7 @@ class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl:
   std::unique_ptr<Velmarin::GUI_Able_i> gui_;
   std::unique_ptr<ItemStore> items_;
   std::unique_ptr<FlightModel> flight_;
+  std::unique_ptr<CalibrationModel> calibration_;
   std::mutex configMutex_;
   std::atomic<bool> ready_{false};
   std::mutex guiMutex_;

@@ -1,22 +1,58 @@
-// Factory and user calibration control. It carries, so far, the factory calibration channel
-// and the calibration-button state that every activity sets ("CALBUTTONSLOCKED" tells the
-// GUI which activity holds the buttons).
+// Factory and user calibration control. Every calibration step is a command of a channel
+// engine; the master control chooses and checks the channel, locks out every other activity
+// while a calibration is active, waits for the engine to confirm each step, ends the
+// self-running calibrations when the engines report them finished, and shows the calibration
+// results over all enabled channels. "CALBUTTONSLOCKED" tells the GUI which activity holds the
+// calibration buttons.
 #pragma once
 
+#include <array>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
 #include "CalibrationButtonCodes.h"
+#include "CalibrationPoller.h"
+#include "EngineItems.h"
+#include "LockGroups.h"
 #include "MYGUIABLE.h"
-#include "persistence/PersistedValue.h"
 #include "Services.h"
+#include "persistence/PersistedValue.h"
 #include "platform/EngineAttrib.h"
 
 namespace radalt {
+
+// The calibration kinds, in the order their start attributes join "CALRUN".
+enum class CalKind : std::size_t { RxCw, RxPulse, Tcxo, TxPower, Loopback, Rfdm, User, Count };
+constexpr std::size_t kCalKindCount = static_cast<std::size_t>(CalKind::Count);
+
+// How long the master control waits for the engines, and how often it looks.
+struct CalibrationTiming {
+  // Longest wait for an engine to confirm a step; then the step is refused.
+  std::chrono::milliseconds stepTimeout{5000};
+  // Pause between two looks at the engine's current step.
+  std::chrono::microseconds stepPoll{100000};
+  // Periods of the loopback and user-calibration pollers.
+  std::chrono::microseconds loopbackPeriod{500000};
+  std::chrono::microseconds userPeriod{250000};
+};
+
+struct CalKindRow;
+struct CalValidRow;
 class Core;
+
+// The activity whose holds a calibration takes on the lock groups and the self-test engine.
+extern const Activity kCalibrationActivity;
+
 }  // namespace radalt
 
 class CALIBRATION : public radalt::CalibrationButtons, public radalt::FactoryCalibrationChannel {
  public:
   CALIBRATION(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc);
-  ~CALIBRATION() override = default;
+  // Stops and joins the pollers.
+  ~CALIBRATION() override;
 
   // CalibrationButtons
   void SetCalibrationButtonsLocked(unsigned code) override { setCalibrationButtonsLocked(code); }
@@ -24,24 +60,188 @@ class CALIBRATION : public radalt::CalibrationButtons, public radalt::FactoryCal
   // FactoryCalibrationChannel
   void KeepWithinEnabled(int enabled, const Velmarin::Locker_ID& who) override;
 
-  // Assigns code to CALBUTTONSLOCKED (published to the GUI); the last writer wins.
-  void setCalibrationButtonsLocked(unsigned int code);
+  // ---- remote accessors: own attributes, stored readings, aggregated readings, and the
+  // factory calibration channel engine's own readings
+  virtual Velmarin::EngineAttribVoid_ptr abortCalibration();
+  virtual Velmarin::EngineReadingLong_ptr LoopbackCalPctComplete();
+  virtual Velmarin::EngineReadingBoolean_ptr checkLoopbackCalRunning();
+  virtual Velmarin::EngineReadingBoolean_ptr checkRFDMCalRunning();
+  virtual Velmarin::EngineReadingBoolean_ptr checkUserCalRunning();
+  virtual Velmarin::EngineAttribVoid_ptr DoRxCWCalStep();
+  virtual Velmarin::EngineAttribVoid_ptr DoRFDMCalStep();
+  virtual Velmarin::EngineAttribVoid_ptr DoRxPulseCalStep();
+  virtual Velmarin::EngineAttribVoid_ptr DoTxCalStep();
+  virtual Velmarin::EngineAttribLong_ptr FactoryCalibrationChannel() { return factoryChannel_._this(); }
+  virtual Velmarin::EngineReadingLong_ptr RxCwCalADCInfo();
+  virtual Velmarin::EngineReadingLong_ptr RxCwCalCurrentStep();
+  virtual Velmarin::EngineAttribString_ptr RXCWCalDateTime();
+  virtual Velmarin::EngineReadingValueDouble_ptr RxCwCalPromptFrequency();
+  virtual Velmarin::EngineReadingValueDouble_ptr RxCwCalPromptPwrLevel();
+  virtual Velmarin::EngineReadingLong_ptr RxCwCalTotalSteps();
+  virtual Velmarin::EngineReadingBoolean_ptr RxCWCalValid();
+  virtual Velmarin::EngineReadingLong_ptr RxPulseCalADCInfo();
+  virtual Velmarin::EngineReadingLong_ptr RxPulseCalCurrentStep();
+  virtual Velmarin::EngineAttribString_ptr RXPulseCalDateTime();
+  virtual Velmarin::EngineReadingValueDouble_ptr RxPulseCalPromptPulseWidth();
+  virtual Velmarin::EngineReadingLong_ptr RxPulseCalTotalSteps();
+  virtual Velmarin::EngineReadingBoolean_ptr RxPulseCalValid();
+  virtual Velmarin::EngineAttribVoid_ptr SaveRxCWCal();
+  virtual Velmarin::EngineAttribVoid_ptr SaveRxPulseCal();
+  virtual Velmarin::EngineAttribVoid_ptr SaveRFDMCal();
+  virtual Velmarin::EngineAttribVoid_ptr SaveTCXOCal();
+  virtual Velmarin::EngineAttribVoid_ptr SaveTxCal();
+  virtual Velmarin::EngineAttribVoid_ptr StartRxCWCal();
+  virtual Velmarin::EngineAttribVoid_ptr StartRxPulseCal();
+  virtual Velmarin::EngineAttribVoid_ptr StartTCXOCal();
+  virtual Velmarin::EngineAttribVoid_ptr StartTxPowerCal();
+  virtual Velmarin::EngineAttribVoid_ptr StartLoopbackCal();
+  virtual Velmarin::EngineAttribVoid_ptr StartRFDMCal();
+  virtual Velmarin::EngineAttribVoid_ptr StartUserCal();
+  virtual Velmarin::EngineAttribLong_ptr TCXOCalDacValue() { return tcxoDac_._this(); }
+  virtual Velmarin::EngineAttribString_ptr TCXOCalDateTime();
+  virtual Velmarin::EngineReadingBoolean_ptr TCXOCalValid();
+  virtual Velmarin::EngineReadingLong_ptr TxCalCurrentStep();
+  virtual Velmarin::EngineReadingLong_ptr RFDMCalCurrentStep();
+  virtual Velmarin::EngineAttribString_ptr TxCalDateTime();
+  virtual Velmarin::EngineReadingValueDouble_ptr TxCalPromptFrequency();
+  virtual Velmarin::EngineReadingValueDouble_ptr TxCalPromptPwrLevel();
+  virtual Velmarin::EngineReadingBoolean_ptr TxCalPromptTxRxAttenIsTx();
+  virtual Velmarin::EngineReadingBoolean_ptr TxCalPromptUseSiggen();
+  virtual Velmarin::EngineAttribLong_ptr TxCalRXVarAtten() { return txCalRxAtten_._this(); }
+  virtual Velmarin::EngineReadingLong_ptr TxCalTotalSteps();
+  virtual Velmarin::EngineAttribLong_ptr TxCalTXVarAtten() { return txCalTxAtten_._this(); }
+  virtual Velmarin::EngineReadingBoolean_ptr TxCalValid();
+  virtual Velmarin::EngineAttribString_ptr LoopbackCalDateTime();
+  virtual Velmarin::EngineAttribString_ptr RFDMCalDateTime();
+  virtual Velmarin::EngineReadingBoolean_ptr LoopbackCalValid();
+  virtual Velmarin::EngineReadingBoolean_ptr RFDMCalValid();
+  virtual Velmarin::EngineAttribString_ptr UserCalDateTime();
+  virtual Velmarin::EngineReadingBoolean_ptr UserCalValid();
+  virtual Velmarin::EngineReadingValueDouble_ptr UserCalDDSOffset();
+  virtual Velmarin::EngineReadingValueDouble_ptr UserCalFMCWData();
+  virtual Velmarin::EngineReadingValueDouble_ptr UserCalPulseData();
   virtual Velmarin::EngineReadingLong_ptr CalButtonsLocked() { return calButtonsLocked_._this(); }
 
-  // The channel the factory calibrations run on ("FACTORYCALIBRATIONCHANNEL").
+  // ---- write handlers
+  void AbortCalibrationCallback();
+  void StartRxCWCalCallback();
+  void StartRxPulseCalCallback();
+  void StartTCXOCalCallback();
+  void StartTxPowerCalCallback();
+  void StartLoopbackCalCallback();
+  void StartRFDMCalCallback();
+  void StartUserCalCallback();
+  void DoRxCWCalStepCallback();
+  void DoRxPulseCalStepCallback();
+  void DoTxCalStepCallback();
+  void DoRFDMCalStepCallback();
+  void SaveRxCWCalCallback();
+  void SaveRxPulseCalCallback();
+  void SaveTCXOCalCallback();
+  void SaveTxCalCallback();
+  void SaveRFDMCalCallback();
+  void TCXOCalDacValueCallback(int v);
+  void TxCalTXVariableAttenCallback(int v);
+  void TxCalRXVariableAttenCallback(int v);
   void FactoryCalibrationChannelCallback(int ch);
+
+  // Assigns code to CALBUTTONSLOCKED (published to the GUI); the last writer wins.
+  void setCalibrationButtonsLocked(unsigned int code);
+
+  // The channel the factory calibrations run on ("FACTORYCALIBRATIONCHANNEL").
   void RecallFactoryCalChan();
   Velmarin::EngineAttribLongParams get_FactoryCalibrationChannelParams() const { return {1, 3, 1}; }
-  virtual Velmarin::EngineAttribLong_ptr FactoryCalibrationChannel() { return factoryChannel_._this(); }
   int FactoryCalibrationChannelValue() const override { return factoryChannel_.Value(); }
   // A write through the attribute, with its checks, as writer who.
   void SetFactoryCalibrationChannel(int ch, const Velmarin::Locker_ID& who) { factoryChannel_.Set(who, ch); }
   // Assigns ch without the checks (with no channel enabled the write would be refused).
   void AssignFactoryCalibrationChannel(int ch) { factoryChannel_ = ch; }
 
+  // Ends an active calibration (the master control's reset).
+  void Reset();
+  // A channel engine came or went: a calibration whose engine has gone ends.
+  void ChannelsChanged();
+  // Whether a calibration is active, and of which kind.
+  bool Active() const;
+  bool Active(radalt::CalKind kind) const;
+  // Timing of the step handshake and the pollers (short in tests).
+  void SetTiming(const radalt::CalibrationTiming& timing);
+
  private:
+  using Kind = radalt::CalKind;
+  // One active calibration: its kind, the channels its engines calibrate on, whether it
+  // locked the self-test engine.
+  struct Run {
+    unsigned id = 0;
+    const radalt::CalKindRow* kind = nullptr;
+    std::vector<int> channels;
+    bool selftestLocked = false;
+  };
+
+  // The channel check of every factory operation: the factory calibration channel, enabled
+  // and local. The lines begin with the prefixes given.
+  int CheckChannel(const std::string& op, const char* rangePrefix = " ", const char* externalPrefix = " ");
+  int EnabledCount() const;
+  radalt::SCI::RADALTSC_MAIN_INTERFACE_ptr Engine(int channel);
+  // Runs f; an engine's lock refusal is logged for op and passed on in the system's form.
+  template <class F>
+  void OnEngine(const std::string& op, F&& f);
+  // A reading of the factory calibration channel's engine, after the channel check.
+  template <class P>
+  P Forwarded(const char* op, radalt::ScItemOp<P> item, const char* rangePrefix = " ",
+              const char* externalPrefix = " ");
+  Velmarin::EngineReadingBoolean_ptr Aggregated(const radalt::CalValidRow& row);
+  // Shows the kind's result over the enabled channels once its calibration ended.
+  void RefreshValid(radalt::CalKind kind);
+  bool AnyUserCalRunning(const std::vector<int>& channels);
+
+  // The flows shared by the kinds.
+  void Start(Kind kind);
+  void Step(Kind kind);
+  void Save(Kind kind);
+  // Makes a calibration of kind on channels active: takes its groups and the self-test engine
+  // and sets its code. Refuses while another is active. Returns the run's id.
+  unsigned Begin(Kind kind, const std::vector<int>& channels);
+  // Ends run id when it is still the active one: releases exactly what it took, code 0.
+  // A late caller (an ended run) changes nothing. Returns whether it ended the run.
+  bool End(unsigned id);
+  // Sends the abort command to channels, as writer who; an engine that is gone is skipped.
+  void AbortOn(const std::vector<int>& channels, const Velmarin::Locker_ID& who);
+  Run Current() const;
+  void lockAll(Run& run, const std::string& reason, const std::string& message);
+  void unlockAll(Run& run);
+  void StartLoopbackPoller(unsigned id, int channel);
+  void StartUserPoller(unsigned id, std::vector<int> channels);
+  // Sets the engine's long item of the role to v as writer who and shows what it accepted.
+  void SetEngineLong(const char* op, Velmarin::EngineAttribLong_i& attr,
+                     radalt::ScItemOp<Velmarin::EngineAttribLong_ptr> item, int v);
+  void UpdateFromEngine(Velmarin::EngineAttribLong_i& attr, radalt::ScItemOp<Velmarin::EngineAttribLong_ptr> item,
+                        int channel);
+  void SeedFromChannel1();
+  void Persist();
+
   radalt::Core* mc_;
   STpersistance* store_;
+
   Velmarin::EngineReadingLong_i calButtonsLocked_;
   Velmarin::EngineAttribLong_i factoryChannel_;
+  Velmarin::EngineAttribVoid_i abort_;
+  std::array<std::unique_ptr<Velmarin::EngineAttribVoid_i>, radalt::kCalKindCount> start_;
+  std::array<std::unique_ptr<Velmarin::EngineAttribVoid_i>, radalt::kCalKindCount> step_;
+  std::array<std::unique_ptr<Velmarin::EngineAttribVoid_i>, radalt::kCalKindCount> save_;
+  Velmarin::EngineAttribLong_i tcxoDac_;
+  Velmarin::EngineAttribLong_i txCalTxAtten_;
+  Velmarin::EngineAttribLong_i txCalRxAtten_;
+  Velmarin::EngineReadingBoolean_i loopbackRunning_;
+  Velmarin::EngineReadingBoolean_i rfdmRunning_;
+  Velmarin::EngineReadingBoolean_i userRunning_;
+  std::array<std::unique_ptr<Velmarin::EngineReadingBoolean_i>, radalt::kCalKindCount> valid_;
+
+  mutable std::mutex mutex_;  // run_, nextId_, timing_
+  Run run_;
+  unsigned nextId_ = 0;
+  radalt::CalibrationTiming timing_;
+
+  radalt::CalibrationPoller loopbackPoller_{"MCTxVarAttenTmr", "CALIBRATION::TxVarAttenTimerTask: "};
+  radalt::CalibrationPoller userPoller_{"MCUserCalTimer", "CALIBRATION::UserCalTimerTask: "};
 };

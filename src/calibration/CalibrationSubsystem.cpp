@@ -19,8 +19,14 @@ class CalibrationSubsystem : public Subsystem {
     core_.Provide<FactoryCalibrationChannel>(*calibration_);
     core_.Provide(*calibration_);
   }
+  void Reset(ResetStep step) override {
+    if (step == ResetStep::StopActivities && calibration_) calibration_->Reset();
+  }
   void RecallSettings(RecallStep step) override {
     if (step == RecallStep::Calibration && calibration_) calibration_->RecallFactoryCalChan();
+  }
+  void ChannelsChanged(unsigned, unsigned) override {
+    if (calibration_) calibration_->ChannelsChanged();
   }
 
  private:

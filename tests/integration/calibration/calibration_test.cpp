@@ -1,0 +1,350 @@
+// Every calibration kind as a state machine against calibrating engines: a start takes the
+// interlock and the button code, steps wait for the engine, a save or abort gives back exactly
+// what the calibration took; and the calibration beside the other activities.
+#include <future>
+
+#include "CalBench.h"
+#include "RUN_STOP_TEST.h"
+#include "SelftestLocking.h"
+#include "SimulationObjects.h"
+
+using namespace calbench;
+using Operation_errors::DataOutOfRange;
+using Operation_errors::Locking_Error;
+using Operation_errors::NotSupported;
+using Operation_errors::Settings_Conflict;
+
+namespace {
+
+std::string Text(const Settings_Conflict& e) { return e.text.in(); }
+std::string Text(const DataOutOfRange& e) { return e.info.text.in(); }
+
+// A client write to the run button, refused or accepted.
+Locking_Error RunRefusal(Bench& b) {
+  return Catch<Locking_Error>([&] {
+    EngineAttribBoolean_var run = b.mc.Simulation().runStopTest->RunStopTest();
+    run->Set(b.client.Id(), true);
+  });
+}
+
+// ---- the stepped kinds -----------------------------------------------------------------------
+
+struct SteppedKind {
+  const char* start;
+  const char* step;  // "" for none
+  const char* save;
+  const char* engineStep;  // the engine's current-step reading ("" for none)
+  const char* reason;
+  const char* message;
+  unsigned code;
+};
+
+const SteppedKind kStepped[] = {
+    {"STARTRXCWCAL", "DORXCWCALSTEP", "SAVERXCWCAL", "RXCWCURRSTEP", "RX CW Calibration active",
+     "Locked because a RX CW calibration is active. Abort the calibration", 1},
+    {"STARTRXPULSECAL", "DORXPULSECALSTEP", "SAVERXPULSECAL", "RXPULSECURRSTEP", "RX Pulse Calibration active",
+     "Locked because a RX pulse calibration is active. Abort the calibration", 2},
+    {"STARTTCXOCAL", "", "SAVETCXOCAL", "", "TCXO Calibration active",
+     "Locked because a TCXO calibration is active. Abort the calibration", 3},
+    {"STARTTXPOWERCAL", "DOTXCALSTEP", "SAVETXCAL", "TXCURRSTEP", "TX Calibration active",
+     "Locked because a TX calibration is active. Abort the calibration", 4},
+    {"STARTRFDMCAL", "DORFDMCALSTEP", "SAVERFDMCAL", "RFDMCURRSTEP", "RFDM Calibration active",
+     "Locked because a RFDM calibration is active. Abort the calibration", 16},
+};
+
+class Stepped : public ::testing::TestWithParam<SteppedKind> {
+ protected:
+  Bench b{{1, 2}};
+};
+
+TEST_P(Stepped, StartStepsAndSaveRunTheStateTable) {
+  const SteppedKind& k = GetParam();
+  b.Exec(k.start);
+  EXPECT_EQ(b.cal().CalibrationButtonsLocked(), k.code);
+  for (LockGroup g : kActivityGroups) {
+    EXPECT_TRUE(b.HeldByMc(g)) << radalt::kLockGroupNames[static_cast<std::size_t>(g)];
+    EXPECT_EQ(b.mc.Group(g).Reason(), k.reason);
+    EXPECT_EQ(b.mc.Group(g).Message(), k.message);
+  }
+  EXPECT_TRUE(b.selftest.lock.IsLocked());
+  const Locking_Error refused = RunRefusal(b);
+  EXPECT_STREQ(refused.reason.in(), k.reason) << "a run is refused with the calibration's texts";
+  EXPECT_STREQ(refused.message.in(), k.message);
+  EXPECT_THROW(b.Exec("STARTUSERCAL"), Locking_Error) << "a second calibration is refused by CALRUN";
+
+  if (*k.step) {
+    for (long s = 1; s <= 3; ++s) {
+      b.Exec(k.step);
+      if (std::string(k.start) != "STARTRFDMCAL") EXPECT_EQ(b.EngineNumber(1, k.engineStep), s);
+    }
+    EXPECT_EQ(b.EngineNumber(2, k.engineStep), 0) << "only the factory calibration channel calibrates";
+  }
+
+  b.Exec(k.save);
+  EXPECT_TRUE(b.AllFree());
+  EXPECT_EQ(b.cal().CalibrationButtonsLocked(), 0u);
+  EXPECT_FALSE(b.selftest.lock.IsLocked());
+  EXPECT_FALSE(b.cal().Active());
+  EXPECT_THROW(b.Exec(k.save), Settings_Conflict) << "nothing left to save";
+}
+
+TEST_P(Stepped, AbortEndsTheCalibrationOnTheEngineAndReleasesEverything) {
+  const SteppedKind& k = GetParam();
+  b.Exec(k.start);
+  ASSERT_EQ(b.EngineNumber(1, "FACTORYCALRUNNING"), 1);
+  b.Exec("ABORTCAL");
+  EXPECT_EQ(b.EngineNumber(1, "FACTORYCALRUNNING"), 0);
+  EXPECT_TRUE(b.AllFree());
+  EXPECT_EQ(b.cal().CalibrationButtonsLocked(), 0u);
+  EXPECT_FALSE(b.selftest.lock.IsLocked());
+  EXPECT_NO_THROW(b.Exec(k.start)) << "the next calibration starts";
+  b.Exec("ABORTCAL");
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, Stepped, ::testing::ValuesIn(kStepped),
+                         [](const auto& info) { return std::string(info.param.start).substr(5); });
+
+TEST(TxCalibration, StartCopiesTheEngineAttenuatorAndEachStepRefreshesBoth) {
+  Bench b({1});
+  b.engines[1].Items().Assign("TXCALTXVARATTEN", 300);
+  b.Exec("STARTTXPOWERCAL");
+  EXPECT_EQ(b.cal().TxCalTXVarAtten()->Get(), 300);
+  b.Exec("DOTXCALSTEP");
+  EXPECT_EQ(b.cal().TxCalTXVarAtten()->Get(), b.EngineNumber(1, "TXCALTXVARATTEN"));
+  EXPECT_EQ(b.cal().TxCalRXVarAtten()->Get(), b.EngineNumber(1, "TXCALRXVARATTEN"));
+  // A client's attenuator write shows what the engine accepted.
+  b.SetLong("TXCALRXVARATTEN", 100);
+  EXPECT_EQ(b.EngineNumber(1, "TXCALRXVARATTEN"), 100);
+  EXPECT_EQ(b.cal().TxCalRXVarAtten()->Get(), 100);
+  b.Exec("SAVETXCAL");
+  EXPECT_TRUE(b.Flag("TXCALVALID")) << "the result is shown once saved";
+}
+
+TEST(StepHandshake, AStepAtOrBeyondTheExpectedOneIsAccepted) {
+  radaltsim::CalibrationTiming slow = EngineTiming();
+  slow.step = 60s;  // the engine never completes a step by itself
+  Bench b({1}, slow);
+  b.Exec("STARTRXCWCAL");
+  auto step = std::async(std::launch::async, [&] { b.Exec("DORXCWCALSTEP"); });
+  ASSERT_EQ(step.wait_for(50ms), std::future_status::timeout) << "the step waits for the engine";
+  b.engines[1].Items().Assign("RXCWCURRSTEP", 2);  // the engine moved on by two
+  EXPECT_NO_THROW(step.get());
+  b.Exec("ABORTCAL");
+}
+
+TEST(StepHandshake, AnEngineThatDoesNotConfirmInTimeIsRefusedClearly) {
+  radaltsim::CalibrationTiming slow = EngineTiming();
+  slow.step = 60s;
+  Bench b({1}, slow);
+  radalt::CalibrationTiming t;
+  t.stepTimeout = 100ms;
+  t.stepPoll = 5ms;
+  b.cal().SetTiming(t);
+  b.Exec("STARTTXPOWERCAL");
+  const Settings_Conflict e = Catch<Settings_Conflict>([&] { b.Exec("DOTXCALSTEP"); });
+  EXPECT_EQ(Text(e), "The engine did not complete the calibration step in time");
+  EXPECT_TRUE(b.cal().Active()) << "the calibration stands, so that it can be aborted";
+  b.Exec("ABORTCAL");
+  EXPECT_TRUE(b.AllFree());
+}
+
+// ---- the self-running kinds ------------------------------------------------------------------
+
+TEST(LoopbackCalibration, EndsByItselfAndReleasesItsLocks) {
+  Bench b({1});
+  b.Exec("STARTANALOGVARATTENCAL");
+  EXPECT_TRUE(b.Flag("CHKANALOGVARATTENCALRUNNING"));
+  EXPECT_EQ(b.cal().CalibrationButtonsLocked(), 6u);
+  EXPECT_EQ(b.mc.Group(LockGroup::CALRUN).Reason(), "Loopback Calibration active");
+  ASSERT_TRUE(Eventually([&] { return b.AllFree(); }));
+  EXPECT_FALSE(b.Flag("CHKANALOGVARATTENCALRUNNING"));
+  EXPECT_EQ(b.cal().CalibrationButtonsLocked(), 0u);
+  EXPECT_FALSE(b.selftest.lock.IsLocked());
+  EXPECT_TRUE(b.Flag("ANALOGVARATTENCALVALID"));
+  EngineReadingLong_var pct = b.cal().LoopbackCalPctComplete();
+  EXPECT_EQ(pct->Get(), 100);
+}
+
+TEST(LoopbackCalibration, AbortLeavesTheReleaseToThePollerWhenTheEngineStops) {
+  Bench b({1});
+  b.Exec("STARTANALOGVARATTENCAL");
+  b.Exec("ABORTCAL");
+  EXPECT_EQ(b.EngineNumber(1, "CHECKANALOGVARATTENCALRUNNING"), 0);
+  ASSERT_TRUE(Eventually([&] { return b.AllFree() && !b.cal().Active(); }));
+  EXPECT_FALSE(b.cal().LoopbackCalValid()->Get()) << "aborted: no result";
+}
+
+TEST(UserCalibration, RunsOnEveryEnabledChannelAndEndsByItself) {
+  Bench b({1, 2});
+  b.Exec("STARTUSERCAL");
+  EXPECT_EQ(b.EngineNumber(1, "CHECKUSERCALRUNNING"), 1);
+  EXPECT_EQ(b.EngineNumber(2, "CHECKUSERCALRUNNING"), 1);
+  EXPECT_EQ(b.cal().CalibrationButtonsLocked(), 7u);
+  EXPECT_EQ(b.mc.Group(LockGroup::SIMRUN).Reason(), "Delay Calibration active");
+  ASSERT_TRUE(Eventually([&] { return b.AllFree(); }));
+  EXPECT_FALSE(b.Flag("CHKUSERCALRUNNING"));
+  ASSERT_TRUE(Eventually([&] { return b.Flag("USERCALVALID"); })) << "valid on both channels";
+}
+
+TEST(UserCalibration, NoEnabledChannelIsRefusedAndTakesNothing) {
+  Bench b({1});
+  b.SetEnabled(0);
+  const Settings_Conflict e = Catch<Settings_Conflict>([&] { b.Exec("STARTUSERCAL"); });
+  EXPECT_EQ(Text(e), "Cannot start a user calibration since no channel is enabled");
+  EXPECT_TRUE(b.AllFree());
+  EXPECT_EQ(b.cal().CalibrationButtonsLocked(), 0u);
+}
+
+TEST(UserCalibration, AbortReachesEveryChannelItStartedOn) {
+  Bench b({1, 2});
+  b.Exec("STARTUSERCAL");
+  b.Exec("ABORTCAL");
+  EXPECT_EQ(b.EngineNumber(1, "CHECKUSERCALRUNNING"), 0);
+  EXPECT_EQ(b.EngineNumber(2, "CHECKUSERCALRUNNING"), 0);
+  EXPECT_TRUE(b.AllFree());
+}
+
+TEST(UserCalibration, AnEngineKilledOnTheWayEndsItsPartWithoutAHang) {
+  radaltsim::CalibrationTiming t = EngineTiming();
+  t.user = 500ms;
+  Bench b({1, 2}, t);
+  b.Exec("STARTUSERCAL");
+  b.engines.Kill(2);
+  ASSERT_TRUE(Eventually([&] { return b.AllFree() && !b.cal().Active(); }));
+  EXPECT_EQ(b.cal().CalibrationButtonsLocked(), 0u);
+  EXPECT_FALSE(b.selftest.lock.IsLocked());
+}
+
+// ---- the factory calibration channel and abort -----------------------------------------------
+
+TEST(FactoryChannel, RefusesAChannelBeyondTheEnabledCountAndAnyMoveDuringACalibration) {
+  Bench b({1, 2});
+  const DataOutOfRange e = Catch<DataOutOfRange>([&] { b.SetLong("FACTORYCALIBRATIONCHANNEL", 3); });
+  EXPECT_EQ(Text(e), "Illegal channel");
+  EXPECT_EQ(e.info.maximum.l(), 2);
+  b.Exec("STARTRXCWCAL");
+  const Settings_Conflict busy = Catch<Settings_Conflict>([&] { b.SetLong("FACTORYCALIBRATIONCHANNEL", 2); });
+  EXPECT_EQ(Text(busy), "Cannot change channel since a factory calibration is active");
+  b.Exec("ABORTCAL");
+  b.SetLong("FACTORYCALIBRATIONCHANNEL", 2);
+  b.Exec("STARTRXCWCAL");
+  EXPECT_EQ(b.EngineNumber(2, "FACTORYCALRUNNING"), 1);
+  EXPECT_EQ(b.EngineNumber(1, "FACTORYCALRUNNING"), 0);
+  b.Exec("SAVERXCWCAL");
+}
+
+TEST(FactoryChannel, AStartAboveTheEnabledCountIsRefusedAndTakesNoLock) {
+  Bench b({1, 2});
+  b.SetLong("FACTORYCALIBRATIONCHANNEL", 2);
+  b.cal().AssignFactoryCalibrationChannel(3);
+  const DataOutOfRange e = Catch<DataOutOfRange>([&] { b.Exec("STARTTCXOCAL"); });
+  EXPECT_EQ(Text(e), "Factory calibration channel out of range");
+  EXPECT_TRUE(b.AllFree());
+}
+
+TEST(Abort, WithNoChannelEnabledIsRefusedAndReachesNoEngine) {
+  Bench b({1});
+  b.SetEnabled(0);
+  const unsigned long before = b.engines[1].Items().Calls();
+  const DataOutOfRange e = Catch<DataOutOfRange>([&] { b.Exec("ABORTCAL"); });
+  EXPECT_EQ(Text(e), "Factory calibration channel out of range");
+  EXPECT_EQ(b.engines[1].Items().Calls(), before);
+}
+
+TEST(Abort, WithNoCalibrationActiveSendsNothing) {
+  Bench b({1});
+  const unsigned long before = b.engines[1].Items().Calls();
+  b.Exec("ABORTCAL");
+  EXPECT_EQ(b.engines[1].Items().Calls(), before);
+}
+
+TEST(Start, AnEngineRefusalPartWayLeavesNothingLockedAndNothingActive) {
+  Bench b({1});
+  // The engine already calibrates (started from elsewhere): it refuses a second start.
+  EngineAttribVoid_var direct = b.engines[1].Items().Ref<EngineAttribVoid>("STARTTXCAL");
+  direct->Execute(b.client.Id());
+  EXPECT_THROW(b.Exec("STARTRXCWCAL"), Settings_Conflict);
+  EXPECT_TRUE(b.AllFree());
+  EXPECT_FALSE(b.cal().Active());
+  EXPECT_EQ(b.cal().CalibrationButtonsLocked(), 0u);
+  EXPECT_FALSE(b.selftest.lock.IsLocked());
+}
+
+TEST(Results, AValidReadingIsTrueOnlyWhenEveryEnabledChannelIsValid) {
+  Bench b({1, 2});
+  b.engines[1].Items().Assign("TXCALVALID", true);
+  EXPECT_FALSE(b.cal().TxCalValid()->Get());
+  b.engines[2].Items().Assign("TXCALVALID", true);
+  EXPECT_TRUE(b.cal().TxCalValid()->Get());
+  b.SetEnabled(0);
+  EXPECT_FALSE(b.cal().TxCalValid()->Get()) << "no channel: no result";
+}
+
+// ---- beside the other activities -------------------------------------------------------------
+
+TEST(Overlap, SaveAndAbortDuringASimulationRunLeaveTheRunsLocks) {
+  Bench b({1});
+  EngineAttribBoolean_var run = b.mc.Simulation().runStopTest->RunStopTest();
+  run->Set(b.client.Id(), true);
+  ASSERT_TRUE(b.HeldByMc(LockGroup::CALRUN));
+  EXPECT_THROW(b.Exec("STARTTXPOWERCAL"), Locking_Error) << "no calibration while a run goes";
+
+  const Settings_Conflict e = Catch<Settings_Conflict>([&] { b.Exec("SAVETXCAL"); });
+  EXPECT_EQ(Text(e), "Cannot save since no TX calibration is active");
+  b.Exec("ABORTCAL");
+  for (LockGroup g : kActivityGroups) {
+    if (g == LockGroup::SIMRUN) continue;  // the run's settle lock went with its write
+    EXPECT_TRUE(b.HeldByMc(g)) << radalt::kLockGroupNames[static_cast<std::size_t>(g)];
+    EXPECT_EQ(b.mc.Group(g).Reason(), "Simulation is running");
+  }
+  EXPECT_EQ(b.cal().CalibrationButtonsLocked(), 12u);
+  run->Set(b.client.Id(), false);
+}
+
+TEST(Overlap, ACalibrationLeavesAGroupAnotherActivityHeldToThatActivity) {
+  Bench b({1});
+  Locker other("other");
+  CORBA::ULong key = 0;
+  ASSERT_TRUE(b.mc.Group(LockGroup::DIAGTXOUTPUT).TryLock(other.Authority("mine", "Locked because mine"), key));
+  b.Exec("STARTRXPULSECAL");
+  EXPECT_EQ(b.mc.Group(LockGroup::DIAGTXOUTPUT).Reason(), "mine");
+  b.Exec("SAVERXPULSECAL");
+  EXPECT_TRUE(SameLocker(b.mc.Group(LockGroup::DIAGTXOUTPUT).Holder(), other.Id()));
+  b.mc.Group(LockGroup::DIAGTXOUTPUT).Unlock(other.Id(), key);
+  EXPECT_TRUE(b.AllFree());
+}
+
+TEST(Overlap, ASelfTestThatComesAndGoesLeavesTheCalibrationItsLocks) {
+  Bench b({1});
+  b.Exec("STARTRXCWCAL");
+  b.mc.SelftestLocking()->lockForSelftestStart();
+  EXPECT_EQ(b.cal().CalibrationButtonsLocked(), 13u) << "the last writer wins";
+  b.mc.SelftestLocking()->unlockForSelftestStop();
+  for (LockGroup g : kActivityGroups) {
+    EXPECT_TRUE(b.HeldByMc(g)) << radalt::kLockGroupNames[static_cast<std::size_t>(g)];
+    EXPECT_EQ(b.mc.Group(g).Reason(), "RX CW Calibration active");
+  }
+  EXPECT_TRUE(b.selftest.lock.IsLocked());
+  b.Exec("SAVERXCWCAL");
+  EXPECT_TRUE(b.AllFree());
+  EXPECT_FALSE(b.selftest.lock.IsLocked());
+}
+
+TEST(Lifecycle, AMasterControlGoesWhileAPollerRuns) {
+  radaltsim::CalibrationTiming t = EngineTiming();
+  t.loopback = 60s;
+  auto b = std::make_unique<Bench>(std::vector<int>{1}, t);
+  b->Exec("STARTANALOGVARATTENCAL");
+  b.reset();  // joins the poller; the test ends, so nothing hangs
+  SUCCEED();
+}
+
+TEST(Lifecycle, ResetAbortsAnActiveCalibration) {
+  Bench b({1});
+  b.Exec("STARTRXCWCAL");
+  b.mc.Reset();
+  EXPECT_FALSE(b.cal().Active());
+  EXPECT_EQ(b.EngineNumber(1, "FACTORYCALRUNNING"), 0);
+}
+
+}  // namespace

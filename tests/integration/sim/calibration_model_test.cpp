@@ -1,0 +1,191 @@
+// The simulated engine calibrates like the instrument: stepped kinds prompt step by step up to
+// their total and end with a dated valid result; the loopback and user calibrations run by
+// themselves; abort ends whatever runs; and each change is published. Items are reached through
+// the engine's CORBA reference, as the master control reaches them.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "ScEngine.h"
+#include "platform/Orb.h"
+
+using namespace Velmarin;
+using namespace std::chrono_literals;
+using Conflict = Operation_errors::Settings_Conflict;
+
+namespace {
+
+// The keys of every topic the engine published on, with how often.
+class Published {
+ public:
+  void operator()(const std::string& topic, const CORBA::Any&) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++count_[topic.substr(topic.rfind('/') + 1)];
+  }
+  int Count(const std::string& key) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return count_[key];
+  }
+
+ private:
+  std::mutex mutex_;
+  std::map<std::string, int> count_;
+};
+
+// Polls cond until it holds or a generous deadline passes.
+template <class F>
+bool Eventually(F&& cond, std::chrono::seconds limit = 10s) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < end) {
+    if (cond()) return true;
+    std::this_thread::sleep_for(5ms);
+  }
+  return cond();
+}
+
+class Calibrating : public ::testing::Test {
+ protected:
+  Calibrating() : published(std::make_shared<Published>()) {
+    ProcessOrb();
+    radaltsim::ScEngineOptions options;
+    options.tick = 0ms;
+    options.calibration.step = 10ms;
+    options.calibration.loopback = 300ms;
+    options.calibration.user = 100ms;
+    options.calibration.tick = 5ms;
+    options.publisher = [rec = published](const std::string& t, const CORBA::Any& v) { (*rec)(t, v); };
+    engine = std::make_unique<radaltsim::ScEngine_i>(1, "Lumaren/local/RADALTSC/1", options);
+    sc = engine->_this();
+  }
+  ~Calibrating() override { sc = radaltsim::SC::RADALTSC_MAIN_INTERFACE::_nil(); }
+
+  void Exec(EngineAttribVoid_ptr cmd) {
+    EngineAttribVoid_var owned = cmd;
+    owned->Execute(who.Id());
+  }
+  long Reading(EngineReadingLong_ptr r) {
+    EngineReadingLong_var owned = r;
+    return owned->Get();
+  }
+  bool Flag(EngineReadingBoolean_ptr r) {
+    EngineReadingBoolean_var owned = r;
+    return owned->Get();
+  }
+  std::string Text(EngineAttribString_ptr r) {
+    EngineAttribString_var owned = r;
+    CORBA::String_var t = owned->Get();
+    return t.in();
+  }
+  // One step, waited for as the master control waits for it.
+  void StepTx() {
+    const long before = Reading(sc->TxCalCurrentStep());
+    Exec(sc->DoTxCalStep());
+    ASSERT_TRUE(Eventually([&] { return Reading(sc->TxCalCurrentStep()) == before + 1; }));
+  }
+
+  std::shared_ptr<Published> published;
+  std::unique_ptr<radaltsim::ScEngine_i> engine;
+  radaltsim::SC::RADALTSC_MAIN_INTERFACE_var sc;
+  Locker who{"operator"};
+};
+
+TEST_F(Calibrating, SteppedKindRunsFromStepZeroToItsTotalAndSavesADatedResult) {
+  const long total = radaltsim::CalibrationModel::TotalSteps("STARTTXCAL");
+  Exec(sc->StartTxPowerCal());
+  EXPECT_TRUE(Flag(sc->FactoryCalRunning()));
+  EXPECT_EQ(Reading(sc->TxCalCurrentStep()), 0);
+  EXPECT_EQ(Reading(sc->TxCalTotalSteps()), total);
+  EXPECT_FALSE(Flag(sc->TxCalValid()));
+
+  EngineReadingValueDouble_var freq = sc->TxCalPromptFrequency();
+  const double firstPrompt = freq->Get().val;
+  for (long s = 0; s < total; ++s) StepTx();
+  EXPECT_NE(freq->Get().val, firstPrompt);
+  EXPECT_THROW(Exec(sc->DoTxCalStep()), Conflict) << "no step past the total";
+  EXPECT_EQ(Reading(sc->TxCalCurrentStep()), total);
+
+  Exec(sc->SaveTxCal());
+  EXPECT_TRUE(Flag(sc->TxCalValid()));
+  EXPECT_EQ(Text(sc->TxCalDateTime()).size(), 19u) << "a date and time";
+  EXPECT_FALSE(Flag(sc->FactoryCalRunning()));
+  EXPECT_THROW(Exec(sc->SaveTxCal()), Conflict) << "the run ended with the save";
+}
+
+TEST_F(Calibrating, StepOrSaveWithoutAStartIsRefused) {
+  EXPECT_THROW(Exec(sc->DoRxCWCalStep()), Conflict);
+  EXPECT_THROW(Exec(sc->SaveRxCWCal()), Conflict);
+  EXPECT_THROW(Exec(sc->SaveTCXOCal()), Conflict);
+  // A step of another kind than the one running is refused too.
+  Exec(sc->StartRxPulseCal());
+  EXPECT_THROW(Exec(sc->DoRxCWCalStep()), Conflict);
+  EXPECT_THROW(Exec(sc->StartTxPowerCal()), Conflict) << "one calibration at a time";
+  EXPECT_FALSE(Flag(sc->RxCWCalValid()));
+}
+
+TEST_F(Calibrating, StepReadingsChangeAndArePublished) {
+  Exec(sc->StartRxCWCal());
+  const int before = published->Count("RXCWCURRSTEP");
+  const long adc = Reading(sc->RxCwCalADCInfo());
+  const long before_step = Reading(sc->RxCwCalCurrentStep());
+  Exec(sc->DoRxCWCalStep());
+  ASSERT_TRUE(Eventually([&] { return Reading(sc->RxCwCalCurrentStep()) == before_step + 1; }));
+  EXPECT_NE(Reading(sc->RxCwCalADCInfo()), adc);
+  EXPECT_GT(published->Count("RXCWCURRSTEP"), before);
+  EXPECT_GT(published->Count("RXCWPROMPTPWR"), 0);
+}
+
+TEST_F(Calibrating, AbortEndsEveryRunningCalibration) {
+  Exec(sc->StartRFDMCal());
+  EXPECT_TRUE(Flag(sc->RFDMCalRunning()));
+  Exec(sc->AbortCalibration());
+  EXPECT_FALSE(Flag(sc->RFDMCalRunning()));
+  EXPECT_FALSE(Flag(sc->FactoryCalRunning()));
+  EXPECT_THROW(Exec(sc->DoRFDMCalStep()), Conflict);
+  EXPECT_FALSE(Flag(sc->RFDMCalValid())) << "an aborted calibration leaves no result";
+
+  Exec(sc->StartUserCal());
+  Exec(sc->AbortCalibration());
+  EXPECT_FALSE(Flag(sc->UserCalRunning()));
+  Exec(sc->AbortCalibration());  // nothing running: nothing to do, no refusal
+}
+
+TEST_F(Calibrating, LoopbackRunsByItselfWithARisingPercentage) {
+  Exec(sc->StartLoopbackCal());
+  EXPECT_TRUE(Flag(sc->LoopbackCalRunning()));
+  EXPECT_TRUE(Flag(sc->FactoryCalRunning()));
+  ASSERT_TRUE(Eventually([&] {
+    const long pct = Reading(sc->LoopbackCalPctComplete());
+    return pct > 0 && pct < 100;
+  })) << "the percentage is seen on its way";
+  ASSERT_TRUE(Eventually([&] { return !Flag(sc->LoopbackCalRunning()); }));
+  EXPECT_EQ(Reading(sc->LoopbackCalPctComplete()), 100);
+  EXPECT_TRUE(Flag(sc->LoopbackCalValid()));
+  EXPECT_FALSE(Text(sc->LoopbackCalDateTime()).empty());
+  EXPECT_GT(published->Count("ANALOGVARATTENCALPCT"), 2);
+}
+
+TEST_F(Calibrating, UserCalibrationEndsByItselfWithItsData) {
+  Exec(sc->StartUserCal());
+  EXPECT_TRUE(Flag(sc->UserCalRunning()));
+  EXPECT_FALSE(Flag(sc->FactoryCalRunning())) << "not a factory calibration";
+  ASSERT_TRUE(Eventually([&] { return !Flag(sc->UserCalRunning()); }));
+  EXPECT_TRUE(Flag(sc->UserCalValid()));
+  EngineReadingValueDouble_var offset = sc->UserCalDDSOffset();
+  EXPECT_NE(offset->Get().val, 0.0);
+}
+
+TEST_F(Calibrating, AResetOfTheStateEndsARunButKeepsTheResults) {
+  Exec(sc->StartTCXOCal());
+  Exec(sc->SaveTCXOCal());
+  Exec(sc->StartRxCWCal());
+  sc->ResetState();
+  EXPECT_FALSE(Flag(sc->FactoryCalRunning()));
+  EXPECT_TRUE(Flag(sc->TCXOCalValid()));
+  EXPECT_THROW(Exec(sc->DoRxCWCalStep()), Conflict);
+}
+
+}  // namespace
