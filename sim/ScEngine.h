@@ -8,6 +8,7 @@
 #include <string>
 
 #include "Flight.h"
+#include "RfPath.h"
 #include "RadAltSC.hh"
 #include "ScItems.h"
 
@@ -54,6 +55,8 @@ class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl:
   CORBA::Long Channel() override { return channel_; }
   CORBA::ULong AcceptedCount() override { return static_cast<CORBA::ULong>(items_->Calls()); }
   void SetConfigurationValid(CORBA::Boolean valid) override;
+  CORBA::ULong CommandCount(const char* key) override { return static_cast<CORBA::ULong>(items_->Count(key)); }
+  void FailAutomatic(const char* operation, CORBA::Boolean fail) override { rfPath_->FailAutomatic(operation, fail); }
 
 #define SC_ITEM(op, kind, key, mn, mx, st, init, unit, text) \
   Velmarin::Engine##kind##_ptr op() override { return items_->Ref<Velmarin::Engine##kind>(key); }
@@ -115,6 +118,7 @@ class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl:
   std::unique_ptr<Velmarin::GUI_Able_i> gui_;
   std::unique_ptr<ItemStore> items_;
   std::unique_ptr<FlightModel> flight_;
+  std::unique_ptr<RfPathModel> rfPath_;
   std::mutex configMutex_;
   std::atomic<bool> ready_{false};
   std::atomic<bool> asleep_{false};
