@@ -4,6 +4,7 @@
 
 #include "NO_OF_ENABLED_CHANNELS.h"
 #include "RADALT_MC.h"
+#include "RfLevelObjects.h"
 
 namespace {
 using SC = Velmarin::RadAltSingleChannelStateControl::_objref_RADALTSC_MAIN_INTERFACE;
@@ -49,6 +50,8 @@ void RF_CONNECTION::RfConnectionCallback(int v) {
   ForwardToChannels(n, &SC::RfConnection, static_cast<CORBA::Long>(v),
                     " RF_CONNECTION::RfConnectionCallback throw Locking_Error_Exception");
   if (v != attr_.Value()) attr_ = v;
+  // The engines change the distance offset with the connection.
+  radalt::RfConnectionChanged(*mc_);
 }
 
 void RF_CONNECTION::RecallRfConnection() {

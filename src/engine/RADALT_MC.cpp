@@ -179,6 +179,7 @@ void RADALT_MC::ConstructGroup(int group) {
         break;
     }
     if (group >= 2) radalt::ConstructSimulationGroup(group, *this, *simulation_);
+    if (group == 5) radalt::ConstructRfLevelObjects(*this, *rfLevel_);
   } catch (...) {
     std::cout << " RADALT_MC::RADALT_MC(constructor) - failed to new functions(" << group << ")" << std::endl;
   }
@@ -266,6 +267,7 @@ RADALT_MC::~RADALT_MC() {
   Velmarin::DeactivateServant(this);
   hwEnum_ = Velmarin::HwEnumerate_Able::_nil();
   progress_ = Velmarin::Progress_Interface::_nil();
+  rfLevel_.reset();
   simulation_.reset();
   radAltLockingDueToSelftest_.reset();
   calibration_.reset();

@@ -18,6 +18,7 @@
 #include "LockGroups.h"
 #include "MYGUIABLE.h"
 #include "SimulationObjects.h"
+#include "RfLevelObjects.h"
 #include "persistence/PersistedValue.h"
 #include "RadAltSC.hh"
 #include "VelmarinEngine.hh"
@@ -117,6 +118,7 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody {
   RF_CONNECTION* RfConnectionObj() { return rfConnection_.get(); }
   CALIBRATION* CalibrationObj() { return calibration_.get(); }
   radalt::SimulationObjects& Simulation() { return *simulation_; }
+  radalt::RfLevelObjects& RfLevel() { return *rfLevel_; }
   STpersistance* SettingsStore() { return Settings_Persistence; }
   STpersistance* AltSimStore() { return AltSim_Persistence; }
   lockingSelftestEngine* SelftestEngineLock() { return lockingSelftestEngine_.get(); }
@@ -192,6 +194,8 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody {
   std::unique_ptr<COUPLED_ALTITUDE_SIMULATION> coupledAltitudeSimulation_;
   // altitude simulation (groups 2 to 5)
   std::unique_ptr<radalt::SimulationObjects> simulation_{new radalt::SimulationObjects};
+  // RF level and path losses (group 5)
+  std::unique_ptr<radalt::RfLevelObjects> rfLevel_{new radalt::RfLevelObjects};
   // construction group 5
   std::unique_ptr<RF_CONNECTION> rfConnection_;
   std::unique_ptr<CALIBRATION> calibration_;

@@ -3,6 +3,7 @@
 
 #include <iostream>
 
+#include "RfLevelCommon.h"
 #include "UTILS.h"
 
 using radalt::LockGroup;
@@ -61,7 +62,8 @@ void RADALT_MC::unlockAllRunButtons() {
   for (LockGroup g : kRunButtons) ReleaseGroup(g);
 }
 
-void RADALT_MC::rfLevelModeLock() {}
+// The initial locks assume automatic mode; an engine that starts in manual mode frees them.
+void RADALT_MC::rfLevelModeLock() { radalt::ApplyRfLevelLocks(*this, radalt::RfLevelModeNow(*this)); }
 
 void RADALT_MC::aidItemsLock() { TakeGroup(LockGroup::AIDITEMS, "Currently always locked on Tarvik", ""); }
 

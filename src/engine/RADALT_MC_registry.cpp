@@ -221,15 +221,20 @@ void RADALT_MC::RecallMCSettings() {
   if (slaveMode_) slaveMode_->RecallSlaveMode();
   if (coupledAltitudeSimulation_) coupledAltitudeSimulation_->RecallCoupledAltSim();
   if (calibration_) calibration_->RecallFactoryCalChan();
+  radalt::RecallRfLevelModeAndCoupling(*rfLevel_);
   if (rfConnection_) rfConnection_->RecallRfConnection();
+  radalt::RecallAidSettings(*rfLevel_);
   radalt::SimulationObjects& sim = *simulation_;
   if (sim.simulationMode) sim.simulationMode->RecallSimulationMode();
+  radalt::RecallRfLevelOffset(*rfLevel_);
   ForEachRegisteredChannel("RecallMCSettings", [&](int ch) {
+    radalt::RecallChannelLevels(*rfLevel_, ch);
     if (auto* p = sim.Ramp<radalt::RampRole::StartAltitude>(ch)) p->Recall();
     if (auto* p = sim.Ramp<radalt::RampRole::StopAltitude>(ch)) p->Recall();
     if (auto* p = sim.Ramp<radalt::RampRole::Rate>(ch)) p->Recall();
     if (auto* p = sim.Ramp<radalt::RampRole::Duration>(ch)) p->Recall();
     if (auto* p = sim.AltSimName(ch)) p->Recall();
+    radalt::RecallChannelPath(*rfLevel_, ch);
     if (auto* p = sim.Ramp<radalt::RampRole::CurrentAltitude>(ch)) p->Recall();
   });
 }

@@ -11,6 +11,7 @@
 #include "RF_CONNECTION.h"
 #include "RUN_STOP_TEST.h"
 #include "RampParameter.h"
+#include "RfLevelObjects.h"
 #include "SIMULATION_MODE.h"
 #include "SLAVE_MODE.h"
 
@@ -47,17 +48,24 @@ void RADALT_MC::Reset() {
   });
 
   // Start-up values, in their order.
+  radalt::RfLevelObjects& rf = *rfLevel_;
+  radalt::ResetAidSettings(rf);
   PerChannel(n, [&](int ch) {
     if (auto* p = sim.AltSimData(ch)) p->Callback(radalt::AltSimDataParameter::EmptyProfile());
   });
   if (coupledAltitudeSimulation_) coupledAltitudeSimulation_->CoupledAltitudeSimulationCallback(0);
+  radalt::ResetCoupledManualRfLevel(rf);
   ResetRamp<RampRole::CurrentAltitude>(sim, n, 0.0);
   ResetRamp<RampRole::Duration>(sim, n, 1);
   ResetRamp<RampRole::Rate>(sim, n, 0.0);
   ResetRamp<RampRole::StartAltitude>(sim, n, 0.0);
   ResetRamp<RampRole::StopAltitude>(sim, n, 0.0);
+  PerChannel(n, [&](int ch) { radalt::ResetChannelLevels(rf, ch); });
   if (sim.pauseResumeTest) sim.pauseResumeTest->PauseResumeTestCallback(false);
   if (rfConnection_) rfConnection_->RfConnectionCallback(0);
+  radalt::ResetRfLevelMode(rf);
+  radalt::ResetRfLevelOffset(rf);
+  PerChannel(n, [&](int ch) { radalt::ResetChannelLosses(rf, ch); });
   if (sim.simulationMode) sim.simulationMode->SimulationModeCallback(0);
   if (slaveMode_) slaveMode_->SlaveModeCallback(0);
   PerChannel(n, [&](int ch) {

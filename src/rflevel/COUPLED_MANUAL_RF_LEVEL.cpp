@@ -1,0 +1,30 @@
+#include "COUPLED_MANUAL_RF_LEVEL.h"
+
+#include "LevelParameter.h"
+#include "RADALT_MC.h"
+#include "RfLevelCommon.h"
+
+namespace {
+// Settings-store id 402: no other value of the store uses it.
+constexpr unsigned kValueId = 402;
+}  // namespace
+
+const char* const COUPLED_MANUAL_RF_LEVEL::PersistanceName = "CoupledManualRfLevel";
+
+COUPLED_MANUAL_RF_LEVEL::COUPLED_MANUAL_RF_LEVEL(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
+                                                 RADALT_MC* mc)
+    : BooleanSetting(store, namer, gui, mc, "COUPLEDMANUALRFLVL", PersistanceName, kValueId,
+                     &COUPLED_MANUAL_RF_LEVEL::CoupledManualRfLevelCallback) {}
+
+void COUPLED_MANUAL_RF_LEVEL::CoupledManualRfLevelCallback(int coupled) {
+  const std::string prefix = " COUPLED_MANUAL_RF_LEVEL::CoupledManualRfLevelCallback";
+  const int n = radalt::RequireAnyEnabled(*mc_, prefix);
+  const bool before = Value();
+  AssignIfChanged(coupled);
+  const int mode = radalt::Item(mc_->GetSingleChannelPtr(1), &radalt::ScMain::RfLevelMode)->Get();
+  if (before || !Value() || mode != radalt::kManualRfLevel) return;
+  // Coupling switched on in manual mode: the channels start from channel 1's level and loss.
+  const Velmarin::Locker_ID who = WriterId();
+  radalt::CopyChannel1Level(*mc_, radalt::LevelRole::OutputPower, n, who, prefix);
+  radalt::CopyChannel1Level(*mc_, radalt::LevelRole::LoopLoss, n, who, prefix);
+}
