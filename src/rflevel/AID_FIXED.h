@@ -5,7 +5,7 @@
 
 class AID_FIXED : public radalt::AidSetting<radalt::AidEnumKind> {
  public:
-  AID_FIXED(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+  AID_FIXED(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
             Velmarin::Lockable_i& settings, Velmarin::Lockable_i& aidItems);
 
   void AidFixedCallback(int v) { Callback(v); }

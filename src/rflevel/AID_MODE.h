@@ -5,7 +5,7 @@
 
 class AID_MODE : public radalt::AidSetting<radalt::AidEnumKind> {
  public:
-  AID_MODE(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+  AID_MODE(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
            Velmarin::Lockable_i& settings, Velmarin::Lockable_i& aidItems);
 
   void AidModeCallback(int v) { Callback(v); }

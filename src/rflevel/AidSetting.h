@@ -77,14 +77,14 @@ class AidSetting : public Parameter<typename Kind::Servant> {
 
  protected:
   AidSetting(const AidInfo& info, ItemOp op, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
-             RADALT_MC* mc)
+             radalt::Core* mc)
       : AidSetting(info, op, store, namer, gui, mc, Channel1Item(mc, op)) {}
 
  private:
   using ItemVar = typename Kind::Item::_var_type;
-  static ItemVar Channel1Item(RADALT_MC* mc, ItemOp op);
+  static ItemVar Channel1Item(radalt::Core* mc, ItemOp op);
   AidSetting(const AidInfo& info, ItemOp op, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
-             RADALT_MC* mc, const ItemVar& item)
+             radalt::Core* mc, const ItemVar& item)
       : Base(mc, store, namer, gui, info.key, item->Get(), boost::bind(&AidSetting::Callback, this, boost::placeholders::_1),
              Kind::ExtraOf(item.in())),
         info_(info),
@@ -106,12 +106,12 @@ class AidSetting : public Parameter<typename Kind::Servant> {
 
 }  // namespace radalt
 
-#include "RADALT_MC.h"
+#include "Core.h"
 
 namespace radalt {
 
 template <class Kind>
-typename AidSetting<Kind>::ItemVar AidSetting<Kind>::Channel1Item(RADALT_MC* mc, ItemOp op) {
+typename AidSetting<Kind>::ItemVar AidSetting<Kind>::Channel1Item(radalt::Core* mc, ItemOp op) {
   // The registry's entry as it is now: a restarted engine is reached at its new reference.
   return (mc->GetSingleChannelPtr(1)->*op)();
 }

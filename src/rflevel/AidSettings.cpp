@@ -11,21 +11,21 @@ const radalt::AidInfo kAidVariable{"AID_VARIABLE", "AidVariableCallback", "Recal
 const radalt::AidInfo kAidMode{"AID_MODE", "AidModeCallback", "RecallAidMode", "AIDMODE", "AidMode", 412};
 }  // namespace
 
-AID_FIXED::AID_FIXED(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+AID_FIXED::AID_FIXED(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                      Velmarin::Lockable_i& settings, Velmarin::Lockable_i& aidItems)
     : AidSetting(kAidFixed, &radalt::ScMain::AidFixed, store, namer, gui, mc) {
   attr_.GuardWith(settings);
   attr_.GuardWith(aidItems);
 }
 
-AID_MODE::AID_MODE(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+AID_MODE::AID_MODE(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                    Velmarin::Lockable_i& settings, Velmarin::Lockable_i& aidItems)
     : AidSetting(kAidMode, &radalt::ScMain::AidMode, store, namer, gui, mc) {
   attr_.GuardWith(settings);
   attr_.GuardWith(aidItems);
 }
 
-AID_VARIABLE::AID_VARIABLE(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+AID_VARIABLE::AID_VARIABLE(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                            Velmarin::Lockable_i& settings)
     : AidSetting(kAidVariable, &radalt::ScMain::AidVariable, store, namer, gui, mc) {
   attr_.GuardWith(settings);

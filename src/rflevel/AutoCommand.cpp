@@ -3,7 +3,7 @@
 #include <boost/bind/bind.hpp>
 
 #include "LevelParameter.h"
-#include "RADALT_MC.h"
+#include "Core.h"
 #include "RfLevelObjects.h"
 
 namespace radalt {
@@ -23,7 +23,7 @@ const AutoRoleInfo& AutoInfo(AutoRole role) { return kAutos[static_cast<int>(rol
 
 AutoCommand::AutoCommand(AutoRole role, int channel, unsigned available, unsigned enabled,
                          SCI::RADALTSC_MAIN_INTERFACE_ptr engine, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
-                         RADALT_MC* mc)
+                         radalt::Core* mc)
     : role_(role),
       mc_(mc),
       kept_(channel, available, enabled, engine),
@@ -46,7 +46,7 @@ void AutoCommand::Run() {
   }
   // The engine has set a new output power and loop loss: show them now.
   for (LevelRole role : {LevelRole::OutputPower, LevelRole::LoopLoss})
-    if (LevelParameter* p = mc_->RfLevel().Level(role, channel)) p->ReadBack();
+    if (LevelParameter* p = RfLevel(*mc_).Level(role, channel)) p->ReadBack();
 }
 
 }  // namespace radalt

@@ -36,11 +36,11 @@ class AutoCommand : public ChannelBound {
 
  protected:
   AutoCommand(AutoRole role, int channel, unsigned available, unsigned enabled,
-              SCI::RADALTSC_MAIN_INTERFACE_ptr engine, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc);
+              SCI::RADALTSC_MAIN_INTERFACE_ptr engine, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc);
 
  private:
   const AutoRole role_;
-  RADALT_MC* mc_;
+  radalt::Core* mc_;
   KeptChannel kept_;
   Velmarin::EngineAttribVoid_i command_;
 };
@@ -51,7 +51,7 @@ class AutoCommand : public ChannelBound {
 class AUTORFLEVEL : public radalt::AutoCommand {
  public:
   AUTORFLEVEL(int channel, unsigned available, unsigned enabled, radalt::SCI::RADALTSC_MAIN_INTERFACE_ptr engine,
-              Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc)
+              Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc)
       : AutoCommand(radalt::AutoRole::RfLevel, channel, available, enabled, engine, namer, gui, mc) {}
   virtual void AutoRfLevel() { Run(); }
 };
@@ -60,7 +60,7 @@ class AUTORFLEVEL : public radalt::AutoCommand {
 class AUTOLOOPLOSS : public radalt::AutoCommand {
  public:
   AUTOLOOPLOSS(int channel, unsigned available, unsigned enabled, radalt::SCI::RADALTSC_MAIN_INTERFACE_ptr engine,
-               Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc)
+               Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc)
       : AutoCommand(radalt::AutoRole::LoopLoss, channel, available, enabled, engine, namer, gui, mc) {}
   virtual void AutoLoopLoss() { Run(); }
 };
@@ -69,7 +69,7 @@ class AUTOLOOPLOSS : public radalt::AutoCommand {
 class PwrLvlDiff : public radalt::AutoCommand {
  public:
   PwrLvlDiff(int channel, unsigned available, unsigned enabled, radalt::SCI::RADALTSC_MAIN_INTERFACE_ptr engine,
-             Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc)
+             Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc)
       : AutoCommand(radalt::AutoRole::OutputPwrLvlDiff, channel, available, enabled, engine, namer, gui, mc) {}
   virtual void AutoOutputPwrLvlDiff() { Run(); }
 };

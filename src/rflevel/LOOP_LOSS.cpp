@@ -18,7 +18,7 @@ std::size_t Index(int channel) {
 
 LOOP_LOSS::LOOP_LOSS(int channel, unsigned available, unsigned enabled, radalt::SCI::RADALTSC_MAIN_INTERFACE_ptr engine,
                      const char* key, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
-                     RADALT_MC* mc, Velmarin::Lockable_i& loopLoss)
+                     radalt::Core* mc, Velmarin::Lockable_i& loopLoss)
     : LevelParameter(radalt::LevelRole::LoopLoss, channel, key, kPersistanceNames[Index(channel)],
                      kValueIds[Index(channel)], store, namer, gui, mc, loopLoss),
       kept_(channel, available, enabled, engine) {}

@@ -8,7 +8,7 @@
 class LOOP_LOSS : public radalt::LevelParameter, public radalt::ChannelBound {
  public:
   LOOP_LOSS(int channel, unsigned available, unsigned enabled, radalt::SCI::RADALTSC_MAIN_INTERFACE_ptr engine,
-            const char* key, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+            const char* key, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
             Velmarin::Lockable_i& loopLoss);
 
   void LoopLossCallback(const VALUE_DOUBLE::VALUE& value) { Callback(value); }

@@ -4,7 +4,7 @@
 
 #include <boost/bind/bind.hpp>
 
-#include "RADALT_MC.h"
+#include "Core.h"
 #include "RfLevelObjects.h"
 
 namespace radalt {
@@ -20,10 +20,10 @@ const LevelRoleInfo kLevels[] = {
 
 // Shows on each channel what its engine holds, as far as it can: used on the way out of a
 // failed write, whose own error is the one the writer must get.
-void ShowQuietly(RADALT_MC& mc, LevelRole role, const std::vector<int>& channels) {
+void ShowQuietly(radalt::Core& mc, LevelRole role, const std::vector<int>& channels) {
   for (int ch : channels) {
     try {
-      if (LevelParameter* p = mc.RfLevel().Level(role, ch)) p->ReadBack();
+      if (LevelParameter* p = RfLevel(mc).Level(role, ch)) p->ReadBack();
     } catch (...) {
       // the channel's engine cannot say: its attribute keeps what it showed
     }
@@ -34,20 +34,20 @@ void ShowQuietly(RADALT_MC& mc, LevelRole role, const std::vector<int>& channels
 
 const LevelRoleInfo& LevelInfo(LevelRole role) { return kLevels[static_cast<int>(role)]; }
 
-LevelParameter::Initial LevelParameter::FromChannel1(RADALT_MC* mc, LevelRole role) {
+LevelParameter::Initial LevelParameter::FromChannel1(radalt::Core* mc, LevelRole role) {
   OwnedRef<Velmarin::EngineAttribValueDouble_ptr> item = Item(mc->GetSingleChannelPtr(1), LevelInfo(role).item);
   return Initial{item->Get(), item->GetParams()};
 }
 
 LevelParameter::LevelParameter(LevelRole role, int channel, const char* key, const char* persistanceName,
                                unsigned valueId, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
-                               RADALT_MC* mc, Velmarin::Lockable_i& group)
+                               radalt::Core* mc, Velmarin::Lockable_i& group)
     : LevelParameter(role, channel, key, persistanceName, valueId, store, namer, gui, mc, group,
                      FromChannel1(mc, role)) {}
 
 LevelParameter::LevelParameter(LevelRole role, int channel, const char* key, const char* persistanceName,
                                unsigned valueId, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
-                               RADALT_MC* mc, Velmarin::Lockable_i& group, const Initial& initial)
+                               radalt::Core* mc, Velmarin::Lockable_i& group, const Initial& initial)
     : Parameter(mc, store, namer, gui, key, initial.value,
                 boost::bind(&LevelParameter::Callback, this, boost::placeholders::_1), initial.params),
       role_(role),
@@ -88,7 +88,7 @@ void LevelParameter::Callback(const Record& value) {
   const LevelRoleInfo& info = LevelInfo(role_);
   const std::string method = MethodName("Callback");
   const std::string prefix = Prefix(ClassName(), method);
-  RADALT_MC& mc = *mc_;
+  radalt::Core& mc = *mc_;
   const std::string refusal = info.digitInRefusal ? "Channel " + std::to_string(channel_) + " not enabled"
                                                   : "Channel not enabled";
   const int n = RequireEnabled(mc, channel_, prefix, refusal);
@@ -116,13 +116,13 @@ void LevelParameter::Callback(const Record& value) {
 void LevelParameter::WriteAndShow(const std::vector<int>& targets, const Record& value, bool update,
                                   const std::string& prefix) {
   const LevelRoleInfo& info = LevelInfo(role_);
-  RADALT_MC& mc = *mc_;
+  radalt::Core& mc = *mc_;
   const Velmarin::Locker_ID who = WriterId();
   std::vector<int> shown = {channel_};
   try {
     EngineWrite(prefix, false, [&] {
       for (int ch : targets) {
-        LevelParameter* twin = mc.RfLevel().Level(role_, ch);
+        LevelParameter* twin = RfLevel(mc).Level(role_, ch);
         SCI::RADALTSC_MAIN_INTERFACE_var engine = twin->EngineNow(prefix);
         Item(engine.in(), info.item)->Set(who, value);
         if (ch != channel_) shown.push_back(ch);
@@ -134,7 +134,7 @@ void LevelParameter::WriteAndShow(const std::vector<int>& targets, const Record&
     throw;
   }
   std::sort(shown.begin(), shown.end());
-  for (int ch : shown) mc.RfLevel().Level(role_, ch)->ReadBack();
+  for (int ch : shown) RfLevel(mc).Level(role_, ch)->ReadBack();
 }
 
 void LevelParameter::Recall() {
@@ -146,17 +146,17 @@ void LevelParameter::Recall() {
   ReadBack();
 }
 
-void CopyChannel1Level(RADALT_MC& mc, LevelRole role, int n, const Velmarin::Locker_ID& who,
+void CopyChannel1Level(radalt::Core& mc, LevelRole role, int n, const Velmarin::Locker_ID& who,
                        const std::string& prefix) {
   const LevelRoleInfo& info = LevelInfo(role);
-  LevelParameter* first = mc.RfLevel().Level(role, 1);
+  LevelParameter* first = RfLevel(mc).Level(role, 1);
   if (!first || n < 2) return;
   SCI::RADALTSC_MAIN_INTERFACE_var source = first->EngineNow(prefix);
   const VALUE_DOUBLE::VALUE level = Item(source.in(), info.item)->Get();
   std::vector<int> written;
   try {
     for (int ch = 2; ch <= n && ch <= 3; ++ch) {
-      SCI::RADALTSC_MAIN_INTERFACE_var engine = mc.RfLevel().Level(role, ch)->EngineNow(prefix);
+      SCI::RADALTSC_MAIN_INTERFACE_var engine = RfLevel(mc).Level(role, ch)->EngineNow(prefix);
       Item(engine.in(), info.item)->Set(who, level);
       written.push_back(ch);
     }
@@ -164,7 +164,7 @@ void CopyChannel1Level(RADALT_MC& mc, LevelRole role, int n, const Velmarin::Loc
     ShowQuietly(mc, role, written);
     throw;
   }
-  for (int ch : written) mc.RfLevel().Level(role, ch)->ReadBack();
+  for (int ch : written) RfLevel(mc).Level(role, ch)->ReadBack();
 }
 
 }  // namespace radalt

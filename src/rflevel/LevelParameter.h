@@ -52,7 +52,7 @@ class LevelParameter : public Parameter<Velmarin::EngineAttribValueDouble_i> {
 
  protected:
   LevelParameter(LevelRole role, int channel, const char* key, const char* persistanceName, unsigned valueId,
-                 STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+                 STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                  Velmarin::Lockable_i& group);
 
   std::string ClassName() const;
@@ -64,9 +64,9 @@ class LevelParameter : public Parameter<Velmarin::EngineAttribValueDouble_i> {
     Velmarin::EngineAttribValueDoubleParams params;
   };
   LevelParameter(LevelRole role, int channel, const char* key, const char* persistanceName, unsigned valueId,
-                 STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+                 STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                  Velmarin::Lockable_i& group, const Initial& initial);
-  static Initial FromChannel1(RADALT_MC* mc, LevelRole role);
+  static Initial FromChannel1(radalt::Core* mc, LevelRole role);
 
   // Writes value to the channels given (running: then their update command), then shows on
   // every channel written, and on this one, what its engine holds; a failure on the way
@@ -80,7 +80,7 @@ class LevelParameter : public Parameter<Velmarin::EngineAttribValueDouble_i> {
 
 // Copies channel 1's value of role (read from its engine) to the engines of channels 2 .. n
 // as writer who, then shows on each channel written what its engine accepted.
-void CopyChannel1Level(RADALT_MC& mc, LevelRole role, int n, const Velmarin::Locker_ID& who,
+void CopyChannel1Level(radalt::Core& mc, LevelRole role, int n, const Velmarin::Locker_ID& who,
                        const std::string& prefix);
 
 }  // namespace radalt

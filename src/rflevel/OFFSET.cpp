@@ -1,6 +1,6 @@
 #include "OFFSET.h"
 
-#include "RADALT_MC.h"
+#include "Core.h"
 
 namespace {
 constexpr CORBA::Long kMetres = Velmarin::Units::METRES;
@@ -9,7 +9,7 @@ constexpr CORBA::Long kMetresDistanceUnits = 1;
 }  // namespace
 
 OFFSET::OFFSET(int channel, unsigned available, unsigned enabled, radalt::SCI::RADALTSC_MAIN_INTERFACE_ptr engine,
-               const char* key, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+               const char* key, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                Velmarin::Lockable_i& settings)
     : BoundPathLoss(radalt::PathRole::Offset, channel, available, enabled, engine, key, store, namer, gui, mc,
                     settings) {
@@ -18,7 +18,7 @@ OFFSET::OFFSET(int channel, unsigned available, unsigned enabled, radalt::SCI::R
 
 bool OFFSET::ShownInMetres() const {
   try {
-    RADALT_MC& mc = const_cast<OFFSET*>(this)->Mc();
+    radalt::Core& mc = const_cast<OFFSET*>(this)->Mc();
     return radalt::Item(mc.GetSingleChannelPtr(1), &radalt::ScMain::DistanceUnits)->Get() == kMetresDistanceUnits;
   } catch (const CORBA::Exception&) {
     // channel 1 cannot say: the offset keeps the unit it shows

@@ -8,7 +8,7 @@
 class OFFSET : public radalt::BoundPathLoss {
  public:
   OFFSET(int channel, unsigned available, unsigned enabled, radalt::SCI::RADALTSC_MAIN_INTERFACE_ptr engine, const char* key,
-         STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+         STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
          Velmarin::Lockable_i& settings);
 
   void OffsetCallback(const VALUE_DOUBLE::VALUE& value) { Callback(value); }

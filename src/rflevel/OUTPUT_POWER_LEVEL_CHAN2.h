@@ -6,7 +6,7 @@
 class OUTPUT_POWER_LEVEL_CHAN2 : public radalt::OutputPowerLevel {
  public:
   static const char* const PersistanceName;
-  OUTPUT_POWER_LEVEL_CHAN2(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+  OUTPUT_POWER_LEVEL_CHAN2(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                            Velmarin::Lockable_i& rfLevel)
       : OutputPowerLevel(2, "CH2OUTPWRLVL", PersistanceName, 19, store, namer, gui, mc, rfLevel) {}
 

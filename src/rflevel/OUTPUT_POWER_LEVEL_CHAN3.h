@@ -6,7 +6,7 @@
 class OUTPUT_POWER_LEVEL_CHAN3 : public radalt::OutputPowerLevel {
  public:
   static const char* const PersistanceName;
-  OUTPUT_POWER_LEVEL_CHAN3(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+  OUTPUT_POWER_LEVEL_CHAN3(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                            Velmarin::Lockable_i& rfLevel)
       : OutputPowerLevel(3, "CH3OUTPWRLVL", PersistanceName, 20, store, namer, gui, mc, rfLevel) {}
 

@@ -3,7 +3,7 @@
 #include "OUTPUT_POWER_LEVEL_CHAN1.h"
 #include "OUTPUT_POWER_LEVEL_CHAN2.h"
 #include "OUTPUT_POWER_LEVEL_CHAN3.h"
-#include "RADALT_MC.h"
+#include "Core.h"
 
 const char* const OUTPUT_POWER_LEVEL_CHAN1::PersistanceName = "OutputPowerLevelChan1";
 const char* const OUTPUT_POWER_LEVEL_CHAN2::PersistanceName = "OutputPowerLevelChan2";

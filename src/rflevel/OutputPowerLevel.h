@@ -12,7 +12,7 @@ class OutputPowerLevel : public LevelParameter {
 
  protected:
   OutputPowerLevel(int channel, const char* key, const char* persistanceName, unsigned valueId, STpersistance* store,
-                   Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc, Velmarin::Lockable_i& rfLevel)
+                   Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc, Velmarin::Lockable_i& rfLevel)
       : LevelParameter(LevelRole::OutputPower, channel, key, persistanceName, valueId, store, namer, gui, mc,
                        rfLevel) {}
 };

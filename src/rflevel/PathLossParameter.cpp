@@ -2,7 +2,7 @@
 
 #include <boost/bind/bind.hpp>
 
-#include "RADALT_MC.h"
+#include "Core.h"
 
 namespace radalt {
 
@@ -24,18 +24,18 @@ const PathRoleInfo kPaths[] = {
 
 const PathRoleInfo& PathInfo(PathRole role) { return kPaths[static_cast<int>(role)]; }
 
-PathLossParameter::Initial PathLossParameter::FromChannel1(RADALT_MC* mc, PathRole role) {
+PathLossParameter::Initial PathLossParameter::FromChannel1(radalt::Core* mc, PathRole role) {
   OwnedRef<Velmarin::EngineAttribValueDouble_ptr> item = Item(mc->GetSingleChannelPtr(1), PathInfo(role).item);
   return Initial{item->Get(), item->GetParams()};
 }
 
 PathLossParameter::PathLossParameter(PathRole role, int channel, const char* key, STpersistance* store,
-                                     Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+                                     Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                                      Velmarin::Lockable_i& settings)
     : PathLossParameter(role, channel, key, store, namer, gui, mc, settings, FromChannel1(mc, role)) {}
 
 PathLossParameter::PathLossParameter(PathRole role, int channel, const char* key, STpersistance* store,
-                                     Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+                                     Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                                      Velmarin::Lockable_i& settings, const Initial& initial)
     : Parameter(mc, store, namer, gui, key, initial.value,
                 boost::bind(&PathLossParameter::Callback, this, boost::placeholders::_1), initial.params),

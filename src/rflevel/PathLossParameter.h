@@ -42,7 +42,7 @@ class PathLossParameter : public Parameter<Velmarin::EngineAttribValueDouble_i> 
 
  protected:
   PathLossParameter(PathRole role, int channel, const char* key, STpersistance* store, Velmarin::ItemNamer& namer,
-                    MY_GUIABLE_i& gui, RADALT_MC* mc, Velmarin::Lockable_i& settings);
+                    MY_GUIABLE_i& gui, radalt::Core* mc, Velmarin::Lockable_i& settings);
 
   // The channel's engine as it is now; a missing one is refused with NotConfigured.
   virtual SCI::RADALTSC_MAIN_INTERFACE_var EngineNow(const std::string& prefix);
@@ -54,7 +54,7 @@ class PathLossParameter : public Parameter<Velmarin::EngineAttribValueDouble_i> 
 
   std::string ClassName() const;
   std::string MethodName(const std::string& what) const;
-  RADALT_MC& Mc() { return *mc_; }
+  radalt::Core& Mc() { return *mc_; }
 
  private:
   struct Initial {
@@ -62,8 +62,8 @@ class PathLossParameter : public Parameter<Velmarin::EngineAttribValueDouble_i> 
     Velmarin::EngineAttribValueDoubleParams params;
   };
   PathLossParameter(PathRole role, int channel, const char* key, STpersistance* store, Velmarin::ItemNamer& namer,
-                    MY_GUIABLE_i& gui, RADALT_MC* mc, Velmarin::Lockable_i& settings, const Initial& initial);
-  static Initial FromChannel1(RADALT_MC* mc, PathRole role);
+                    MY_GUIABLE_i& gui, radalt::Core* mc, Velmarin::Lockable_i& settings, const Initial& initial);
+  static Initial FromChannel1(radalt::Core* mc, PathRole role);
 
   const PathRole role_;
   const int channel_;
@@ -80,7 +80,7 @@ class BoundPathLoss : public PathLossParameter, public ChannelBound {
  protected:
   BoundPathLoss(PathRole role, int channel, unsigned available, unsigned enabled,
                 SCI::RADALTSC_MAIN_INTERFACE_ptr engine, const char* key, STpersistance* store,
-                Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc, Velmarin::Lockable_i& settings)
+                Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc, Velmarin::Lockable_i& settings)
       : PathLossParameter(role, channel, key, store, namer, gui, mc, settings),
         kept_(channel, available, enabled, engine) {}
   SCI::RADALTSC_MAIN_INTERFACE_var EngineNow(const std::string& prefix) override;

@@ -3,21 +3,21 @@
 #include <boost/bind/bind.hpp>
 
 #include "LevelParameter.h"
-#include "RADALT_MC.h"
+#include "Core.h"
 #include "RfLevelCommon.h"
 
 namespace {
 // Settings-store id 401: no other value of the store uses it.
 constexpr unsigned kValueId = 401;
 
-radalt::OwnedRef<Velmarin::EngineAttribEnum_ptr> ModeItem(RADALT_MC* mc, int channel) {
+radalt::OwnedRef<Velmarin::EngineAttribEnum_ptr> ModeItem(radalt::Core* mc, int channel) {
   return radalt::Item(mc->GetSingleChannelPtr(channel), &radalt::ScMain::RfLevelMode);
 }
 }  // namespace
 
 const char* const RFLEVEL_MODE::PersistanceName = "RfLevelMode";
 
-RFLEVEL_MODE::RFLEVEL_MODE(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+RFLEVEL_MODE::RFLEVEL_MODE(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                            Velmarin::Lockable_i& settings, Velmarin::Lockable_i& rfLevelMode)
     : Parameter(mc, store, namer, gui, "RFLVLMODE", ModeItem(mc, 1)->Get(),
                 boost::bind(&RFLEVEL_MODE::RfLevelModeCallback, this, boost::placeholders::_1)) {

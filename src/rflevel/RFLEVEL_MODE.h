@@ -9,7 +9,7 @@
 class RFLEVEL_MODE : public radalt::Parameter<Velmarin::EngineAttribEnum_i> {
  public:
   static const char* const PersistanceName;
-  RFLEVEL_MODE(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+  RFLEVEL_MODE(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                Velmarin::Lockable_i& settings, Velmarin::Lockable_i& rfLevelMode);
 
   void RfLevelModeCallback(int mode);

@@ -2,14 +2,14 @@
 
 #include <boost/bind/bind.hpp>
 
-#include "RADALT_MC.h"
+#include "Core.h"
 #include "RfLevelCommon.h"
 
 namespace {
 // Settings-store id 409: no other value of the store uses it.
 constexpr unsigned kValueId = 409;
 
-radalt::OwnedRef<Velmarin::EngineAttribValueLong_ptr> OffsetItem(RADALT_MC* mc, int channel) {
+radalt::OwnedRef<Velmarin::EngineAttribValueLong_ptr> OffsetItem(radalt::Core* mc, int channel) {
   return radalt::Item(mc->GetSingleChannelPtr(channel), &radalt::ScMain::RfLevelOffset);
 }
 // On the way out of a failed write, whose own error is the one the writer must get.
@@ -25,7 +25,7 @@ void ShowQuietly(F&& show) {
 
 const char* const RF_LEVEL_OFFSET::PersistanceName = "RfLevelOffset";
 
-RF_LEVEL_OFFSET::RF_LEVEL_OFFSET(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+RF_LEVEL_OFFSET::RF_LEVEL_OFFSET(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                                  Velmarin::Lockable_i& settings)
     : Parameter(mc, store, namer, gui, "RFLVLOFFSET", OffsetItem(mc, 1)->Get(),
                 boost::bind(&RF_LEVEL_OFFSET::RfLevelOffsetCallback, this, boost::placeholders::_1),

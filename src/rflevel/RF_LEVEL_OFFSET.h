@@ -7,7 +7,7 @@
 class RF_LEVEL_OFFSET : public radalt::Parameter<Velmarin::EngineAttribValueLong_i> {
  public:
   static const char* const PersistanceName;
-  RF_LEVEL_OFFSET(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+  RF_LEVEL_OFFSET(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                   Velmarin::Lockable_i& settings);
 
   void RfLevelOffsetCallback(const VALUE_LONG::VALUE& v);

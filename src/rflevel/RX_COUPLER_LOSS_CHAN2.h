@@ -5,7 +5,7 @@
 
 class RX_COUPLER_LOSS_CHAN2 : public radalt::PathLossParameter {
  public:
-  RX_COUPLER_LOSS_CHAN2(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+  RX_COUPLER_LOSS_CHAN2(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                         Velmarin::Lockable_i& settings)
       : PathLossParameter(radalt::PathRole::RxCoupler, 2, "CH2RXCOUPLOSS", store, namer, gui, mc, settings) {}
 

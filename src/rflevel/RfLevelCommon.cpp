@@ -1,10 +1,8 @@
 #include "RfLevelCommon.h"
 
 #include "COUPLED_MANUAL_RF_LEVEL.h"
-#include "NO_OF_ENABLED_CHANNELS.h"
-#include "RADALT_MC.h"
+#include "Core.h"
 #include "RFLEVEL_MODE.h"
-#include "RUN_STOP_TEST.h"
 #include "RfLevelObjects.h"
 
 namespace radalt {
@@ -17,44 +15,39 @@ const char* const kAutoLoopLossMessage =
     "Locked because auto rf level mode selected. Select manual rf level mode to set loop loss manually";
 }  // namespace
 
-int EnabledNow(RADALT_MC& mc) {
-  NO_OF_ENABLED_CHANNELS* enabled = mc.NoOfEnabledChannelsObj();
-  return enabled ? enabled->Value() : 0;
-}
+int EnabledNow(radalt::Core& mc) { return mc.EnabledChannels(); }
 
-int RfLevelModeNow(RADALT_MC& mc) {
-  RFLEVEL_MODE* mode = mc.RfLevel().rfLevelMode.get();
+int RfLevelModeNow(radalt::Core& mc) {
+  RFLEVEL_MODE* mode = RfLevel(mc).rfLevelMode.get();
   return mode ? mode->Value() : kAutomaticRfLevel;
 }
 
-bool CoupledManualRfLevelNow(RADALT_MC& mc) {
-  COUPLED_MANUAL_RF_LEVEL* coupled = mc.RfLevel().coupledManualRfLevel.get();
+bool CoupledManualRfLevelNow(radalt::Core& mc) {
+  COUPLED_MANUAL_RF_LEVEL* coupled = RfLevel(mc).coupledManualRfLevel.get();
   return coupled && coupled->Value();
 }
 
-bool TestRunningNow(RADALT_MC& mc) {
-  RUN_STOP_TEST* run = mc.Simulation().runStopTest.get();
-  return run && run->Value();
-}
+bool TestRunningNow(radalt::Core& mc) { return mc.SimulationRunning(); }
 
-void ApplyRfLevelLocks(RADALT_MC& mc, int mode) {
+void ApplyRfLevelLocks(radalt::Core& mc, int mode) {
+  LockGroups& locks = mc.Locks();
   if (mode == kAutomaticRfLevel) {
-    mc.TakeGroup(LockGroup::RFLEVEL, kAutoReason, kAutoRfLevelMessage);
-    mc.TakeGroup(LockGroup::LOOPLOSS, kAutoReason, kAutoLoopLossMessage);
+    locks.Take(LockGroup::RFLEVEL, kAutoRfLevelActivity, kAutoReason, kAutoRfLevelMessage);
+    locks.Take(LockGroup::LOOPLOSS, kAutoRfLevelActivity, kAutoReason, kAutoLoopLossMessage);
   } else {
-    mc.ReleaseGroup(LockGroup::RFLEVEL);
-    mc.ReleaseGroup(LockGroup::LOOPLOSS);
+    locks.Release(LockGroup::RFLEVEL, kAutoRfLevelActivity);
+    locks.Release(LockGroup::LOOPLOSS, kAutoRfLevelActivity);
   }
 }
 
-int RequireEnabled(RADALT_MC& mc, int channel, const std::string& prefix, const std::string& text) {
+int RequireEnabled(radalt::Core& mc, int channel, const std::string& prefix, const std::string& text) {
   const int n = EnabledNow(mc);
   if (n < channel)
     LogThrow(prefix + " throw Settings_Conflict:" + text, Velmarin::Operation_errors::Settings_Conflict(text.c_str()));
   return n;
 }
 
-int RequireAnyEnabled(RADALT_MC& mc, const std::string& prefix) {
+int RequireAnyEnabled(radalt::Core& mc, const std::string& prefix) {
   return RequireEnabled(mc, 1, prefix, "No enabled channels");
 }
 

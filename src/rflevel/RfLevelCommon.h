@@ -13,28 +13,31 @@
 #include "LockGroups.h"
 #include "RadAltSC.hh"
 
-class RADALT_MC;
+namespace radalt { class Core; }
 
 namespace radalt {
 
 namespace SCI = Velmarin::RadAltSingleChannelStateControl;
 using ScMain = SCI::_objref_RADALTSC_MAIN_INTERFACE;
 
+// The activity that holds RFLEVEL and LOOPLOSS while the RF level mode is automatic.
+constexpr const char* kAutoRfLevelActivity = "auto rf level mode";
+
 constexpr int kAutomaticRfLevel = 0;
 constexpr int kManualRfLevel = 1;
 
 // The enabled count as NO_OF_ENABLED_CHANNELS holds it now (0 while it does not exist).
-int EnabledNow(RADALT_MC& mc);
+int EnabledNow(radalt::Core& mc);
 // The RF level mode the master control shows, and the coupling switch of output power and
 // loop loss.
-int RfLevelModeNow(RADALT_MC& mc);
-bool CoupledManualRfLevelNow(RADALT_MC& mc);
+int RfLevelModeNow(radalt::Core& mc);
+bool CoupledManualRfLevelNow(radalt::Core& mc);
 // Whether a simulation runs (the engines then take level changes through their update commands).
-bool TestRunningNow(RADALT_MC& mc);
+bool TestRunningNow(radalt::Core& mc);
 
-// Makes RFLEVEL and LOOPLOSS match mode: held by the master control in automatic mode with
-// their reasons and messages, released in manual mode. A group another locker holds stays so.
-void ApplyRfLevelLocks(RADALT_MC& mc, int mode);
+// Makes RFLEVEL and LOOPLOSS match mode: held for automatic mode with their reasons and
+// messages, that hold released in manual mode. Other holds and other lockers stay as they are.
+void ApplyRfLevelLocks(radalt::Core& mc, int mode);
 
 // " CLASS::method", the start of every refusal line.
 inline std::string Prefix(const std::string& className, const std::string& method) {
@@ -43,9 +46,9 @@ inline std::string Prefix(const std::string& className, const std::string& metho
 
 // Refuses unless channel is enabled now: logs prefix + " throw Settings_Conflict:" + text
 // and throws Settings_Conflict(text). Returns the enabled count.
-int RequireEnabled(RADALT_MC& mc, int channel, const std::string& prefix, const std::string& text);
+int RequireEnabled(radalt::Core& mc, int channel, const std::string& prefix, const std::string& text);
 // Refuses while no channel is enabled ("No enabled channels"). Returns the enabled count.
-int RequireAnyEnabled(RADALT_MC& mc, const std::string& prefix);
+int RequireAnyEnabled(radalt::Core& mc, const std::string& prefix);
 
 // A nil engine reference is refused, never used: logs prefix + ":throw Pointer is zero" and
 // throws NotConfigured(text).

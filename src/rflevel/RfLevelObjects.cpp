@@ -10,7 +10,8 @@
 #include "OUTPUT_POWER_LEVEL_CHAN1.h"
 #include "OUTPUT_POWER_LEVEL_CHAN2.h"
 #include "OUTPUT_POWER_LEVEL_CHAN3.h"
-#include "RADALT_MC.h"
+#include "Core.h"
+#include <stdexcept>
 #include "RFLEVEL_MODE.h"
 #include "RF_LEVEL_OFFSET.h"
 #include "RX_CABLE_LOSS_CHAN1.h"
@@ -65,28 +66,28 @@ std::vector<ChannelBound*> Bound(const std::array<std::unique_ptr<T>, 3>& all) {
 }
 
 // The engine of channel as the registry has it now, nil when it has none.
-SCI::RADALTSC_MAIN_INTERFACE_ptr EngineOrNil(RADALT_MC& mc, int channel) {
+SCI::RADALTSC_MAIN_INTERFACE_ptr EngineOrNil(radalt::Core& mc, int channel) {
   return mc.HasChannelEngine(channel) ? mc.GetSingleChannelPtr(channel) : SCI::RADALTSC_MAIN_INTERFACE::_nil();
 }
 
 template <class T>
-void Setting(std::unique_ptr<T>& slot, RADALT_MC& mc, LockGroup group) {
+void Setting(std::unique_ptr<T>& slot, radalt::Core& mc, LockGroup group) {
   slot.reset(new T(mc.SettingsStore(), mc.Namer(), mc.Gui(), &mc, mc.Group(group)));
 }
 
 template <class T>
-void PathPerChannel(std::array<std::unique_ptr<T>, 3>& slots, RADALT_MC& mc, KeyRow row, LockGroup group) {
+void PathPerChannel(std::array<std::unique_ptr<T>, 3>& slots, radalt::Core& mc, KeyRow row, LockGroup group) {
   for (int ch = 1; ch <= 3; ++ch)
-    slots[static_cast<std::size_t>(ch - 1)].reset(new T(ch, mc.AvailableCount(), mc.EnabledCount(),
+    slots[static_cast<std::size_t>(ch - 1)].reset(new T(ch, mc.Channels().AvailableCount(), mc.Channels().EnabledCount(),
                                                          EngineOrNil(mc, ch), kKeys[row][ch - 1], mc.SettingsStore(),
                                                          mc.Namer(), mc.Gui(), &mc, mc.Group(group)));
 }
 
 template <class T>
-void AutoPerChannel(std::array<std::unique_ptr<T>, 3>& slots, RADALT_MC& mc) {
+void AutoPerChannel(std::array<std::unique_ptr<T>, 3>& slots, radalt::Core& mc) {
   for (int ch = 1; ch <= 3; ++ch)
     slots[static_cast<std::size_t>(ch - 1)].reset(
-        new T(ch, mc.AvailableCount(), mc.EnabledCount(), EngineOrNil(mc, ch), mc.Namer(), mc.Gui(), &mc));
+        new T(ch, mc.Channels().AvailableCount(), mc.Channels().EnabledCount(), EngineOrNil(mc, ch), mc.Namer(), mc.Gui(), &mc));
 }
 
 }  // namespace
@@ -119,7 +120,7 @@ PathLossParameter* RfLevelObjects::Path(PathRole role, int channel) const {
   return nullptr;
 }
 
-void ConstructRfLevelObjects(RADALT_MC& mc, RfLevelObjects& o) {
+void ConstructRfLevelObjects(radalt::Core& mc, RfLevelObjects& o) {
   AutoPerChannel(o.autoRfLevel, mc);
   AutoPerChannel(o.autoLoopLoss, mc);
   o.rfLevelMode.reset(new RFLEVEL_MODE(mc.SettingsStore(), mc.Namer(), mc.Gui(), &mc, mc.Group(LockGroup::SETTINGS),
@@ -151,15 +152,6 @@ void ConstructRfLevelObjects(RADALT_MC& mc, RfLevelObjects& o) {
   o.coupledManualRfLevel.reset(new COUPLED_MANUAL_RF_LEVEL(mc.SettingsStore(), mc.Namer(), mc.Gui(), &mc));
   PathPerChannel(o.loopLoss, mc, kLoopLoss, LockGroup::LOOPLOSS);
   AutoPerChannel(o.pwrLvlDiff, mc);
-
-  // Told in this order when engines come or go.
-  mc.AddChannelBoundClass(Bound(o.pwrLvlDiff));
-  mc.AddChannelBoundClass(Bound(o.txExternalLoss));
-  mc.AddChannelBoundClass(Bound(o.rxExternalLoss));
-  mc.AddChannelBoundClass(Bound(o.autoRfLevel));
-  mc.AddChannelBoundClass(Bound(o.autoLoopLoss));
-  mc.AddChannelBoundClass(Bound(o.loopLoss));
-  mc.AddChannelBoundClass(Bound(o.offset));
 }
 
 // ---- recall ---------------------------------------------------------------------------------
@@ -229,9 +221,32 @@ void ResetChannelLosses(RfLevelObjects& o, int channel) {
     if (PathLossParameter* p = o.Path(role, channel)) p->Callback(p->WithValue(0.0));
 }
 
-void RfConnectionChanged(RADALT_MC& mc) {
-  for (int ch : ChannelsUpTo(EnabledNow(mc)))
-    if (OFFSET* offset = ByChannel<OFFSET>(ch, mc.RfLevel().offset)) offset->OffsetUpdateFromSC();
+void TellChannelsChanged(radalt::Core& mc, RfLevelObjects& o, unsigned available, unsigned enabled) {
+  SCI::RADALTSC_MAIN_INTERFACE_ptr refs[3];
+  for (int ch = 1; ch <= 3; ++ch) refs[ch - 1] = EngineOrNil(mc, ch);
+  auto tell = [&](const std::vector<ChannelBound*>& perChannel) {
+    for (std::size_t i = 0; i < perChannel.size(); ++i)
+      if (perChannel[i]) perChannel[i]->updateChannelData(available, enabled, refs[i]);
+  };
+  // In this order, channel 1 to 3 each.
+  tell(Bound(o.pwrLvlDiff));
+  tell(Bound(o.txExternalLoss));
+  tell(Bound(o.rxExternalLoss));
+  tell(Bound(o.autoRfLevel));
+  tell(Bound(o.autoLoopLoss));
+  tell(Bound(o.loopLoss));
+  tell(Bound(o.offset));
+}
+
+void ShowOffsetsFromEngines(radalt::Core& mc, RfLevelObjects& o) {
+  for (int ch : ChannelsUpTo(mc.EnabledChannels()))
+    if (OFFSET* offset = ByChannel<OFFSET>(ch, o.offset)) offset->OffsetUpdateFromSC();
+}
+
+RfLevelObjects& RfLevel(radalt::Core& mc) {
+  RfLevelObjects* o = mc.Find<RfLevelObjects>();
+  if (!o) throw std::logic_error("the RF level objects are not provided");
+  return *o;
 }
 
 }  // namespace radalt

@@ -1,11 +1,11 @@
-// The RF level and path-loss parameter objects of the master control, owned by RADALT_MC and
-// built in its construction group 5.
+// The RF level and path-loss parameter objects of the master control, owned by the RF level
+// subsystem and built in construction group 5.
 #pragma once
 
 #include <array>
 #include <memory>
 
-class RADALT_MC;
+namespace radalt { class Core; }
 class RFLEVEL_MODE;
 class COUPLED_MANUAL_RF_LEVEL;
 class OUTPUT_POWER_LEVEL_CHAN1;
@@ -80,9 +80,12 @@ struct RfLevelObjects {
   PathLossParameter* Path(PathRole role, int channel) const;
 };
 
-// Builds the objects into objects (construction group 5) and tells the master control which
-// of them follow the channel engines.
-void ConstructRfLevelObjects(RADALT_MC& mc, RfLevelObjects& objects);
+// Builds the objects into objects (construction group 5).
+void ConstructRfLevelObjects(radalt::Core& mc, RfLevelObjects& objects);
+// The objects as the subsystem provides them.
+RfLevelObjects& RfLevel(radalt::Core& mc);
+// Tells the objects bound to one channel's engine the registry's counts and engines now.
+void TellChannelsChanged(radalt::Core& mc, RfLevelObjects& objects, unsigned available, unsigned enabled);
 
 // The recalls, in the places the master control's settings recall gives them: the mode and
 // coupling; the AID settings; the RF level offset; a channel's levels (output power, loop
@@ -103,7 +106,7 @@ void ResetRfLevelMode(RfLevelObjects& objects);
 void ResetRfLevelOffset(RfLevelObjects& objects);
 void ResetChannelLosses(RfLevelObjects& objects, int channel);
 
-// The RF connection changed: every enabled channel's offset shows what its engine now holds.
-void RfConnectionChanged(RADALT_MC& mc);
+// Every enabled channel's offset shows what its engine holds now, in the units in use.
+void ShowOffsetsFromEngines(radalt::Core& mc, RfLevelObjects& objects);
 
 }  // namespace radalt

@@ -5,7 +5,7 @@
 
 class TX_CABLE_LOSS_CHAN2 : public radalt::PathLossParameter {
  public:
-  TX_CABLE_LOSS_CHAN2(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+  TX_CABLE_LOSS_CHAN2(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                       Velmarin::Lockable_i& settings)
       : PathLossParameter(radalt::PathRole::TxCable, 2, "CH2TXCBLLOSS", store, namer, gui, mc, settings) {}
 

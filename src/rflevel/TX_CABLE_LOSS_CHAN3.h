@@ -5,7 +5,7 @@
 
 class TX_CABLE_LOSS_CHAN3 : public radalt::PathLossParameter {
  public:
-  TX_CABLE_LOSS_CHAN3(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+  TX_CABLE_LOSS_CHAN3(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                       Velmarin::Lockable_i& settings)
       : PathLossParameter(radalt::PathRole::TxCable, 3, "CH3TXCBLLOSS", store, namer, gui, mc, settings) {}
 

@@ -5,7 +5,7 @@
 
 class TX_COUPLER_LOSS_CHAN1 : public radalt::PathLossParameter {
  public:
-  TX_COUPLER_LOSS_CHAN1(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+  TX_COUPLER_LOSS_CHAN1(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                         Velmarin::Lockable_i& settings)
       : PathLossParameter(radalt::PathRole::TxCoupler, 1, "CH1TXCOUPLOSS", store, namer, gui, mc, settings) {}
 

@@ -6,7 +6,7 @@
 class TX_EXTERNAL_LOSS : public radalt::BoundPathLoss {
  public:
   TX_EXTERNAL_LOSS(int channel, unsigned available, unsigned enabled, radalt::SCI::RADALTSC_MAIN_INTERFACE_ptr engine,
-                   const char* key, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+                   const char* key, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                    Velmarin::Lockable_i& settings)
       : BoundPathLoss(radalt::PathRole::TxExternal, channel, available, enabled, engine, key, store, namer, gui, mc,
                       settings) {}

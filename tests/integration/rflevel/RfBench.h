@@ -19,6 +19,7 @@
 #include "RADALT_MC.h"
 #include "RFLEVEL_MODE.h"
 #include "RUN_STOP_TEST.h"
+#include "SimulationObjects.h"
 #include "RfLevelObjects.h"
 #include "ScEngine.h"
 #include "platform/ORB_wrapper.h"
@@ -83,7 +84,7 @@ class Bench {
     std::filesystem::remove_all(root_, ignored);
   }
 
-  radalt::RfLevelObjects& rf() { return mc.RfLevel(); }
+  radalt::RfLevelObjects& rf() { return radalt::RfLevel(mc); }
 
   // The master control's attribute key, narrowed.
   template <class I>
