@@ -23,7 +23,8 @@ ScEngine_i::ScEngine_i(int channel, const std::string& namerBase, ScEngineOption
       gui_(new Velmarin::GUI_Able_i(namerBase + "/GUI_ABLE")),
       items_(new ItemStore(namer_, *gui_)),
       flight_(new FlightModel(*items_, options.tick)),
-      calibration_(new CalibrationModel(*items_, options.calibration)) {
+      calibration_(new CalibrationModel(*items_, options.calibration)),
+      rfPath_(new RfPathModel(*items_)) {
   // The configuration's validity is the channel's condition, not a setting: a reset keeps it.
   items_->KeepOnReset(kConfigurationValid);
   items_->Update(kConfigurationValid, options.configurationValid);
@@ -96,8 +97,8 @@ CORBA::Boolean ScEngine_i::ApplyCurrentAltitude() {
   return true;
 }
 
-void ScEngine_i::AutoRfLevel() {}
-void ScEngine_i::AutoLoopLoss() {}
-void ScEngine_i::AutoOutputPowerLevelDiff() {}
+void ScEngine_i::AutoRfLevel() { rfPath_->Run(AutoRun::RfLevel); }
+void ScEngine_i::AutoLoopLoss() { rfPath_->Run(AutoRun::LoopLoss); }
+void ScEngine_i::AutoOutputPowerLevelDiff() { rfPath_->Run(AutoRun::OutputPowerLevelDiff); }
 
 }  // namespace radaltsim

@@ -9,6 +9,7 @@
 
 #include "Calibration.h"
 #include "Flight.h"
+#include "RfPath.h"
 #include "RadAltSC.hh"
 #include "ScInhouse.h"
 #include "ScItems.h"
@@ -60,6 +61,8 @@ class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl:
   CORBA::Long Channel() override { return channel_; }
   CORBA::ULong AcceptedCount() override { return static_cast<CORBA::ULong>(items_->Calls()); }
   void SetConfigurationValid(CORBA::Boolean valid) override;
+  CORBA::ULong CommandCount(const char* key) override { return static_cast<CORBA::ULong>(items_->Count(key)); }
+  void FailAutomatic(const char* operation, CORBA::Boolean fail) override { rfPath_->FailAutomatic(operation, fail); }
 
 #define SC_ITEM(op, kind, key, mn, mx, st, init, unit, text) \
   Velmarin::Engine##kind##_ptr op() override { return items_->Ref<Velmarin::Engine##kind>(key); }
@@ -79,6 +82,7 @@ class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl:
   std::unique_ptr<ItemStore> items_;
   std::unique_ptr<FlightModel> flight_;
   std::unique_ptr<CalibrationModel> calibration_;
+  std::unique_ptr<RfPathModel> rfPath_;
   std::mutex configMutex_;
   std::atomic<bool> ready_{false};
   std::mutex guiMutex_;

@@ -111,6 +111,22 @@ void Check(S&, const ItemSpec& s, double v) {
   if (!Inside(s, v)) Refuse(s, v, !std::is_same<typename S::Stored, VALUE_DOUBLE::VALUE>::value);
 }
 
+// The engine keeps each value in its own unit: a record that says it is in another unit is
+// refused rather than taken as a number in the wrong unit (a record without unit passes).
+template <class In>
+void CheckUnit(const In&, const ItemSpec&) {}
+template <class Rec>
+void CheckRecordUnit(const Rec& r, const ItemSpec& s) {
+  const long own = UnitCode(s.unit);
+  if (r.unit == Velmarin::Units::NONE || r.unit == own) return;
+  std::ostringstream text;
+  text << s.key << " - unit " << r.unit << " not accepted, the engine keeps unit " << own;
+  std::cout << " radaltsc " << text.str() << std::endl;
+  throw Velmarin::Operation_errors::Data_Source_Not_Compatible(text.str().c_str());
+}
+void CheckUnit(const VALUE_DOUBLE::VALUE& r, const ItemSpec& s) { CheckRecordUnit(r, s); }
+void CheckUnit(const VALUE_LONG::VALUE& r, const ItemSpec& s) { CheckRecordUnit(r, s); }
+
 }  // namespace
 
 const ItemSpec* ItemTable(std::size_t& count) {
@@ -155,6 +171,10 @@ ItemStore::~ItemStore() = default;
 
 void ItemStore::Accepted(const std::string& key) {
   ++calls_;
+  {
+    std::lock_guard<std::mutex> lock(countsMutex_);
+    ++counts_[key];
+  }
   if (hook_) hook_(key);
 }
 
@@ -174,6 +194,7 @@ void ItemStore::Setting(Item& it, const Extra&... extra) {
   auto* servant = new S(namer_, gui_, s.key, FromNumber<typename S::Stored>(s, s.initial),
                         [this, &it](typename S::In v) {
                           const double x = ToNumber(v);
+                          CheckUnit(v, *it.row);
                           Check(static_cast<S&>(*it.servant), *it.row, x);
                           if (it.write)
                             it.write(x);
@@ -299,6 +320,12 @@ void ItemStore::OnCommand(const std::string& key, Command handler) {
   Item& it = Find(key);
   if (std::string(it.row->kind) != "AttribVoid") throw std::logic_error(key + " is not a command");
   it.command = std::move(handler);
+}
+
+unsigned long ItemStore::Count(const std::string& key) const {
+  std::lock_guard<std::mutex> lock(countsMutex_);
+  auto it = counts_.find(key);
+  return it == counts_.end() ? 0 : it->second;
 }
 
 void ItemStore::KeepOnReset(const std::string& key) {

@@ -74,6 +74,11 @@ class ItemStore {
   void ResetAll();
   void KeepOnReset(const std::string& key);
   unsigned long Calls() const { return calls_; }
+  // Accepted sets and executed commands of one key (an item's key, or the name of an
+  // operation counted with Tally).
+  unsigned long Count(const std::string& key) const;
+  // Counts an operation that is not an item (an automatic run) like an accepted command.
+  void Tally(const std::string& name) { Accepted(name); }
 
   // Called after each accepted set or command with the item's key.
   void OnAccepted(std::function<void(const std::string&)> hook) { hook_ = std::move(hook); }
@@ -94,6 +99,8 @@ class ItemStore {
   Velmarin::GUI_Able_i& gui_;
   std::map<std::string, std::unique_ptr<Item>> items_;
   std::atomic<unsigned long> calls_{0};
+  mutable std::mutex countsMutex_;
+  std::map<std::string, unsigned long> counts_;
   std::function<void(const std::string&)> hook_;
 };
 

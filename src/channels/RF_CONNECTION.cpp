@@ -48,6 +48,8 @@ void RF_CONNECTION::RfConnectionCallback(int v) {
   ForwardToChannels(n, &SC::RfConnection, static_cast<CORBA::Long>(v),
                     " RF_CONNECTION::RfConnectionCallback throw Locking_Error_Exception");
   if (v != attr_.Value()) attr_ = v;
+  // The engines change the distance offset with the connection.
+  if (auto* offsets = mc_->Find<radalt::DistanceOffsets>()) offsets->OffsetUpdateFromSC();
 }
 
 void RF_CONNECTION::RecallRfConnection() {

@@ -63,4 +63,13 @@ class RfLevelModeLocking {
   virtual void rfLevelModeLock() = 0;
 };
 
+// The distance offsets (rflevel/). The engines keep them in feet; the attributes show them in
+// the distance units channel 1's engine uses. Called when the RF connection or the distance
+// units changed: every enabled channel's offset shows again what its engine holds.
+class DistanceOffsets {
+ public:
+  virtual ~DistanceOffsets() = default;
+  virtual void OffsetUpdateFromSC() = 0;
+};
+
 }  // namespace radalt

@@ -15,28 +15,37 @@ class Core;
 // and Profiles.
 enum class ResetStep {
   StopActivities,  // stop whatever runs (simulation, altitude-indicator zero ...)
+  AidSettings,     // AID mode, variable, fixed
   Profiles,        // empty profiles
   Coupling,        // coupled altitude simulation off
   RampSettings,    // manual ramp settings to their start values
+  RfLevels,        // per channel: distance offset, output power, loop loss
   PauseResume,
   RfConnection,
+  RfLevelMode,     // RF level mode, RF level offset, per channel the path losses
   SimulationMode,
   SlaveMode,
   ProfileNames,
 };
-constexpr ResetStep kResetSteps[] = {ResetStep::StopActivities, ResetStep::Profiles,      ResetStep::Coupling,
-                                     ResetStep::RampSettings,   ResetStep::PauseResume,   ResetStep::RfConnection,
-                                     ResetStep::SimulationMode, ResetStep::SlaveMode,     ResetStep::ProfileNames};
+constexpr ResetStep kResetSteps[] = {ResetStep::StopActivities, ResetStep::AidSettings,    ResetStep::Profiles,
+                                     ResetStep::Coupling,       ResetStep::RampSettings,   ResetStep::RfLevels,
+                                     ResetStep::PauseResume,    ResetStep::RfConnection,   ResetStep::RfLevelMode,
+                                     ResetStep::SimulationMode, ResetStep::SlaveMode,      ResetStep::ProfileNames};
 
 // The steps of the settings recall, in the order they run.
 enum class RecallStep {
   ChannelConfiguration,  // channel counts, slave mode, coupling
   Calibration,
+  RfLevelMode,           // RF level mode, coupled manual RF level
   RfConnection,
+  AidSettings,
   Simulation,
+  RfLevels,              // RF level offset; per channel output power, loop loss, losses, offset
 };
 constexpr RecallStep kRecallSteps[] = {RecallStep::ChannelConfiguration, RecallStep::Calibration,
-                                       RecallStep::RfConnection, RecallStep::Simulation};
+                                       RecallStep::RfLevelMode,          RecallStep::RfConnection,
+                                       RecallStep::AidSettings,          RecallStep::Simulation,
+                                       RecallStep::RfLevels};
 
 // The construction groups, built 0 to 3, then the channel engines are waited for, then 4 and 5.
 constexpr int kConstructionGroups = 6;

@@ -61,7 +61,9 @@ void RADALT_MC::unlockAllRunButtons() {
   for (LockGroup g : kRunButtons) locks_->Release(g, kInvalidConfiguration);
 }
 
-void RADALT_MC::rfLevelModeLock() {}
+void RADALT_MC::rfLevelModeLock() {
+  if (auto* rfLevel = Find<radalt::RfLevelModeLocking>()) rfLevel->rfLevelModeLock();
+}
 
 void RADALT_MC::aidItemsLock() { locks_->Take(LockGroup::AIDITEMS, kAlwaysLocked, "Currently always locked on Tarvik", ""); }
 

@@ -11,6 +11,7 @@
 #include "NO_OF_ENABLED_CHANNELS.h"
 #include "RADALT_MC.h"
 #include "RF_CONNECTION.h"
+#include "RfLevelSubsystem.h"
 #include "SLAVE_MODE.h"
 #include "RemoteSubsystem.h"
 #include "SelftestLocking.h"
@@ -28,6 +29,7 @@ const std::vector<SubsystemFactory>& RegisteredSubsystems() {
       &MakeRemoteSubsystem,
       &MakeSelftestSubsystem,
       &MakeSimulationSubsystem,
+      &MakeRfLevelSubsystem,
   };
   return table;
 }

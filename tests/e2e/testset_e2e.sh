@@ -37,6 +37,18 @@ check "an unknown name exits 2" test $rc = 2
 $ctl set CH1:OUTPWRLVL loud 2>/dev/null; rc=$?
 check "an unparsable value exits 2" test $rc = 2
 
+# RF level: automatic mode holds the level; a manual coupled write reaches every engine, rounded
+# to the engines' step, and each channel shows what its engine took.
+err=$($ctl set CH1OUTPWRLVL -40 2>&1); rc=$?
+check "in automatic RF level mode the output power is refused with its lock reason" \
+  bash -c "[ $rc = 1 ] && grep -q 'Auto rf level mode' <<<'$err'"
+$ctl set RFLVLMODE 1 && $ctl set COUPLEDMANUALRFLVL 1 && $ctl set CH1OUTPWRLVL -42.47
+for c in 1 2 3; do
+  check "channel $c's engine took the coupled level on its step" test "$($ctl get CH$c:OUTPWRLVL)" = "-42.5 dBm"
+  check "CH${c}OUTPWRLVL shows it" test "$($ctl get CH${c}OUTPWRLVL)" = "-42.5 dBm"
+done
+$ctl set COUPLEDMANUALRFLVL 0 && $ctl set RFLVLMODE 0
+
 # A second engine host on the same naming service is refused; the first keeps running.
 second=$("$build/host/radalt-enginehost" --ns "127.0.0.1:$port" --root "$run/root" 2>&1); rc=$?
 check "a second engine host is refused" test $rc != 0

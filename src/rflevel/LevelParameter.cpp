@@ -1,0 +1,170 @@
+#include "LevelParameter.h"
+
+#include <algorithm>
+
+#include <boost/bind/bind.hpp>
+
+#include "Core.h"
+#include "RfLevelObjects.h"
+
+namespace radalt {
+
+namespace {
+
+// In LevelRole order.
+const LevelRoleInfo kLevels[] = {
+    {"OUTPUT_POWER_LEVEL_CHAN", true, "OutputPowerLevelChan", true, true, LockGroup::RFLEVEL,
+     &ScMain::OutputPowerLevel, &ScMain::UpdateOutputPower},
+    {"LOOP_LOSS", false, "LoopLoss", false, false, LockGroup::LOOPLOSS, &ScMain::LoopLoss, &ScMain::UpdateLoopLoss},
+};
+
+// Shows on each channel what its engine holds, as far as it can: used on the way out of a
+// failed write, whose own error is the one the writer must get.
+void ShowQuietly(radalt::Core& mc, LevelRole role, const std::vector<int>& channels) {
+  for (int ch : channels) {
+    try {
+      if (LevelParameter* p = RfLevel(mc).Level(role, ch)) p->ReadBack();
+    } catch (...) {
+      // the channel's engine cannot say: its attribute keeps what it showed
+    }
+  }
+}
+
+}  // namespace
+
+const LevelRoleInfo& LevelInfo(LevelRole role) { return kLevels[static_cast<int>(role)]; }
+
+LevelParameter::Initial LevelParameter::FromChannel1(radalt::Core* mc, LevelRole role) {
+  OwnedRef<Velmarin::EngineAttribValueDouble_ptr> item = Item(mc->GetSingleChannelPtr(1), LevelInfo(role).item);
+  return Initial{item->Get(), item->GetParams()};
+}
+
+LevelParameter::LevelParameter(LevelRole role, int channel, const char* key, const char* persistanceName,
+                               unsigned valueId, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
+                               radalt::Core* mc, Velmarin::Lockable_i& group)
+    : LevelParameter(role, channel, key, persistanceName, valueId, store, namer, gui, mc, group,
+                     FromChannel1(mc, role)) {}
+
+LevelParameter::LevelParameter(LevelRole role, int channel, const char* key, const char* persistanceName,
+                               unsigned valueId, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
+                               radalt::Core* mc, Velmarin::Lockable_i& group, const Initial& initial)
+    : Parameter(mc, store, namer, gui, key, initial.value,
+                boost::bind(&LevelParameter::Callback, this, boost::placeholders::_1), initial.params),
+      role_(role),
+      channel_(channel),
+      persistanceName_(persistanceName) {
+  Persist<double>(valueId, persistanceName_.c_str(), initial.value.val);
+  attr_.GuardWith(group);
+}
+
+std::string LevelParameter::ClassName() const {
+  const LevelRoleInfo& info = LevelInfo(role_);
+  return info.digitInNames ? info.classStem + std::to_string(channel_) : info.classStem;
+}
+
+std::string LevelParameter::MethodName(const std::string& what) const {
+  const LevelRoleInfo& info = LevelInfo(role_);
+  return std::string(info.methodStem) + (info.digitInNames ? std::to_string(channel_) : "") + what;
+}
+
+bool LevelParameter::SetValue(const Record& value) {
+  if (ValueDoubleSame(value, attr_.Value(), 0.001, 0.001)) return false;
+  attr_ = value;
+  return true;
+}
+
+LevelParameter::Record LevelParameter::WithValue(double v) const {
+  Record r = attr_.Value();
+  r.val = v;
+  return r;
+}
+
+bool LevelParameter::ReadBack() {
+  SCI::RADALTSC_MAIN_INTERFACE_var engine = EngineNow(Prefix(ClassName(), MethodName("ReadBack")));
+  return SetValue(Item(engine.in(), LevelInfo(role_).item)->Get());
+}
+
+void LevelParameter::Callback(const Record& value) {
+  const LevelRoleInfo& info = LevelInfo(role_);
+  const std::string method = MethodName("Callback");
+  const std::string prefix = Prefix(ClassName(), method);
+  radalt::Core& mc = *mc_;
+  const std::string refusal = info.digitInRefusal ? "Channel " + std::to_string(channel_) + " not enabled"
+                                                  : "Channel not enabled";
+  const int n = RequireEnabled(mc, channel_, prefix, refusal);
+
+  // The engine's limits and step, as this channel's engine has them now.
+  SCI::RADALTSC_MAIN_INTERFACE_var own = EngineNow(prefix);
+  attr_.SetParams(Item(own.in(), info.item)->GetParams());
+
+  const int mode = RfLevelModeNow(mc);
+  const bool coupled = CoupledManualRfLevelNow(mc);
+  std::vector<int> targets;
+  bool update = false;
+  if (mode == kAutomaticRfLevel) {
+    if (info.automaticWritesOwn && channel_ != 1) targets = {channel_};
+  } else if (mode == kManualRfLevel) {
+    targets = (coupled && n > 1) ? ChannelsUpTo(n) : std::vector<int>{channel_};
+    update = TestRunningNow(mc);
+  } else {
+    const std::string text = method + " - rf_mode";
+    LogThrow(prefix + " throw " + text, Velmarin::Runtime_errors::Unhandled_switch(text.c_str()));
+  }
+  WriteAndShow(targets, value, update, prefix);
+}
+
+void LevelParameter::WriteAndShow(const std::vector<int>& targets, const Record& value, bool update,
+                                  const std::string& prefix) {
+  const LevelRoleInfo& info = LevelInfo(role_);
+  radalt::Core& mc = *mc_;
+  const Velmarin::Locker_ID who = WriterId();
+  std::vector<int> shown = {channel_};
+  try {
+    EngineWrite(prefix, false, [&] {
+      for (int ch : targets) {
+        LevelParameter* twin = RfLevel(mc).Level(role_, ch);
+        SCI::RADALTSC_MAIN_INTERFACE_var engine = twin->EngineNow(prefix);
+        Item(engine.in(), info.item)->Set(who, value);
+        if (ch != channel_) shown.push_back(ch);
+        if (update) Item(engine.in(), info.update)->Execute(who);
+      }
+    });
+  } catch (...) {
+    ShowQuietly(mc, role_, shown);
+    throw;
+  }
+  std::sort(shown.begin(), shown.end());
+  for (int ch : shown) RfLevel(mc).Level(role_, ch)->ReadBack();
+}
+
+void LevelParameter::Recall() {
+  const std::string prefix = Prefix(ClassName(), "Recall" + MethodName(""));
+  const Record stored = WithValue(Recalled<double>(persistanceName_.c_str()));
+  SCI::RADALTSC_MAIN_INTERFACE_var engine = EngineNow(prefix);
+  const Velmarin::Locker_ID who = WriterId();
+  EngineWrite(prefix, false, [&] { Item(engine.in(), LevelInfo(role_).item)->Set(who, stored); });
+  ReadBack();
+}
+
+void CopyChannel1Level(radalt::Core& mc, LevelRole role, int n, const Velmarin::Locker_ID& who,
+                       const std::string& prefix) {
+  const LevelRoleInfo& info = LevelInfo(role);
+  LevelParameter* first = RfLevel(mc).Level(role, 1);
+  if (!first || n < 2) return;
+  SCI::RADALTSC_MAIN_INTERFACE_var source = first->EngineNow(prefix);
+  const VALUE_DOUBLE::VALUE level = Item(source.in(), info.item)->Get();
+  std::vector<int> written;
+  try {
+    for (int ch = 2; ch <= n && ch <= 3; ++ch) {
+      SCI::RADALTSC_MAIN_INTERFACE_var engine = RfLevel(mc).Level(role, ch)->EngineNow(prefix);
+      Item(engine.in(), info.item)->Set(who, level);
+      written.push_back(ch);
+    }
+  } catch (...) {
+    ShowQuietly(mc, role, written);
+    throw;
+  }
+  for (int ch : written) RfLevel(mc).Level(role, ch)->ReadBack();
+}
+
+}  // namespace radalt

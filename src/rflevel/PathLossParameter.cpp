@@ -1,0 +1,111 @@
+#include "PathLossParameter.h"
+
+#include <boost/bind/bind.hpp>
+
+#include "Core.h"
+
+namespace radalt {
+
+namespace {
+
+// In PathRole order. Settings-store ids: the external losses have none of their own
+// elsewhere, so they take 403 to 408.
+const PathRoleInfo kPaths[] = {
+    {"TX_CABLE_LOSS_CHAN", "TxCableLossChan", "TxCableLossChan", false, 38, &ScMain::TxCableLoss},
+    {"RX_CABLE_LOSS_CHAN", "RxCableLossChan", "RxCableLossChan", false, 41, &ScMain::RxCableLoss},
+    {"TX_COUPLER_LOSS_CHAN", "TxCouplerLossChan", "TxCouplerLossChan", false, 44, &ScMain::TxCouplerLoss},
+    {"RX_COUPLER_LOSS_CHAN", "RxCouplerLossChan", "RxCouplerLossChan", false, 47, &ScMain::RxCouplerLoss},
+    {"TX_EXTERNAL_LOSS", "TxExternalLoss", "TxExternalLossChan", true, 403, &ScMain::TxExternalLoss},
+    {"RX_EXTERNAL_LOSS", "RxExternalLoss", "RxExternalLossChan", true, 406, &ScMain::RxExternalLoss},
+    {"OFFSET", "Offset", "OffsetChan", true, 50, &ScMain::DistanceOffset},
+};
+
+}  // namespace
+
+const PathRoleInfo& PathInfo(PathRole role) { return kPaths[static_cast<int>(role)]; }
+
+PathLossParameter::Initial PathLossParameter::FromChannel1(radalt::Core* mc, PathRole role) {
+  OwnedRef<Velmarin::EngineAttribValueDouble_ptr> item = Item(mc->GetSingleChannelPtr(1), PathInfo(role).item);
+  return Initial{item->Get(), item->GetParams()};
+}
+
+PathLossParameter::PathLossParameter(PathRole role, int channel, const char* key, STpersistance* store,
+                                     Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
+                                     Velmarin::Lockable_i& settings)
+    : PathLossParameter(role, channel, key, store, namer, gui, mc, settings, FromChannel1(mc, role)) {}
+
+PathLossParameter::PathLossParameter(PathRole role, int channel, const char* key, STpersistance* store,
+                                     Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
+                                     Velmarin::Lockable_i& settings, const Initial& initial)
+    : Parameter(mc, store, namer, gui, key, initial.value,
+                boost::bind(&PathLossParameter::Callback, this, boost::placeholders::_1), initial.params),
+      role_(role),
+      channel_(channel),
+      persistanceName_(PathInfo(role).persistStem + std::to_string(channel)) {
+  // The stored value is the engine's own (for the offset: in the engine's distance unit).
+  Persist<double>(PathInfo(role).valueIdBase + static_cast<unsigned>(channel) - 1, persistanceName_.c_str(),
+                  initial.value.val);
+  attr_.GuardWith(settings);
+}
+
+std::string PathLossParameter::ClassName() const {
+  const PathRoleInfo& info = PathInfo(role_);
+  return info.channelBound ? info.classStem : info.classStem + std::to_string(channel_);
+}
+
+std::string PathLossParameter::MethodName(const std::string& what) const {
+  const PathRoleInfo& info = PathInfo(role_);
+  return std::string(info.methodStem) + (info.channelBound ? "" : std::to_string(channel_)) + what;
+}
+
+SCI::RADALTSC_MAIN_INTERFACE_var PathLossParameter::EngineNow(const std::string&) {
+  return SCI::RADALTSC_MAIN_INTERFACE::_duplicate(mc_->GetSingleChannelPtr(channel_));
+}
+
+SCI::RADALTSC_MAIN_INTERFACE_var BoundPathLoss::EngineNow(const std::string& prefix) {
+  SCI::RADALTSC_MAIN_INTERFACE_var engine = kept_.Engine();
+  RequireEngine(engine.in(), prefix, prefix.substr(1) + " - scptr is zero");
+  return engine;
+}
+
+bool PathLossParameter::SetValue(const Record& value) {
+  if (ValueDoubleSame(value, attr_.Value(), 0.001, 0.001)) return false;
+  attr_ = value;
+  return true;
+}
+
+PathLossParameter::Record PathLossParameter::WithValue(double v) const {
+  Record r = attr_.Value();
+  r.val = v;
+  return r;
+}
+
+PathLossParameter::Record PathLossParameter::EngineValueShown(SCI::RADALTSC_MAIN_INTERFACE_ptr engine) const {
+  return ToShown(Item(engine, PathInfo(role_).item)->Get());
+}
+
+void PathLossParameter::Callback(const Record& value) {
+  const std::string prefix = Prefix(ClassName(), MethodName("Callback"));
+  const std::string refusal = PathInfo(role_).channelBound ? "Channel not enabled"
+                                                           : "Channel " + std::to_string(channel_) + " not enabled";
+  RequireEnabled(*mc_, channel_, prefix, refusal);
+  SCI::RADALTSC_MAIN_INTERFACE_var engine = EngineNow(prefix);
+  const Velmarin::Locker_ID who = WriterId();
+  const Record forwarded = ToEngine(value);
+  EngineWrite(prefix, true, [&] { Item(engine.in(), PathInfo(role_).item)->Set(who, forwarded); });
+  SetValue(EngineValueShown(engine.in()));
+}
+
+void PathLossParameter::Recall() {
+  const std::string prefix = Prefix(ClassName(), "Recall" + MethodName(""));
+  SCI::RADALTSC_MAIN_INTERFACE_var engine = EngineNow(prefix);
+  // The stored value is in the engine's unit: it goes to the engine with the engine's record.
+  OwnedRef<Velmarin::EngineAttribValueDouble_ptr> item = Item(engine.in(), PathInfo(role_).item);
+  Record stored = item->Get();
+  stored.val = Recalled<double>(persistanceName_.c_str());
+  const Velmarin::Locker_ID who = WriterId();
+  EngineWrite(prefix, true, [&] { item->Set(who, stored); });
+  SetValue(EngineValueShown(engine.in()));
+}
+
+}  // namespace radalt

@@ -1,0 +1,92 @@
+// A loss or offset of one channel's RF path: the transmit and receive cable, coupler and
+// external losses and the distance offset. A write goes to the channel's engine as entered
+// (the offset in the engine's distance unit) and the attribute shows what the engine accepted.
+// The cable and coupler losses reach their engine through the registry; the external losses
+// and the offset are bound to their channel's engine and told when engines come or go.
+#pragma once
+
+#include <string>
+
+#include "ChannelBound.h"
+#include "MYGUIABLE.h"
+#include "Parameter.h"
+#include "RfLevelCommon.h"
+
+namespace radalt {
+
+enum class PathRole { TxCable, RxCable, TxCoupler, RxCoupler, TxExternal, RxExternal, Offset };
+
+struct PathRoleInfo {
+  const char* classStem;    // TX_CABLE_LOSS_CHAN + digit; TX_EXTERNAL_LOSS
+  const char* methodStem;   // TxCableLossChan + digit; TxExternalLoss
+  const char* persistStem;  // + channel digit: TxCableLossChan1, TxExternalLossChan1
+  bool channelBound;        // one class for the three channels: no digit in its names
+  unsigned valueIdBase;     // value id of channel 1; channel N adds N - 1
+  ScItemOp<Velmarin::EngineAttribValueDouble_ptr> item;
+};
+const PathRoleInfo& PathInfo(PathRole role);
+
+class PathLossParameter : public Parameter<Velmarin::EngineAttribValueDouble_i> {
+ public:
+  using Record = VALUE_DOUBLE::VALUE;
+
+  // Write handler: channel check, forward, show what the engine accepted.
+  void Callback(const Record& value);
+  // Writes the persisted value to the engine and shows what it accepted.
+  void Recall();
+  bool SetValue(const Record& value);
+  Record Value() const { return attr_.Value(); }
+  Record WithValue(double v) const;
+  int Channel() const { return channel_; }
+  Velmarin::EngineAttribValueDouble_ptr Reference() { return This(); }
+
+ protected:
+  PathLossParameter(PathRole role, int channel, const char* key, STpersistance* store, Velmarin::ItemNamer& namer,
+                    MY_GUIABLE_i& gui, radalt::Core* mc, Velmarin::Lockable_i& settings);
+
+  // The channel's engine as it is now; a missing one is refused with NotConfigured.
+  virtual SCI::RADALTSC_MAIN_INTERFACE_var EngineNow(const std::string& prefix);
+  // The record the engine gets for a written one, and the record shown for the engine's own.
+  virtual Record ToEngine(const Record& written) const { return written; }
+  virtual Record ToShown(const Record& engine) const { return engine; }
+  // The engine's value, as shown.
+  Record EngineValueShown(SCI::RADALTSC_MAIN_INTERFACE_ptr engine) const;
+
+  std::string ClassName() const;
+  std::string MethodName(const std::string& what) const;
+  radalt::Core& Mc() { return *mc_; }
+
+ private:
+  struct Initial {
+    Record value;
+    Velmarin::EngineAttribValueDoubleParams params;
+  };
+  PathLossParameter(PathRole role, int channel, const char* key, STpersistance* store, Velmarin::ItemNamer& namer,
+                    MY_GUIABLE_i& gui, radalt::Core* mc, Velmarin::Lockable_i& settings, const Initial& initial);
+  static Initial FromChannel1(radalt::Core* mc, PathRole role);
+
+  const PathRole role_;
+  const int channel_;
+  const std::string persistanceName_;
+};
+
+// The channel-bound shape: the engine is the one last told through updateChannelData.
+class BoundPathLoss : public PathLossParameter, public ChannelBound {
+ public:
+  void updateChannelData(unsigned available, unsigned enabled, SCI::RADALTSC_MAIN_INTERFACE_ptr engine) override {
+    kept_.Update(available, enabled, engine);
+  }
+
+ protected:
+  BoundPathLoss(PathRole role, int channel, unsigned available, unsigned enabled,
+                SCI::RADALTSC_MAIN_INTERFACE_ptr engine, const char* key, STpersistance* store,
+                Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc, Velmarin::Lockable_i& settings)
+      : PathLossParameter(role, channel, key, store, namer, gui, mc, settings),
+        kept_(channel, available, enabled, engine) {}
+  SCI::RADALTSC_MAIN_INTERFACE_var EngineNow(const std::string& prefix) override;
+
+ private:
+  KeptChannel kept_;
+};
+
+}  // namespace radalt

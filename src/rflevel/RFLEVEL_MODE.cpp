@@ -1,0 +1,89 @@
+#include "RFLEVEL_MODE.h"
+
+#include <boost/bind/bind.hpp>
+
+#include "LevelParameter.h"
+#include "Core.h"
+#include "RfLevelCommon.h"
+
+namespace {
+// Settings-store id 401: no other value of the store uses it.
+constexpr unsigned kValueId = 401;
+
+radalt::OwnedRef<Velmarin::EngineAttribEnum_ptr> ModeItem(radalt::Core* mc, int channel) {
+  return radalt::Item(mc->GetSingleChannelPtr(channel), &radalt::ScMain::RfLevelMode);
+}
+}  // namespace
+
+const char* const RFLEVEL_MODE::PersistanceName = "RfLevelMode";
+
+RFLEVEL_MODE::RFLEVEL_MODE(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
+                           Velmarin::Lockable_i& settings, Velmarin::Lockable_i& rfLevelMode)
+    : Parameter(mc, store, namer, gui, "RFLVLMODE", ModeItem(mc, 1)->Get(),
+                boost::bind(&RFLEVEL_MODE::RfLevelModeCallback, this, boost::placeholders::_1)) {
+  get_RfLevelModeParams();
+  Persist<int>(kValueId, PersistanceName, attr_.Value());
+  attr_.GuardWith(settings);
+  attr_.GuardWith(rfLevelMode);
+}
+
+Velmarin::EngineAttribEnumParams RFLEVEL_MODE::get_RfLevelModeParams() {
+  Velmarin::EngineAttribEnumParams_var params = ModeItem(mc_, 1)->GetParams();
+  for (CORBA::ULong i = 0; i < params->length(); ++i)
+    if (!attr_.HasValue(params[i].value)) attr_.AddParam(params[i].value, params[i].label.in());
+  return attr_.ParamsCopy();
+}
+
+int RFLEVEL_MODE::Show(int channel) {
+  const int shown = ModeItem(mc_, channel)->Get();
+  if (shown != attr_.Value()) attr_ = shown;
+  radalt::ApplyRfLevelLocks(*mc_, shown);
+  return shown;
+}
+
+int RFLEVEL_MODE::WriteAndShow(int n, int mode, const std::string& prefix) {
+  const Velmarin::Locker_ID who = WriterId();
+  int last = 0;
+  try {
+    radalt::EngineWrite(prefix, true, [&] {
+      for (int ch : radalt::ChannelsUpTo(n)) {
+        ModeItem(mc_, ch)->Set(who, mode);
+        last = ch;
+      }
+    });
+  } catch (...) {
+    try {
+      if (last) Show(last);
+    } catch (...) {
+      // the engine cannot say: the mode and its locks stay as they were
+    }
+    throw;
+  }
+  return last ? Show(last) : attr_.Value();
+}
+
+void RFLEVEL_MODE::RfLevelModeCallback(int mode) {
+  const std::string prefix = " RFLEVEL_MODE::RfLevelModeCallback";
+  // Only the two modes the master control knows reach an engine.
+  if (mode != radalt::kAutomaticRfLevel && mode != radalt::kManualRfLevel)
+    radalt::LogThrow(prefix + " throw DataOutOfRangeException:illegal rf level mode",
+                     Velmarin::Operation_errors::DataOutOfRangeException<int>(
+                         "Attribute : RfLevelModeCallback - illegal rf level mode", radalt::kAutomaticRfLevel,
+                         radalt::kManualRfLevel, mode));
+  const int n = radalt::RequireAnyEnabled(*mc_, prefix);
+  const bool coupled = radalt::CoupledManualRfLevelNow(*mc_);
+  const int before = attr_.Value();
+  const int shown = WriteAndShow(n, mode, prefix);
+  // Automatic to manual with coupling on: the channels start from channel 1's level and loss.
+  if (before == radalt::kAutomaticRfLevel && shown == radalt::kManualRfLevel && coupled) {
+    const Velmarin::Locker_ID who = WriterId();
+    radalt::EngineWrite(prefix, true, [&] {
+      radalt::CopyChannel1Level(*mc_, radalt::LevelRole::OutputPower, n, who, prefix);
+      radalt::CopyChannel1Level(*mc_, radalt::LevelRole::LoopLoss, n, who, prefix);
+    });
+  }
+}
+
+void RFLEVEL_MODE::RecallRfLevelMode() {
+  WriteAndShow(radalt::EnabledNow(*mc_), Recalled<int>(PersistanceName), " RFLEVEL_MODE::RecallRfLevelMode");
+}

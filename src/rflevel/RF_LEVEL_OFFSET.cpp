@@ -1,0 +1,70 @@
+#include "RF_LEVEL_OFFSET.h"
+
+#include <boost/bind/bind.hpp>
+
+#include "Core.h"
+#include "RfLevelCommon.h"
+
+namespace {
+// Settings-store id 409: no other value of the store uses it.
+constexpr unsigned kValueId = 409;
+
+radalt::OwnedRef<Velmarin::EngineAttribValueLong_ptr> OffsetItem(radalt::Core* mc, int channel) {
+  return radalt::Item(mc->GetSingleChannelPtr(channel), &radalt::ScMain::RfLevelOffset);
+}
+// On the way out of a failed write, whose own error is the one the writer must get.
+template <class F>
+void ShowQuietly(F&& show) {
+  try {
+    show();
+  } catch (...) {
+    // the engine cannot say: the attribute keeps what it showed
+  }
+}
+}  // namespace
+
+const char* const RF_LEVEL_OFFSET::PersistanceName = "RfLevelOffset";
+
+RF_LEVEL_OFFSET::RF_LEVEL_OFFSET(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
+                                 Velmarin::Lockable_i& settings)
+    : Parameter(mc, store, namer, gui, "RFLVLOFFSET", OffsetItem(mc, 1)->Get(),
+                boost::bind(&RF_LEVEL_OFFSET::RfLevelOffsetCallback, this, boost::placeholders::_1),
+                OffsetItem(mc, 1)->GetParams()) {
+  Persist<int>(kValueId, PersistanceName, attr_.Value().val);
+  attr_.GuardWith(settings);
+}
+
+void RF_LEVEL_OFFSET::RfLevelOffsetCallback(const VALUE_LONG::VALUE& v) {
+  const int n = radalt::RequireAnyEnabled(*mc_, " RF_LEVEL_OFFSET::RfLevelOffsetCallback");
+  WriteAndShow(n, v);
+}
+
+void RF_LEVEL_OFFSET::RecallRfLevelOffset() {
+  VALUE_LONG::VALUE v = attr_.Value();
+  v.val = Recalled<int>(PersistanceName);
+  WriteAndShow(radalt::EnabledNow(*mc_), v);
+}
+
+void RF_LEVEL_OFFSET::WriteAndShow(int n, const VALUE_LONG::VALUE& v) {
+  const Velmarin::Locker_ID who = WriterId();
+  int last = 0;
+  auto show = [&] {
+    if (last == 0) return;
+    const VALUE_LONG::VALUE accepted = OffsetItem(mc_, last)->Get();
+    if (!ValueLongSame(accepted, attr_.Value())) attr_ = accepted;
+  };
+  try {
+    for (int ch : radalt::ChannelsUpTo(n)) {
+      OffsetItem(mc_, ch)->Set(who, v);
+      last = ch;
+    }
+  } catch (const Velmarin::Operation_errors::DataOutOfRange& e) {
+    std::cout << " RF_LEVEL_OFFSET::RfLevelOffsetCallback throw DataOutOfRange:" << e.info.text.in() << std::endl;
+    ShowQuietly(show);
+    throw;
+  } catch (...) {
+    ShowQuietly(show);
+    throw;
+  }
+  show();
+}

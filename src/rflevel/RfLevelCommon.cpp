@@ -1,0 +1,91 @@
+#include "RfLevelCommon.h"
+
+#include "COUPLED_MANUAL_RF_LEVEL.h"
+#include "Core.h"
+#include "RFLEVEL_MODE.h"
+#include "RfLevelObjects.h"
+
+namespace radalt {
+
+namespace {
+const char* const kAutoReason = "Auto rf level mode";
+const char* const kAutoRfLevelMessage =
+    "Locked because auto rf level mode selected. Select manual rf level mode to set rf level manually";
+const char* const kAutoLoopLossMessage =
+    "Locked because auto rf level mode selected. Select manual rf level mode to set loop loss manually";
+}  // namespace
+
+int EnabledNow(radalt::Core& mc) { return mc.EnabledChannels(); }
+
+int RfLevelModeNow(radalt::Core& mc) {
+  RFLEVEL_MODE* mode = RfLevel(mc).rfLevelMode.get();
+  return mode ? mode->Value() : kAutomaticRfLevel;
+}
+
+bool CoupledManualRfLevelNow(radalt::Core& mc) {
+  COUPLED_MANUAL_RF_LEVEL* coupled = RfLevel(mc).coupledManualRfLevel.get();
+  return coupled && coupled->Value();
+}
+
+bool TestRunningNow(radalt::Core& mc) { return mc.SimulationRunning(); }
+
+void ApplyRfLevelLocks(radalt::Core& mc, int mode) {
+  LockGroups& locks = mc.Locks();
+  if (mode == kAutomaticRfLevel) {
+    locks.Take(LockGroup::RFLEVEL, kAutoRfLevelActivity, kAutoReason, kAutoRfLevelMessage);
+    locks.Take(LockGroup::LOOPLOSS, kAutoRfLevelActivity, kAutoReason, kAutoLoopLossMessage);
+  } else {
+    locks.Release(LockGroup::RFLEVEL, kAutoRfLevelActivity);
+    locks.Release(LockGroup::LOOPLOSS, kAutoRfLevelActivity);
+  }
+}
+
+int RequireEnabled(radalt::Core& mc, int channel, const std::string& prefix, const std::string& text) {
+  const int n = EnabledNow(mc);
+  if (n < channel)
+    LogThrow(prefix + " throw Settings_Conflict:" + text, Velmarin::Operation_errors::Settings_Conflict(text.c_str()));
+  return n;
+}
+
+int RequireAnyEnabled(radalt::Core& mc, const std::string& prefix) {
+  return RequireEnabled(mc, 1, prefix, "No enabled channels");
+}
+
+void RequireEngine(CORBA::Object_ptr engine, const std::string& prefix, const std::string& text) {
+  if (CORBA::is_nil(engine))
+    LogThrow(prefix + ":throw Pointer is zero", Velmarin::Operation_errors::NotConfigured(text.c_str()));
+}
+
+std::vector<int> ChannelsUpTo(int n) {
+  std::vector<int> out;
+  for (int ch = 1; ch <= n && ch <= 3; ++ch) out.push_back(ch);
+  return out;
+}
+
+KeptChannel::KeptChannel(int channel, unsigned available, unsigned enabled, SCI::RADALTSC_MAIN_INTERFACE_ptr engine)
+    : channel_(channel), available_(available), enabled_(enabled),
+      engine_(SCI::RADALTSC_MAIN_INTERFACE::_duplicate(engine)) {}
+
+void KeptChannel::Update(unsigned available, unsigned enabled, SCI::RADALTSC_MAIN_INTERFACE_ptr engine) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  available_ = available;
+  enabled_ = enabled;
+  if (engine_.in() != engine) engine_ = SCI::RADALTSC_MAIN_INTERFACE::_duplicate(engine);
+}
+
+SCI::RADALTSC_MAIN_INTERFACE_var KeptChannel::Engine() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return SCI::RADALTSC_MAIN_INTERFACE::_duplicate(engine_.in());
+}
+
+unsigned KeptChannel::Available() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return available_;
+}
+
+unsigned KeptChannel::Enabled() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return enabled_;
+}
+
+}  // namespace radalt

@@ -1,0 +1,100 @@
+// What the RF level parameter objects share: the state they read (enabled count, RF level
+// mode, coupling switch, a running test), the locks that follow the RF level mode, and the
+// engine writes that show what each engine accepted.
+#pragma once
+
+#include <iostream>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "EngineItems.h"
+#include "Exceptions.h"
+#include "LockGroups.h"
+#include "RadAltSC.hh"
+
+namespace radalt { class Core; }
+
+namespace radalt {
+
+namespace SCI = Velmarin::RadAltSingleChannelStateControl;
+using ScMain = SCI::_objref_RADALTSC_MAIN_INTERFACE;
+
+// The activity that holds RFLEVEL and LOOPLOSS while the RF level mode is automatic.
+constexpr const char* kAutoRfLevelActivity = "auto rf level mode";
+
+constexpr int kAutomaticRfLevel = 0;
+constexpr int kManualRfLevel = 1;
+
+// The enabled count as NO_OF_ENABLED_CHANNELS holds it now (0 while it does not exist).
+int EnabledNow(radalt::Core& mc);
+// The RF level mode the master control shows, and the coupling switch of output power and
+// loop loss.
+int RfLevelModeNow(radalt::Core& mc);
+bool CoupledManualRfLevelNow(radalt::Core& mc);
+// Whether a simulation runs (the engines then take level changes through their update commands).
+bool TestRunningNow(radalt::Core& mc);
+
+// Makes RFLEVEL and LOOPLOSS match mode: held for automatic mode with their reasons and
+// messages, that hold released in manual mode. Other holds and other lockers stay as they are.
+void ApplyRfLevelLocks(radalt::Core& mc, int mode);
+
+// " CLASS::method", the start of every refusal line.
+inline std::string Prefix(const std::string& className, const std::string& method) {
+  return " " + className + "::" + method;
+}
+
+// Refuses unless channel is enabled now: logs prefix + " throw Settings_Conflict:" + text
+// and throws Settings_Conflict(text). Returns the enabled count.
+int RequireEnabled(radalt::Core& mc, int channel, const std::string& prefix, const std::string& text);
+// Refuses while no channel is enabled ("No enabled channels"). Returns the enabled count.
+int RequireAnyEnabled(radalt::Core& mc, const std::string& prefix);
+
+// A nil engine reference is refused, never used: logs prefix + ":throw Pointer is zero" and
+// throws NotConfigured(text).
+void RequireEngine(CORBA::Object_ptr engine, const std::string& prefix, const std::string& text);
+
+// Runs an engine write. An engine's refusal of the value is logged with prefix before it goes
+// on unchanged; a Locking_Error is logged and re-thrown as Locking_Error_Exception when
+// translateLocks is set, otherwise it goes on unchanged.
+template <class F>
+void EngineWrite(const std::string& prefix, bool translateLocks, F&& write) {
+  try {
+    write();
+  } catch (const Velmarin::Operation_errors::Locking_Error& e) {
+    if (!translateLocks) throw;
+    LogThrow(prefix + " throw Locking_Error_Exception", Velmarin::Operation_errors::Locking_Error_Exception(e));
+  } catch (const Velmarin::Operation_errors::DataOutOfRange& e) {
+    std::cout << prefix << " throw DataOutOfRange:" << e.info.text.in() << std::endl;
+    throw;
+  }
+}
+
+// The channels 1 .. n.
+std::vector<int> ChannelsUpTo(int n);
+
+}  // namespace radalt
+
+namespace radalt {
+
+// The channel data a channel-bound object keeps: the counts and a duplicated reference to its
+// channel's engine, replaced when engines come or go (from another thread than the writes).
+class KeptChannel {
+ public:
+  KeptChannel(int channel, unsigned available, unsigned enabled, SCI::RADALTSC_MAIN_INTERFACE_ptr engine);
+  void Update(unsigned available, unsigned enabled, SCI::RADALTSC_MAIN_INTERFACE_ptr engine);
+  // A reference of its own to the engine as it is now (nil while the channel has none).
+  SCI::RADALTSC_MAIN_INTERFACE_var Engine() const;
+  int Channel() const { return channel_; }
+  unsigned Available() const;
+  unsigned Enabled() const;
+
+ private:
+  const int channel_;
+  mutable std::mutex mutex_;
+  unsigned available_;
+  unsigned enabled_;
+  SCI::RADALTSC_MAIN_INTERFACE_var engine_;
+};
+
+}  // namespace radalt

@@ -1,0 +1,252 @@
+#include "RfLevelObjects.h"
+
+#include "AID_FIXED.h"
+#include "AID_MODE.h"
+#include "AID_VARIABLE.h"
+#include "AutoCommand.h"
+#include "COUPLED_MANUAL_RF_LEVEL.h"
+#include "LOOP_LOSS.h"
+#include "OFFSET.h"
+#include "OUTPUT_POWER_LEVEL_CHAN1.h"
+#include "OUTPUT_POWER_LEVEL_CHAN2.h"
+#include "OUTPUT_POWER_LEVEL_CHAN3.h"
+#include "Core.h"
+#include <stdexcept>
+#include "RFLEVEL_MODE.h"
+#include "RF_LEVEL_OFFSET.h"
+#include "RX_CABLE_LOSS_CHAN1.h"
+#include "RX_CABLE_LOSS_CHAN2.h"
+#include "RX_CABLE_LOSS_CHAN3.h"
+#include "RX_COUPLER_LOSS_CHAN1.h"
+#include "RX_COUPLER_LOSS_CHAN2.h"
+#include "RX_COUPLER_LOSS_CHAN3.h"
+#include "RX_EXTERNAL_LOSS.h"
+#include "TX_CABLE_LOSS_CHAN1.h"
+#include "TX_CABLE_LOSS_CHAN2.h"
+#include "TX_CABLE_LOSS_CHAN3.h"
+#include "TX_COUPLER_LOSS_CHAN1.h"
+#include "TX_COUPLER_LOSS_CHAN2.h"
+#include "TX_COUPLER_LOSS_CHAN3.h"
+#include "TX_EXTERNAL_LOSS.h"
+
+namespace radalt {
+
+namespace {
+
+const char* const kKeys[][3] = {
+    {"CH1TXEXTLOSS", "CH2TXEXTLOSS", "CH3TXEXTLOSS"},
+    {"CH1RXEXTLOSS", "CH2RXEXTLOSS", "CH3RXEXTLOSS"},
+    {"CH1OFFSET", "CH2OFFSET", "CH3OFFSET"},
+    {"CH1LOOPLOSS", "CH2LOOPLOSS", "CH3LOOPLOSS"},
+};
+enum KeyRow { kTxExt, kRxExt, kOffset, kLoopLoss };
+
+// Entry channel of the three, as B*; null outside 1 to 3.
+template <class B, class P1, class P2, class P3>
+B* ByChannel(int channel, const P1& c1, const P2& c2, const P3& c3) {
+  switch (channel) {
+    case 1:
+      return c1.get();
+    case 2:
+      return c2.get();
+    case 3:
+      return c3.get();
+    default:
+      return nullptr;
+  }
+}
+template <class B, class T>
+B* ByChannel(int channel, const std::array<std::unique_ptr<T>, 3>& all) {
+  return (channel >= 1 && channel <= 3) ? all[static_cast<std::size_t>(channel - 1)].get() : nullptr;
+}
+
+template <class T>
+std::vector<ChannelBound*> Bound(const std::array<std::unique_ptr<T>, 3>& all) {
+  return {all[0].get(), all[1].get(), all[2].get()};
+}
+
+// The engine of channel as the registry has it now, nil when it has none.
+SCI::RADALTSC_MAIN_INTERFACE_ptr EngineOrNil(radalt::Core& mc, int channel) {
+  return mc.HasChannelEngine(channel) ? mc.GetSingleChannelPtr(channel) : SCI::RADALTSC_MAIN_INTERFACE::_nil();
+}
+
+template <class T>
+void Setting(std::unique_ptr<T>& slot, radalt::Core& mc, LockGroup group) {
+  slot.reset(new T(mc.SettingsStore(), mc.Namer(), mc.Gui(), &mc, mc.Group(group)));
+}
+
+template <class T>
+void PathPerChannel(std::array<std::unique_ptr<T>, 3>& slots, radalt::Core& mc, KeyRow row, LockGroup group) {
+  for (int ch = 1; ch <= 3; ++ch)
+    slots[static_cast<std::size_t>(ch - 1)].reset(new T(ch, mc.Channels().AvailableCount(), mc.Channels().EnabledCount(),
+                                                         EngineOrNil(mc, ch), kKeys[row][ch - 1], mc.SettingsStore(),
+                                                         mc.Namer(), mc.Gui(), &mc, mc.Group(group)));
+}
+
+template <class T>
+void AutoPerChannel(std::array<std::unique_ptr<T>, 3>& slots, radalt::Core& mc) {
+  for (int ch = 1; ch <= 3; ++ch)
+    slots[static_cast<std::size_t>(ch - 1)].reset(
+        new T(ch, mc.Channels().AvailableCount(), mc.Channels().EnabledCount(), EngineOrNil(mc, ch), mc.Namer(), mc.Gui(), &mc));
+}
+
+}  // namespace
+
+RfLevelObjects::RfLevelObjects() = default;
+RfLevelObjects::~RfLevelObjects() = default;
+
+LevelParameter* RfLevelObjects::Level(LevelRole role, int channel) const {
+  if (role == LevelRole::LoopLoss) return ByChannel<LevelParameter>(channel, loopLoss);
+  return ByChannel<LevelParameter>(channel, outputPowerLevelChan1, outputPowerLevelChan2, outputPowerLevelChan3);
+}
+
+PathLossParameter* RfLevelObjects::Path(PathRole role, int channel) const {
+  switch (role) {
+    case PathRole::TxCable:
+      return ByChannel<PathLossParameter>(channel, txCableLossChan1, txCableLossChan2, txCableLossChan3);
+    case PathRole::RxCable:
+      return ByChannel<PathLossParameter>(channel, rxCableLossChan1, rxCableLossChan2, rxCableLossChan3);
+    case PathRole::TxCoupler:
+      return ByChannel<PathLossParameter>(channel, txCouplerLossChan1, txCouplerLossChan2, txCouplerLossChan3);
+    case PathRole::RxCoupler:
+      return ByChannel<PathLossParameter>(channel, rxCouplerLossChan1, rxCouplerLossChan2, rxCouplerLossChan3);
+    case PathRole::TxExternal:
+      return ByChannel<PathLossParameter>(channel, txExternalLoss);
+    case PathRole::RxExternal:
+      return ByChannel<PathLossParameter>(channel, rxExternalLoss);
+    case PathRole::Offset:
+      return ByChannel<PathLossParameter>(channel, offset);
+  }
+  return nullptr;
+}
+
+void ConstructRfLevelObjects(radalt::Core& mc, RfLevelObjects& o) {
+  AutoPerChannel(o.autoRfLevel, mc);
+  AutoPerChannel(o.autoLoopLoss, mc);
+  o.rfLevelMode.reset(new RFLEVEL_MODE(mc.SettingsStore(), mc.Namer(), mc.Gui(), &mc, mc.Group(LockGroup::SETTINGS),
+                                       mc.Group(LockGroup::RFLEVELMODE)));
+  Velmarin::Lockable_i& settings = mc.Group(LockGroup::SETTINGS);
+  Velmarin::Lockable_i& aidItems = mc.Group(LockGroup::AIDITEMS);
+  o.aidMode.reset(new AID_MODE(mc.SettingsStore(), mc.Namer(), mc.Gui(), &mc, settings, aidItems));
+  o.aidFixed.reset(new AID_FIXED(mc.SettingsStore(), mc.Namer(), mc.Gui(), &mc, settings, aidItems));
+  o.aidVariable.reset(new AID_VARIABLE(mc.SettingsStore(), mc.Namer(), mc.Gui(), &mc, settings));
+  Setting(o.outputPowerLevelChan1, mc, LockGroup::RFLEVEL);
+  Setting(o.outputPowerLevelChan2, mc, LockGroup::RFLEVEL);
+  Setting(o.outputPowerLevelChan3, mc, LockGroup::RFLEVEL);
+  Setting(o.rfLevelOffset, mc, LockGroup::SETTINGS);
+  Setting(o.txCableLossChan1, mc, LockGroup::SETTINGS);
+  Setting(o.txCableLossChan2, mc, LockGroup::SETTINGS);
+  Setting(o.txCableLossChan3, mc, LockGroup::SETTINGS);
+  Setting(o.rxCableLossChan1, mc, LockGroup::SETTINGS);
+  Setting(o.rxCableLossChan2, mc, LockGroup::SETTINGS);
+  Setting(o.rxCableLossChan3, mc, LockGroup::SETTINGS);
+  Setting(o.txCouplerLossChan1, mc, LockGroup::SETTINGS);
+  Setting(o.txCouplerLossChan2, mc, LockGroup::SETTINGS);
+  Setting(o.txCouplerLossChan3, mc, LockGroup::SETTINGS);
+  Setting(o.rxCouplerLossChan1, mc, LockGroup::SETTINGS);
+  Setting(o.rxCouplerLossChan2, mc, LockGroup::SETTINGS);
+  Setting(o.rxCouplerLossChan3, mc, LockGroup::SETTINGS);
+  PathPerChannel(o.txExternalLoss, mc, kTxExt, LockGroup::SETTINGS);
+  PathPerChannel(o.rxExternalLoss, mc, kRxExt, LockGroup::SETTINGS);
+  PathPerChannel(o.offset, mc, kOffset, LockGroup::SETTINGS);
+  o.coupledManualRfLevel.reset(new COUPLED_MANUAL_RF_LEVEL(mc.SettingsStore(), mc.Namer(), mc.Gui(), &mc));
+  PathPerChannel(o.loopLoss, mc, kLoopLoss, LockGroup::LOOPLOSS);
+  AutoPerChannel(o.pwrLvlDiff, mc);
+}
+
+// ---- recall ---------------------------------------------------------------------------------
+
+void RecallRfLevelModeAndCoupling(RfLevelObjects& o) {
+  if (o.rfLevelMode) o.rfLevelMode->RecallRfLevelMode();
+  if (o.coupledManualRfLevel) o.coupledManualRfLevel->RecallCoupledManualRfLevel();
+}
+
+void RecallAidSettings(RfLevelObjects& o) {
+  if (o.aidMode) o.aidMode->RecallAidMode();
+  if (o.aidFixed) o.aidFixed->RecallAidFixed();
+  if (o.aidVariable) o.aidVariable->RecallAidVarible();
+}
+
+void RecallRfLevelOffset(RfLevelObjects& o) {
+  if (o.rfLevelOffset) o.rfLevelOffset->RecallRfLevelOffset();
+}
+
+void RecallChannelLevels(RfLevelObjects& o, int channel) {
+  for (LevelRole role : {LevelRole::OutputPower, LevelRole::LoopLoss})
+    if (LevelParameter* p = o.Level(role, channel)) p->Recall();
+}
+
+void RecallChannelPath(RfLevelObjects& o, int channel) {
+  for (PathRole role : {PathRole::TxCable, PathRole::RxCable, PathRole::TxCoupler, PathRole::RxCoupler,
+                        PathRole::Offset})
+    if (PathLossParameter* p = o.Path(role, channel)) p->Recall();
+}
+
+// ---- reset ----------------------------------------------------------------------------------
+
+void ResetAidSettings(RfLevelObjects& o) {
+  if (!o.aidMode || !o.aidFixed || !o.aidVariable) return;
+  o.aidMode->AidModeCallback(1);
+  VALUE_LONG::VALUE none = o.aidVariable->Current();
+  none.val = 0;
+  o.aidVariable->AidVariableCallback(none);
+  o.aidMode->AidModeCallback(0);
+  o.aidFixed->AidFixedCallback(1);
+}
+
+void ResetCoupledManualRfLevel(RfLevelObjects& o) {
+  if (o.coupledManualRfLevel) o.coupledManualRfLevel->CoupledManualRfLevelCallback(0);
+}
+
+void ResetChannelLevels(RfLevelObjects& o, int channel) {
+  if (PathLossParameter* p = o.Path(PathRole::Offset, channel)) p->Callback(p->WithValue(0.0));
+  if (LevelParameter* p = o.Level(LevelRole::OutputPower, channel)) p->Callback(p->WithValue(-55.0));
+  if (LevelParameter* p = o.Level(LevelRole::LoopLoss, channel)) p->Callback(p->Value());
+}
+
+void ResetRfLevelMode(RfLevelObjects& o) {
+  if (o.rfLevelMode) o.rfLevelMode->RfLevelModeCallback(0);
+}
+
+void ResetRfLevelOffset(RfLevelObjects& o) {
+  if (!o.rfLevelOffset) return;
+  VALUE_LONG::VALUE none = o.rfLevelOffset->Value();
+  none.val = 0;
+  o.rfLevelOffset->RfLevelOffsetCallback(none);
+}
+
+void ResetChannelLosses(RfLevelObjects& o, int channel) {
+  for (PathRole role : {PathRole::RxCable, PathRole::RxCoupler, PathRole::RxExternal, PathRole::TxCable,
+                        PathRole::TxCoupler, PathRole::TxExternal})
+    if (PathLossParameter* p = o.Path(role, channel)) p->Callback(p->WithValue(0.0));
+}
+
+void TellChannelsChanged(radalt::Core& mc, RfLevelObjects& o, unsigned available, unsigned enabled) {
+  SCI::RADALTSC_MAIN_INTERFACE_ptr refs[3];
+  for (int ch = 1; ch <= 3; ++ch) refs[ch - 1] = EngineOrNil(mc, ch);
+  auto tell = [&](const std::vector<ChannelBound*>& perChannel) {
+    for (std::size_t i = 0; i < perChannel.size(); ++i)
+      if (perChannel[i]) perChannel[i]->updateChannelData(available, enabled, refs[i]);
+  };
+  // In this order, channel 1 to 3 each.
+  tell(Bound(o.pwrLvlDiff));
+  tell(Bound(o.txExternalLoss));
+  tell(Bound(o.rxExternalLoss));
+  tell(Bound(o.autoRfLevel));
+  tell(Bound(o.autoLoopLoss));
+  tell(Bound(o.loopLoss));
+  tell(Bound(o.offset));
+}
+
+void ShowOffsetsFromEngines(radalt::Core& mc, RfLevelObjects& o) {
+  for (int ch : ChannelsUpTo(mc.EnabledChannels()))
+    if (OFFSET* offset = ByChannel<OFFSET>(ch, o.offset)) offset->OffsetUpdateFromSC();
+}
+
+RfLevelObjects& RfLevel(radalt::Core& mc) {
+  RfLevelObjects* o = mc.Find<RfLevelObjects>();
+  if (!o) throw std::logic_error("the RF level objects are not provided");
+  return *o;
+}
+
+}  // namespace radalt

@@ -1,0 +1,112 @@
+// The RF level and path-loss parameter objects of the master control, owned by the RF level
+// subsystem and built in construction group 5.
+#pragma once
+
+#include <array>
+#include <memory>
+
+namespace radalt { class Core; }
+class RFLEVEL_MODE;
+class COUPLED_MANUAL_RF_LEVEL;
+class OUTPUT_POWER_LEVEL_CHAN1;
+class OUTPUT_POWER_LEVEL_CHAN2;
+class OUTPUT_POWER_LEVEL_CHAN3;
+class LOOP_LOSS;
+class TX_CABLE_LOSS_CHAN1;
+class TX_CABLE_LOSS_CHAN2;
+class TX_CABLE_LOSS_CHAN3;
+class RX_CABLE_LOSS_CHAN1;
+class RX_CABLE_LOSS_CHAN2;
+class RX_CABLE_LOSS_CHAN3;
+class TX_COUPLER_LOSS_CHAN1;
+class TX_COUPLER_LOSS_CHAN2;
+class TX_COUPLER_LOSS_CHAN3;
+class RX_COUPLER_LOSS_CHAN1;
+class RX_COUPLER_LOSS_CHAN2;
+class RX_COUPLER_LOSS_CHAN3;
+class TX_EXTERNAL_LOSS;
+class RX_EXTERNAL_LOSS;
+class OFFSET;
+class RF_LEVEL_OFFSET;
+class AUTORFLEVEL;
+class AUTOLOOPLOSS;
+class PwrLvlDiff;
+class AID_FIXED;
+class AID_VARIABLE;
+class AID_MODE;
+
+namespace radalt {
+
+enum class LevelRole;
+enum class PathRole;
+class LevelParameter;
+class PathLossParameter;
+
+struct RfLevelObjects {
+  RfLevelObjects();
+  virtual ~RfLevelObjects();
+
+  std::array<std::unique_ptr<AUTORFLEVEL>, 3> autoRfLevel;
+  std::array<std::unique_ptr<AUTOLOOPLOSS>, 3> autoLoopLoss;
+  std::unique_ptr<RFLEVEL_MODE> rfLevelMode;
+  std::unique_ptr<AID_MODE> aidMode;
+  std::unique_ptr<AID_FIXED> aidFixed;
+  std::unique_ptr<AID_VARIABLE> aidVariable;
+  std::unique_ptr<OUTPUT_POWER_LEVEL_CHAN1> outputPowerLevelChan1;
+  std::unique_ptr<OUTPUT_POWER_LEVEL_CHAN2> outputPowerLevelChan2;
+  std::unique_ptr<OUTPUT_POWER_LEVEL_CHAN3> outputPowerLevelChan3;
+  std::unique_ptr<RF_LEVEL_OFFSET> rfLevelOffset;
+  std::unique_ptr<TX_CABLE_LOSS_CHAN1> txCableLossChan1;
+  std::unique_ptr<TX_CABLE_LOSS_CHAN2> txCableLossChan2;
+  std::unique_ptr<TX_CABLE_LOSS_CHAN3> txCableLossChan3;
+  std::unique_ptr<RX_CABLE_LOSS_CHAN1> rxCableLossChan1;
+  std::unique_ptr<RX_CABLE_LOSS_CHAN2> rxCableLossChan2;
+  std::unique_ptr<RX_CABLE_LOSS_CHAN3> rxCableLossChan3;
+  std::unique_ptr<TX_COUPLER_LOSS_CHAN1> txCouplerLossChan1;
+  std::unique_ptr<TX_COUPLER_LOSS_CHAN2> txCouplerLossChan2;
+  std::unique_ptr<TX_COUPLER_LOSS_CHAN3> txCouplerLossChan3;
+  std::unique_ptr<RX_COUPLER_LOSS_CHAN1> rxCouplerLossChan1;
+  std::unique_ptr<RX_COUPLER_LOSS_CHAN2> rxCouplerLossChan2;
+  std::unique_ptr<RX_COUPLER_LOSS_CHAN3> rxCouplerLossChan3;
+  std::array<std::unique_ptr<TX_EXTERNAL_LOSS>, 3> txExternalLoss;
+  std::array<std::unique_ptr<RX_EXTERNAL_LOSS>, 3> rxExternalLoss;
+  std::array<std::unique_ptr<OFFSET>, 3> offset;
+  std::unique_ptr<COUPLED_MANUAL_RF_LEVEL> coupledManualRfLevel;
+  std::array<std::unique_ptr<LOOP_LOSS>, 3> loopLoss;
+  std::array<std::unique_ptr<PwrLvlDiff>, 3> pwrLvlDiff;
+
+  // The per-channel objects by channel (1 to 3); null when not built or outside 1 to 3.
+  LevelParameter* Level(LevelRole role, int channel) const;
+  PathLossParameter* Path(PathRole role, int channel) const;
+};
+
+// Builds the objects into objects (construction group 5).
+void ConstructRfLevelObjects(radalt::Core& mc, RfLevelObjects& objects);
+// The objects as the subsystem provides them.
+RfLevelObjects& RfLevel(radalt::Core& mc);
+// Tells the objects bound to one channel's engine the registry's counts and engines now.
+void TellChannelsChanged(radalt::Core& mc, RfLevelObjects& objects, unsigned available, unsigned enabled);
+
+// The recalls, in the places the master control's settings recall gives them: the mode and
+// coupling; the AID settings; the RF level offset; a channel's levels (output power, loop
+// loss) and its path (cable and coupler losses, offset).
+void RecallRfLevelModeAndCoupling(RfLevelObjects& objects);
+void RecallAidSettings(RfLevelObjects& objects);
+void RecallRfLevelOffset(RfLevelObjects& objects);
+void RecallChannelLevels(RfLevelObjects& objects, int channel);
+void RecallChannelPath(RfLevelObjects& objects, int channel);
+
+// The start-up values of the reset, in the places the reset gives them: the AID settings; the
+// coupling switch; per channel the offset, output power and loop loss; the RF level mode;
+// the RF level offset; per channel the losses.
+void ResetAidSettings(RfLevelObjects& objects);
+void ResetCoupledManualRfLevel(RfLevelObjects& objects);
+void ResetChannelLevels(RfLevelObjects& objects, int channel);
+void ResetRfLevelMode(RfLevelObjects& objects);
+void ResetRfLevelOffset(RfLevelObjects& objects);
+void ResetChannelLosses(RfLevelObjects& objects, int channel);
+
+// Every enabled channel's offset shows what its engine holds now, in the units in use.
+void ShowOffsetsFromEngines(radalt::Core& mc, RfLevelObjects& objects);
+
+}  // namespace radalt

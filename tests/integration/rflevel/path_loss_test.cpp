@@ -1,0 +1,170 @@
+// Loop loss, cable, coupler and external losses, the distance offset and the RF level offset
+// on three simulated channels; the recalls.
+#include "RfBench.h"
+
+#include "OFFSET.h"
+#include "RF_LEVEL_OFFSET.h"
+#include "TX_CABLE_LOSS_CHAN1.h"
+#include "TX_EXTERNAL_LOSS.h"
+
+using namespace rfbench;
+
+namespace {
+
+VALUE_DOUBLE::VALUE Record(const VALUE_DOUBLE::VALUE& like, double v, CORBA::Long unit) {
+  VALUE_DOUBLE::VALUE r = like;
+  r.val = v;
+  r.unit = unit;
+  return r;
+}
+
+TEST(PathLoss, ALossShowsTheStepTheEngineTookAndEngineLocksAreTranslated) {
+  Bench b;
+  b.SetDouble("CH2RXCOUPLOSS", 3.04);
+  EXPECT_DOUBLE_EQ(3.0, b.EngineValue(2, "RXCOUPLERLOSS"));
+  EXPECT_DOUBLE_EQ(3.0, b.Shown("CH2RXCOUPLOSS"));
+
+  b.HoldEngineItem(1, "TXCABLELOSS");
+  std::string out = Output([&] {
+    auto e = Catch<Operation_errors::Locking_Error>([&] { b.SetDouble("CH1TXCBLLOSS", 4.0); });
+    EXPECT_STREQ("Held in test", e.reason.in());
+  });
+  EXPECT_EQ(" TX_CABLE_LOSS_CHAN1::TxCableLossChan1Callback throw Locking_Error_Exception\n", out);
+  EXPECT_DOUBLE_EQ(0.0, b.Shown("CH1TXCBLLOSS"));
+}
+
+TEST(PathLoss, LoopLossInAutomaticModeIsNotForwardedButShowsTheEngine) {
+  Bench b;
+  b.Engine(2).Assign("LOOPLOSS", 47.7);
+  radalt::LevelParameter* loop = b.rf().Level(radalt::LevelRole::LoopLoss, 2);
+  loop->Callback(loop->WithValue(20.0));
+  EXPECT_EQ(0u, b.Count(2, "LOOPLOSS"));
+  EXPECT_DOUBLE_EQ(47.7, b.Shown("CH2LOOPLOSS"));
+
+  b.Manual(true);
+  b.SetDouble("CH1LOOPLOSS", 52.06);
+  for (int ch = 1; ch <= 3; ++ch) EXPECT_DOUBLE_EQ(52.1, b.Shown("CH" + std::to_string(ch) + "LOOPLOSS")) << ch;
+}
+
+TEST(PathLoss, WithTwoChannelsEveryChannel3SettingIsRefusedAndNoEngineChanges) {
+  Bench b;
+  b.Manual(false);
+  // Told through the enabled-count setting only: the channel-bound objects keep older counts.
+  b.SetEnabled(2);
+  const unsigned long before = b.engines[3].AcceptedCount();
+  const struct {
+    const char* key;
+    const char* text;
+  } kCases[] = {
+      {"CH3OUTPWRLVL", "Channel 3 not enabled"}, {"CH3LOOPLOSS", "Channel not enabled"},
+      {"CH3TXCBLLOSS", "Channel 3 not enabled"}, {"CH3RXCBLLOSS", "Channel 3 not enabled"},
+      {"CH3TXCOUPLOSS", "Channel 3 not enabled"}, {"CH3RXCOUPLOSS", "Channel 3 not enabled"},
+      {"CH3TXEXTLOSS", "Channel not enabled"},  {"CH3RXEXTLOSS", "Channel not enabled"},
+      {"CH3OFFSET", "Channel not enabled"},
+  };
+  for (const auto& c : kCases) {
+    auto e = Catch<Operation_errors::Settings_Conflict>([&] { b.SetDouble(c.key, 1.0); });
+    EXPECT_STREQ(c.text, e.text.in()) << c.key;
+  }
+  for (const char* key : {"CH3AUTORFLEVEL", "CH3AUTOLOOPLOSS", "CH3AUTOPWRLVLDIFF"}) {
+    auto e = Catch<Operation_errors::Settings_Conflict>([&] { b.Attr<EngineAttribVoid>(key)->Execute(b.client.Id()); });
+    EXPECT_STREQ("Channel not enabled", e.text.in()) << key;
+  }
+  EXPECT_EQ(before, b.engines[3].AcceptedCount());
+}
+
+TEST(PathLoss, AChannelWithoutEngineIsRefusedNotConfigured) {
+  Bench b;
+  b.rf().txExternalLoss[2]->updateChannelData(2, 3, SCI::RADALTSC_MAIN_INTERFACE::_nil());
+  std::string out = Output([&] {
+    auto e = Catch<Operation_errors::NotConfigured>([&] { b.SetDouble("CH3TXEXTLOSS", 1.0); });
+    EXPECT_STREQ("TX_EXTERNAL_LOSS::TxExternalLossCallback - scptr is zero", e.text.in());
+  });
+  EXPECT_EQ(" TX_EXTERNAL_LOSS::TxExternalLossCallback:throw Pointer is zero\n", out);
+}
+
+TEST(DistanceOffset, TheEngineGetsFeetWhateverTheUnitWritten) {
+  Bench b;
+  OFFSET& offset = *b.rf().offset[0];
+  offset.OffsetCallback(Record(offset.Value(), 100.0, Units::METRES));
+  EXPECT_DOUBLE_EQ(328.08, b.EngineValue(1, "DISTOFFSET"));
+  EXPECT_DOUBLE_EQ(328.08, offset.Value().val);  // the distance units are feet
+  EXPECT_EQ(Units::FEET, offset.Value().unit);
+}
+
+TEST(DistanceOffset, RoundTripsThroughAChangeOfDistanceUnits) {
+  Bench b;
+  OFFSET& offset = *b.rf().offset[0];
+  // Metres in use: 30.48 m is 100 ft in the engine.
+  b.Engine(1).Assign("DISTUNITS", 1);
+  offset.OffsetCallback(Record(offset.Value(), 30.48, Units::METRES));
+  EXPECT_DOUBLE_EQ(100.0, b.EngineValue(1, "DISTOFFSET"));
+  EXPECT_NEAR(30.48, offset.Value().val, 1e-9);
+  EXPECT_EQ(Units::METRES, offset.Value().unit);
+
+  // To feet and back, as the distance-units setting rewrites the offset.
+  b.Engine(1).Assign("DISTUNITS", 0);
+  offset.OffsetCallback(Record(offset.Value(), offset.Value().val / OFFSET::kMetresPerFoot, Units::FEET));
+  EXPECT_NEAR(100.0, offset.Value().val, 1e-9);
+  EXPECT_EQ(Units::FEET, offset.Value().unit);
+  b.Engine(1).Assign("DISTUNITS", 1);
+  offset.OffsetCallback(Record(offset.Value(), offset.Value().val * OFFSET::kMetresPerFoot, Units::METRES));
+  EXPECT_NEAR(30.48, offset.Value().val, 1e-9);
+  EXPECT_EQ(Units::METRES, offset.Value().unit);
+  EXPECT_DOUBLE_EQ(100.0, b.EngineValue(1, "DISTOFFSET"));
+}
+
+TEST(DistanceOffset, FollowsTheEngineWhenTheRfConnectionChanges) {
+  Bench b;
+  b.SetDouble("CH2OFFSET", 10.0);
+  b.SetInt("RFCONNECT", 1);
+  for (int ch = 1; ch <= 3; ++ch) {
+    const double expected = (ch == 2 ? 10.0 : 0.0) + radaltsim::RfPathModel::kFibreModuleFeet;
+    EXPECT_DOUBLE_EQ(expected, b.Shown("CH" + std::to_string(ch) + "OFFSET")) << ch;
+  }
+}
+
+TEST(RfLevelOffset, ReachesEveryEnabledEngineAndNeedsOne) {
+  Bench b;
+  auto attr = b.Attr<EngineAttribValueLong>("RFLVLOFFSET");
+  VALUE_LONG::VALUE v = attr->Get();
+  v.val = 7;
+  b.SetEnabled(2);
+  attr->Set(b.client.Id(), v);
+  EXPECT_EQ(7, b.EngineValue(1, "RFLVLOFFSET"));
+  EXPECT_EQ(7, b.EngineValue(2, "RFLVLOFFSET"));
+  EXPECT_EQ(0u, b.Count(3, "RFLVLOFFSET"));
+  EXPECT_EQ(7, attr->Get().val);
+
+  b.SetEnabled(0);
+  auto e = Catch<Operation_errors::Settings_Conflict>([&] { attr->Set(b.client.Id(), v); });
+  EXPECT_STREQ("No enabled channels", e.text.in());
+}
+
+TEST(Recall, WritesReadsBackThenShowsAndTheLocksFollowTheRecalledMode) {
+  Bench b;
+  // The stored values are the engines' at start-up; the engines and the mode move on.
+  b.Manual(false);
+  b.SetDouble("CH1TXCBLLOSS", 5.0);
+  b.SetDouble("CH2OUTPWRLVL", -30.0);
+  radalt::RecallRfLevelModeAndCoupling(b.rf());
+  for (int ch = 1; ch <= 3; ++ch) {
+    radalt::RecallChannelLevels(b.rf(), ch);
+    radalt::RecallChannelPath(b.rf(), ch);
+  }
+  EXPECT_DOUBLE_EQ(0.0, b.EngineValue(1, "TXCABLELOSS"));
+  EXPECT_DOUBLE_EQ(0.0, b.Shown("CH1TXCBLLOSS"));
+  EXPECT_DOUBLE_EQ(-55.0, b.EngineValue(2, "OUTPWRLVL"));
+  EXPECT_DOUBLE_EQ(-55.0, b.Shown("CH2OUTPWRLVL"));
+  EXPECT_EQ(0, b.Attr<EngineAttribEnum>("RFLVLMODE")->Get());
+  EXPECT_TRUE(b.HeldByMc(LockGroup::RFLEVEL));
+  EXPECT_TRUE(b.HeldByMc(LockGroup::LOOPLOSS));
+
+  // An engine that refuses the recalled value: the attribute keeps what an engine took.
+  b.SetDouble("CH1TXCBLLOSS", 6.0);
+  b.HoldEngineItem(1, "TXCABLELOSS");
+  EXPECT_THROW(b.rf().txCableLossChan1->RecallTxCableLossChan1(), Operation_errors::Locking_Error);
+  EXPECT_DOUBLE_EQ(6.0, b.Shown("CH1TXCBLLOSS"));
+}
+
+}  // namespace
