@@ -10,6 +10,7 @@
 #include "Flight.h"
 #include "RadAltSC.hh"
 #include "ScItems.h"
+#include "UutModel.h"
 
 namespace radaltsim {
 
@@ -33,6 +34,7 @@ class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl:
   void SetReady(bool ready) { ready_ = ready; }
   ItemStore& Items() { return *items_; }
   FlightModel& Flight() { return *flight_; }
+  UutModel& Uut() { return *uut_; }
   // Flips the configuration validity; returns the new state.
   bool ToggleConfigurationValid();
   Velmarin::GUI_Able_i& Gui() { return *gui_; }
@@ -115,6 +117,7 @@ class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl:
   std::unique_ptr<Velmarin::GUI_Able_i> gui_;
   std::unique_ptr<ItemStore> items_;
   std::unique_ptr<FlightModel> flight_;
+  std::unique_ptr<UutModel> uut_;
   std::mutex configMutex_;
   std::atomic<bool> ready_{false};
   std::atomic<bool> asleep_{false};
