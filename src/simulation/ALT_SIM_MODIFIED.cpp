@@ -1,6 +1,6 @@
 #include "ALT_SIM_MODIFIED.h"
 
-#include "RADALT_MC.h"
+#include "Core.h"
 
 Velmarin::EngineAttribBoolean_ptr ALT_SIM_MODIFIED::AltSimModified() {
   radalt::RequireChannelEnabled(*mc_, channel_, " ALT_SIM_MODIFIED::AltSimModified");

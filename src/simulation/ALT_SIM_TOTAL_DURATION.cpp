@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
-#include "RADALT_MC.h"
+#include "Core.h"
 #include "SimulationCommon.h"
 
 namespace {
 
 const char* const kAccessor = " ALT_SIM_TOTAL_DURATION::AltSimTotalDuration";
 
-VALUE_LONG::VALUE EngineTotal(RADALT_MC& mc, int channel) {
+VALUE_LONG::VALUE EngineTotal(radalt::Core& mc, int channel) {
   Velmarin::EngineAttribValueLong_var total = mc.GetSingleChannelPtr(channel)->AltSimTotalDuration();
   return total->Get();
 }
@@ -19,7 +19,7 @@ VALUE_LONG::VALUE EngineTotal(RADALT_MC& mc, int channel) {
 const char* const ALT_SIM_TOTAL_DURATION::PersistanceName = "TotalDuration_min";
 
 ALT_SIM_TOTAL_DURATION::ALT_SIM_TOTAL_DURATION(STpersistance* store, Velmarin::ItemNamer& namer,
-                                               MY_GUIABLE_i& gui, RADALT_MC* mc)
+                                               MY_GUIABLE_i& gui, radalt::Core* mc)
     : Parameter(mc, store, namer, gui, "TOTALDURATION", Record(0)) {
   attr_ = init_DurationValue();
   Persist<int>(104, PersistanceName, static_cast<int>(attr_.Value().val));
@@ -46,7 +46,7 @@ VALUE_DOUBLE::VALUE ALT_SIM_TOTAL_DURATION::init_DurationValue() {
 }
 
 Velmarin::EngineReadingValueDouble_ptr ALT_SIM_TOTAL_DURATION::AltSimTotalDuration() {
-  RADALT_MC& mc = *mc_;
+  radalt::Core& mc = *mc_;
   const int n = radalt::RequireAnyChannelEnabled(mc, kAccessor);
   const int count = radalt::CoupledAltitudeSimulationOn(mc) ? 1 : n;
   CORBA::ULong total = 0;

@@ -2,21 +2,21 @@
 
 #include <boost/bind/bind.hpp>
 
-#include "RADALT_MC.h"
+#include "Core.h"
 #include "SimulationCommon.h"
 
 using radalt::LockGroup;
 
 namespace {
 
-Velmarin::EngineAttribBoolean_ptr Channel1Item(RADALT_MC* mc) { return mc->GetSingleChannelPtr(1)->PauseResumeTest(); }
+Velmarin::EngineAttribBoolean_ptr Channel1Item(radalt::Core* mc) { return mc->GetSingleChannelPtr(1)->PauseResumeTest(); }
 
 }  // namespace
 
 const char* const PAUSE_RESUME_TEST::PersistanceName = "PauseResumeTest";
 
 PAUSE_RESUME_TEST::PAUSE_RESUME_TEST(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
-                                     RADALT_MC* mc)
+                                     radalt::Core* mc)
     : Parameter(mc, store, namer, gui, "PAUSERESUMETEST", false,
                 boost::bind(&PAUSE_RESUME_TEST::PauseResumeTestCallback, this, boost::placeholders::_1)),
       pauseButton_(namer, gui, "PAUSEBUTTON", boost::bind(&PAUSE_RESUME_TEST::pauseButtonCallback, this)),
@@ -34,7 +34,7 @@ void PAUSE_RESUME_TEST::WriteEngine(Velmarin::EngineAttribBoolean_ptr item, bool
 }
 
 void PAUSE_RESUME_TEST::PauseResumeTestCallback(bool pause) {
-  RADALT_MC& mc = *mc_;
+  radalt::Core& mc = *mc_;
   const int n = radalt::RequireAnyChannelEnabled(mc, " PAUSE_RESUME_TEST::PauseResumeTestCallback");
   if (pause == attr_.Value()) return;
   const Velmarin::Locker_ID mcId = mc.McLocker().Id();
@@ -45,9 +45,9 @@ void PAUSE_RESUME_TEST::PauseResumeTestCallback(bool pause) {
         attr_ = attr_.Value();
         return;
       }
-      radalt::Take(mc, LockGroup::CURRENTALT, radalt::lock_text::kNotPaused);
+      radalt::Take(mc, LockGroup::CURRENTALT, radalt::activity::kCurrentAltitude, radalt::lock_text::kNotPaused);
     } else {
-      mc.ReleaseGroup(LockGroup::CURRENTALT);
+      radalt::Release(mc, LockGroup::CURRENTALT, radalt::activity::kCurrentAltitude);
     }
     Velmarin::EngineAttribBoolean_var item = mc.GetSingleChannelPtr(ch)->PauseResumeTest();
     WriteEngine(item, pause);

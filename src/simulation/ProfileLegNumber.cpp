@@ -1,6 +1,6 @@
 #include "ProfileLegNumber.h"
 
-#include "RADALT_MC.h"
+#include "Core.h"
 
 namespace radalt {
 

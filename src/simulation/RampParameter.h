@@ -109,7 +109,7 @@ class RampParameter : public Parameter<typename RampKind<R>::Servant> {
   static EngineItemPtr EngineItemOf(SCI::RADALTSC_MAIN_INTERFACE_ptr sc) { return RampItem<R>::Of(sc); }
 
  protected:
-  RampParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+  RampParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                 Velmarin::Lockable_i& group);
 
  private:
@@ -117,9 +117,9 @@ class RampParameter : public Parameter<typename RampKind<R>::Servant> {
     Record value;
     typename Kind::Params params;
   };
-  RampParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+  RampParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                 Velmarin::Lockable_i& group, const Initial& initial);
-  static Initial FromChannel1(RADALT_MC* mc);
+  static Initial FromChannel1(radalt::Core* mc);
 
   std::string ClassName() const;
   std::string MethodName(const char* what) const;
