@@ -14,29 +14,37 @@ class Core;
 // channel engines themselves are reset (ResetState, ResetHardware) between StopActivities
 // and Profiles.
 enum class ResetStep {
-  StopActivities,  // stop whatever runs (simulation, altitude-indicator zero ...)
+  StopActivities,  // stop whatever runs (simulation, altitude-indicator zero, diagnostics ...)
+  AltitudeUnits,
   Profiles,        // empty profiles
   Coupling,        // coupled altitude simulation off
   RampSettings,    // manual ramp settings to their start values
+  DiagnosticSettings,
+  DistanceUnits,
   PauseResume,
   RfConnection,
   SimulationMode,
   SlaveMode,
+  UutDetection,    // detection mode, UUT type and sub-type, CDF altitude correction
   ProfileNames,
+  DisplayModes,
 };
-constexpr ResetStep kResetSteps[] = {ResetStep::StopActivities, ResetStep::Profiles,      ResetStep::Coupling,
-                                     ResetStep::RampSettings,   ResetStep::PauseResume,   ResetStep::RfConnection,
-                                     ResetStep::SimulationMode, ResetStep::SlaveMode,     ResetStep::ProfileNames};
+constexpr ResetStep kResetSteps[] = {
+    ResetStep::StopActivities, ResetStep::AltitudeUnits,      ResetStep::Profiles,      ResetStep::Coupling,
+    ResetStep::RampSettings,   ResetStep::DiagnosticSettings, ResetStep::DistanceUnits, ResetStep::PauseResume,
+    ResetStep::RfConnection,   ResetStep::SimulationMode,     ResetStep::SlaveMode,     ResetStep::UutDetection,
+    ResetStep::ProfileNames,   ResetStep::DisplayModes};
 
 // The steps of the settings recall, in the order they run.
 enum class RecallStep {
   ChannelConfiguration,  // channel counts, slave mode, coupling
   Calibration,
   RfConnection,
+  UnitsAndUut,  // units, UUT detection and type, display modes
   Simulation,
 };
 constexpr RecallStep kRecallSteps[] = {RecallStep::ChannelConfiguration, RecallStep::Calibration,
-                                       RecallStep::RfConnection, RecallStep::Simulation};
+                                       RecallStep::RfConnection, RecallStep::UnitsAndUut, RecallStep::Simulation};
 
 // The construction groups, built 0 to 3, then the channel engines are waited for, then 4 and 5.
 constexpr int kConstructionGroups = 6;
