@@ -6,6 +6,7 @@
 #include "CALIBRATION.h"
 #include "COUPLED_ALTITUDE_SIMULATION.h"
 #include "CalibrationSubsystem.h"
+#include "DiagnosticsSubsystem.h"
 #include "ChannelsSubsystem.h"
 #include "NO_OF_AVAILABLE_CHANNELS.h"
 #include "NO_OF_ENABLED_CHANNELS.h"
@@ -17,6 +18,7 @@
 #include "SimulationObjects.h"
 #include "SimulationSubsystem.h"
 #include "UTILS.h"
+#include "UutSubsystem.h"
 
 namespace radalt {
 
@@ -26,6 +28,8 @@ const std::vector<SubsystemFactory>& RegisteredSubsystems() {
       &MakeCalibrationSubsystem,
       &MakeSelftestSubsystem,
       &MakeSimulationSubsystem,
+      &MakeUutSubsystem,
+      &MakeDiagnosticsSubsystem,
   };
   return table;
 }
