@@ -14,6 +14,8 @@ struct EngineConfig {
   unsigned discoveryPollMs = 1000;
   // Pause between two readiness queries of a channel engine (ms).
   unsigned readyPollMs = 250;
+  // How long the run button stays locked after a simulation starts or stops (ms).
+  unsigned runSettleMs = 2500;
 
   // Where attribute assignments are published; empty: the process's DDS participant.
   Velmarin::AttributePublisher publisher;

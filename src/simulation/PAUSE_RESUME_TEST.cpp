@@ -38,15 +38,17 @@ void PAUSE_RESUME_TEST::PauseResumeTestCallback(bool pause) {
   const int n = radalt::RequireAnyChannelEnabled(mc, " PAUSE_RESUME_TEST::PauseResumeTestCallback");
   if (pause == attr_.Value()) return;
   const Velmarin::Locker_ID mcId = mc.McLocker().Id();
+  // The current altitude follows the pause only while a simulation runs; stopped, it stays
+  // locked as "Simulation not running".
+  const bool running = mc.SimulationRunning();
   for (int ch = 1; ch <= n; ++ch) {
     if (!pause) {
-      // Another user holds the current altitude: the resume is refused without a word.
-      if (!mc.Group(LockGroup::CURRENTALT).MayI_Use(mcId)) {
-        attr_ = attr_.Value();
-        return;
-      }
-      radalt::Take(mc, LockGroup::CURRENTALT, radalt::activity::kCurrentAltitude, radalt::lock_text::kNotPaused);
-    } else {
+      // Another user holds the current altitude: the resume is refused with its texts.
+      Forward(" PAUSE_RESUME_TEST::PauseResumeTestCallback throw Locking_Error_Exception",
+              [&] { mc.Group(LockGroup::CURRENTALT).CheckAccess(mcId); });
+      if (running)
+        radalt::Take(mc, LockGroup::CURRENTALT, radalt::activity::kCurrentAltitude, radalt::lock_text::kNotPaused);
+    } else if (running) {
       radalt::Release(mc, LockGroup::CURRENTALT, radalt::activity::kCurrentAltitude);
     }
     Velmarin::EngineAttribBoolean_var item = mc.GetSingleChannelPtr(ch)->PauseResumeTest();
