@@ -24,7 +24,8 @@ ScEngine_i::ScEngine_i(int channel, const std::string& namerBase, ScEngineOption
       items_(new ItemStore(namer_, *gui_)),
       flight_(new FlightModel(*items_, options.tick)),
       calibration_(new CalibrationModel(*items_, options.calibration)),
-      rfPath_(new RfPathModel(*items_)) {
+      rfPath_(new RfPathModel(*items_)),
+      uut_(new UutModel(*items_, options.tick)) {
   // The configuration's validity is the channel's condition, not a setting: a reset keeps it.
   items_->KeepOnReset(kConfigurationValid);
   items_->Update(kConfigurationValid, options.configurationValid);
@@ -34,7 +35,9 @@ ScEngine_i::~ScEngine_i() {
   Velmarin::DeactivateServant(this);
   flight_->StopClock();  // nothing flies while the items go
   calibration_.reset();
+  uut_->StopClock();
   items_.reset();        // no write reaches the flight after this
+  uut_.reset();
   flight_.reset();
   gui_.reset();
 }
@@ -48,14 +51,14 @@ void ScEngine_i::RegisterGui(Velmarin::GUI_Able_ptr gui) {
   }
   if (CORBA::is_nil(target)) return;
   // Offer every item to the master control's registry as "CH<n>:<key>".
-  std::size_t n = 0;
-  const ItemSpec* table = ItemTable(n);
+  const std::vector<std::string> keys = items_->Keys();
   const std::string prefix = "CH" + std::to_string(channel_) + ":";
-  for (std::size_t i = 0; i < n; ++i) {
-    CORBA::Object_var ref = items_->Servant(table[i].key)._this();
+  for (const std::string& key : keys) {
+    CORBA::Object_var ref = items_->Servant(key)._this();
     Velmarin::EngineReadingBase_var attr = Velmarin::EngineReadingBase::_narrow(ref);
-    target->Add_attr((prefix + table[i].key).c_str(), attr);
+    target->Add_attr((prefix + key).c_str(), attr);
   }
+  const std::size_t n = keys.size();
   std::cout << "radaltsc " << channel_ << ": registered " << n << " items with the master control"
             << std::endl;
 }
@@ -63,6 +66,7 @@ void ScEngine_i::RegisterGui(Velmarin::GUI_Able_ptr gui) {
 void ScEngine_i::ResetState() {
   calibration_->Abort();
   flight_->Reset();
+  uut_->AfterReset();
 }
 
 void ScEngine_i::SetConfigurationValid(CORBA::Boolean valid) {

@@ -13,6 +13,7 @@
 #include "RadAltSC.hh"
 #include "ScInhouse.h"
 #include "ScItems.h"
+#include "UutModel.h"
 
 namespace radaltsim {
 
@@ -40,6 +41,7 @@ class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl:
   ItemStore& Items() { return *items_; }
   FlightModel& Flight() { return *flight_; }
   CalibrationModel& Calibration() { return *calibration_; }
+  UutModel& Uut() { return *uut_; }
   // Flips the configuration validity; returns the new state.
   bool ToggleConfigurationValid();
   Velmarin::GUI_Able_i& Gui() { return *gui_; }
@@ -83,6 +85,7 @@ class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl:
   std::unique_ptr<FlightModel> flight_;
   std::unique_ptr<CalibrationModel> calibration_;
   std::unique_ptr<RfPathModel> rfPath_;
+  std::unique_ptr<UutModel> uut_;
   std::mutex configMutex_;
   std::atomic<bool> ready_{false};
   std::mutex guiMutex_;

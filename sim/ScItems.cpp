@@ -169,6 +169,16 @@ ItemStore::ItemStore(Velmarin::ItemNamer& namer, Velmarin::GUI_Able_i& gui)
 
 ItemStore::~ItemStore() = default;
 
+void ItemStore::Extend(const ItemSpec* rows, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) Build(rows[i]);
+}
+
+std::vector<std::string> ItemStore::Keys() const {
+  std::vector<std::string> keys;
+  for (const auto& e : items_) keys.push_back(e.first);
+  return keys;
+}
+
 void ItemStore::Accepted(const std::string& key) {
   ++calls_;
   {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/GUI_Able_i.h"
 
@@ -46,6 +47,11 @@ class ItemStore {
 
   ItemStore(Velmarin::ItemNamer& namer, Velmarin::GUI_Able_i& gui);
   ~ItemStore();
+
+  // Adds items of the simulator's own (rows must outlive the store), before they are served.
+  void Extend(const ItemSpec* rows, std::size_t count);
+  // The keys of every item, the table's and the simulator's own.
+  std::vector<std::string> Keys() const;
 
   Velmarin::EngineReadingBase_i& Servant(const std::string& key) const;
   // The item's reference narrowed to its interface.

@@ -14,23 +14,30 @@ class Core;
 // channel engines themselves are reset (ResetState, ResetHardware) between StopActivities
 // and Profiles.
 enum class ResetStep {
-  StopActivities,  // stop whatever runs (simulation, altitude-indicator zero ...)
+  StopActivities,  // stop whatever runs (simulation, altitude-indicator zero, diagnostics ...)
   AidSettings,     // AID mode, variable, fixed
+  AltitudeUnits,
   Profiles,        // empty profiles
   Coupling,        // coupled altitude simulation off
   RampSettings,    // manual ramp settings to their start values
+  DiagnosticSettings,
+  DistanceUnits,
   RfLevels,        // per channel: distance offset, output power, loop loss
   PauseResume,
   RfConnection,
   RfLevelMode,     // RF level mode, RF level offset, per channel the path losses
   SimulationMode,
   SlaveMode,
+  UutDetection,    // detection mode, UUT type and sub-type, CDF altitude correction
   ProfileNames,
+  DisplayModes,
 };
-constexpr ResetStep kResetSteps[] = {ResetStep::StopActivities, ResetStep::AidSettings,    ResetStep::Profiles,
-                                     ResetStep::Coupling,       ResetStep::RampSettings,   ResetStep::RfLevels,
-                                     ResetStep::PauseResume,    ResetStep::RfConnection,   ResetStep::RfLevelMode,
-                                     ResetStep::SimulationMode, ResetStep::SlaveMode,      ResetStep::ProfileNames};
+constexpr ResetStep kResetSteps[] = {
+    ResetStep::StopActivities, ResetStep::AidSettings,        ResetStep::AltitudeUnits, ResetStep::Profiles,
+    ResetStep::Coupling,       ResetStep::RampSettings,       ResetStep::DiagnosticSettings,
+    ResetStep::DistanceUnits,  ResetStep::RfLevels,           ResetStep::PauseResume,   ResetStep::RfConnection,
+    ResetStep::RfLevelMode,    ResetStep::SimulationMode,     ResetStep::SlaveMode,     ResetStep::UutDetection,
+    ResetStep::ProfileNames,   ResetStep::DisplayModes};
 
 // The steps of the settings recall, in the order they run.
 enum class RecallStep {
@@ -39,13 +46,14 @@ enum class RecallStep {
   RfLevelMode,           // RF level mode, coupled manual RF level
   RfConnection,
   AidSettings,
+  UnitsAndUut,  // units, UUT detection and type, display modes
   Simulation,
   RfLevels,              // RF level offset; per channel output power, loop loss, losses, offset
 };
 constexpr RecallStep kRecallSteps[] = {RecallStep::ChannelConfiguration, RecallStep::Calibration,
                                        RecallStep::RfLevelMode,          RecallStep::RfConnection,
-                                       RecallStep::AidSettings,          RecallStep::Simulation,
-                                       RecallStep::RfLevels};
+                                       RecallStep::AidSettings,          RecallStep::UnitsAndUut,
+                                       RecallStep::Simulation,           RecallStep::RfLevels};
 
 // The construction groups, built 0 to 3, then the channel engines are waited for, then 4 and 5.
 constexpr int kConstructionGroups = 6;

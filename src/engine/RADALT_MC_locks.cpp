@@ -12,7 +12,6 @@ namespace {
 const char* const kMasterControl = "master control";
 const char* const kInvalidConfiguration = "invalid configuration";
 const char* const kAutoRfLevelMode = "auto rf level mode";
-const char* const kAutoUutDetectMode = "auto uut detect mode";
 const char* const kAlwaysLocked = "always locked";
 
 }  // namespace
@@ -33,21 +32,17 @@ const LockGroup kRunButtons[] = {LockGroup::DIAGTXOUTPUT, LockGroup::DIAGTXATTEN
 const char* const kInvalidConfigMessage =
     "Unit has an invalid configuration!  Please contact Velmarin for assistance.";
 
-const char* const kAutoUutMessage =
-    "Locked because auto uut detect mode is selected - the test set is automatically detecting the type of "
-    "the Altimeter. To manually select the Altimeter type, change the uut detect mode from Auto to Manual";
 
 }  // namespace
 
 // The current altitudes' lock ("Simulation not running") is the simulation's, taken when it is
-// built; the rf level and uut locks stay here until their subsystems take them over.
+// built; the rf level locks stay here until their subsystem takes them over (the uut type
+// locks are the detection mode's, src/uut).
 void RADALT_MC::InitialLocks() {
   locks_->Take(LockGroup::RFLEVEL, kAutoRfLevelMode, "Auto rf level mode",
                "Locked because auto rf level mode selected. Select manual rf level mode to set rf level manually");
   locks_->Take(LockGroup::LOOPLOSS, kAutoRfLevelMode, "Auto rf level mode",
                "Locked because auto rf level mode selected. Select manual rf level mode to set loop loss manually");
-  locks_->Take(LockGroup::UUT_TYPE, kAutoUutDetectMode, "Auto uut detect mode", kAutoUutMessage);
-  locks_->Take(LockGroup::UUT_CDF_SUB_TYPE, kAutoUutDetectMode, "Auto uut detect mode", kAutoUutMessage);
   rfLevelModeLock();
   aidItemsLock();
   powerDisplayModeLock();

@@ -6,6 +6,7 @@
 #include "CALIBRATION.h"
 #include "COUPLED_ALTITUDE_SIMULATION.h"
 #include "CalibrationSubsystem.h"
+#include "DiagnosticsSubsystem.h"
 #include "ChannelsSubsystem.h"
 #include "NO_OF_AVAILABLE_CHANNELS.h"
 #include "NO_OF_ENABLED_CHANNELS.h"
@@ -19,6 +20,7 @@
 #include "SimulationObjects.h"
 #include "SimulationSubsystem.h"
 #include "UTILS.h"
+#include "UutSubsystem.h"
 
 namespace radalt {
 
@@ -30,6 +32,8 @@ const std::vector<SubsystemFactory>& RegisteredSubsystems() {
       &MakeSelftestSubsystem,
       &MakeSimulationSubsystem,
       &MakeRfLevelSubsystem,
+      &MakeUutSubsystem,
+      &MakeDiagnosticsSubsystem,
   };
   return table;
 }

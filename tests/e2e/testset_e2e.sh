@@ -79,6 +79,28 @@ kill -USR1 "$(cat "$run/radaltsc-1.pid")"
 wait_for "a valid configuration unlocks it" 1 grep -c "unlocked (0 left)" "$run/platform.log"
 check "and frees the run button" bash -c "! $ctl locks | grep -q '^RUNSTOPTEST '"
 
+# ---- a unit under test on every channel, its readings, the detection mode, a diagnostic
+for c in 1 2 3; do $ctl set CH$c:SIMUUTTYPE 3 && $ctl set CH$c:SIMUUTPRESENT true; done
+check "automatic detection finds the plugged unit" test "$($ctl get CH3:UUTTYPE)" = 3
+err=$($ctl set UUTTYPE 2 2>&1); rc=$?
+check "the UUT type is refused in automatic detection" \
+  bash -c "[ $rc = 1 ] && grep -q 'reason:  Auto uut detect mode' <<<'$err'"
+$ctl set SIMULATIONMODE manual && $ctl set CH1CURSTARTALT 100 && $ctl set CH1CURSTOPALT 3000 &&
+  $ctl set CH1CURALTRATE 50 && $ctl set COUPLEDALTITUDESIMULATION true && $ctl set RUNSTOPTEST true
+wait_for "a running ramp makes channel 3's measurements valid" true $ctl get CH3:MEASUREMENTSVALID
+err=$($ctl set DIAGPASSTHRURUNNING true 2>&1); rc=$?
+check "a diagnostic is refused while the ramp runs" \
+  bash -c "[ $rc = 1 ] && grep -q 'reason:  Simulation is running' <<<'$err'"
+$ctl set RUNSTOPTEST false && $ctl set COUPLEDALTITUDESIMULATION false
+$ctl set UUTDETECT 1 && $ctl set UUTTYPE 2
+check "in manual detection the type reaches every channel" test "$($ctl get CH3:UUTTYPE)" = 2
+$ctl set DIAGPASSTHRURUNNING true
+err=$($ctl set RUNSTOPTEST true 2>&1); rc=$?
+check "the passthrough refuses a run" \
+  bash -c "[ $rc = 1 ] && grep -q 'reason:  Diagnostics passthrough is on' <<<'$err'"
+$ctl set DIAGPASSTHRURUNNING false
+check "and lets go of the run button when off" bash -c "! $ctl locks | grep -q '^RUNSTOPTEST '"
+
 pids=$(cat "$run"/*.pid)
 bash "$top/scripts/stop.sh" >/dev/null
 left=0

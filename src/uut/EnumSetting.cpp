@@ -1,0 +1,97 @@
+#include "EnumSetting.h"
+
+#include <boost/bind/bind.hpp>
+
+namespace radalt {
+
+namespace {
+
+using SC = SCI::_objref_RADALTSC_MAIN_INTERFACE;
+
+const EnumSettingRow kRows[] = {
+    {EnumRole::UutAutodetect, "UUT_AUTODETECT", "UutAutodetectCallback", "RecallUutAutodetect", "UUTDETECT",
+     "UutAutodetect", 501, &SC::UutAutodetect, ReadBack::LastEnabled, {LockGroup::SETTINGS}},
+    {EnumRole::UutType, "UUT_TYPE", "UutUutTypeCallback", "RecallUutType", "UUTTYPE", "UutType", 502,
+     &SC::UutType, ReadBack::LastEnabled, {LockGroup::SETTINGS, LockGroup::UUT_TYPE}},
+    {EnumRole::UutCdfSubType, "UUT_CDF_SUB_TYPE", "UutUutCdfSubTypeCallback", "RecallUutCdfSubType",
+     "UUTCDFSUBTYPE", "UutCdfSubType", 503, &SC::UutCdfSubType, ReadBack::LastEnabled,
+     {LockGroup::SETTINGS, LockGroup::UUT_CDF_SUB_TYPE}},
+    {EnumRole::CdfAltCorrection, "CdfAltCorrection", "CdfAltCorrCallback", "RecallCdfAltCorr", "CDFALTCORRECTION",
+     "CdfAltCorr", 504, &SC::CdfAltCorrection, ReadBack::LastEnabled, {LockGroup::SETTINGS}},
+    {EnumRole::AltitudeUnits, "ALTITUDE_UNITS", "AltitudeUnitsCallback", "RecallAltitudeUnits", "ALTUNITS",
+     "AltitudeUnits", 505, &SC::AltitudeUnits, ReadBack::Channel1, {LockGroup::SETTINGS}},
+    {EnumRole::DistanceUnits, "DISTANCE_UNITS", "DistanceUnitsCallback", "RecallDistanceUnits", "DISTUNITS",
+     "DistanceUnits", 506, &SC::DistanceUnits, ReadBack::Channel1, {LockGroup::SETTINGS}},
+    {EnumRole::FreqDisplayMode, "FreqDisplayMode", "freqDisplayModeCallback", "recallFreqDisplayMode",
+     "FREQDISPLAYMODE", "FreqDisplayMode", 507, &SC::FreqDisplayMode, ReadBack::LastEnabled, {LockGroup::SETTINGS}},
+    {EnumRole::ProfileDisplayUnits, "ProfileDisplayUnits", "profileDisplayUnitsCallback",
+     "recallProfileDisplayUnits", "PROFILEDISPLAYUNITS", "ProfileDisplayUnits", 508, &SC::ProfileDisplayUnits,
+     ReadBack::LastEnabled, {LockGroup::SETTINGS}},
+    {EnumRole::PowerDisplayMode, "PowerDisplayMode", "powerDisplayModeCallback", "recallPowerDisplayMode",
+     "POWERDISPLAYMODE", "PowerDisplayMode", 509, &SC::PowerDisplayMode, ReadBack::LastEnabled,
+     {LockGroup::SETTINGS, LockGroup::POWERDISPLAYMODE}},
+};
+
+// Channel 1's engine item of row; a master control without it cannot be built.
+OwnedRef<Velmarin::EngineAttribEnum_ptr> Channel1Item(Core* mc, const EnumSettingRow& row) {
+  return Item(mc->GetSingleChannelPtr(1), row.engineItem);
+}
+
+}  // namespace
+
+const EnumSettingRow& RowOf(EnumRole role) {
+  for (const EnumSettingRow& row : kRows)
+    if (row.role == role) return row;
+  throw std::logic_error("no row for an enumeration setting");
+}
+
+EnumSetting::EnumSetting(Core* mc, EnumRole role)
+    : Parameter(mc, mc->SettingsStore(), mc->Namer(), mc->Gui(), RowOf(role).key,
+                Channel1Item(mc, RowOf(role))->Get(),
+                boost::bind(&EnumSetting::Write, this, boost::placeholders::_1)),
+      row_(RowOf(role)) {
+  Velmarin::EngineAttribEnumParams_var labels = Channel1Item(mc, row_)->GetParams();
+  for (CORBA::ULong i = 0; i < labels->length(); ++i) attr_.AddParam(labels[i].value, labels[i].label.in());
+  Persist<int>(row_.valueId, row_.persistenceName, attr_.Value());
+  for (LockGroup g : row_.groups) attr_.GuardWith(mc->Group(g));
+}
+
+std::string EnumSetting::Prefix(const char* method) const {
+  return std::string(" ") + row_.className + "::" + method;
+}
+
+void EnumSetting::Forward(int n, int value, const char* method) {
+  const Velmarin::Locker_ID who = WriterId();
+  Parameter::Forward(Prefix(method) + " throw Locking_Error_Exception", [&] {
+    for (int ch = 1; ch <= n; ++ch) Item(mc_->GetSingleChannelPtr(ch), row_.engineItem)->Set(who, value);
+  });
+}
+
+bool EnumSetting::ShowAccepted(int n) {
+  const int from = row_.readBack == ReadBack::Channel1 ? 1 : n;
+  const int accepted = Item(mc_->GetSingleChannelPtr(from), row_.engineItem)->Get();
+  if (accepted == attr_.Value()) return false;
+  attr_ = accepted;
+  return true;
+}
+
+void EnumSetting::Write(int value) {
+  const int n = mc_->EnabledChannels();
+  if (n == 0)
+    LogThrow(Prefix(row_.callbackName) + " throw Settings_Conflict:No enabled channels",
+             Velmarin::Operation_errors::Settings_Conflict("No enabled channels"));
+  Forward(n, value, row_.callbackName);
+  if (ShowAccepted(n)) Changed(attr_.Value());
+}
+
+void EnumSetting::Recall() {
+  const int n = mc_->EnabledChannels();
+  const int value = Recalled<int>(row_.persistenceName);
+  // The stored value is shown only as far as an engine takes it: written, read back, shown.
+  if (n == 0) return;
+  Forward(n, value, row_.recallName);
+  ShowAccepted(n);
+  Changed(attr_.Value());
+}
+
+}  // namespace radalt

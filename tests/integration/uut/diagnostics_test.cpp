@@ -1,0 +1,328 @@
+// The diagnostics against simulated channels: the settings, and each switch as a state machine
+// against every other activity (run, altitude-indicator zero, calibration, self test, the
+// other switches), the engines that come and go, and Reset.
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "DiagnosticsObjects.h"
+#include "SelftestLocking.h"
+#include "UutBench.h"
+
+using namespace uutbench;
+
+namespace {
+
+const LockGroup kRunGroups[] = {LockGroup::SIMRUN, LockGroup::ALTZERORUN, LockGroup::CALRUN};
+const LockGroup kDiagGroups[] = {LockGroup::DIAGTXOUTPUT,          LockGroup::DIAGTXATTENOUTPUT,
+                                 LockGroup::DIAGRXMEASURING,       LockGroup::DIAGLOOPBACKOUTPUT,
+                                 LockGroup::DIAGLOOPBACKMEASURING, LockGroup::DIAGPASSTHRURUNNING};
+
+// One switch as the maintenance screens see it.
+struct SwitchCase {
+  radalt::DiagSwitchRole role;
+  const char* key;
+  const char* reason;
+  unsigned code;
+};
+const SwitchCase kSwitches[] = {
+    {radalt::DiagSwitchRole::TxOutput, "DIAGOUTPUTSTATUS", "Diagnostics output is on", 10},
+    {radalt::DiagSwitchRole::RxMeasuring, "DIAGRXMEASURING", "Receive Diagnostics measurements active", 11},
+    {radalt::DiagSwitchRole::AttenOutput, "DIAGATTENOUTPUTSTATUS", "Diagnostics TX Atten output is on", 8},
+    {radalt::DiagSwitchRole::LoopbackOutput, "DIAGLOOPBACKOUTPUTSTATUS", "Diagnostics loopback is on", 9},
+    {radalt::DiagSwitchRole::LoopbackMeasuring, "DIAGLOOPBACKMEASURING", "Diagnostics loopback is on", 9},
+    {radalt::DiagSwitchRole::PassthruRunning, "DIAGPASSTHRURUNNING", "Diagnostics passthrough is on", 15},
+};
+
+bool LoopbackPair(const SwitchCase& a, const SwitchCase& b) {
+  auto loop = [](const SwitchCase& s) {
+    return s.role == radalt::DiagSwitchRole::LoopbackOutput || s.role == radalt::DiagSwitchRole::LoopbackMeasuring;
+  };
+  return loop(a) && loop(b);
+}
+
+class Diagnostics : public ::testing::Test {
+ protected:
+  radalt::DiagnosticsObjects& diag() { return *b.mc.Find<radalt::DiagnosticsObjects>(); }
+  void Switch(const char* key, bool on) { b.Attr<EngineAttribBoolean>(key)->Set(b.client.Id(), on); }
+  bool On(const char* key) { return b.Attr<EngineAttribBoolean>(key)->Get(); }
+  // The refusal a client meets switching key on.
+  Locking_Error RefusedOn(const char* key) {
+    return Catch<Locking_Error>([&] { Output([&] { Switch(key, true); }); });
+  }
+  bool AllFree() {
+    for (LockGroup g : kRunGroups)
+      if (!b.Free(g)) return false;
+    for (LockGroup g : kDiagGroups)
+      if (!b.Free(g)) return false;
+    return true;
+  }
+  // Every switch refused on, with reason.
+  void ExpectEverySwitchRefused(const std::string& reason) {
+    for (const SwitchCase& s : kSwitches) {
+      SCOPED_TRACE(s.key);
+      EXPECT_EQ(reason, RefusedOn(s.key).reason.in());
+      EXPECT_FALSE(On(s.key));
+      EXPECT_EQ(0, b.EngineNumber(1, s.key));
+    }
+  }
+
+  Bench b{{1, 2, 3}};
+};
+
+}  // namespace
+
+// ---- settings -----------------------------------------------------------------------------
+
+TEST_F(Diagnostics, SettingsActOnChannelOneAndShowWhatItTook) {
+  EngineAttribValueLong_var freq = b.Attr<EngineAttribValueLong>("DIAGOUTPUTFREQ");
+  VALUE_LONG::VALUE f = freq->Get();
+  f.val = 4250;
+  freq->Set(b.client.Id(), f);
+  EXPECT_EQ(4250, b.EngineNumber(1, "DIAGFREQ"));
+  EXPECT_EQ(4300, b.EngineNumber(2, "DIAGFREQ"));
+  EXPECT_EQ(4250, freq->Get().val);
+  EXPECT_EQ(4400, b.Attr<EngineAttribValueLong>("DIAGOUTPUTFREQ")->GetParams().max);  // the engine's limits
+
+  // A power the engine holds within a thousandth leaves the attribute as it was.
+  EngineAttribValueDouble_var power = b.Attr<EngineAttribValueDouble>("DIAGOUTPUTPOWER");
+  VALUE_DOUBLE::VALUE p = power->Get();
+  const double shown = p.val;
+  p.val = shown + 0.0004;
+  power->Set(b.client.Id(), p);
+  EXPECT_DOUBLE_EQ(shown + 0.0004, b.EngineNumber(1, "DIAGPWR"));
+  EXPECT_DOUBLE_EQ(shown, power->Get().val);
+
+  b.Attr<EngineAttribLong>("DIAGPASSTHRUDDS1")->Set(b.client.Id(), 1234);
+  EXPECT_EQ(1234, b.EngineNumber(1, "DIAGPASSTHRUDDS1"));
+  Velmarin::EngineAttribEnumParams_var modes = b.Attr<EngineAttribEnum>("DIAGMODE")->GetParams();
+  EXPECT_EQ(3u, modes->length());
+}
+
+TEST_F(Diagnostics, WithoutAnEnabledChannelEveryWriteIsRefused) {
+  b.SetEnabled(0);
+  int checked = 0;
+  auto refused = [&](const char* key) {
+    SCOPED_TRACE(key);
+    ++checked;
+    Velmarin::EngineReadingBase_i* attr = b.mc.Gui().Local(key);
+    ASSERT_NE(nullptr, attr);
+    const Settings_Conflict e = Catch<Settings_Conflict>([&] {
+      Output([&] {
+        // The value as it is, written back through the attribute's own kind.
+        if (auto* l = dynamic_cast<EngineAttribLong_i*>(attr)) return l->Set(b.client.Id(), l->Value());
+        if (auto* n = dynamic_cast<EngineAttribEnum_i*>(attr)) return n->Set(b.client.Id(), n->Value());
+        if (auto* v = dynamic_cast<EngineAttribValueLong_i*>(attr)) return v->Set(b.client.Id(), v->Value());
+        if (auto* d = dynamic_cast<EngineAttribValueDouble_i*>(attr)) return d->Set(b.client.Id(), d->Value());
+        if (auto* s = dynamic_cast<EngineAttribBoolean_i*>(attr)) return s->Set(b.client.Id(), true);
+        ADD_FAILURE() << "unexpected kind";
+      });
+    });
+    EXPECT_STREQ("No enabled channels", e.text.in());
+  };
+#define DIAG_SETTING(CLASS, KEY, ...) refused(KEY);
+#include "DiagSettings.def"
+#undef DIAG_SETTING
+  for (const SwitchCase& s : kSwitches) refused(s.key);
+  EXPECT_EQ(35, checked);
+  const std::string line = Output([&] { EXPECT_THROW(Switch("DIAGATTENOUTPUTSTATUS", true), Settings_Conflict); });
+  EXPECT_EQ(" DiagAttenOutputStatus::DiagAttenOutputStatusCallback throw Settings_Conflict:No enabled channels\n",
+            line);
+  const Settings_Conflict reading = Catch<Settings_Conflict>([&] { Output([&] { diag().diagLoopbackSPA->DiagLoopbackSPAAccess(); }); });
+  EXPECT_STREQ("Channel 1 not enabled", reading.text.in());
+}
+
+TEST_F(Diagnostics, ReadingsAreChannelOnesAndMoveWhileTheirSwitchIsOn) {
+  EngineReadingValueDouble_var rx = diag().diagRxPower->DiagRxPower();
+  const double before = rx->Get().val;
+  b.peers[1].Uut().Advance(0.3);
+  EXPECT_EQ(before, rx->Get().val);
+  Switch("DIAGRXMEASURING", true);
+  b.peers[1].Uut().Advance(0.3);
+  EXPECT_NE(before, rx->Get().val);
+  Switch("DIAGRXMEASURING", false);
+}
+
+// ---- each switch against the others ---------------------------------------------------------
+
+TEST_F(Diagnostics, EachSwitchTakesItsGroupsRefusesTheOthersAndGivesBackWhatItTook) {
+  for (const SwitchCase& s : kSwitches) {
+    SCOPED_TRACE(s.key);
+    const radalt::DiagSwitchRow& row = radalt::RowOf(s.role);
+    Switch(s.key, true);
+    ASSERT_TRUE(On(s.key));
+    EXPECT_EQ(1, b.EngineNumber(1, s.key));
+    for (LockGroup g : kRunGroups) EXPECT_EQ(s.reason, b.Reason(g));
+    for (LockGroup g : row.locks) {
+      EXPECT_EQ(s.reason, b.Reason(g));
+      EXPECT_EQ(row.message, b.Message(g));
+    }
+    EXPECT_TRUE(b.Free(row.own));
+    EXPECT_EQ(s.code, b.CalButtons());
+    EXPECT_EQ(std::string("lock: ") + row.message, b.peers.LastSelftestRequest());
+
+    for (const SwitchCase& other : kSwitches) {
+      if (&other == &s || LoopbackPair(s, other)) continue;
+      SCOPED_TRACE(other.key);
+      const Locking_Error e = RefusedOn(other.key);
+      EXPECT_EQ(s.reason, std::string(e.reason.in()));
+      EXPECT_EQ(row.message, std::string(e.message.in()));
+    }
+    const Locking_Error run =
+        Catch<Locking_Error>([&] { b.Attr<EngineAttribBoolean>("RUNSTOPTEST")->Set(b.client.Id(), true); });
+    EXPECT_STREQ(s.reason, run.reason.in());
+    const Locking_Error zero =
+        Catch<Locking_Error>([&] { b.Attr<EngineAttribVoid>("STARTALTINDZERO")->Execute(b.client.Id()); });
+    EXPECT_STREQ(s.reason, zero.reason.in());
+
+    Switch(s.key, false);
+    EXPECT_FALSE(On(s.key));
+    EXPECT_EQ(0, b.EngineNumber(1, s.key));
+    EXPECT_TRUE(AllFree());
+    EXPECT_EQ(0u, b.CalButtons());
+    EXPECT_EQ("unlock", b.peers.LastSelftestRequest());
+  }
+}
+
+TEST_F(Diagnostics, TheLoopbackSwitchesShareTheirGroupsUntilBothAreOff) {
+  Switch("DIAGLOOPBACKOUTPUTSTATUS", true);
+  Switch("DIAGLOOPBACKMEASURING", true);
+  EXPECT_TRUE(b.Free(LockGroup::DIAGLOOPBACKOUTPUT));  // neither locks the other out
+  EXPECT_STREQ("Diagnostics loopback is on", RefusedOn("DIAGPASSTHRURUNNING").reason.in());
+
+  Switch("DIAGLOOPBACKOUTPUTSTATUS", false);
+  // Measuring is still on: everything it took is still held, the buttons still show it.
+  for (LockGroup g : radalt::RowOf(radalt::DiagSwitchRole::LoopbackMeasuring).locks) EXPECT_FALSE(b.Free(g));
+  for (LockGroup g : kRunGroups) EXPECT_FALSE(b.Free(g));
+  EXPECT_EQ(9u, b.CalButtons());
+  EXPECT_STREQ("Diagnostics loopback is on", RefusedOn("DIAGOUTPUTSTATUS").reason.in());
+
+  Switch("DIAGLOOPBACKMEASURING", false);
+  EXPECT_TRUE(AllFree());
+  EXPECT_EQ(0u, b.CalButtons());
+}
+
+TEST_F(Diagnostics, SwitchingOnTwiceMovesNothingMoreAndOffWhenOffMovesNothing) {
+  Switch("DIAGPASSTHRURUNNING", true);
+  b.mc.CalibrationObj()->setCalibrationButtonsLocked(13);  // someone else wrote the buttons since
+  Switch("DIAGPASSTHRURUNNING", true);
+  EXPECT_EQ(13u, b.CalButtons());
+  Switch("DIAGPASSTHRURUNNING", false);
+  EXPECT_TRUE(AllFree());
+
+  b.mc.CalibrationObj()->setCalibrationButtonsLocked(12);
+  Switch("DIAGPASSTHRURUNNING", false);
+  EXPECT_EQ(12u, b.CalButtons());
+}
+
+// ---- the switches against the other activities ----------------------------------------------
+
+TEST_F(Diagnostics, ARunRefusesEverySwitchAndASwitchOnInTheSettleBlocksTheNextRun) {
+  EngineAttribBoolean_var run = b.Attr<EngineAttribBoolean>("RUNSTOPTEST");
+  run->Set(b.client.Id(), true);
+  ExpectEverySwitchRefused("Simulation is running");
+  // A switch reached without the lock layer (as Reset reaches it) is refused all the same.
+  const std::string line = Output([&] { EXPECT_THROW(diag().diagOutputStatus->DiagOutputStatusCallback(1), Locking_Error); });
+  EXPECT_EQ(" DIAG_OUTPUT_STATUS::DiagOutputStatusCallback throw Locking_Error_Exception\n", line);
+
+  // Stop; while the run button settles, the transmit output goes on.
+  std::thread stopper([&] { run->Set(b.client.Id(), false); });
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!b.Free(LockGroup::DIAGTXOUTPUT) && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  Switch("DIAGOUTPUTSTATUS", true);
+  stopper.join();  // the settle is over
+  EXPECT_STREQ("Diagnostics output is on", Catch<Locking_Error>([&] { run->Set(b.client.Id(), true); }).reason.in());
+  EXPECT_FALSE(run->Get());
+  Switch("DIAGOUTPUTSTATUS", false);
+  EXPECT_TRUE(AllFree());
+}
+
+TEST_F(Diagnostics, AltitudeIndicatorZeroCalibrationSelftestAndInvalidConfigurationRefuseEverySwitch) {
+  EngineAttribVoid_var start = b.Attr<EngineAttribVoid>("STARTALTINDZERO");
+  start->Execute(b.client.Id());
+  ExpectEverySwitchRefused("Altitude Indicator Zero active");
+  b.Attr<EngineAttribVoid>("ABORTALTINDZERO")->Execute(b.client.Id());
+
+  // A calibration holds the run-button groups as an activity of its own.
+  for (LockGroup g : kDiagGroups)
+    b.mc.Locks().Take(g, "calibration", "TX Calibration active", "Locked because a TX calibration is active. Abort the calibration");
+  ExpectEverySwitchRefused("TX Calibration active");
+  b.mc.Locks().ReleaseAll("calibration");
+
+  b.mc.SelftestLocking()->lockForSelftestStart();
+  ExpectEverySwitchRefused("Selftest is active");
+  b.mc.SelftestLocking()->unlockForSelftestStop();
+
+  b.mc.radaltIsValidConfigPublished("", false);
+  ExpectEverySwitchRefused("Invalid Configuration");
+  b.mc.radaltIsValidConfigPublished("", true);
+  EXPECT_TRUE(AllFree());
+}
+
+TEST_F(Diagnostics, AnOutputOnRefusesTheSelftestOnlyThroughItsOwnHolds) {
+  Switch("DIAGRXMEASURING", true);
+  b.mc.SelftestLocking()->lockForSelftestStart();  // what the self test finds free it takes
+  b.mc.SelftestLocking()->unlockForSelftestStop();
+  // The self test's end released its holds only: receive measuring still holds its groups.
+  EXPECT_EQ("Receive Diagnostics measurements active", b.Reason(LockGroup::SIMRUN));
+  EXPECT_EQ("Receive Diagnostics measurements active", b.Reason(LockGroup::DIAGTXOUTPUT));
+  Switch("DIAGRXMEASURING", false);
+  EXPECT_TRUE(AllFree());
+}
+
+TEST_F(Diagnostics, AnEngineItemHeldByAnotherClientRefusesTheSwitchAndNothingIsTaken) {
+  b.EngineItem<EngineAttribBoolean>(1, "DIAGPASSTHRURUNNING")
+      ->Lock(b.other.Authority("Bench test", "Locked because the bench holds it"));
+  const Locking_Error e = Catch<Locking_Error>([&] { Output([&] { Switch("DIAGPASSTHRURUNNING", true); }); });
+  EXPECT_STREQ("other", e.holder.in());
+  EXPECT_STREQ("Bench test", e.reason.in());
+  EXPECT_STREQ("Locked because the bench holds it", e.message.in());
+  EXPECT_FALSE(On("DIAGPASSTHRURUNNING"));
+  EXPECT_TRUE(AllFree());
+  EXPECT_EQ(0u, b.CalButtons());
+}
+
+// ---- channels that come and go; reset --------------------------------------------------------
+
+TEST_F(Diagnostics, ASwitchCanBeTurnedOffWithNoChannelEnabled) {
+  Switch("DIAGATTENOUTPUTSTATUS", true);
+  b.SetEnabled(0);
+  Switch("DIAGATTENOUTPUTSTATUS", false);
+  EXPECT_EQ(0, b.EngineNumber(1, "DIAGATTENOUTPUTSTATUS"));
+  EXPECT_TRUE(AllFree());
+}
+
+TEST_F(Diagnostics, AnEngineLeavingTakesItsOutputAndLocksWithIt) {
+  Switch("DIAGPASSTHRURUNNING", true);
+  Output([&] { b.mc.RemoveRadAltSc(1); });
+  EXPECT_FALSE(On("DIAGPASSTHRURUNNING"));
+  EXPECT_TRUE(AllFree());
+  EXPECT_EQ(0u, b.CalButtons());
+}
+
+TEST_F(Diagnostics, AfterChannelOneRestartsEverySettingAndSwitchReachesTheNewEngine) {
+  Switch("DIAGLOOPBACKMEASURING", true);
+  // The engine restarts without the master control hearing it go: the new one knows of no output.
+  b.peers.Add(1);
+  Output([&] { b.mc.RadAltDDS_SubCallback("Lumaren/local/RADALTSC", "create,1"); });
+  b.Attr<EngineAttribLong>("DIAGLOOPBACKTX1RAW")->Set(b.client.Id(), 12);
+  EXPECT_EQ(12, b.EngineNumber(1, "DIAGLOOPBACKTX1RAW"));
+  Switch("DIAGLOOPBACKMEASURING", false);
+  EXPECT_FALSE(On("DIAGLOOPBACKMEASURING"));
+  EXPECT_TRUE(AllFree());
+  Switch("DIAGOUTPUTSTATUS", true);
+  EXPECT_EQ(1, b.EngineNumber(1, "DIAGOUTPUTSTATUS"));
+  Switch("DIAGOUTPUTSTATUS", false);
+}
+
+TEST_F(Diagnostics, ResetSwitchesEveryOutputOffThePassthroughToo) {
+  Switch("DIAGPASSTHRURUNNING", true);
+  b.Attr<EngineAttribLong>("DIAGPASSTHRUTX0RAW")->Set(b.client.Id(), 5);
+  Output([&] { b.mc.Reset(); });
+  EXPECT_FALSE(On("DIAGPASSTHRURUNNING"));
+  EXPECT_EQ(0, b.EngineNumber(1, "DIAGPASSTHRURUNNING"));
+  EXPECT_TRUE(AllFree());
+  EXPECT_EQ(63, b.EngineNumber(1, "DIAGPASSTHRUTX0RAW"));
+  EXPECT_EQ(63, b.Attr<EngineAttribLong>("DIAGPASSTHRUTX0RAW")->Get());
+}

@@ -1,0 +1,234 @@
+// UUT identification, readings and display against simulated channels: the detection mode and
+// the locks it moves, the UUT type, the readings of every channel, the units and display modes.
+#include "UutBench.h"
+#include "UutObjects.h"
+
+using namespace uutbench;
+
+namespace {
+
+const char* const kAutoReason = "Auto uut detect mode";
+const char* const kStartupMessage =
+    "Locked because auto uut detect mode is selected - the test set is automatically detecting the type of the "
+    "Altimeter. To manually select the Altimeter type, change the uut detect mode from Auto to Manual";
+const char* const kChangedMessage =
+    "Locked because auto uut detect mode is selected - the test set is automatically detecting the type of the "
+    "Altimeter. To manually select the Altimeter type, change the Uut Detect Mode from Auto to Manual";
+
+class Uut : public ::testing::Test {
+ protected:
+  radalt::UutObjects& uut() { return *b.mc.Find<radalt::UutObjects>(); }
+  void Detect(int mode) { b.Attr<EngineAttribEnum>("UUTDETECT")->Set(b.client.Id(), mode); }
+  bool TypeGroupsHeld() { return !b.Free(LockGroup::UUT_TYPE) && !b.Free(LockGroup::UUT_CDF_SUB_TYPE); }
+  bool TypeGroupsFree() { return b.Free(LockGroup::UUT_TYPE) && b.Free(LockGroup::UUT_CDF_SUB_TYPE); }
+
+  Bench b{{1, 2, 3}};
+};
+
+}  // namespace
+
+// ---- detection and type ---------------------------------------------------------------------
+
+TEST_F(Uut, TheTypeLocksFollowTheDetectionModeFromConstructionOn) {
+  ASSERT_TRUE(TypeGroupsHeld());  // the engines start in automatic detection
+  EXPECT_EQ(kAutoReason, b.Reason(LockGroup::UUT_TYPE));
+  EXPECT_EQ(kStartupMessage, b.Message(LockGroup::UUT_CDF_SUB_TYPE));
+
+  Detect(1);
+  EXPECT_TRUE(TypeGroupsFree());
+  for (int ch = 1; ch <= 3; ++ch) EXPECT_EQ(1, b.EngineNumber(ch, "UUTDETECT")) << ch;
+  Detect(0);
+  EXPECT_TRUE(TypeGroupsHeld());
+  EXPECT_EQ(kChangedMessage, b.Message(LockGroup::UUT_TYPE));
+
+  // Writing automatic again reaches the engines and moves nothing.
+  b.EngineItem<EngineAttribEnum>(3, "UUTDETECT")->Set(b.other.Id(), 1);
+  Detect(0);
+  EXPECT_EQ(0, b.EngineNumber(3, "UUTDETECT"));
+  EXPECT_EQ(kChangedMessage, b.Message(LockGroup::UUT_TYPE));
+}
+
+TEST(UutConstruction, AMasterControlBuiltInManualDetectionLeavesTheTypeFree) {
+  Peers manual({1});
+  manual[1].Items().Assign("UUTDETECT", 1);
+  RADALT_MC mc(Config(FreshRoot()));
+  EXPECT_FALSE(mc.Group(LockGroup::UUT_TYPE).IsLocked());
+  EXPECT_FALSE(mc.Group(LockGroup::UUT_CDF_SUB_TYPE).IsLocked());
+}
+
+TEST_F(Uut, TheTypeIsRefusedInAutomaticDetectionAndTakenInManual) {
+  EngineAttribEnum_var type = b.Attr<EngineAttribEnum>("UUTTYPE");
+  const Locking_Error refused = Catch<Locking_Error>([&] { type->Set(b.client.Id(), 2); });
+  EXPECT_STREQ(kAutoReason, refused.reason.in());
+  EXPECT_STREQ(kStartupMessage, refused.message.in());
+  EXPECT_EQ(0, b.EngineNumber(1, "UUTTYPE"));
+
+  Detect(1);
+  type->Set(b.client.Id(), 4);
+  b.Attr<EngineAttribEnum>("UUTCDFSUBTYPE")->Set(b.client.Id(), 1);
+  for (int ch = 1; ch <= 3; ++ch) {
+    EXPECT_EQ(4, b.EngineNumber(ch, "UUTTYPE")) << ch;
+    EXPECT_EQ(1, b.EngineNumber(ch, "UUTCDFSUBTYPE")) << ch;
+  }
+  EXPECT_EQ(4, type->Get());
+}
+
+TEST_F(Uut, AWrittenTypeTheEnginesIgnoreLeavesTheAttributeAndShowsWhatTheyDetect) {
+  // Automatic detection: the engines accept a written type and keep the one they detected.
+  uut().uutType->UutTypeCallback(2);
+  EXPECT_EQ(0, uut().uutType->Value());
+  EXPECT_EQ(0, b.EngineNumber(3, "UUTTYPE"));
+  EXPECT_TRUE(TypeGroupsHeld());
+  for (int ch = 1; ch <= 3; ++ch) b.peers[ch].Uut().Plug(3, 0);
+  uut().uutType->UutTypeCallback(2);
+  EXPECT_EQ(3, uut().uutType->Value());
+  EXPECT_TRUE(TypeGroupsHeld());
+}
+
+TEST_F(Uut, EverySettingIsRefusedWithoutAnEnabledChannel) {
+  Detect(1);  // the type groups free, so that a write reaches the handlers
+  b.SetEnabled(0);
+  for (const char* key : {"UUTDETECT", "UUTTYPE", "UUTCDFSUBTYPE", "CDFALTCORRECTION", "ALTUNITS", "DISTUNITS",
+                          "FREQDISPLAYMODE", "PROFILEDISPLAYUNITS"}) {
+    SCOPED_TRACE(key);
+    Velmarin::EngineReadingBase_i* attr = b.mc.Gui().Local(key);
+    ASSERT_NE(nullptr, attr);
+    auto* setting = dynamic_cast<Velmarin::EngineAttribEnum_i*>(attr);
+    ASSERT_NE(nullptr, setting);
+    const Settings_Conflict e = Catch<Settings_Conflict>([&] { Output([&] { setting->Set(NoLock(), 1); }); });
+    EXPECT_STREQ("No enabled channels", e.text.in());
+  }
+  const std::string line =
+      Output([&] { EXPECT_THROW(uut().uutType->UutTypeCallback(1), Settings_Conflict); });
+  EXPECT_EQ(" UUT_TYPE::UutUutTypeCallback throw Settings_Conflict:No enabled channels\n", line);
+}
+
+TEST_F(Uut, AnEngineItemHeldByAnotherClientRefusesTheWriteWithItsTexts) {
+  EngineAttribEnum_var held = b.EngineItem<EngineAttribEnum>(2, "CDFALTCORR");
+  held->Lock(b.other.Authority("Bench test", "Locked because the bench holds it"));
+  const Locking_Error e = Catch<Locking_Error>([&] {
+    const std::string line = Output([&] { b.Attr<EngineAttribEnum>("CDFALTCORRECTION")->Set(b.client.Id(), 0); });
+    EXPECT_EQ(" CdfAltCorrection::CdfAltCorrCallback throw Locking_Error_Exception\n", line);
+  });
+  EXPECT_STREQ("Bench test", e.reason.in());
+  EXPECT_STREQ("Locked because the bench holds it", e.message.in());
+  EXPECT_STREQ("other", e.holder.in());
+  EXPECT_EQ(1, uut().cdfAltCorrection->Value());  // nothing changed on the attribute
+}
+
+TEST_F(Uut, ARecallWritesReadsBackAndKeepsTheLocksWithTheMode) {
+  Detect(1);
+  b.Attr<EngineAttribEnum>("UUTTYPE")->Set(b.client.Id(), 2);
+  // The stored values are those at first start-up: automatic detection, type 0.
+  uut().uutAutodetect->RecallUutAutodetect();
+  EXPECT_EQ(0, uut().uutAutodetect->Value());
+  EXPECT_TRUE(TypeGroupsHeld());
+  for (int ch = 1; ch <= 3; ++ch) b.peers[ch].Uut().Plug(1, 0);
+  uut().uutType->RecallUutType();
+  EXPECT_EQ(1, uut().uutType->Value());  // what the engines detect, not what was stored
+}
+
+// ---- measurement readings -------------------------------------------------------------------
+
+TEST_F(Uut, EachReadingChecksItsChannelAndHandsOutItsEngineItem) {
+  b.SetEnabled(2);
+  radalt::UutReadingObjects& r = *uut().readings;
+  int checked = 0;
+  // Every getter of the table: channel 3 refused, channels 1 and 2 their own engine's item.
+  auto expect = [&](auto* reading, auto getter, auto engineOp, int ch, const char* name) {
+    SCOPED_TRACE(name);
+    ++checked;
+    if (ch == 3) {
+      const Settings_Conflict e = Catch<Settings_Conflict>([&] { Output([&] { (reading->*getter)(); }); });
+      EXPECT_STREQ("Channel 3 not enabled", e.text.in());
+      return;
+    }
+    auto got = (reading->*getter)();
+    auto want = (b.peers[ch].*engineOp)();
+    CORBA::String_var gotTopic = got->DDS_Topic(), wantTopic = want->DDS_Topic();
+    EXPECT_STREQ(wantTopic.in(), gotTopic.in());
+    CORBA::release(got);
+    CORBA::release(want);
+  };
+  using Sc = radaltsim::ScEngine_i;
+#define CASE(CLASS, GETTER, OP, CH) \
+  expect(r.m_##CLASS##_CHAN##CH.get(), &CLASS##_CHAN##CH::GETTER##Chan##CH, &Sc::OP, CH, #CLASS "_CHAN" #CH);
+#define CASES_1(CLASS, GETTER, OP) CASE(CLASS, GETTER, OP, 1)
+#define CASES_3(CLASS, GETTER, OP) CASES_1(CLASS, GETTER, OP) CASE(CLASS, GETTER, OP, 2) CASE(CLASS, GETTER, OP, 3)
+#define UUT_READING(CLASS, GETTER, FETCH, IFACE, N) CASES_##N(CLASS, GETTER, GETTER)
+#include "UutReadings.def"
+#undef UUT_READING
+  EXPECT_EQ(84, checked);
+}
+
+TEST_F(Uut, WithoutAnEnabledChannelEvenChannelOneIsRefused) {
+  b.SetEnabled(0);
+  std::string line;
+  const Settings_Conflict e = Catch<Settings_Conflict>([&] {
+    line = Output([&] { uut().readings->m_UUT_PRF_CHAN1->UUTPRFChan1(); });
+  });
+  EXPECT_STREQ("Channel 1 not enabled", e.text.in());
+}
+
+TEST_F(Uut, TheSweepRateOfATypeThreeUnitIsItsOwnReading) {
+  Detect(1);
+  b.EngineItem<EngineAttribEnum>(2, "UUTTYPE")->Set(b.client.Id(), 3);
+  EngineReadingValueDouble_var sweep = uut().readings->m_UUT_SWEEP_RATE_CHAN2->UUTSweepRateChan2();
+  CORBA::String_var name = sweep->Name();
+  EXPECT_STREQ("SWPRTTYPE3", name.in());
+  b.EngineItem<EngineAttribEnum>(2, "UUTTYPE")->Set(b.client.Id(), 2);
+  sweep = uut().readings->m_UUT_SWEEP_RATE_CHAN2->UUTSweepRateChan2();
+  name = sweep->Name();
+  EXPECT_STREQ("SWPRT", name.in());
+}
+
+TEST_F(Uut, APluggedUnitIsMeasuredWhileARampRuns) {
+  for (int ch = 1; ch <= 3; ++ch) b.peers[ch].Uut().Plug(3, 0);
+  EngineReadingBoolean_var valid = uut().readings->m_MEASUREMENTS_VALID_CHAN3->MeasurementsValidChan3();
+  EngineReadingValueDouble_var altitude = uut().readings->m_ALTITUDE_CHAN3->AltitudeChan3();
+  EXPECT_FALSE(valid->Get());
+  b.EngineItem<EngineAttribBoolean>(3, "RUNSTOPTEST")->Set(b.client.Id(), true);
+  b.peers[3].Flight().Advance(1.0);
+  b.peers[3].Uut().Advance(0.5);
+  EXPECT_TRUE(valid->Get());
+  const double first = altitude->Get().val;
+  b.peers[3].Uut().Advance(0.5);
+  EXPECT_NE(first, altitude->Get().val);
+  // Automatic detection found the variable-sweep unit: its sweep comes from its own reading.
+  EngineReadingValueDouble_var sweep = uut().readings->m_UUT_SWEEP_RATE_CHAN3->UUTSweepRateChan3();
+  EXPECT_GT(sweep->Get().val, 1000.0);
+}
+
+// ---- display modes and units ----------------------------------------------------------------
+
+TEST_F(Uut, UnitsAndDisplayModesReachEveryEnabledChannel) {
+  for (const char* key : {"ALTUNITS", "DISTUNITS", "FREQDISPLAYMODE", "PROFILEDISPLAYUNITS"}) {
+    SCOPED_TRACE(key);
+    EngineAttribEnum_var attr = b.Attr<EngineAttribEnum>(key);
+    attr->Set(b.client.Id(), 1);
+    EXPECT_EQ(1, attr->Get());
+    for (int ch = 1; ch <= 3; ++ch) EXPECT_EQ(1, b.EngineNumber(ch, key)) << ch;
+  }
+  // The labels are the engine's.
+  Velmarin::EngineAttribEnumParams_var labels = b.Attr<EngineAttribEnum>("ALTUNITS")->GetParams();
+  ASSERT_EQ(2u, labels->length());
+  EXPECT_STREQ("Metres", labels[1].label.in());
+}
+
+TEST_F(Uut, ThePowerDisplayModeIsAlwaysLockedForClients) {
+  const Locking_Error e =
+      Catch<Locking_Error>([&] { b.Attr<EngineAttribEnum>("POWERDISPLAYMODE")->Set(b.client.Id(), 1); });
+  EXPECT_STREQ("Currently always locked on Tarvik", e.reason.in());
+  EXPECT_STREQ("", e.message.in());
+  EXPECT_EQ(0, b.EngineNumber(1, "POWERUNITS"));
+}
+
+TEST_F(Uut, AModeTheLastChannelRefusesLeavesTheAttributeAsItWas) {
+  // Channel 3's item is held by another client: channels 1 and 2 took the mode, channel 3
+  // refused it, and the attribute still shows the mode the channels had in common.
+  b.EngineItem<EngineAttribEnum>(3, "FREQDISPLAYMODE")->Lock(b.other.Authority("held", "Locked because held"));
+  EXPECT_THROW(Output([&] { b.Attr<EngineAttribEnum>("FREQDISPLAYMODE")->Set(b.client.Id(), 1); }), Locking_Error);
+  EXPECT_EQ(1, b.EngineNumber(1, "FREQDISPLAYMODE"));
+  EXPECT_EQ(0, b.EngineNumber(3, "FREQDISPLAYMODE"));
+  EXPECT_EQ(0, uut().freqDisplayMode->Value());
+}
