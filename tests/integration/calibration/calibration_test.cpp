@@ -75,7 +75,9 @@ TEST_P(Stepped, StartStepsAndSaveRunTheStateTable) {
   if (*k.step) {
     for (long s = 1; s <= 3; ++s) {
       b.Exec(k.step);
-      if (std::string(k.start) != "STARTRFDMCAL") EXPECT_EQ(b.EngineNumber(1, k.engineStep), s);
+      if (std::string(k.start) != "STARTRFDMCAL") {
+        EXPECT_EQ(b.EngineNumber(1, k.engineStep), s);
+      }
     }
     EXPECT_EQ(b.EngineNumber(2, k.engineStep), 0) << "only the factory calibration channel calibrates";
   }
