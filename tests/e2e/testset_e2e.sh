@@ -81,7 +81,7 @@ check "and frees the run button" bash -c "! $ctl locks | grep -q '^RUNPUSHBUTTON
 
 # ---- a unit under test on every channel, its readings, the detection mode, a diagnostic
 for c in 1 2 3; do $ctl set CH$c:SIMUUTTYPE 3 && $ctl set CH$c:SIMUUTPRESENT true; done
-check "automatic detection finds the plugged unit" test "$($ctl get CH3:UUTTYPE)" = 3
+wait_for "automatic detection finds the plugged unit" "3 (FMCW variable sweep)" $ctl get CH3:UUTTYPE
 err=$($ctl set UUTTYPE 2 2>&1); rc=$?
 check "the UUT type is refused in automatic detection" \
   bash -c "[ $rc = 1 ] && grep -q 'reason:  Auto uut detect mode' <<<'$err'"
@@ -93,7 +93,7 @@ check "a diagnostic is refused while the ramp runs" \
   bash -c "[ $rc = 1 ] && grep -q 'reason:  Simulation is running' <<<'$err'"
 $ctl set RUNSTOPTEST false && $ctl set COUPLEDALTITUDESIMULATION false
 $ctl set UUTDETECT 1 && $ctl set UUTTYPE 2
-check "in manual detection the type reaches every channel" test "$($ctl get CH3:UUTTYPE)" = 2
+wait_for "in manual detection the type reaches every channel" "2 (FMCW)" $ctl get CH3:UUTTYPE
 $ctl set DIAGPASSTHRURUNNING true
 err=$($ctl set RUNSTOPTEST true 2>&1); rc=$?
 check "the passthrough refuses a run" \

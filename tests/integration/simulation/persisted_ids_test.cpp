@@ -44,6 +44,10 @@ TEST(PersistedIds, SettingsKeepTheirOwnIdsAndNames) {
   for (int role = 0; role < 5; ++role)
     for (int ch = 1; ch <= 3; ++ch) expected[105 + 3 * role + ch - 1] = std::string(ramps[role]) + "Chan" + std::to_string(ch);
   for (int ch = 1; ch <= 3; ++ch) expected[33 + ch] = "AltSimNameChan" + std::to_string(ch);
+  // UUT detection, units and display modes
+  const char* const uut[] = {"UutAutodetect", "UutType", "UutCdfSubType", "CdfAltCorr", "AltitudeUnits",
+                             "DistanceUnits", "FreqDisplayMode", "ProfileDisplayUnits", "PowerDisplayMode"};
+  for (int i = 0; i < 9; ++i) expected[501 + i] = uut[i];
   EXPECT_EQ(expected, Rows(root, "radaltmc_settings"));
 
   // The profile store: every id and every name once.
