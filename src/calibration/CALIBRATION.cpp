@@ -34,8 +34,8 @@ void CALIBRATION::FactoryCalibrationChannelCallback(int ch) {
         "<CALIBRATION::FactoryCalibrationChannelCallback:throw Cannot perform a factory calibration on an external channel",
         Velmarin::Operation_errors::NotSupported("Cannot perform a factory calibration on an external channel"));
   for (int c = 1; c <= n; ++c) {
-    Velmarin::EngineReadingBoolean_var running = mc_->GetSingleChannelPtr(c)->FactoryCalRunning();
-    if (running->Get())
+    if (radalt::ReadItem(mc_->Items(), mc_->GetSingleChannelPtr(c),
+                         &Velmarin::RadAltSingleChannelStateControl::_objref_RADALTSC_MAIN_INTERFACE::FactoryCalRunning))
       radalt::LogThrow(
           "<CALIBRATION::FactoryCalibrationChannelCallback:throw Cannot change channel since a factory calibration is active",
           Velmarin::Operation_errors::Settings_Conflict("Cannot change channel since a factory calibration is active"));

@@ -15,6 +15,7 @@
 
 #include "ChannelBound.h"
 #include "EngineConfig.h"
+#include "ItemRefs.h"
 #include "LockGroups.h"
 #include "MYGUIABLE.h"
 #include "SimulationObjects.h"
@@ -86,6 +87,8 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody {
   void RecallMCProfile();
   unsigned AvailableCount() const;
   unsigned EnabledCount() const;
+  // The kept item references of the registered engines.
+  radalt::ItemRefs& Items() { return itemRefs_; }
   // The channel-bound objects of one class, channel 1 to 3, told in registration order.
   void AddChannelBoundClass(std::vector<radalt::ChannelBound*> perChannel);
 
@@ -162,6 +165,8 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody {
   // References replaced or removed while parameter objects may still be using them; they
   // are released with the master control.
   std::vector<CORBA::Object_var> retired_;
+  // Told of every change of a channel's main reference (the retired ones stay alive).
+  radalt::ItemRefs itemRefs_;
   unsigned availableCount_ = 0;
   unsigned enabledCount_ = 0;
   // Serialises whole registry changes (create/destroy commands); readers take registryMutex_.

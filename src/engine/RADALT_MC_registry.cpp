@@ -50,6 +50,7 @@ bool RADALT_MC::SetChannelRefs(int channel, CORBA::Object_ptr obj) {
   RadaltSC_ptr[i] = main._retn();
   RadaltSCInhouse_ptr[i] = inhouse._retn();
   channelValid_[i] = !CORBA::is_nil(RadaltSC_ptr[i]);
+  itemRefs_.Reset(channel, RadaltSC_ptr[i].in());
   return channelValid_[i];
 }
 
@@ -305,6 +306,7 @@ void RADALT_MC::RemoveRadAltSc(int channel) {
     const std::size_t i = static_cast<std::size_t>(channel - 1);
     if (!CORBA::is_nil(RadaltSC_ptr.at(i))) retired_.push_back(CORBA::Object::_duplicate(RadaltSC_ptr[i].in()));
     RadaltSC_ptr[i] = SCI::RADALTSC_MAIN_INTERFACE::_nil();
+    itemRefs_.Reset(channel, RadaltSC_ptr[i].in());
     channelValid_[i] = false;
     // Counts never wrap below zero.
     if (availableCount_ > 0) --availableCount_;

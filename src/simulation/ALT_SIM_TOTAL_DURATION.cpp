@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "EngineItems.h"
 #include "RADALT_MC.h"
 #include "SimulationCommon.h"
 
@@ -10,8 +11,8 @@ namespace {
 const char* const kAccessor = " ALT_SIM_TOTAL_DURATION::AltSimTotalDuration";
 
 VALUE_LONG::VALUE EngineTotal(RADALT_MC& mc, int channel) {
-  Velmarin::EngineAttribValueLong_var total = mc.GetSingleChannelPtr(channel)->AltSimTotalDuration();
-  return total->Get();
+  return radalt::ReadItem(mc.Items(), mc.GetSingleChannelPtr(channel),
+                          &SCI::_objref_RADALTSC_MAIN_INTERFACE::AltSimTotalDuration);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "ProfileLegNumber.h"
 
+#include "EngineItems.h"
 #include "RADALT_MC.h"
 
 namespace radalt {
@@ -7,7 +8,8 @@ namespace radalt {
 Velmarin::EngineReadingLong_ptr ProfileLegNumber::Reading() {
   const std::string digit = std::to_string(channel_);
   RequireChannelEnabled(*mc_, channel_, LogPrefix("PROFILE_LEG_NUMBER_CHAN" + digit, "ProfileLegNumberChan" + digit));
-  return mc_->GetSingleChannelPtr(channel_)->ProfileLegNumber();
+  return Item(mc_->Items(), mc_->GetSingleChannelPtr(channel_), &SCI::_objref_RADALTSC_MAIN_INTERFACE::ProfileLegNumber)
+      ._retn();
 }
 
 }  // namespace radalt
