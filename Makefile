@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build test run stop status bench tsan asan clean
+.PHONY: deps build test run stop status bench tsan asan package clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -48,5 +48,12 @@ bench: deps
 	cmake --build build-bench -j $(JOBS)
 	build-bench/bench/radalt-bench
 
+# The .deb for a test-set computer (installs below /usr; see docs/packaging.md).
+package: deps
+	cmake -S . -B build-pkg -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build build-pkg -j $(JOBS)
+	cd build-pkg && cpack -G DEB
+	@ls build-pkg/*.deb
+
 clean:
-	rm -rf $(BUILD) build-tsan build-asan build-bench
+	rm -rf $(BUILD) build-tsan build-asan build-bench build-pkg

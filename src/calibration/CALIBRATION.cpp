@@ -3,14 +3,14 @@
 #include <boost/bind/bind.hpp>
 
 #include "Exceptions.h"
-#include "NO_OF_ENABLED_CHANNELS.h"
-#include "RADALT_MC.h"
+#include "Core.h"
+#include "EngineItems.h"
 
 namespace {
 const char* const kFactoryChannelName = "FactoryCalibrationChannel";
 }
 
-CALIBRATION::CALIBRATION(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc)
+CALIBRATION::CALIBRATION(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc)
     : mc_(mc),
       store_(store),
       calButtonsLocked_(namer, gui, "CALBUTTONSLOCKED", 0),
@@ -25,7 +25,7 @@ void CALIBRATION::setCalibrationButtonsLocked(unsigned int code) {
 }
 
 void CALIBRATION::FactoryCalibrationChannelCallback(int ch) {
-  const int n = mc_->NoOfEnabledChannelsObj() ? mc_->NoOfEnabledChannelsObj()->Value() : 0;
+  const int n = mc_->EnabledChannels();
   if (!(n >= ch && ch > 0))
     radalt::LogThrow("<CALIBRATION::FactoryCalibrationChannelCallback:throw Illegal channel",
                      Velmarin::Operation_errors::DataOutOfRangeException<int>("Illegal channel", 1, n, ch));
@@ -45,4 +45,12 @@ void CALIBRATION::FactoryCalibrationChannelCallback(int ch) {
 
 void CALIBRATION::RecallFactoryCalChan() {
   if (store_) factoryChannel_ = store_->GetValue<int>(std::string(kFactoryChannelName), 1.0f);
+}
+
+void CALIBRATION::KeepWithinEnabled(int n, const Velmarin::Locker_ID& who) {
+  const int ch = FactoryCalibrationChannelValue();
+  // With no channel left the channel's own check would refuse every value: channel 1 is
+  // assigned directly.
+  if (n == 0 && ch > 1) AssignFactoryCalibrationChannel(1);
+  else if (n >= 1 && n < ch) SetFactoryCalibrationChannel(n, who);
 }

@@ -15,7 +15,7 @@ class BooleanSetting : public Parameter<Velmarin::EngineAttribBoolean_i> {
  protected:
   // Binds the write handler callback of Derived, starts false and creates the persisted value.
   template <class Derived>
-  BooleanSetting(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+  BooleanSetting(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                  const char* key, const char* persistanceName, unsigned valueId, void (Derived::*callback)(int))
       : Parameter(mc, store, namer, gui, key, false,
                   boost::bind(callback, static_cast<Derived*>(this), boost::placeholders::_1)),

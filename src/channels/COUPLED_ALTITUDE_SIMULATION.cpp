@@ -1,8 +1,7 @@
 #include "COUPLED_ALTITUDE_SIMULATION.h"
 
 #include "EngineItems.h"
-#include "NO_OF_ENABLED_CHANNELS.h"
-#include "RADALT_MC.h"
+#include "Core.h"
 
 namespace {
 using SC = Velmarin::RadAltSingleChannelStateControl::_objref_RADALTSC_MAIN_INTERFACE;
@@ -11,14 +10,14 @@ using SC = Velmarin::RadAltSingleChannelStateControl::_objref_RADALTSC_MAIN_INTE
 const char* const COUPLED_ALTITUDE_SIMULATION::PersistanceName = "CoupledAltitudeSimulation";
 
 COUPLED_ALTITUDE_SIMULATION::COUPLED_ALTITUDE_SIMULATION(STpersistance* store, Velmarin::ItemNamer& namer,
-                                                         MY_GUIABLE_i& gui, RADALT_MC* mc)
+                                                         MY_GUIABLE_i& gui, radalt::Core* mc)
     : BooleanSetting(store, namer, gui, mc, "COUPLEDALTITUDESIMULATION", PersistanceName, 5,
                      &COUPLED_ALTITUDE_SIMULATION::CoupledAltitudeSimulationCallback) {}
 
 void COUPLED_ALTITUDE_SIMULATION::CoupledAltitudeSimulationCallback(int v) {
   const bool wasOn = Value();
   if (!AssignIfChanged(v)) return;
-  const int n = mc_->NoOfEnabledChannelsObj()->Value();
+  const int n = mc_->EnabledChannels();
   if (!wasOn && n >= 2) CopyChannel1Simulation(n);
 }
 
@@ -27,7 +26,7 @@ void COUPLED_ALTITUDE_SIMULATION::CopyChannel1Simulation(int n) {
   radalt::ItemRefs& refs = mc_->Items();
   auto* from = mc_->GetSingleChannelPtr(1);
   const Velmarin::Locker_ID who = WriterId();
-  const int mode = radalt::SimulationModeValue(mc_->Simulation());
+  const int mode = mc_->SimulationMode();
   if (mode != 0 && mode != 1)
     radalt::LogThrow(
         " COUPLED_ALTITUDE_SIMULATION::CoupledAltitudeSimulationCallback throw CoupledAltitudeSimulationCallback - alt_sim_mode",

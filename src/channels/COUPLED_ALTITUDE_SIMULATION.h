@@ -6,7 +6,7 @@
 class COUPLED_ALTITUDE_SIMULATION : public radalt::BooleanSetting {
  public:
   static const char* const PersistanceName;
-  COUPLED_ALTITUDE_SIMULATION(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc);
+  COUPLED_ALTITUDE_SIMULATION(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc);
 
   void CoupledAltitudeSimulationCallback(int v);
   void RecallCoupledAltSim() { AssignRecalled(); }

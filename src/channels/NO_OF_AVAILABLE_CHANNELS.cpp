@@ -3,7 +3,7 @@
 #include <boost/bind/bind.hpp>
 
 #include "NO_OF_ENABLED_CHANNELS.h"
-#include "RADALT_MC.h"
+#include "Core.h"
 
 namespace {
 const char* const kKey = "NOOFAVAILABLECHANNELS";
@@ -12,7 +12,7 @@ const char* const kKey = "NOOFAVAILABLECHANNELS";
 const char* const NO_OF_AVAILABLE_CHANNELS::PersistanceName = "NoOfAvailableChannels";
 
 NO_OF_AVAILABLE_CHANNELS::NO_OF_AVAILABLE_CHANNELS(STpersistance* store, Velmarin::ItemNamer& namer,
-                                                   MY_GUIABLE_i& gui, RADALT_MC* mc)
+                                                   MY_GUIABLE_i& gui, radalt::Core* mc)
     : Parameter(mc, store, namer, gui, kKey, 0,
                 boost::bind(&NO_OF_AVAILABLE_CHANNELS::NoOfAvailableChannelsCallback, this,
                             boost::placeholders::_1),
@@ -31,7 +31,7 @@ void NO_OF_AVAILABLE_CHANNELS::NoOfAvailableChannelsCallback(int n) {
         Velmarin::Operation_errors::DataOutOfRangeException<int>(
             "Attribute : NoOfAvailableChannelsCallback - illegal no of channels", 0, 3, n));
   attr_ = n;
-  NO_OF_ENABLED_CHANNELS* enabled = mc_->NoOfEnabledChannelsObj();
+  NO_OF_ENABLED_CHANNELS* enabled = mc_->Find<NO_OF_ENABLED_CHANNELS>();
   if (enabled && enabled->Value() > n) enabled->NoOfEnabledChannelsCallback(n);
 }
 

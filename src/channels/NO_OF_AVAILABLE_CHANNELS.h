@@ -9,7 +9,7 @@ class NO_OF_AVAILABLE_CHANNELS : public radalt::Parameter<Velmarin::EngineAttrib
   static const char* const PersistanceName;
 
   NO_OF_AVAILABLE_CHANNELS(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
-                           RADALT_MC* mc);
+                           radalt::Core* mc);
 
   void NoOfAvailableChannelsCallback(int n);
   void RecallNoOfAvailChans();

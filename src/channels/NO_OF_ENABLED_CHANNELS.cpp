@@ -2,10 +2,9 @@
 
 #include <boost/bind/bind.hpp>
 
-#include "CALIBRATION.h"
 #include "ChannelWideItems.h"
 #include "NO_OF_AVAILABLE_CHANNELS.h"
-#include "RADALT_MC.h"
+#include "Core.h"
 
 namespace {
 
@@ -44,7 +43,7 @@ const Activity kActivities[] = {
 const char* const NO_OF_ENABLED_CHANNELS::PersistanceName = "NoOfEnabledChannels";
 
 NO_OF_ENABLED_CHANNELS::NO_OF_ENABLED_CHANNELS(STpersistance* store, Velmarin::ItemNamer& namer,
-                                               MY_GUIABLE_i& gui, RADALT_MC* mc)
+                                               MY_GUIABLE_i& gui, radalt::Core* mc)
     : Parameter(mc, store, namer, gui, kKey, 0,
                 boost::bind(&NO_OF_ENABLED_CHANNELS::NoOfEnabledChannelsCallback, this,
                             boost::placeholders::_1),
@@ -58,7 +57,7 @@ Velmarin::EngineAttribLongParams NO_OF_ENABLED_CHANNELS::get_NoOfEnabledChannels
 
 void NO_OF_ENABLED_CHANNELS::NoOfEnabledChannelsCallback(int n) {
   const int current = attr_.Value();
-  NO_OF_AVAILABLE_CHANNELS* available = mc_->NoOfAvailableChannelsObj();
+  NO_OF_AVAILABLE_CHANNELS* available = mc_->Find<NO_OF_AVAILABLE_CHANNELS>();
   const int availableCount = available ? available->Value() : 0;
   if (n > availableCount || n < 0)
     radalt::LogThrow(
@@ -93,14 +92,7 @@ void NO_OF_ENABLED_CHANNELS::CopyChannelWideItems(int current, int n) {
 }
 
 void NO_OF_ENABLED_CHANNELS::LimitFactoryCalibrationChannel(int n) {
-  CALIBRATION* cal = mc_->CalibrationObj();
-  if (!cal) return;
-  const int ch = cal->FactoryCalibrationChannelValue();
-  const Velmarin::Locker_ID who = WriterId();
-  // With no channel left the channel's own check would refuse every value: channel 1 is
-  // assigned directly.
-  if (n == 0 && ch > 1) cal->AssignFactoryCalibrationChannel(1);
-  else if (n >= 1 && n < ch) cal->SetFactoryCalibrationChannel(n, who);
+  if (auto* factory = mc_->Find<radalt::FactoryCalibrationChannel>()) factory->KeepWithinEnabled(n, WriterId());
 }
 
 void NO_OF_ENABLED_CHANNELS::RecallNoOfEnabledChans() { attr_ = Recalled<int>(PersistanceName); }

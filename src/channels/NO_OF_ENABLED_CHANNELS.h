@@ -9,7 +9,7 @@ class NO_OF_ENABLED_CHANNELS : public radalt::Parameter<Velmarin::EngineAttribLo
   static const char* const PersistanceName;
 
   NO_OF_ENABLED_CHANNELS(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
-                         RADALT_MC* mc);
+                         radalt::Core* mc);
 
   void NoOfEnabledChannelsCallback(int n);
   void RecallNoOfEnabledChans();

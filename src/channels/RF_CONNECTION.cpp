@@ -2,14 +2,13 @@
 
 #include <boost/bind/bind.hpp>
 
-#include "NO_OF_ENABLED_CHANNELS.h"
-#include "RADALT_MC.h"
+#include "Core.h"
 
 namespace {
 using SC = Velmarin::RadAltSingleChannelStateControl::_objref_RADALTSC_MAIN_INTERFACE;
 
 // Channel 1's current value, or 0 while channel 1 has no engine.
-int Channel1Value(RADALT_MC* mc) {
+int Channel1Value(radalt::Core* mc) {
   try {
     return radalt::ReadItem(mc->Items(), mc->GetSingleChannelPtr(1), &SC::RfConnection);
   } catch (const CORBA::UserException&) {
@@ -20,7 +19,7 @@ int Channel1Value(RADALT_MC* mc) {
 
 const char* const RF_CONNECTION::PersistanceName = "RfConnection";
 
-RF_CONNECTION::RF_CONNECTION(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc)
+RF_CONNECTION::RF_CONNECTION(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc)
     : Parameter(mc, store, namer, gui, "RFCONNECT", Channel1Value(mc),
                 boost::bind(&RF_CONNECTION::RfConnectionCallback, this, boost::placeholders::_1)) {
   get_RfConnectionParams();
@@ -40,7 +39,7 @@ Velmarin::EngineAttribEnumParams RF_CONNECTION::get_RfConnectionParams() {
 }
 
 void RF_CONNECTION::RfConnectionCallback(int v) {
-  const int n = mc_->NoOfEnabledChannelsObj()->Value();
+  const int n = mc_->EnabledChannels();
   if (n == 0)
     radalt::LogThrow(" RF_CONNECTION::RfConnectionCallback throw Settings_Conflict:No enabled channels",
                      Velmarin::Operation_errors::Settings_Conflict("No enabled channels"));
@@ -55,6 +54,6 @@ void RF_CONNECTION::RfConnectionCallback(int v) {
 void RF_CONNECTION::RecallRfConnection() {
   const int v = Recalled<int>(PersistanceName);
   attr_ = v;
-  ForwardToChannels(mc_->NoOfEnabledChannelsObj()->Value(), &SC::RfConnection, static_cast<CORBA::Long>(v),
+  ForwardToChannels(mc_->EnabledChannels(), &SC::RfConnection, static_cast<CORBA::Long>(v),
                     " RF_CONNECTION::RecallRfConnection throw Locking_Error_Exception");
 }

@@ -7,7 +7,7 @@
 class RF_CONNECTION : public radalt::Parameter<Velmarin::EngineAttribEnum_i> {
  public:
   static const char* const PersistanceName;
-  RF_CONNECTION(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc);
+  RF_CONNECTION(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc);
 
   void RfConnectionCallback(int v);
   void RecallRfConnection();

@@ -2,5 +2,5 @@
 
 const char* const SLAVE_MODE::PersistanceName = "SlaveMode";
 
-SLAVE_MODE::SLAVE_MODE(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc)
+SLAVE_MODE::SLAVE_MODE(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc)
     : BooleanSetting(store, namer, gui, mc, "SLAVEMODE", PersistanceName, 3, &SLAVE_MODE::SlaveModeCallback) {}

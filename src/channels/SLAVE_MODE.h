@@ -6,7 +6,7 @@
 class SLAVE_MODE : public radalt::BooleanSetting {
  public:
   static const char* const PersistanceName;
-  SLAVE_MODE(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc);
+  SLAVE_MODE(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc);
 
   void SlaveModeCallback(int v) { AssignIfChanged(v); }
   void RecallSlaveMode() { AssignRecalled(); }

@@ -6,19 +6,12 @@
 #include <sstream>
 #include <thread>
 
-#include "CALIBRATION.h"
 #include "DDS_Publisher.h"
 #include "DDS_Subscriber.h"
-#include "platform/DDS_AttributePublisher.h"
 #include "Exceptions.h"
-#include "SelftestLocking.h"
-#include "UTILS.h"
-#include "COUPLED_ALTITUDE_SIMULATION.h"
-#include "NO_OF_AVAILABLE_CHANNELS.h"
-#include "NO_OF_ENABLED_CHANNELS.h"
-#include "RF_CONNECTION.h"
-#include "SLAVE_MODE.h"
+#include "Subsystems.h"
 #include "persistence/PersistedValue.h"
+#include "platform/DDS_AttributePublisher.h"
 #include "platform/Orb.h"
 
 using radalt::LockGroup;
@@ -52,27 +45,19 @@ const Page kPages[] = {
 
 RADALT_MC::RADALT_MC() : RADALT_MC(radalt::EngineConfig::FromEnvironment()) {}
 
-RADALT_MC::RADALT_MC(const radalt::EngineConfig& config)
-    : config_(config), RadaltSC_ptr(3), RadaltSCInhouse_ptr(3), channelValid_(3, false) {
+RADALT_MC::RADALT_MC(const radalt::EngineConfig& config) : config_(config) {
   try {
     Construct();
   } catch (...) {
     // A refused construction leaves nothing registered behind.
-    gui_.reset();
-    testAble_.reset();
-    delete Settings_Persistence;
-    Settings_Persistence = nullptr;
-    delete AltSim_Persistence;
-    AltSim_Persistence = nullptr;
-    delete orbw_;
-    orbw_ = nullptr;
+    Teardown(false);
     throw;
   }
 }
 
 void RADALT_MC::Construct() {
   // 1. ORB wrapper, namer, GUI and test servants; channel references start nil.
-  orbw_ = new Velmarin::ORB_wrapper("RADALT", kContext);
+  orbw_.reset(new Velmarin::ORB_wrapper("RADALT", kContext));
   namer_.reset(new Velmarin::ItemNamer(Velmarin::ItemNamer::DDS_Topic(InstanceNamer, orbw_->Name())));
   namer_->SetPublisher(config_.publisher ? config_.publisher : Velmarin::MakeDdsAttributePublisher());
   gui_.reset(new MY_GUIABLE_i(namer_->DDS_Topic("GUI_ABLE")));
@@ -88,19 +73,13 @@ void RADALT_MC::Construct() {
     std::cerr << " RADALT_MC::RADALT_MC(constructor) - DDS set-up failed: " << e._name() << std::endl;
   }
 
-  // 3. The 24 lock groups.
-  for (std::size_t i = 0; i < radalt::kLockGroupCount; ++i)
-    lockGroups_[i].reset(new Velmarin::Lockable_i(namer_->DDS_Topic(radalt::kLockGroupNames[i])));
+  // 3. The 24 lock groups and the master control's locker.
+  locks_.reset(new radalt::LockGroups(*namer_));
 
-  // 4. Engine name, the three "RadAltMc" lockables as CORBA objects, the locker.
+  // 4. Engine name, the three "RadAltMc" lockables as CORBA objects.
   engineName_ = "radalt.engine";
   for (LockGroup g : {LockGroup::RadAltMc1, LockGroup::RadAltMc2, LockGroup::RadAltMc3}) {
     CORBA::Object_var activated = Group(g)._this();
-  }
-  try {
-    radaltMcLocker.reset(new Velmarin::Locker("RadAltMc"));
-  } catch (...) {
-    std::cout << " RADALT_MC::RADALT_MC(constructor) - failed to new radaltMcLocker" << std::endl;
   }
 
   // 5. Exactly one master control in the naming context.
@@ -112,9 +91,9 @@ void RADALT_MC::Construct() {
   // 6. The persisted stores, in "engines/lib" below the install root.
   const int instance = std::atoi(orbw_->GetInstanceNum().c_str());
   const std::string dbDir = config_.installRoot + "/engines/lib";
-  auto openStore = [&](const char* tableBase, const char* failure) -> STpersistance* {
+  auto openStore = [&](const char* tableBase, const char* failure) -> std::unique_ptr<STpersistance> {
     try {
-      auto* store = new STpersistance(instance, dbDir);
+      auto store = std::make_unique<STpersistance>(instance, dbDir);
       store->ConnectToDB();
       store->CheckAndCreateTables(tableBase);
       return store;
@@ -123,10 +102,9 @@ void RADALT_MC::Construct() {
       return nullptr;
     }
   };
-  Settings_Persistence = openStore(
-      "radaltmc_settings", " RADALT_MC::RADALT_MC(constructor) - failed to new Settings_Persistence");
-  AltSim_Persistence = openStore(
-      "radaltmc_altsim", " RADALT_MC::RADALT_MC(constructor) - failed to new AltSim_Persistence");
+  settingsStore_ = openStore("radaltmc_settings",
+                             " RADALT_MC::RADALT_MC(constructor) - failed to new Settings_Persistence");
+  altSimStore_ = openStore("radaltmc_altsim", " RADALT_MC::RADALT_MC(constructor) - failed to new AltSim_Persistence");
 
   // 7. Operator-interface pages and scripts.
   const std::string uiDir = config_.installRoot + "/engines/ui_xml/";
@@ -134,7 +112,8 @@ void RADALT_MC::Construct() {
   for (const Page& p : kPages)
     if (p.script) gui_->Add_Script(p.key, uiDir + p.script);
 
-  // 8. Construction groups 0 to 3.
+  // 8. The subsystems, and their construction groups 0 to 3.
+  for (radalt::SubsystemFactory make : radalt::RegisteredSubsystems()) subsystems_.push_back(make(*this));
   for (int group = 0; group <= 3; ++group) ConstructGroup(group);
 
   // 9. The channel engines, and the wait until each is ready.
@@ -145,7 +124,7 @@ void RADALT_MC::Construct() {
   }
 
   // 10. Construction groups 4 and 5.
-  for (int group = 4; group <= 5; ++group) ConstructGroup(group);
+  for (int group = 4; group < radalt::kConstructionGroups; ++group) ConstructGroup(group);
 
   // 11. Initial locks.
   InitialLocks();
@@ -159,34 +138,25 @@ void RADALT_MC::Construct() {
 }
 
 void RADALT_MC::ConstructGroup(int group) {
-  try {
-    switch (group) {
-      case 0:
-        lockingSelftestEngine_.reset(new lockingSelftestEngine(orbw_, this));
-        break;
-      case 1:
-        noOfAvailableChannels_.reset(new NO_OF_AVAILABLE_CHANNELS(Settings_Persistence, *namer_, *gui_, this));
-        noOfEnabledChannels_.reset(new NO_OF_ENABLED_CHANNELS(Settings_Persistence, *namer_, *gui_, this));
-        slaveMode_.reset(new SLAVE_MODE(Settings_Persistence, *namer_, *gui_, this));
-        coupledAltitudeSimulation_.reset(new COUPLED_ALTITUDE_SIMULATION(Settings_Persistence, *namer_, *gui_, this));
-        break;
-      case 5:
-        rfConnection_.reset(new RF_CONNECTION(Settings_Persistence, *namer_, *gui_, this));
-        calibration_.reset(new CALIBRATION(Settings_Persistence, *namer_, *gui_, this));
-        radAltLockingDueToSelftest_.reset(new RadAltLockingDueToSelftest(this));
-        break;
-      default:
-        break;
+  for (auto& subsystem : subsystems_) {
+    try {
+      subsystem->Construct(group);
+    } catch (const CORBA::Exception& e) {
+      // An object that cannot be built is a start-up error: the master control is not built.
+      std::cout << " RADALT_MC::RADALT_MC(constructor) - failed to new functions(" << group << ") of "
+                << subsystem->Name() << ": " << e._name() << std::endl;
+      throw;
+    } catch (const std::exception& e) {
+      std::cout << " RADALT_MC::RADALT_MC(constructor) - failed to new functions(" << group << ") of "
+                << subsystem->Name() << ": " << e.what() << std::endl;
+      throw;
     }
-    if (group >= 2) radalt::ConstructSimulationGroup(group, *this, *simulation_);
-  } catch (...) {
-    std::cout << " RADALT_MC::RADALT_MC(constructor) - failed to new functions(" << group << ")" << std::endl;
   }
 }
 
 void RADALT_MC::RegisterEngineAttributes() {
   for (int channel = 1; channel <= 3; ++channel) {
-    SCI::RADALTSC_MAIN_INTERFACE_ptr sc = ChannelRefOrNil(channel);
+    SCI::RADALTSC_MAIN_INTERFACE_ptr sc = registry_.RefOrNil(channel);
     if (CORBA::is_nil(sc)) continue;
     try {
       Velmarin::GUI_Able_var engineGui = sc->GuiObject();
@@ -254,40 +224,27 @@ void RADALT_MC::SubscribeConfigurationValidity() {
 
 // ---- lifecycle -----------------------------------------------------------------------------
 
-RADALT_MC::~RADALT_MC() {
-  delete Settings_Persistence;
-  Settings_Persistence = nullptr;
-  delete AltSim_Persistence;
-  AltSim_Persistence = nullptr;
-  Stop();
+RADALT_MC::~RADALT_MC() { Teardown(true); }
+
+void RADALT_MC::Teardown(bool announce) {
+  settingsStore_.reset();
+  altSimStore_.reset();
+  if (announce) Stop();
   // No command may arrive while the objects it would reach go.
   validConfigSubscriber_.reset();
   radaltscSubscriber_.reset();
-  Velmarin::DeactivateServant(this);
+  if (announce) Velmarin::DeactivateServant(this);
   hwEnum_ = Velmarin::HwEnumerate_Able::_nil();
   progress_ = Velmarin::Progress_Interface::_nil();
-  simulation_.reset();
-  radAltLockingDueToSelftest_.reset();
-  calibration_.reset();
-  rfConnection_.reset();
-  coupledAltitudeSimulation_.reset();
-  slaveMode_.reset();
-  noOfEnabledChannels_.reset();
-  noOfAvailableChannels_.reset();
-  lockingSelftestEngine_.reset();
-  for (auto& g : lockGroups_) g.reset();
-  {
-    std::unique_lock<std::shared_mutex> lock(registryMutex_);
-    mainMap_.clear();
-    inhouseMap_.clear();
-    for (auto& r : RadaltSC_ptr) r = SCI::RADALTSC_MAIN_INTERFACE::_nil();
-    for (auto& r : RadaltSCInhouse_ptr) r = SCI::RADALTSC_INHOUSE_INTERFACE::_nil();
-    retired_.clear();
-  }
+  ForgetProvided();
+  while (!subsystems_.empty()) subsystems_.pop_back();
+  locks_.reset();
+  registry_.Clear();
   everybodyPublisher_.reset();
   testAble_.reset();
   gui_.reset();
   namer_.reset();
+  orbw_.reset();
 }
 
 void RADALT_MC::Start() {
@@ -302,8 +259,7 @@ void RADALT_MC::Stop() {
     const std::vector<std::string> path = orbw_->GetPathName(i);
     if (path.size() > 3 && path[2] == "EVERYBODY_ABLE") PublishEverybody("destroy," + path[3]);
   }
-  delete orbw_;
-  orbw_ = nullptr;
+  orbw_.reset();
 }
 
 char* RADALT_MC::Type() { return CORBA::string_dup("Radalt_MC"); }

@@ -1,25 +1,16 @@
-// The master control: owns every parameter object, lock group, store, servant and channel
-// engine reference of the test set.
+// The master control: the composition root of the engine. It owns the ORB wrapper, the
+// namer and GUI registry, the two stores, the channel registry, the lock groups and the
+// subsystems (registered in Subsystems.cpp), builds them in their construction order, and
+// runs reset, recall and the coming and going of channel engines over them. Subsystems see
+// it only as radalt::Core.
 #pragma once
 
-#include <array>
-#include <atomic>
-#include <map>
 #include <memory>
-#include <mutex>
-#include <shared_mutex>
 #include <string>
 #include <vector>
 
-#include <boost/thread/mutex.hpp>
-
-#include "ChannelBound.h"
-#include "EngineConfig.h"
-#include "ItemRefs.h"
-#include "LockGroups.h"
-#include "MYGUIABLE.h"
-#include "SimulationObjects.h"
-#include "persistence/PersistedValue.h"
+#include "Core.h"
+#include "Subsystem.h"
 #include "RadAltSC.hh"
 #include "VelmarinEngine.hh"
 #include "platform/ItemNamer.h"
@@ -33,6 +24,10 @@ template <class T>
 class DDS_Subscriber;
 }  // namespace Velmarin
 
+namespace radalt {
+struct SimulationObjects;
+}  // namespace radalt
+
 class CALIBRATION;
 class RadAltLockingDueToSelftest;
 class lockingSelftestEngine;
@@ -44,7 +39,7 @@ class NO_OF_ENABLED_CHANNELS;
 
 namespace SCI = Velmarin::RadAltSingleChannelStateControl;
 
-class RADALT_MC : public virtual POA_Velmarin::Everybody {
+class RADALT_MC : public virtual POA_Velmarin::Everybody, public radalt::Core {
  public:
   RADALT_MC();
   explicit RADALT_MC(const radalt::EngineConfig& config);
@@ -71,12 +66,17 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody {
   void InitHwInterface(int instance);
   void PushHwProgress(double percent);
 
+  // ---- radalt::Core
+  const radalt::EngineConfig& Config() const override { return config_; }
+  Velmarin::ItemNamer& Namer() override { return *namer_; }
+  MY_GUIABLE_i& Gui() override { return *gui_; }
+  Velmarin::ORB_wrapper& OrbWrapper() override { return *orbw_; }
+  STpersistance* SettingsStore() override { return settingsStore_.get(); }
+  STpersistance* AltSimStore() override { return altSimStore_.get(); }
+  radalt::ChannelAccess& Channels() override { return registry_; }
+  radalt::LockGroups& Locks() override { return *locks_; }
+
   // ---- channel registry
-  SCI::RADALTSC_MAIN_INTERFACE_ptr GetSingleChannelPtr(int channel);
-  SCI::RADALTSC_INHOUSE_INTERFACE_ptr GetSingleChannelInhousePtr(int channel);
-  bool GetSingleChannelIsLocal(int channel);
-  // Whether channel (any number) has an engine; never throws, logs nothing.
-  bool HasChannelEngine(int channel) const;
   void AddRadAltSc(int channel);
   void RemoveRadAltSc(int channel);
   void updateAttributeData(unsigned available, unsigned enabled,
@@ -85,22 +85,19 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody {
   void radaltIsValidConfigPublished(const char* topic, bool valid);
   void RecallMCSettings();
   void RecallMCProfile();
-  unsigned AvailableCount() const;
-  unsigned EnabledCount() const;
-  // The kept item references of the registered engines.
-  radalt::ItemRefs& Items() { return itemRefs_; }
+  unsigned AvailableCount() const { return registry_.AvailableCount(); }
+  unsigned EnabledCount() const { return registry_.EnabledCount(); }
   // The channel-bound objects of one class, channel 1 to 3, told in registration order.
-  void AddChannelBoundClass(std::vector<radalt::ChannelBound*> perChannel);
+  void AddChannelBoundClass(std::vector<radalt::ChannelBound*> perChannel) {
+    registry_.AddChannelBoundClass(std::move(perChannel));
+  }
 
   // ---- lock groups
-  Velmarin::Lockable_i& Group(radalt::LockGroup g) { return *lockGroups_[static_cast<std::size_t>(g)]; }
-  Velmarin::Locker& McLocker() { return *radaltMcLocker; }
-  // Takes g for the master control when it is free; a group already held (by anyone)
-  // keeps its holder, key and texts. Returns whether this call took it.
+  // Takes g for the master control itself (the "master control" activity).
   bool TakeGroup(radalt::LockGroup g, const std::string& reason, const std::string& message);
-  // Releases g when the master control holds it.
+  // Releases the master control's own hold on g.
   bool ReleaseGroup(radalt::LockGroup g);
-  // The nine run-button groups, locked for an invalid configuration and released again.
+  // The nine run-button groups, held while the configuration is invalid.
   void lockAllRunButtons();
   void unlockAllRunButtons();
   void rfLevelModeLock();
@@ -108,99 +105,60 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody {
   void powerDisplayModeLock();
   void setupPauseResumeButtonListener();
 
-  // ---- what parameter objects reach through the master control
-  Velmarin::ItemNamer& Namer() { return *namer_; }
-  MY_GUIABLE_i& Gui() { return *gui_; }
-  Velmarin::ORB_wrapper& OrbWrapper() { return *orbw_; }
-  const radalt::EngineConfig& Config() const { return config_; }
-  NO_OF_AVAILABLE_CHANNELS* NoOfAvailableChannelsObj() { return noOfAvailableChannels_.get(); }
-  NO_OF_ENABLED_CHANNELS* NoOfEnabledChannelsObj() { return noOfEnabledChannels_.get(); }
-  SLAVE_MODE* SlaveModeObj() { return slaveMode_.get(); }
-  COUPLED_ALTITUDE_SIMULATION* CoupledAltSimObj() { return coupledAltitudeSimulation_.get(); }
-  RF_CONNECTION* RfConnectionObj() { return rfConnection_.get(); }
-  CALIBRATION* CalibrationObj() { return calibration_.get(); }
-  radalt::SimulationObjects& Simulation() { return *simulation_; }
-  STpersistance* SettingsStore() { return Settings_Persistence; }
-  STpersistance* AltSimStore() { return AltSim_Persistence; }
-  lockingSelftestEngine* SelftestEngineLock() { return lockingSelftestEngine_.get(); }
-  RadAltLockingDueToSelftest* SelftestLocking() { return radAltLockingDueToSelftest_.get(); }
+  // ---- the subsystems' objects (null while not built)
+  NO_OF_AVAILABLE_CHANNELS* NoOfAvailableChannelsObj();
+  NO_OF_ENABLED_CHANNELS* NoOfEnabledChannelsObj();
+  SLAVE_MODE* SlaveModeObj();
+  COUPLED_ALTITUDE_SIMULATION* CoupledAltSimObj();
+  RF_CONNECTION* RfConnectionObj();
+  CALIBRATION* CalibrationObj();
+  radalt::SimulationObjects& Simulation();
+  lockingSelftestEngine* SelftestEngineLock();
+  RadAltLockingDueToSelftest* SelftestLocking();
 
   // The file-scope namer every engine namer derives from.
   static Velmarin::ItemNamer InstanceNamer;
 
  private:
   void Construct();
+  // Builds construction group over every subsystem.
   void ConstructGroup(int group);
   void DiscoverSingleChannelEngines();
-  void WaitForEnginesReady(int count);
   void RegisterEngineAttributes();
   void InstallServants();
   void InitialLocks();
   // Follows the channel-1 engine's configuration-validity flag.
   void SubscribeConfigurationValidity();
   void PublishEverybody(const std::string& text);
-  // Installs the references of channel from obj (main and in-house narrowed from it).
-  bool SetChannelRefs(int channel, CORBA::Object_ptr obj);
+  // Tells every subsystem the registry's counts.
   void ApplyCounts(unsigned available, unsigned enabled);
-  // Runs recall for each channel with an engine, in channel order.
-  template <class F>
-  void ForEachRegisteredChannel(const char* method, F&& recall);
-  // The lent main reference of channel, nil when it has none; never throws.
-  SCI::RADALTSC_MAIN_INTERFACE_ptr ChannelRefOrNil(int channel) const;
+  void TellChannelsChanged(const radalt::ChannelRegistry::Snapshot& s);
+  // Undoes what was built, in the order that keeps every callback's objects alive; announce:
+  // "destroy," is published and the servant deactivated (a built master control).
+  void Teardown(bool announce);
 
   radalt::EngineConfig config_;
 
-  Velmarin::ORB_wrapper* orbw_ = nullptr;
+  std::unique_ptr<Velmarin::ORB_wrapper> orbw_;
   std::unique_ptr<Velmarin::ItemNamer> namer_;
   std::unique_ptr<MY_GUIABLE_i> gui_;
   std::unique_ptr<Velmarin::Velmarin_Test_Able_i> testAble_;
 
-  // registry: entry i is channel i+1
-  mutable std::shared_mutex registryMutex_;
-  std::vector<SCI::RADALTSC_MAIN_INTERFACE_var> RadaltSC_ptr;
-  std::vector<SCI::RADALTSC_INHOUSE_INTERFACE_var> RadaltSCInhouse_ptr;
-  std::vector<bool> channelValid_;
-  std::map<int, SCI::RADALTSC_MAIN_INTERFACE_ptr> mainMap_;
-  std::map<int, SCI::RADALTSC_INHOUSE_INTERFACE_ptr> inhouseMap_;
-  // References replaced or removed while parameter objects may still be using them; they
-  // are released with the master control.
-  std::vector<CORBA::Object_var> retired_;
-  // Told of every change of a channel's main reference (the retired ones stay alive).
-  radalt::ItemRefs itemRefs_;
-  unsigned availableCount_ = 0;
-  unsigned enabledCount_ = 0;
-  // Serialises whole registry changes (create/destroy commands); readers take registryMutex_.
-  std::recursive_mutex registryChangeMutex_;
-  std::vector<std::vector<radalt::ChannelBound*>> channelBound_;
+  radalt::ChannelRegistry registry_;
+  std::unique_ptr<radalt::LockGroups> locks_;
 
   // announcements of this engine; commands of the channel engines; configuration validity
   std::unique_ptr<Velmarin::DDS_Publisher<CORBA::String_var>> everybodyPublisher_;
   std::unique_ptr<Velmarin::DDS_Subscriber<CORBA::String_var>> radaltscSubscriber_;
   std::unique_ptr<Velmarin::DDS_Subscriber<bool>> validConfigSubscriber_;
 
-  std::array<std::unique_ptr<Velmarin::Lockable_i>, radalt::kLockGroupCount> lockGroups_;
-  std::array<CORBA::ULong, radalt::kLockGroupCount> lockKeys_{};
-  std::mutex lockKeysMutex_;
-  boost::mutex mutex_;
   std::string engineName_;
-  std::unique_ptr<Velmarin::Locker> radaltMcLocker;
 
-  STpersistance* Settings_Persistence = nullptr;
-  STpersistance* AltSim_Persistence = nullptr;
+  std::unique_ptr<STpersistance> settingsStore_;
+  std::unique_ptr<STpersistance> altSimStore_;
 
-  // construction group 0
-  std::unique_ptr<lockingSelftestEngine> lockingSelftestEngine_;
-  // construction group 1
-  std::unique_ptr<NO_OF_AVAILABLE_CHANNELS> noOfAvailableChannels_;
-  std::unique_ptr<NO_OF_ENABLED_CHANNELS> noOfEnabledChannels_;
-  std::unique_ptr<SLAVE_MODE> slaveMode_;
-  std::unique_ptr<COUPLED_ALTITUDE_SIMULATION> coupledAltitudeSimulation_;
-  // altitude simulation (groups 2 to 5)
-  std::unique_ptr<radalt::SimulationObjects> simulation_{new radalt::SimulationObjects};
-  // construction group 5
-  std::unique_ptr<RF_CONNECTION> rfConnection_;
-  std::unique_ptr<CALIBRATION> calibration_;
-  std::unique_ptr<RadAltLockingDueToSelftest> radAltLockingDueToSelftest_;
+  // In registration order (Subsystems.cpp); built group by group.
+  std::vector<std::unique_ptr<radalt::Subsystem>> subsystems_;
 
   Velmarin::HwEnumerate_Able_var hwEnum_;
   Velmarin::Progress_Interface_var progress_;

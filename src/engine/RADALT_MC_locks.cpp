@@ -1,27 +1,27 @@
-// The master control's lock groups: taking and releasing them for the master control.
+// The master control's own lock-group holds: the initial locks and an invalid configuration.
 #include "RADALT_MC.h"
 
 #include <iostream>
 
-#include "UTILS.h"
 
 using radalt::LockGroup;
 
-// ---- lock groups ---------------------------------------------------------------------------
+namespace {
+
+// The activities of the master control itself.
+const char* const kMasterControl = "master control";
+const char* const kInvalidConfiguration = "invalid configuration";
+const char* const kAutoRfLevelMode = "auto rf level mode";
+const char* const kAutoUutDetectMode = "auto uut detect mode";
+const char* const kAlwaysLocked = "always locked";
+
+}  // namespace
 
 bool RADALT_MC::TakeGroup(LockGroup g, const std::string& reason, const std::string& message) {
-  // The key is stored under the same lock as the take, so a release never sees a stale key.
-  std::lock_guard<std::mutex> lock(lockKeysMutex_);
-  CORBA::ULong key = 0;
-  if (!Group(g).TryLock(radaltMcLocker->Authority(reason, message), key)) return false;
-  lockKeys_[static_cast<std::size_t>(g)] = key;
-  return true;
+  return locks_->Take(g, kMasterControl, reason, message);
 }
 
-bool RADALT_MC::ReleaseGroup(LockGroup g) {
-  std::lock_guard<std::mutex> lock(lockKeysMutex_);
-  return Group(g).TryUnlock(radaltMcLocker->Id(), lockKeys_[static_cast<std::size_t>(g)]);
-}
+bool RADALT_MC::ReleaseGroup(LockGroup g) { return locks_->Release(g, kMasterControl); }
 
 namespace {
 
@@ -39,34 +39,34 @@ const char* const kAutoUutMessage =
 
 }  // namespace
 
+// The current altitudes' lock ("Simulation not running") is the simulation's, taken when it is
+// built; the rf level and uut locks stay here until their subsystems take them over.
 void RADALT_MC::InitialLocks() {
-  TakeGroup(LockGroup::CURRENTALT, "Simulation not running",
-            "Locked because a simulation is not running. This value can only be set while a simulation is active");
-  TakeGroup(LockGroup::RFLEVEL, "Auto rf level mode",
-            "Locked because auto rf level mode selected. Select manual rf level mode to set rf level manually");
-  TakeGroup(LockGroup::LOOPLOSS, "Auto rf level mode",
-            "Locked because auto rf level mode selected. Select manual rf level mode to set loop loss manually");
-  TakeGroup(LockGroup::UUT_TYPE, "Auto uut detect mode", kAutoUutMessage);
-  TakeGroup(LockGroup::UUT_CDF_SUB_TYPE, "Auto uut detect mode", kAutoUutMessage);
+  locks_->Take(LockGroup::RFLEVEL, kAutoRfLevelMode, "Auto rf level mode",
+               "Locked because auto rf level mode selected. Select manual rf level mode to set rf level manually");
+  locks_->Take(LockGroup::LOOPLOSS, kAutoRfLevelMode, "Auto rf level mode",
+               "Locked because auto rf level mode selected. Select manual rf level mode to set loop loss manually");
+  locks_->Take(LockGroup::UUT_TYPE, kAutoUutDetectMode, "Auto uut detect mode", kAutoUutMessage);
+  locks_->Take(LockGroup::UUT_CDF_SUB_TYPE, kAutoUutDetectMode, "Auto uut detect mode", kAutoUutMessage);
   rfLevelModeLock();
   aidItemsLock();
   powerDisplayModeLock();
 }
 
 void RADALT_MC::lockAllRunButtons() {
-  for (LockGroup g : kRunButtons) TakeGroup(g, "Invalid Configuration", kInvalidConfigMessage);
+  for (LockGroup g : kRunButtons) locks_->Take(g, kInvalidConfiguration, "Invalid Configuration", kInvalidConfigMessage);
 }
 
 void RADALT_MC::unlockAllRunButtons() {
-  for (LockGroup g : kRunButtons) ReleaseGroup(g);
+  for (LockGroup g : kRunButtons) locks_->Release(g, kInvalidConfiguration);
 }
 
 void RADALT_MC::rfLevelModeLock() {}
 
-void RADALT_MC::aidItemsLock() { TakeGroup(LockGroup::AIDITEMS, "Currently always locked on Tarvik", ""); }
+void RADALT_MC::aidItemsLock() { locks_->Take(LockGroup::AIDITEMS, kAlwaysLocked, "Currently always locked on Tarvik", ""); }
 
 void RADALT_MC::powerDisplayModeLock() {
-  TakeGroup(LockGroup::POWERDISPLAYMODE, "Currently always locked on Tarvik", "");
+  locks_->Take(LockGroup::POWERDISPLAYMODE, kAlwaysLocked, "Currently always locked on Tarvik", "");
 }
 
 void RADALT_MC::setupPauseResumeButtonListener() {}
@@ -75,10 +75,10 @@ void RADALT_MC::radaltIsValidConfigPublished(const char* topic, bool valid) {
   try {
     if (valid) {
       unlockAllRunButtons();
-      if (lockingSelftestEngine_) lockingSelftestEngine_->unlockSelftestEngine();
+      UnlockSelftestEngine(kInvalidConfiguration);
     } else {
       lockAllRunButtons();
-      if (lockingSelftestEngine_) lockingSelftestEngine_->lockSelftestEngine(kInvalidConfigMessage);
+      LockSelftestEngine(kInvalidConfiguration, kInvalidConfigMessage);
     }
   } catch (const CORBA::Exception& e) {
     // Runs on a DDS thread: nothing may escape.

@@ -2,11 +2,13 @@
 // are locked.
 #pragma once
 
-class RADALT_MC;
+namespace radalt {
+class Core;
+}  // namespace radalt
 
 class RadAltLockingDueToSelftest {
  public:
-  explicit RadAltLockingDueToSelftest(RADALT_MC* mc) : mc_(mc) {}
+  explicit RadAltLockingDueToSelftest(radalt::Core* mc) : mc_(mc) {}
   virtual ~RadAltLockingDueToSelftest() = default;
 
   // Takes every free run-button group with the self-test texts; sets CALBUTTONSLOCKED to 13.
@@ -15,5 +17,5 @@ class RadAltLockingDueToSelftest {
   virtual void unlockForSelftestStop();
 
  private:
-  RADALT_MC* mc_;
+  radalt::Core* mc_;
 };

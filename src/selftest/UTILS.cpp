@@ -1,6 +1,6 @@
 #include "UTILS.h"
 
-lockingSelftestEngine::lockingSelftestEngine(Velmarin::ORB_wrapper* orbw, RADALT_MC* mc)
+lockingSelftestEngine::lockingSelftestEngine(Velmarin::ORB_wrapper* orbw, radalt::Core* mc)
     : orbw_(orbw), mc_(mc) {}
 
 void lockingSelftestEngine::findSelftestEngine() {
@@ -53,4 +53,20 @@ void lockingSelftestEngine::unlockSelftestEngine() {
     Forget();
     throw;
   }
+}
+
+void lockingSelftestEngine::Lock(const radalt::Activity& activity, const std::string& reason) {
+  {
+    std::lock_guard<std::mutex> lock(holdsMutex_);
+    holds_.insert(activity);
+  }
+  lockSelftestEngine(reason);
+}
+
+void lockingSelftestEngine::Unlock(const radalt::Activity& activity) {
+  {
+    std::lock_guard<std::mutex> lock(holdsMutex_);
+    if (holds_.erase(activity) == 0 || !holds_.empty()) return;
+  }
+  unlockSelftestEngine();
 }

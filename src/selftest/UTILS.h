@@ -3,17 +3,26 @@
 #pragma once
 
 #include <mutex>
+#include <set>
 #include <string>
 
+#include "Services.h"
 #include "VelmarinSelfTest.hh"
 #include "platform/ORB_wrapper.h"
 
-class RADALT_MC;
+namespace radalt {
+class Core;
+}  // namespace radalt
 
-class lockingSelftestEngine {
+class lockingSelftestEngine : public radalt::SelftestEngineLock {
  public:
-  lockingSelftestEngine(Velmarin::ORB_wrapper* orbw, RADALT_MC* mc);
-  virtual ~lockingSelftestEngine() = default;
+  lockingSelftestEngine(Velmarin::ORB_wrapper* orbw, radalt::Core* mc);
+  ~lockingSelftestEngine() override = default;
+
+  // SelftestEngineLock: the engine is locked while any activity holds it and unlocked when
+  // the last one lets go.
+  void Lock(const radalt::Activity& activity, const std::string& reason) override;
+  void Unlock(const radalt::Activity& activity) override;
 
   // Looks the lock interface up at "Lumaren/local/HHSELFTEST_LOCK/1".
   void findSelftestEngine();
@@ -29,8 +38,10 @@ class lockingSelftestEngine {
   void Forget();
 
   Velmarin::ORB_wrapper* orbw_;
-  RADALT_MC* mc_;
+  radalt::Core* mc_;
   std::mutex mutex_;
+  std::mutex holdsMutex_;
+  std::set<radalt::Activity> holds_;
   bool found_ = false;
   Velmarin::HHSELFTEST::HHSELFTEST_LOCK_INTERFACE_var lock_;
 };

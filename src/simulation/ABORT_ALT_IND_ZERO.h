@@ -5,7 +5,7 @@
 
 class ABORT_ALT_IND_ZERO : public radalt::AltIndZeroCommand {
  public:
-  ABORT_ALT_IND_ZERO(Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc, Velmarin::Lockable_i& altZeroRun)
+  ABORT_ALT_IND_ZERO(Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc, Velmarin::Lockable_i& altZeroRun)
       : AltIndZeroCommand(Step::Abort, namer, gui, mc, altZeroRun) {}
 
   void AbortAltIndZeroCallback() { Execute(); }

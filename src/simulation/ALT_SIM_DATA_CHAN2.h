@@ -6,7 +6,7 @@
 
 class ALT_SIM_DATA_CHAN2 : public radalt::AltSimDataParameter {
  public:
-  ALT_SIM_DATA_CHAN2(STpersistance* altSimStore, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+  ALT_SIM_DATA_CHAN2(STpersistance* altSimStore, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                      Velmarin::Lockable_i& profileTest)
       : AltSimDataParameter(2, altSimStore, namer, gui, mc, profileTest) {}
 

@@ -6,7 +6,7 @@
 
 class ALT_SIM_DATA_CHAN3 : public radalt::AltSimDataParameter {
  public:
-  ALT_SIM_DATA_CHAN3(STpersistance* altSimStore, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+  ALT_SIM_DATA_CHAN3(STpersistance* altSimStore, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                      Velmarin::Lockable_i& profileTest)
       : AltSimDataParameter(3, altSimStore, namer, gui, mc, profileTest) {}
 

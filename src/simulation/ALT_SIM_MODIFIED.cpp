@@ -1,7 +1,7 @@
 #include "ALT_SIM_MODIFIED.h"
 
+#include "Core.h"
 #include "EngineItems.h"
-#include "RADALT_MC.h"
 
 Velmarin::EngineAttribBoolean_ptr ALT_SIM_MODIFIED::AltSimModified() {
   radalt::RequireChannelEnabled(*mc_, channel_, " ALT_SIM_MODIFIED::AltSimModified");

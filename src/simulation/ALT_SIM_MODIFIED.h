@@ -6,7 +6,7 @@
 
 class ALT_SIM_MODIFIED {
  public:
-  ALT_SIM_MODIFIED(int channel, RADALT_MC* mc) : channel_(channel), mc_(mc) {}
+  ALT_SIM_MODIFIED(int channel, radalt::Core* mc) : channel_(channel), mc_(mc) {}
   virtual ~ALT_SIM_MODIFIED() = default;
 
   // Channel's engine attribute (the caller owns the reference); "Channel N not enabled" while
@@ -15,5 +15,5 @@ class ALT_SIM_MODIFIED {
 
  private:
   const int channel_;
-  RADALT_MC* mc_;
+  radalt::Core* mc_;
 };

@@ -5,7 +5,7 @@
 
 class ALT_SIM_NAME_CHAN2 : public radalt::AltSimNameParameter {
  public:
-  ALT_SIM_NAME_CHAN2(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc)
+  ALT_SIM_NAME_CHAN2(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc)
       : AltSimNameParameter(2, store, namer, gui, mc) {}
 
   void AltSimNameChan2Callback(const char* name) { Callback(name); }

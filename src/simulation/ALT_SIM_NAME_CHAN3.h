@@ -5,7 +5,7 @@
 
 class ALT_SIM_NAME_CHAN3 : public radalt::AltSimNameParameter {
  public:
-  ALT_SIM_NAME_CHAN3(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc)
+  ALT_SIM_NAME_CHAN3(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc)
       : AltSimNameParameter(3, store, namer, gui, mc) {}
 
   void AltSimNameChan3Callback(const char* name) { Callback(name); }

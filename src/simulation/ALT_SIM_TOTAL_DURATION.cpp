@@ -2,15 +2,15 @@
 
 #include <algorithm>
 
+#include "Core.h"
 #include "EngineItems.h"
-#include "RADALT_MC.h"
 #include "SimulationCommon.h"
 
 namespace {
 
 const char* const kAccessor = " ALT_SIM_TOTAL_DURATION::AltSimTotalDuration";
 
-VALUE_LONG::VALUE EngineTotal(RADALT_MC& mc, int channel) {
+VALUE_LONG::VALUE EngineTotal(radalt::Core& mc, int channel) {
   return radalt::ReadItem(mc.Items(), mc.GetSingleChannelPtr(channel),
                           &SCI::_objref_RADALTSC_MAIN_INTERFACE::AltSimTotalDuration);
 }
@@ -20,7 +20,7 @@ VALUE_LONG::VALUE EngineTotal(RADALT_MC& mc, int channel) {
 const char* const ALT_SIM_TOTAL_DURATION::PersistanceName = "TotalDuration_min";
 
 ALT_SIM_TOTAL_DURATION::ALT_SIM_TOTAL_DURATION(STpersistance* store, Velmarin::ItemNamer& namer,
-                                               MY_GUIABLE_i& gui, RADALT_MC* mc)
+                                               MY_GUIABLE_i& gui, radalt::Core* mc)
     : Parameter(mc, store, namer, gui, "TOTALDURATION", Record(0)) {
   attr_ = init_DurationValue();
   Persist<int>(104, PersistanceName, static_cast<int>(attr_.Value().val));
@@ -47,7 +47,7 @@ VALUE_DOUBLE::VALUE ALT_SIM_TOTAL_DURATION::init_DurationValue() {
 }
 
 Velmarin::EngineReadingValueDouble_ptr ALT_SIM_TOTAL_DURATION::AltSimTotalDuration() {
-  RADALT_MC& mc = *mc_;
+  radalt::Core& mc = *mc_;
   const int n = radalt::RequireAnyChannelEnabled(mc, kAccessor);
   const int count = radalt::CoupledAltitudeSimulationOn(mc) ? 1 : n;
   CORBA::ULong total = 0;

@@ -9,7 +9,7 @@ class ALT_SIM_TOTAL_DURATION : public radalt::Parameter<Velmarin::EngineReadingV
  public:
   static const char* const PersistanceName;
 
-  ALT_SIM_TOTAL_DURATION(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc);
+  ALT_SIM_TOTAL_DURATION(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc);
 
   // Gathers the engines' totals into the reading and returns the reading.
   Velmarin::EngineReadingValueDouble_ptr AltSimTotalDuration();

@@ -2,10 +2,9 @@
 
 #include <boost/bind/bind.hpp>
 
-#include "CALIBRATION.h"
-#include "RADALT_MC.h"
+#include "CalibrationButtonCodes.h"
+#include "Core.h"
 #include "SimulationCommon.h"
-#include "UTILS.h"
 
 namespace radalt {
 
@@ -29,7 +28,7 @@ const CommandInfo& InfoOf(AltIndZeroCommand::Step step) { return kCommands[stati
 
 }  // namespace
 
-AltIndZeroCommand::AltIndZeroCommand(Step step, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+AltIndZeroCommand::AltIndZeroCommand(Step step, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                                      Velmarin::Lockable_i& altZeroRun)
     : Parameter(mc, nullptr, namer, gui, InfoOf(step).key, boost::bind(&AltIndZeroCommand::Execute, this)),
       step_(step) {
@@ -37,7 +36,7 @@ AltIndZeroCommand::AltIndZeroCommand(Step step, Velmarin::ItemNamer& namer, MY_G
 }
 
 void AltIndZeroCommand::Execute() {
-  RADALT_MC& mc = *mc_;
+  radalt::Core& mc = *mc_;
   const int n = EnabledChannels(mc);
   const Velmarin::Locker_ID who = WriterId();
   for (int ch = 1; ch <= n; ++ch) {
@@ -50,21 +49,21 @@ void AltIndZeroCommand::Execute() {
 }
 
 void AltIndZeroCommand::LockOut() {
-  RADALT_MC& mc = *mc_;
-  Take(mc, LockGroup::SIMRUN, lock_text::kAltIndZero);
-  for (LockGroup g : kDiagnosticGroups) Take(mc, g, lock_text::kAltIndZero);
-  Take(mc, LockGroup::CALRUN, lock_text::kAltIndZero);
-  if (CALIBRATION* cal = mc.CalibrationObj()) cal->setCalibrationButtonsLocked(CALBUTTONS_ALT_IND_ZERO);
-  if (lockingSelftestEngine* selftest = mc.SelftestEngineLock()) selftest->lockSelftestEngine(lock_text::kAltIndZero.message);
+  radalt::Core& mc = *mc_;
+  Take(mc, LockGroup::SIMRUN, activity::kAltIndZero, lock_text::kAltIndZero);
+  for (LockGroup g : kDiagnosticGroups) Take(mc, g, activity::kAltIndZero, lock_text::kAltIndZero);
+  Take(mc, LockGroup::CALRUN, activity::kAltIndZero, lock_text::kAltIndZero);
+  mc.SetCalibrationButtonsLocked(CALBUTTONS_ALT_IND_ZERO);
+  mc.LockSelftestEngine(activity::kAltIndZero, lock_text::kAltIndZero.message);
 }
 
 void AltIndZeroCommand::Release() {
-  RADALT_MC& mc = *mc_;
-  mc.ReleaseGroup(LockGroup::SIMRUN);
-  mc.ReleaseGroup(LockGroup::CALRUN);
-  if (CALIBRATION* cal = mc.CalibrationObj()) cal->setCalibrationButtonsLocked(CALBUTTONS_FREE);
-  for (LockGroup g : kDiagnosticGroups) mc.ReleaseGroup(g);
-  if (lockingSelftestEngine* selftest = mc.SelftestEngineLock()) selftest->unlockSelftestEngine();
+  radalt::Core& mc = *mc_;
+  radalt::Release(mc, LockGroup::SIMRUN, activity::kAltIndZero);
+  radalt::Release(mc, LockGroup::CALRUN, activity::kAltIndZero);
+  mc.SetCalibrationButtonsLocked(CALBUTTONS_FREE);
+  for (LockGroup g : kDiagnosticGroups) radalt::Release(mc, g, activity::kAltIndZero);
+  mc.UnlockSelftestEngine(activity::kAltIndZero);
 }
 
 }  // namespace radalt

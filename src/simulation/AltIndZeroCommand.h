@@ -17,7 +17,7 @@ class AltIndZeroCommand : public Parameter<Velmarin::EngineAttribVoid_i> {
   Velmarin::EngineAttribVoid_ptr Reference() { return This(); }
 
  protected:
-  AltIndZeroCommand(Step step, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+  AltIndZeroCommand(Step step, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                     Velmarin::Lockable_i& altZeroRun);
 
  private:

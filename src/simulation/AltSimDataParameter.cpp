@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "ProfileStore.h"
-#include "RADALT_MC.h"
+#include "Core.h"
 #include "RampParameter.h"
 #include "SimulationObjects.h"
 
@@ -25,9 +25,9 @@ std::optional<CORBA::Long> WholeNumber(double x) {
 // Writes value to channel's ramp setting R through its attribute, as a copy of the engine's
 // current record of that item.
 template <RampRole R>
-void WriteRamp(RADALT_MC& mc, int channel, SCI::RADALTSC_MAIN_INTERFACE_ptr sc, const Velmarin::Locker_ID& who,
+void WriteRamp(radalt::Core& mc, int channel, SCI::RADALTSC_MAIN_INTERFACE_ptr sc, const Velmarin::Locker_ID& who,
                typename RampParameter<R>::Number value) {
-  RampParameter<R>* setting = mc.Simulation().Ramp<R>(channel);
+  RampParameter<R>* setting = Simulation(mc).Ramp<R>(channel);
   if (!setting) return;
   typename RampKind<R>::Record record = ReadItem(mc.Items(), sc, RampParameter<R>::EngineOp());
   record.val = value;
@@ -48,7 +48,7 @@ Legs::alt_sim_data_seq LegsOf(const CORBA::Any& data) {
 
 }  // namespace
 
-AltSimDataParameter::Initial AltSimDataParameter::FromChannel1(RADALT_MC* mc) {
+AltSimDataParameter::Initial AltSimDataParameter::FromChannel1(radalt::Core* mc) {
   return mc->Items().Call(mc->GetSingleChannelPtr(1), &SC::AltSimData,
                           [](Velmarin::EngineAttribAny_ptr item) {
                             CORBA::Any_var value = item->Get();
@@ -58,11 +58,11 @@ AltSimDataParameter::Initial AltSimDataParameter::FromChannel1(RADALT_MC* mc) {
 }
 
 AltSimDataParameter::AltSimDataParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer,
-                                         MY_GUIABLE_i& gui, RADALT_MC* mc, Velmarin::Lockable_i& profileTest)
+                                         MY_GUIABLE_i& gui, radalt::Core* mc, Velmarin::Lockable_i& profileTest)
     : AltSimDataParameter(channel, store, namer, gui, mc, profileTest, FromChannel1(mc)) {}
 
 AltSimDataParameter::AltSimDataParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer,
-                                         MY_GUIABLE_i& gui, RADALT_MC* mc, Velmarin::Lockable_i& profileTest,
+                                         MY_GUIABLE_i& gui, radalt::Core* mc, Velmarin::Lockable_i& profileTest,
                                          const Initial& initial)
     : Parameter(mc, store, namer, gui, ("CH" + std::to_string(channel) + "LEGDATA").c_str(), initial.value,
                 boost::bind(&AltSimDataParameter::Callback, this, boost::placeholders::_1), initial.params),
@@ -102,7 +102,7 @@ void AltSimDataParameter::CheckStorable(const CORBA::Any& data, const std::strin
 }
 
 void AltSimDataParameter::Callback(const CORBA::Any& data) {
-  RADALT_MC& mc = *mc_;
+  radalt::Core& mc = *mc_;
   const std::string method = MethodName("Callback");
   const std::string prefix = Prefix(method);
   const int n = RequireChannelEnabled(mc, channel_, prefix);
@@ -121,23 +121,23 @@ void AltSimDataParameter::Callback(const CORBA::Any& data) {
   const CORBA::Any mirrored = attr_.Value();
   for (int ch = 1; ch <= 3; ++ch)
     if (ch != channel_)
-      if (AltSimDataParameter* twin = mc.Simulation().AltSimData(ch)) twin->SetValue(mirrored);
+      if (AltSimDataParameter* twin = Simulation(mc).AltSimData(ch)) twin->SetValue(mirrored);
 }
 
 void AltSimDataParameter::SetValue(const CORBA::Any& data) {
   attr_ = data;
   // A channel that is not enabled only shows the profile: its engine and its ramp settings
   // are not in use, and writing them would be refused.
-  RADALT_MC& mc = *mc_;
+  radalt::Core& mc = *mc_;
   if (EnabledChannels(mc) < channel_) return;
   SCI::RADALTSC_MAIN_INTERFACE_ptr sc = mc.GetSingleChannelPtr(channel_);
   const Velmarin::Locker_ID who = WriterIdentity();
-  if (SimulationModeValue(mc.Simulation()) == 1) ShowEngineLeg(sc, who);
+  if (SimulationModeValue(Simulation(mc)) == 1) ShowEngineLeg(sc, who);
   WriteItem(mc.Items(), sc, &SC::SimulationChanged, who, true);
 }
 
 void AltSimDataParameter::ShowEngineLeg(SCI::RADALTSC_MAIN_INTERFACE_ptr sc, const Velmarin::Locker_ID& who) {
-  RADALT_MC& mc = *mc_;
+  radalt::Core& mc = *mc_;
   const CORBA::Long legNo = ReadItem(mc.Items(), sc, &SC::ProfileLegNumber);
   CORBA::Any_var engineLegs = ReadItem(mc.Items(), sc, &SC::AltSimData);
   const Legs::alt_sim_data_seq legs = LegsOf(engineLegs.in());
@@ -147,16 +147,16 @@ void AltSimDataParameter::ShowEngineLeg(SCI::RADALTSC_MAIN_INTERFACE_ptr sc, con
     if (legNo != 0)
       std::cout << Prefix(MethodName("SetValue")) << " leg number " << legNo << " is outside the profile of "
                 << legs.length() << " legs" << std::endl;
-    Take(mc, LockGroup::SIMRUN, lock_text::kNoLegsOnProfileWrite);
+    Take(mc, LockGroup::SIMRUN, activity::kNoProfileLegs, lock_text::kNoLegsOnProfileWrite);
     return;
   }
-  mc.ReleaseGroup(LockGroup::SIMRUN);
+  radalt::Release(mc, LockGroup::SIMRUN, activity::kNoProfileLegs);
   CopyLegToRamp(legs[static_cast<CORBA::ULong>(legNo - 1)], sc, who);
 }
 
 void AltSimDataParameter::CopyLegToRamp(const Legs::Alt_Sim_Data& leg, SCI::RADALTSC_MAIN_INTERFACE_ptr sc,
                                         const Velmarin::Locker_ID& who) {
-  RADALT_MC& mc = *mc_;
+  radalt::Core& mc = *mc_;
   WriteRamp<RampRole::StartAltitude>(mc, channel_, sc, who, leg.Start_Alt);
   WriteRamp<RampRole::StopAltitude>(mc, channel_, sc, who, leg.Stop_Alt);
   const double span = std::fabs(leg.Start_Alt - leg.Stop_Alt);

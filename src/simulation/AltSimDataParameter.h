@@ -30,7 +30,7 @@ class AltSimDataParameter : public Parameter<Velmarin::EngineAttribAny_i> {
  protected:
   // store: the profile store.
   AltSimDataParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
-                      RADALT_MC* mc, Velmarin::Lockable_i& profileTest);
+                      radalt::Core* mc, Velmarin::Lockable_i& profileTest);
 
  private:
   struct Initial {
@@ -38,8 +38,8 @@ class AltSimDataParameter : public Parameter<Velmarin::EngineAttribAny_i> {
     CORBA::Any params;
   };
   AltSimDataParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
-                      RADALT_MC* mc, Velmarin::Lockable_i& profileTest, const Initial& initial);
-  static Initial FromChannel1(RADALT_MC* mc);
+                      radalt::Core* mc, Velmarin::Lockable_i& profileTest, const Initial& initial);
+  static Initial FromChannel1(radalt::Core* mc);
 
   std::string Prefix(const std::string& method) const;
   std::string MethodName(const char* what) const;

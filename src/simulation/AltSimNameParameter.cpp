@@ -2,7 +2,7 @@
 
 #include <boost/bind/bind.hpp>
 
-#include "RADALT_MC.h"
+#include "Core.h"
 #include "SimulationCommon.h"
 #include "SimulationObjects.h"
 
@@ -20,7 +20,7 @@ std::string MethodName(int channel) { return "AltSimNameChan" + std::to_string(c
 
 }  // namespace
 
-AltSimNameParameter::Initial AltSimNameParameter::FromChannel1(RADALT_MC* mc) {
+AltSimNameParameter::Initial AltSimNameParameter::FromChannel1(radalt::Core* mc) {
   return mc->Items().Call(mc->GetSingleChannelPtr(1), &SC::AltSimName, [](Velmarin::EngineAttribString_ptr item) {
     CORBA::String_var name = item->Get();
     Velmarin::EngineAttribStringParams_var params = item->GetParams();
@@ -29,11 +29,11 @@ AltSimNameParameter::Initial AltSimNameParameter::FromChannel1(RADALT_MC* mc) {
 }
 
 AltSimNameParameter::AltSimNameParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer,
-                                         MY_GUIABLE_i& gui, RADALT_MC* mc)
+                                         MY_GUIABLE_i& gui, radalt::Core* mc)
     : AltSimNameParameter(channel, store, namer, gui, mc, FromChannel1(mc)) {}
 
 AltSimNameParameter::AltSimNameParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer,
-                                         MY_GUIABLE_i& gui, RADALT_MC* mc, const Initial& initial)
+                                         MY_GUIABLE_i& gui, radalt::Core* mc, const Initial& initial)
     : Parameter(mc, store, namer, gui, ("CH" + std::to_string(channel) + "PROFILENAME").c_str(),
                 initial.name.c_str(), boost::bind(&AltSimNameParameter::Callback, this, boost::placeholders::_1),
                 initial.params),
@@ -43,7 +43,7 @@ AltSimNameParameter::AltSimNameParameter(int channel, STpersistance* store, Velm
 }
 
 void AltSimNameParameter::Callback(const char* name) {
-  RADALT_MC& mc = *mc_;
+  radalt::Core& mc = *mc_;
   const std::string method = MethodName(channel_);
   const std::string prefix = LogPrefix(ClassName(channel_), method);
   const int n = RequireChannelEnabled(mc, channel_, prefix);
@@ -57,7 +57,7 @@ void AltSimNameParameter::Callback(const char* name) {
   if (!coupled) return;
   for (int ch = 1; ch <= 3; ++ch)
     if (ch != channel_)
-      if (AltSimNameParameter* twin = mc.Simulation().AltSimName(ch)) twin->SetValue(accepted.in());
+      if (AltSimNameParameter* twin = Simulation(mc).AltSimName(ch)) twin->SetValue(accepted.in());
 }
 
 void AltSimNameParameter::Recall() {

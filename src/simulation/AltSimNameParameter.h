@@ -22,7 +22,7 @@ class AltSimNameParameter : public Parameter<Velmarin::EngineAttribString_i> {
 
  protected:
   AltSimNameParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
-                      RADALT_MC* mc);
+                      radalt::Core* mc);
 
  private:
   struct Initial {
@@ -30,8 +30,8 @@ class AltSimNameParameter : public Parameter<Velmarin::EngineAttribString_i> {
     Velmarin::EngineAttribStringParams params;
   };
   AltSimNameParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
-                      RADALT_MC* mc, const Initial& initial);
-  static Initial FromChannel1(RADALT_MC* mc);
+                      radalt::Core* mc, const Initial& initial);
+  static Initial FromChannel1(radalt::Core* mc);
 
   const int channel_;
   const std::string persistanceName_;

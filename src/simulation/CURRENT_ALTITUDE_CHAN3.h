@@ -5,7 +5,7 @@
 
 class CURRENT_ALTITUDE_CHAN3 : public radalt::CurrentAltitudeParameter {
  public:
-  CURRENT_ALTITUDE_CHAN3(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+  CURRENT_ALTITUDE_CHAN3(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                          Velmarin::Lockable_i& group)
       : RampParameter(3, store, namer, gui, mc, group) {}
 

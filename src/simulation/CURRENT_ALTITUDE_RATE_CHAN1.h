@@ -5,7 +5,7 @@
 
 class CURRENT_ALTITUDE_RATE_CHAN1 : public radalt::AltitudeRateParameter {
  public:
-  CURRENT_ALTITUDE_RATE_CHAN1(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+  CURRENT_ALTITUDE_RATE_CHAN1(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                               Velmarin::Lockable_i& group)
       : RampParameter(1, store, namer, gui, mc, group) {}
 

@@ -5,7 +5,7 @@
 
 class CURRENT_STOP_ALTITUDE_CHAN2 : public radalt::StopAltitudeParameter {
  public:
-  CURRENT_STOP_ALTITUDE_CHAN2(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+  CURRENT_STOP_ALTITUDE_CHAN2(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                               Velmarin::Lockable_i& group)
       : RampParameter(2, store, namer, gui, mc, group) {}
 

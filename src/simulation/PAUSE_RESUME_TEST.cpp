@@ -2,7 +2,7 @@
 
 #include <boost/bind/bind.hpp>
 
-#include "RADALT_MC.h"
+#include "Core.h"
 #include "SimulationCommon.h"
 
 using radalt::LockGroup;
@@ -12,7 +12,7 @@ namespace {
 using SC = Velmarin::RadAltSingleChannelStateControl::_objref_RADALTSC_MAIN_INTERFACE;
 
 // The kept item of channel's engine, the caller's own reference.
-Velmarin::EngineAttribBoolean_ptr PauseItem(RADALT_MC& mc, int channel) {
+Velmarin::EngineAttribBoolean_ptr PauseItem(radalt::Core& mc, int channel) {
   return radalt::Item(mc.Items(), mc.GetSingleChannelPtr(channel), &SC::PauseResumeTest)._retn();
 }
 
@@ -21,7 +21,7 @@ Velmarin::EngineAttribBoolean_ptr PauseItem(RADALT_MC& mc, int channel) {
 const char* const PAUSE_RESUME_TEST::PersistanceName = "PauseResumeTest";
 
 PAUSE_RESUME_TEST::PAUSE_RESUME_TEST(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
-                                     RADALT_MC* mc)
+                                     radalt::Core* mc)
     : Parameter(mc, store, namer, gui, "PAUSERESUMETEST", false,
                 boost::bind(&PAUSE_RESUME_TEST::PauseResumeTestCallback, this, boost::placeholders::_1)),
       pauseButton_(namer, gui, "PAUSEBUTTON", boost::bind(&PAUSE_RESUME_TEST::pauseButtonCallback, this)),
@@ -39,7 +39,7 @@ void PAUSE_RESUME_TEST::WriteEngine(Velmarin::EngineAttribBoolean_ptr item, bool
 }
 
 void PAUSE_RESUME_TEST::PauseResumeTestCallback(bool pause) {
-  RADALT_MC& mc = *mc_;
+  radalt::Core& mc = *mc_;
   const int n = radalt::RequireAnyChannelEnabled(mc, " PAUSE_RESUME_TEST::PauseResumeTestCallback");
   if (pause == attr_.Value()) return;
   const Velmarin::Locker_ID mcId = mc.McLocker().Id();
@@ -50,9 +50,9 @@ void PAUSE_RESUME_TEST::PauseResumeTestCallback(bool pause) {
         attr_ = attr_.Value();
         return;
       }
-      radalt::Take(mc, LockGroup::CURRENTALT, radalt::lock_text::kNotPaused);
+      radalt::Take(mc, LockGroup::CURRENTALT, radalt::activity::kCurrentAltitude, radalt::lock_text::kNotPaused);
     } else {
-      mc.ReleaseGroup(LockGroup::CURRENTALT);
+      radalt::Release(mc, LockGroup::CURRENTALT, radalt::activity::kCurrentAltitude);
     }
     Velmarin::EngineAttribBoolean_var item = PauseItem(mc, ch);
     WriteEngine(item, pause);

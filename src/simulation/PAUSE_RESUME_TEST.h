@@ -11,7 +11,7 @@ class PAUSE_RESUME_TEST : public radalt::Parameter<Velmarin::EngineAttribBoolean
  public:
   static const char* const PersistanceName;
 
-  PAUSE_RESUME_TEST(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc);
+  PAUSE_RESUME_TEST(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc);
 
   void PauseResumeTestCallback(bool pause);
   void RecallPauseResumeTest();

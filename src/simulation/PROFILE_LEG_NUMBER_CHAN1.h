@@ -5,6 +5,6 @@
 
 class PROFILE_LEG_NUMBER_CHAN1 : public radalt::ProfileLegNumber {
  public:
-  explicit PROFILE_LEG_NUMBER_CHAN1(RADALT_MC* mc) : ProfileLegNumber(1, mc) {}
+  explicit PROFILE_LEG_NUMBER_CHAN1(radalt::Core* mc) : ProfileLegNumber(1, mc) {}
   Velmarin::EngineReadingLong_ptr ProfileLegNumberChan1() { return Reading(); }
 };

@@ -5,6 +5,6 @@
 
 class PROFILE_LEG_NUMBER_CHAN2 : public radalt::ProfileLegNumber {
  public:
-  explicit PROFILE_LEG_NUMBER_CHAN2(RADALT_MC* mc) : ProfileLegNumber(2, mc) {}
+  explicit PROFILE_LEG_NUMBER_CHAN2(radalt::Core* mc) : ProfileLegNumber(2, mc) {}
   Velmarin::EngineReadingLong_ptr ProfileLegNumberChan2() { return Reading(); }
 };

@@ -5,6 +5,6 @@
 
 class PROFILE_LEG_NUMBER_CHAN3 : public radalt::ProfileLegNumber {
  public:
-  explicit PROFILE_LEG_NUMBER_CHAN3(RADALT_MC* mc) : ProfileLegNumber(3, mc) {}
+  explicit PROFILE_LEG_NUMBER_CHAN3(radalt::Core* mc) : ProfileLegNumber(3, mc) {}
   Velmarin::EngineReadingLong_ptr ProfileLegNumberChan3() { return Reading(); }
 };

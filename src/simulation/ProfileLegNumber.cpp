@@ -1,7 +1,7 @@
 #include "ProfileLegNumber.h"
 
+#include "Core.h"
 #include "EngineItems.h"
-#include "RADALT_MC.h"
 
 namespace radalt {
 

@@ -15,11 +15,11 @@ class ProfileLegNumber {
   Velmarin::EngineReadingLong_ptr Reading();
 
  protected:
-  ProfileLegNumber(int channel, RADALT_MC* mc) : channel_(channel), mc_(mc) {}
+  ProfileLegNumber(int channel, radalt::Core* mc) : channel_(channel), mc_(mc) {}
 
  private:
   const int channel_;
-  RADALT_MC* mc_;
+  radalt::Core* mc_;
 };
 
 }  // namespace radalt

@@ -4,15 +4,15 @@
 #include <boost/date_time/posix_time/posix_time.hpp>
 #include <boost/thread/thread.hpp>
 
-#include "CALIBRATION.h"
+#include "CalibrationButtonCodes.h"
 #include "PAUSE_RESUME_TEST.h"
-#include "RADALT_MC.h"
+#include "Core.h"
 #include "SimulationCommon.h"
 #include "SimulationObjects.h"
-#include "UTILS.h"
 
 using radalt::LockGroup;
 namespace text = radalt::lock_text;
+namespace activity = radalt::activity;
 
 namespace {
 
@@ -24,7 +24,7 @@ const char* const kCallback = " RUN_STOP_TEST::RunStopTestCallback";
 
 const char* const RUN_STOP_TEST::PersistanceName = "RunStopTest";
 
-RUN_STOP_TEST::RUN_STOP_TEST(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc)
+RUN_STOP_TEST::RUN_STOP_TEST(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc)
     : Parameter(mc, store, namer, gui, "RUNSTOPTEST", false,
                 boost::bind(&RUN_STOP_TEST::RunStopTestCallback, this, boost::placeholders::_1)),
       runPushButton_(namer, gui, "RUNPUSHBUTTON", boost::bind(&RUN_STOP_TEST::runPushButtonCallback, this)) {
@@ -37,7 +37,7 @@ RUN_STOP_TEST::RUN_STOP_TEST(STpersistance* store, Velmarin::ItemNamer& namer, M
 }
 
 bool RUN_STOP_TEST::WriteEngines(bool run, int n) {
-  RADALT_MC& mc = *mc_;
+  radalt::Core& mc = *mc_;
   const Velmarin::Locker_ID who = WriterId();
   bool written = true;
   Forward(" RUN_STOP_TEST::RunStopTestCallback throw Locking_Error_Exception", [&] {
@@ -54,7 +54,7 @@ bool RUN_STOP_TEST::WriteEngines(bool run, int n) {
 
 void RUN_STOP_TEST::RunStopTestCallback(bool run) {
   boost::mutex::scoped_lock lock(mutex_);
-  RADALT_MC& mc = *mc_;
+  radalt::Core& mc = *mc_;
   const int n = radalt::RequireAnyChannelEnabled(mc, kCallback);
   bool tookSimRun = false;
   try {
@@ -72,49 +72,49 @@ void RUN_STOP_TEST::RunStopTestCallback(bool run) {
         return;
       }
       attr_ = static_cast<bool>(radalt::ReadItem(mc.Items(), mc.GetSingleChannelPtr(1), &SC::RunStopTest));
-      tookSimRun = radalt::Take(mc, LockGroup::SIMRUN, attr_.Value() ? text::kStarting : text::kStopping);
+      tookSimRun = radalt::Take(mc, LockGroup::SIMRUN, activity::kSettle, attr_.Value() ? text::kStarting : text::kStopping);
       if (attr_.Value())
         LockForRunning();
       else
         UnlockForStopped();
     }
-    if (PAUSE_RESUME_TEST* pause = mc.Simulation().pauseResumeTest.get()) pause->PauseResumeUpdateAttr();
+    if (PAUSE_RESUME_TEST* pause = Simulation(mc).pauseResumeTest.get()) pause->PauseResumeUpdateAttr();
   } catch (...) {
     // A settle lock this call took must not outlive it.
-    if (tookSimRun) mc.ReleaseGroup(LockGroup::SIMRUN);
+    if (tookSimRun) radalt::Release(mc, LockGroup::SIMRUN, activity::kSettle);
     throw;
   }
   boost::this_thread::sleep(boost::posix_time::microsec_clock::universal_time() +
                             boost::posix_time::microseconds(kSettleMicroseconds));
-  mc.ReleaseGroup(LockGroup::SIMRUN);
+  radalt::Release(mc, LockGroup::SIMRUN, activity::kSettle);
 }
 
 void RUN_STOP_TEST::LockForRunning() {
-  RADALT_MC& mc = *mc_;
-  mc.ReleaseGroup(LockGroup::PAUSERESUMEBUTTON);
-  radalt::Take(mc, LockGroup::MANUALTEST, text::kNone);
-  if (radalt::SimulationModeValue(mc.Simulation()) == 1) radalt::Take(mc, LockGroup::PROFILETEST, text::kNone);
-  for (LockGroup g : radalt::kDiagnosticGroups) radalt::Take(mc, g, text::kRunning);
-  radalt::Take(mc, LockGroup::ALTZERORUN, text::kRunning);
-  radalt::Take(mc, LockGroup::CALRUN, text::kRunning);
-  if (CALIBRATION* cal = mc.CalibrationObj()) cal->setCalibrationButtonsLocked(CALBUTTONS_TEST_RUN);
-  radalt::Take(mc, LockGroup::SETTINGS, text::kNone);
-  if (lockingSelftestEngine* selftest = mc.SelftestEngineLock())
-    selftest->lockSelftestEngine(text::kRunning.message);
+  radalt::Core& mc = *mc_;
+  radalt::Release(mc, LockGroup::PAUSERESUMEBUTTON, activity::kPauseResumeButton);
+  radalt::Take(mc, LockGroup::MANUALTEST, activity::kRun, text::kNone);
+  if (radalt::SimulationModeValue(Simulation(mc)) == 1) radalt::Take(mc, LockGroup::PROFILETEST, activity::kRun, text::kNone);
+  for (LockGroup g : radalt::kDiagnosticGroups) radalt::Take(mc, g, activity::kRun, text::kRunning);
+  radalt::Take(mc, LockGroup::ALTZERORUN, activity::kRun, text::kRunning);
+  radalt::Take(mc, LockGroup::CALRUN, activity::kRun, text::kRunning);
+  mc.SetCalibrationButtonsLocked(CALBUTTONS_TEST_RUN);
+  radalt::Take(mc, LockGroup::SETTINGS, activity::kRun, text::kNone);
+  mc.LockSelftestEngine(activity::kRun, text::kRunning.message);
 }
 
 void RUN_STOP_TEST::UnlockForStopped() {
-  RADALT_MC& mc = *mc_;
-  radalt::Take(mc, LockGroup::CURRENTALT, text::kNone);
+  radalt::Core& mc = *mc_;
+  radalt::Take(mc, LockGroup::CURRENTALT, activity::kCurrentAltitude, text::kNone);
   // In profile mode MANUALTEST stays with the simulation mode.
-  if (radalt::SimulationModeValue(mc.Simulation()) == 0) mc.ReleaseGroup(LockGroup::MANUALTEST);
-  for (LockGroup g : {LockGroup::PROFILETEST, LockGroup::ALTZERORUN, LockGroup::CALRUN}) mc.ReleaseGroup(g);
-  if (CALIBRATION* cal = mc.CalibrationObj()) cal->setCalibrationButtonsLocked(CALBUTTONS_FREE);
-  for (LockGroup g : radalt::kDiagnosticGroups) mc.ReleaseGroup(g);
-  mc.ReleaseGroup(LockGroup::SETTINGS);
-  mc.ReleaseGroup(LockGroup::PAUSERESUMEBUTTON);
-  mc.rfLevelModeLock();
-  if (lockingSelftestEngine* selftest = mc.SelftestEngineLock()) selftest->unlockSelftestEngine();
+  radalt::Release(mc, LockGroup::MANUALTEST, activity::kRun);
+  for (LockGroup g : {LockGroup::PROFILETEST, LockGroup::ALTZERORUN, LockGroup::CALRUN})
+    radalt::Release(mc, g, activity::kRun);
+  mc.SetCalibrationButtonsLocked(CALBUTTONS_FREE);
+  for (LockGroup g : radalt::kDiagnosticGroups) radalt::Release(mc, g, activity::kRun);
+  radalt::Release(mc, LockGroup::SETTINGS, activity::kRun);
+  radalt::Release(mc, LockGroup::PAUSERESUMEBUTTON, activity::kPauseResumeButton);
+  if (auto* rfLevel = mc.Find<radalt::RfLevelModeLocking>()) rfLevel->rfLevelModeLock();
+  mc.UnlockSelftestEngine(activity::kRun);
 }
 
 void RUN_STOP_TEST::RecallRunStopTest() {

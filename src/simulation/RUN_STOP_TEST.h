@@ -15,7 +15,7 @@ class RUN_STOP_TEST : public radalt::Parameter<Velmarin::EngineAttribBoolean_i> 
   // How long the run button stays locked after a start or stop.
   static constexpr long kSettleMicroseconds = 2500000;
 
-  RUN_STOP_TEST(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc);
+  RUN_STOP_TEST(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc);
 
   void RunStopTestCallback(bool run);
   void RecallRunStopTest();

@@ -3,7 +3,7 @@
 #include <boost/bind/bind.hpp>
 
 #include "PAUSE_RESUME_TEST.h"
-#include "RADALT_MC.h"
+#include "Core.h"
 #include "SimulationObjects.h"
 
 namespace radalt {
@@ -35,7 +35,7 @@ std::string PersistanceNameOf(RampRole role, int channel) {
 const RampRoleInfo& RoleInfo(RampRole role) { return kRoles[static_cast<int>(role)]; }
 
 template <RampRole R>
-typename RampParameter<R>::Initial RampParameter<R>::FromChannel1(RADALT_MC* mc) {
+typename RampParameter<R>::Initial RampParameter<R>::FromChannel1(radalt::Core* mc) {
   return mc->Items().Call(mc->GetSingleChannelPtr(1), EngineOp(), [](EngineItemPtr item) {
     return Initial{item->Get(), item->GetParams()};
   });
@@ -43,12 +43,12 @@ typename RampParameter<R>::Initial RampParameter<R>::FromChannel1(RADALT_MC* mc)
 
 template <RampRole R>
 RampParameter<R>::RampParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
-                                RADALT_MC* mc, Velmarin::Lockable_i& group)
+                                radalt::Core* mc, Velmarin::Lockable_i& group)
     : RampParameter(channel, store, namer, gui, mc, group, FromChannel1(mc)) {}
 
 template <RampRole R>
 RampParameter<R>::RampParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
-                                RADALT_MC* mc, Velmarin::Lockable_i& group, const Initial& initial)
+                                radalt::Core* mc, Velmarin::Lockable_i& group, const Initial& initial)
     : Base(mc, store, namer, gui, KeyOf(R, channel).c_str(), initial.value,
            boost::bind(&RampParameter::Callback, this, boost::placeholders::_1), initial.params),
       channel_(channel),
@@ -95,11 +95,11 @@ template <RampRole R>
 void RampParameter<R>::Callback(const Record& value) {
   const std::string method = MethodName("Callback");
   const std::string prefix = LogPrefix(ClassName(), method);
-  RADALT_MC& mc = *this->mc_;
+  radalt::Core& mc = *this->mc_;
   const int n = RequireChannelEnabled(mc, channel_, prefix);
   bool paused = false;
   if (R == RampRole::CurrentAltitude) {
-    PAUSE_RESUME_TEST* pause = mc.Simulation().pauseResumeTest.get();
+    PAUSE_RESUME_TEST* pause = Simulation(mc).pauseResumeTest.get();
     paused = pause && pause->Value();
   }
   const bool coupled = CoupledAltitudeSimulationOn(mc);
@@ -118,12 +118,12 @@ void RampParameter<R>::Callback(const Record& value) {
   const Record accepted = this->attr_.Value();
   for (int ch = 1; ch <= 3; ++ch)
     if (ch != channel_)
-      if (RampParameter* twin = mc.Simulation().template Ramp<R>(ch)) twin->SetValue(accepted);
+      if (RampParameter* twin = Simulation(mc).template Ramp<R>(ch)) twin->SetValue(accepted);
 }
 
 template <RampRole R>
 void RampParameter<R>::AfterReadBack(int enabled, bool coupled, bool paused) {
-  RADALT_MC& mc = *this->mc_;
+  radalt::Core& mc = *this->mc_;
   if (R == RampRole::CurrentAltitude) {
     // Only channel 1 makes a paused engine take the new altitude at once.
     if (channel_ != 1 || !paused) return;
@@ -132,7 +132,7 @@ void RampParameter<R>::AfterReadBack(int enabled, bool coupled, bool paused) {
     // The engine recomputes the stop altitude from the rate.
     const VALUE_DOUBLE::VALUE stop =
         ReadItem(mc.Items(), mc.GetSingleChannelPtr(channel_), RampItem<RampRole::StopAltitude>::Op());
-    if (StopAltitudeParameter* own = mc.Simulation().Ramp<RampRole::StopAltitude>(channel_)) own->SetValue(stop);
+    if (StopAltitudeParameter* own = Simulation(mc).Ramp<RampRole::StopAltitude>(channel_)) own->SetValue(stop);
   }
 }
 

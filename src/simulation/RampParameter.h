@@ -102,7 +102,7 @@ class RampParameter : public Parameter<typename RampKind<R>::Servant> {
   static ScItemOp<EngineItemPtr> EngineOp() { return RampItem<R>::Op(); }
 
  protected:
-  RampParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+  RampParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                 Velmarin::Lockable_i& group);
 
  private:
@@ -110,9 +110,9 @@ class RampParameter : public Parameter<typename RampKind<R>::Servant> {
     Record value;
     typename Kind::Params params;
   };
-  RampParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+  RampParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                 Velmarin::Lockable_i& group, const Initial& initial);
-  static Initial FromChannel1(RADALT_MC* mc);
+  static Initial FromChannel1(radalt::Core* mc);
 
   std::string ClassName() const;
   std::string MethodName(const char* what) const;

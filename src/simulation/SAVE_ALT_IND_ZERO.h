@@ -5,7 +5,7 @@
 
 class SAVE_ALT_IND_ZERO : public radalt::AltIndZeroCommand {
  public:
-  SAVE_ALT_IND_ZERO(Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc, Velmarin::Lockable_i& altZeroRun)
+  SAVE_ALT_IND_ZERO(Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc, Velmarin::Lockable_i& altZeroRun)
       : AltIndZeroCommand(Step::Save, namer, gui, mc, altZeroRun) {}
 
   void SaveAltIndZeroCallback() { Execute(); }

@@ -4,7 +4,7 @@
 
 #include "AltSimDataParameter.h"
 #include "AltSimNameParameter.h"
-#include "RADALT_MC.h"
+#include "Core.h"
 #include "RampParameter.h"
 #include "SimulationCommon.h"
 #include "SimulationObjects.h"
@@ -19,13 +19,13 @@ using SC = Velmarin::RadAltSingleChannelStateControl::_objref_RADALTSC_MAIN_INTE
 const char* const kCallback = " SIMULATION_MODE::SimulationModeCallback";
 
 template <RampRole R>
-radalt::RampParameter<R>* Ramp(RADALT_MC& mc, int channel) {
-  return mc.Simulation().Ramp<R>(channel);
+radalt::RampParameter<R>* Ramp(radalt::Core& mc, int channel) {
+  return Simulation(mc).Ramp<R>(channel);
 }
 
 // Writes channel's engine value of R to channel's ramp setting through its attribute.
 template <RampRole R>
-void EngineToSetting(RADALT_MC& mc, int channel, const Velmarin::Locker_ID& who) {
+void EngineToSetting(radalt::Core& mc, int channel, const Velmarin::Locker_ID& who) {
   radalt::RampParameter<R>* setting = Ramp<R>(mc, channel);
   if (!setting) return;
   setting->Attr().Set(who, radalt::ReadItem(mc.Items(), mc.GetSingleChannelPtr(channel),
@@ -34,7 +34,7 @@ void EngineToSetting(RADALT_MC& mc, int channel, const Velmarin::Locker_ID& who)
 
 // Writes channel 1's value of R to channel's ramp setting through its attribute.
 template <RampRole R>
-void Channel1ToSetting(RADALT_MC& mc, int channel, const Velmarin::Locker_ID& who) {
+void Channel1ToSetting(radalt::Core& mc, int channel, const Velmarin::Locker_ID& who) {
   radalt::RampParameter<R>* from = Ramp<R>(mc, 1);
   radalt::RampParameter<R>* to = Ramp<R>(mc, channel);
   if (from && to) to->Attr().Set(who, from->Value());
@@ -42,7 +42,7 @@ void Channel1ToSetting(RADALT_MC& mc, int channel, const Velmarin::Locker_ID& wh
 
 // Writes channel's ramp setting R to channel's engine.
 template <RampRole R>
-void SettingToEngine(RADALT_MC& mc, SCI::RADALTSC_MAIN_INTERFACE_ptr sc, int channel, const Velmarin::Locker_ID& who) {
+void SettingToEngine(radalt::Core& mc, SCI::RADALTSC_MAIN_INTERFACE_ptr sc, int channel, const Velmarin::Locker_ID& who) {
   radalt::RampParameter<R>* setting = Ramp<R>(mc, channel);
   if (!setting) return;
   radalt::WriteItem(mc.Items(), sc, radalt::RampParameter<R>::EngineOp(), who, setting->Value());
@@ -53,7 +53,7 @@ void SettingToEngine(RADALT_MC& mc, SCI::RADALTSC_MAIN_INTERFACE_ptr sc, int cha
 const char* const SIMULATION_MODE::PersistanceName = "SimulationMode";
 
 SIMULATION_MODE::SIMULATION_MODE(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
-                                 RADALT_MC* mc, Velmarin::Lockable_i& settings)
+                                 radalt::Core* mc, Velmarin::Lockable_i& settings)
     : Parameter(mc, store, namer, gui, "SIMULATIONMODE", 0,
                 boost::bind(&SIMULATION_MODE::SimulationModeCallback, this, boost::placeholders::_1)) {
   get_SimulationModeParams();
@@ -76,7 +76,7 @@ void SIMULATION_MODE::WriteEngines(int mode, int n) {
 }
 
 void SIMULATION_MODE::SimulationModeCallback(int mode) {
-  RADALT_MC& mc = *mc_;
+  radalt::Core& mc = *mc_;
   const int n = radalt::RequireAnyChannelEnabled(mc, kCallback);
   Forward(" SIMULATION_MODE::SimulationModeCallback throw Locking_Error_Exception", [&] {
     WriteEngines(mode, n);
@@ -91,17 +91,17 @@ void SIMULATION_MODE::SimulationModeCallback(int mode) {
 }
 
 void SIMULATION_MODE::ModeChanged(int actual) {
-  RADALT_MC& mc = *mc_;
+  radalt::Core& mc = *mc_;
   SCI::RADALTSC_MAIN_INTERFACE_ptr sc = mc.GetSingleChannelPtr(1);
   if (actual == 0) {
     const VALUE_DOUBLE::VALUE stop = radalt::ReadItem(mc.Items(), sc, &SC::CurrentStopAltitude);
     if (auto* setting = Ramp<RampRole::StopAltitude>(mc, 1)) setting->SetValue(stop);
-    mc.ReleaseGroup(LockGroup::MANUALTEST);
-    mc.ReleaseGroup(LockGroup::SIMRUN);
+    radalt::Release(mc, LockGroup::MANUALTEST, radalt::activity::kProfileMode);
+    radalt::Release(mc, LockGroup::SIMRUN, radalt::activity::kNoProfileLegs);
     return;
   }
   if (radalt::ReadItem(mc.Items(), sc, &SC::ProfileLegNumber) == 0) {
-    radalt::Take(mc, LockGroup::SIMRUN, radalt::lock_text::kNoLegsOnModeChange);
+    radalt::Take(mc, LockGroup::SIMRUN, radalt::activity::kNoProfileLegs, radalt::lock_text::kNoLegsOnModeChange);
     return;
   }
   // Through the attributes, before MANUALTEST refuses them.
@@ -110,17 +110,17 @@ void SIMULATION_MODE::ModeChanged(int actual) {
   EngineToSetting<RampRole::StopAltitude>(mc, 1, who);
   EngineToSetting<RampRole::Rate>(mc, 1, who);
   EngineToSetting<RampRole::Duration>(mc, 1, who);
-  radalt::Take(mc, LockGroup::MANUALTEST, radalt::lock_text::kProfileMode);
-  mc.ReleaseGroup(LockGroup::SIMRUN);
+  radalt::Take(mc, LockGroup::MANUALTEST, radalt::activity::kProfileMode, radalt::lock_text::kProfileMode);
+  radalt::Release(mc, LockGroup::SIMRUN, radalt::activity::kNoProfileLegs);
 }
 
 void SIMULATION_MODE::Distribute(int mode, int n) {
-  RADALT_MC& mc = *mc_;
+  radalt::Core& mc = *mc_;
   if (mode != 0 && mode != 1)
     radalt::LogThrow(" SIMULATION_MODE::SimulationModeCallback throw SimulationModeCallback - mode",
                      Velmarin::Runtime_errors::Unhandled_switch("SimulationModeCallback - mode"));
   const Velmarin::Locker_ID who = WriterId();
-  radalt::SimulationObjects& sim = mc.Simulation();
+  radalt::SimulationObjects& sim = Simulation(mc);
 
   if (n >= 2 && radalt::CoupledAltitudeSimulationOn(mc)) {
     if (mode == 0) {

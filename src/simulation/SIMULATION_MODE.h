@@ -12,7 +12,7 @@ class SIMULATION_MODE : public radalt::Parameter<Velmarin::EngineAttribEnum_i> {
  public:
   static const char* const PersistanceName;
 
-  SIMULATION_MODE(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc,
+  SIMULATION_MODE(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                   Velmarin::Lockable_i& settings);
 
   void SimulationModeCallback(int mode);

@@ -5,7 +5,7 @@
 
 class START_ALT_IND_ZERO : public radalt::AltIndZeroCommand {
  public:
-  START_ALT_IND_ZERO(Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, RADALT_MC* mc, Velmarin::Lockable_i& altZeroRun)
+  START_ALT_IND_ZERO(Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc, Velmarin::Lockable_i& altZeroRun)
       : AltIndZeroCommand(Step::Start, namer, gui, mc, altZeroRun) {}
 
   void StartAltIndZeroCallback() { Execute(); }

@@ -1,18 +1,12 @@
 #include "SimulationCommon.h"
 
-#include "COUPLED_ALTITUDE_SIMULATION.h"
-
-#include "NO_OF_ENABLED_CHANNELS.h"
-#include "RADALT_MC.h"
+#include "Core.h"
 
 namespace radalt {
 
-int EnabledChannels(RADALT_MC& mc) {
-  NO_OF_ENABLED_CHANNELS* enabled = mc.NoOfEnabledChannelsObj();
-  return enabled ? enabled->Value() : 0;
-}
+int EnabledChannels(Core& mc) { return mc.EnabledChannels(); }
 
-int RequireChannelEnabled(RADALT_MC& mc, int channel, const std::string& prefix) {
+int RequireChannelEnabled(radalt::Core& mc, int channel, const std::string& prefix) {
   const int n = EnabledChannels(mc);
   if (n < channel) {
     const std::string text = "Channel " + std::to_string(channel) + " not enabled";
@@ -22,7 +16,7 @@ int RequireChannelEnabled(RADALT_MC& mc, int channel, const std::string& prefix)
   return n;
 }
 
-int RequireAnyChannelEnabled(RADALT_MC& mc, const std::string& prefix) {
+int RequireAnyChannelEnabled(radalt::Core& mc, const std::string& prefix) {
   const int n = EnabledChannels(mc);
   if (n == 0)
     LogThrow(prefix + " throw Settings_Conflict:No enabled channels",
@@ -37,7 +31,7 @@ std::vector<int> TargetChannels(int channel, int enabled, bool coupled) {
   return all;
 }
 
-SCI::RADALTSC_MAIN_INTERFACE_ptr ChannelEngine(RADALT_MC& mc, int channel, const std::string& prefix,
+SCI::RADALTSC_MAIN_INTERFACE_ptr ChannelEngine(radalt::Core& mc, int channel, const std::string& prefix,
                                                const std::string& method, const char* what) {
   if (channel < 1 || channel > 3) {
     const std::string text = method + " - " + what;
@@ -46,17 +40,12 @@ SCI::RADALTSC_MAIN_INTERFACE_ptr ChannelEngine(RADALT_MC& mc, int channel, const
   return mc.GetSingleChannelPtr(channel);
 }
 
-bool Take(RADALT_MC& mc, LockGroup g, const LockText& text) {
-  return mc.TakeGroup(g, text.reason, text.message);
+bool Take(Core& mc, LockGroup g, const char* activity, const LockText& text) {
+  return mc.Locks().Take(g, activity, text.reason, text.message);
 }
 
-}  // namespace radalt
+bool Release(Core& mc, LockGroup g, const char* activity) { return mc.Locks().Release(g, activity); }
 
-namespace radalt {
-
-bool CoupledAltitudeSimulationOn(RADALT_MC& mc) {
-  COUPLED_ALTITUDE_SIMULATION* coupling = mc.CoupledAltSimObj();
-  return coupling && coupling->Value();
-}
+bool CoupledAltitudeSimulationOn(Core& mc) { return mc.CoupledAltitudeSimulation(); }
 
 }  // namespace radalt

@@ -9,7 +9,9 @@
 #include "LockGroups.h"
 #include "RadAltSC.hh"
 
-class RADALT_MC;
+namespace radalt {
+class Core;
+}  // namespace radalt
 
 namespace radalt {
 
@@ -18,25 +20,25 @@ namespace Legs = ::RadAltSingleChannelModel::AltimeterSimulationObjects;
 
 // The number of enabled channels (always channels 1 to this count); 0 while the channel
 // configuration object does not exist.
-int EnabledChannels(RADALT_MC& mc);
+int EnabledChannels(radalt::Core& mc);
 
 // Whether channels 2 and 3 follow channel 1's altitude simulation.
-bool CoupledAltitudeSimulationOn(RADALT_MC& mc);
+bool CoupledAltitudeSimulationOn(radalt::Core& mc);
 
 // Refuses a write to channel unless it is enabled: logs prefix + " throw
 // Settings_Conflict:Channel N not enabled" and throws Settings_Conflict("Channel N not
 // enabled"). Returns the enabled count.
-int RequireChannelEnabled(RADALT_MC& mc, int channel, const std::string& prefix);
+int RequireChannelEnabled(radalt::Core& mc, int channel, const std::string& prefix);
 
 // Refuses a write while no channel is enabled ("No enabled channels"). Returns the count.
-int RequireAnyChannelEnabled(RADALT_MC& mc, const std::string& prefix);
+int RequireAnyChannelEnabled(radalt::Core& mc, const std::string& prefix);
 
 // The channels a per-channel write goes to: all enabled ones when coupled, else its own.
 std::vector<int> TargetChannels(int channel, int enabled, bool coupled);
 
 // The engine of channel for a write handler: a channel outside 1 to 3 logs prefix + " throw "
 // + method + " - " + what and throws Unhandled_switch(method + " - " + what).
-SCI::RADALTSC_MAIN_INTERFACE_ptr ChannelEngine(RADALT_MC& mc, int channel, const std::string& prefix,
+SCI::RADALTSC_MAIN_INTERFACE_ptr ChannelEngine(radalt::Core& mc, int channel, const std::string& prefix,
                                                const std::string& method,
                                                const char* what = "current_channel");
 
@@ -77,7 +79,22 @@ constexpr LockText kAltIndZero{"Altitude Indicator Zero active",
                                "Locked because altitude indicator zero function is active. Abort the function"};
 }  // namespace lock_text
 
-// Takes g for the master control when it is free, with text.
-bool Take(RADALT_MC& mc, LockGroup g, const LockText& text);
+// The activities of the simulation that hold lock groups.
+namespace activity {
+constexpr const char* kRun = "simulation run";
+// The short hold of the run button while a run starts or stops.
+constexpr const char* kSettle = "simulation start/stop";
+constexpr const char* kCurrentAltitude = "current altitude";
+constexpr const char* kProfileMode = "profile mode";
+constexpr const char* kNoProfileLegs = "no profile legs";
+constexpr const char* kAltIndZero = "altitude indicator zero";
+// The pause button, locked while no simulation runs.
+constexpr const char* kPauseResumeButton = "pause/resume button";
+}  // namespace activity
+
+// activity takes g with text (see LockGroups::Take).
+bool Take(Core& mc, LockGroup g, const char* activity, const LockText& text);
+// activity releases its hold on g.
+bool Release(Core& mc, LockGroup g, const char* activity);
 
 }  // namespace radalt

@@ -28,11 +28,13 @@
 #include "PROFILE_LEG_NUMBER_CHAN1.h"
 #include "PROFILE_LEG_NUMBER_CHAN2.h"
 #include "PROFILE_LEG_NUMBER_CHAN3.h"
-#include "RADALT_MC.h"
+#include "Core.h"
 #include "RUN_STOP_TEST.h"
 #include "SAVE_ALT_IND_ZERO.h"
 #include "SIMULATION_MODE.h"
 #include "START_ALT_IND_ZERO.h"
+
+#include <stdexcept>
 
 namespace radalt {
 
@@ -53,20 +55,20 @@ B* ByChannel(int channel, const P1& c1, const P2& c2, const P3& c3) {
   }
 }
 
-void ConstructGroup2(RADALT_MC& mc, SimulationObjects& o) {
+void ConstructGroup2(radalt::Core& mc, SimulationObjects& o) {
   Velmarin::Lockable_i& altZeroRun = mc.Group(LockGroup::ALTZERORUN);
   o.startAltIndZero.reset(new START_ALT_IND_ZERO(mc.Namer(), mc.Gui(), &mc, altZeroRun));
   o.saveAltIndZero.reset(new SAVE_ALT_IND_ZERO(mc.Namer(), mc.Gui(), &mc, altZeroRun));
   o.abortAltIndZero.reset(new ABORT_ALT_IND_ZERO(mc.Namer(), mc.Gui(), &mc, altZeroRun));
 }
 
-void ConstructGroup3(RADALT_MC& mc, SimulationObjects& o) {
+void ConstructGroup3(radalt::Core& mc, SimulationObjects& o) {
   o.profileLegNumberChan1.reset(new PROFILE_LEG_NUMBER_CHAN1(&mc));
   o.profileLegNumberChan2.reset(new PROFILE_LEG_NUMBER_CHAN2(&mc));
   o.profileLegNumberChan3.reset(new PROFILE_LEG_NUMBER_CHAN3(&mc));
 }
 
-void ConstructGroup4(RADALT_MC& mc, SimulationObjects& o) {
+void ConstructGroup4(radalt::Core& mc, SimulationObjects& o) {
   STpersistance* store = mc.AltSimStore();
   Velmarin::Lockable_i& profileTest = mc.Group(LockGroup::PROFILETEST);
   o.altSimDataChan1.reset(new ALT_SIM_DATA_CHAN1(store, mc.Namer(), mc.Gui(), &mc, profileTest));
@@ -78,16 +80,16 @@ void ConstructGroup4(RADALT_MC& mc, SimulationObjects& o) {
 }
 
 template <class T>
-void Setting(std::unique_ptr<T>& slot, RADALT_MC& mc, LockGroup group) {
+void Setting(std::unique_ptr<T>& slot, radalt::Core& mc, LockGroup group) {
   slot.reset(new T(mc.SettingsStore(), mc.Namer(), mc.Gui(), &mc, mc.Group(group)));
 }
 
 template <class T>
-void Setting(std::unique_ptr<T>& slot, RADALT_MC& mc) {
+void Setting(std::unique_ptr<T>& slot, radalt::Core& mc) {
   slot.reset(new T(mc.SettingsStore(), mc.Namer(), mc.Gui(), &mc));
 }
 
-void ConstructGroup5(RADALT_MC& mc, SimulationObjects& o) {
+void ConstructGroup5(radalt::Core& mc, SimulationObjects& o) {
   Setting(o.altSimTotalDuration, mc);
   Setting(o.runStopTest, mc);
   Setting(o.pauseResumeTest, mc);
@@ -153,7 +155,7 @@ ALT_SIM_MODIFIED* SimulationObjects::AltSimModified(int channel) const {
   return ByChannel<ALT_SIM_MODIFIED>(channel, altSimModifiedChan1, altSimModifiedChan2, altSimModifiedChan3);
 }
 
-void ConstructSimulationGroup(int group, RADALT_MC& mc, SimulationObjects& objects) {
+void ConstructSimulationGroup(int group, radalt::Core& mc, SimulationObjects& objects) {
   switch (group) {
     case 2:
       ConstructGroup2(mc, objects);
@@ -170,6 +172,12 @@ void ConstructSimulationGroup(int group, RADALT_MC& mc, SimulationObjects& objec
     default:
       break;
   }
+}
+
+SimulationObjects& Simulation(Core& mc) {
+  SimulationObjects* objects = mc.Find<SimulationObjects>();
+  if (!objects) throw std::logic_error("the simulation subsystem is not registered");
+  return *objects;
 }
 
 int SimulationModeValue(const SimulationObjects& objects) {

@@ -4,7 +4,9 @@
 
 #include <memory>
 
-class RADALT_MC;
+namespace radalt {
+class Core;
+}  // namespace radalt
 class START_ALT_IND_ZERO;
 class SAVE_ALT_IND_ZERO;
 class ABORT_ALT_IND_ZERO;
@@ -98,7 +100,10 @@ struct SimulationObjects {
 };
 
 // Builds the simulation objects of construction group (2 to 5) into objects.
-void ConstructSimulationGroup(int group, RADALT_MC& mc, SimulationObjects& objects);
+void ConstructSimulationGroup(int group, Core& mc, SimulationObjects& objects);
+
+// The simulation objects of the master control (the simulation subsystem provides them).
+SimulationObjects& Simulation(Core& mc);
 
 // The simulation mode the master control shows (0 manual, 1 profile).
 int SimulationModeValue(const SimulationObjects& objects);

@@ -19,6 +19,7 @@
 #include "NO_OF_ENABLED_CHANNELS.h"
 #include "RADALT_MC.h"
 #include "ScEngine.h"
+#include "SimulationCommon.h"
 #include "SimulationObjects.h"
 #include "platform/ORB_wrapper.h"
 

@@ -95,7 +95,7 @@ TEST(SimulationMode, LocksFollowTheModeAndTheEnginesLegs) {
   SetEngineRecord(b, 1, "CURALTRATE", 50.0);
   dynamic_cast<EngineAttribValueLong_i&>(b.Engine(1).Servant("CURDURATION")) =
       WithVal(b.EngineItem<EngineAttribValueLong>(1, "CURDURATION")->Get(), 16);
-  b.mc.TakeGroup(LockGroup::SIMRUN, "No profile legs defined", "");
+  b.mc.Locks().Take(LockGroup::SIMRUN, radalt::activity::kNoProfileLegs, "No profile legs defined", "");
   mode->Set(b.client.Id(), 1);
   EXPECT_EQ((std::vector<double>{900, 100, 50, 16}), Ramp1(b));
   EXPECT_EQ("Profile mode selected", b.mc.Group(LockGroup::MANUALTEST).Reason());

@@ -87,7 +87,7 @@ TEST(RunStop, StartPauseResumeStopInManualMode) {
     EXPECT_TRUE(b.Free(g));
 
   // Starting.
-  b.mc.TakeGroup(LockGroup::PAUSERESUMEBUTTON, "", "");
+  b.mc.Locks().Take(LockGroup::PAUSERESUMEBUTTON, radalt::activity::kPauseResumeButton, "", "");
   EXPECT_EQ("Locked because simulation is starting.", WriteRunStop(b, true));
   EXPECT_TRUE(run->Get());
   EXPECT_TRUE(EnginesRun(b, 2, true));
@@ -155,11 +155,13 @@ TEST(RunStop, StartPauseResumeStopInManualMode) {
     EXPECT_STREQ("Held", e.reason.in());
     EXPECT_STREQ("Locked because held", e.message.in());
   }
-  // ...and the same value again starts or stops nothing, but still frees the run button
-  // after the settle time.
+  // ...and the same value again starts or stops nothing, and leaves the other holder's lock
+  // on the run button as it was.
   const unsigned long before = b.Engine(1).Calls();
   sim.runStopTest->RunStopTestCallback(false);
   EXPECT_EQ(before, b.Engine(1).Calls());
+  EXPECT_EQ("Held", b.mc.Group(LockGroup::SIMRUN).Reason());
+  b.mc.ReleaseGroup(LockGroup::SIMRUN);
   EXPECT_TRUE(b.Free(LockGroup::SIMRUN));
 }
 

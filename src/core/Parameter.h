@@ -1,4 +1,4 @@
-// What every parameter object shares: the owning master control, its attribute servant with
+// What every parameter object shares: the master control's core, its attribute servant with
 // the callback bound to it, the store it persists to, and the translation of an engine's
 // lock refusal into the system's exception.
 #pragma once
@@ -6,12 +6,11 @@
 #include <string>
 #include <utility>
 
+#include "Core.h"
 #include "EngineItems.h"
 #include "Exceptions.h"
 #include "persistence/PersistedValue.h"
 #include "platform/EngineAttrib.h"
-
-class RADALT_MC;
 
 namespace radalt {
 
@@ -31,7 +30,7 @@ class Parameter {
   // servantArgs construct the attribute servant (namer, registration, key, initial value,
   // callback bound to the derived object, parameter record ...).
   template <class... Args>
-  Parameter(RADALT_MC* mc, STpersistance* store, Args&&... servantArgs)
+  Parameter(Core* mc, STpersistance* store, Args&&... servantArgs)
       : mc_(mc), store_(store), attr_(std::forward<Args>(servantArgs)...) {}
 
   // The attribute's CORBA reference (for the accessor).
@@ -67,16 +66,10 @@ class Parameter {
   template <class P, class V>
   void ForwardToChannels(int n, radalt::ScItemOp<P> op, const V& value, const std::string& line);
 
-  RADALT_MC* mc_;
+  Core* mc_;
   STpersistance* store_;
   Servant attr_;
 };
-
-}  // namespace radalt
-
-#include "RADALT_MC.h"
-
-namespace radalt {
 
 template <class Servant>
 template <class P, class V>

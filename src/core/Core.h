@@ -1,0 +1,105 @@
+// What a subsystem gets from the master control: its configuration, the namer and GUI
+// registry, the two stores, the channel registry, the lock groups, and the few questions
+// other subsystems answer. The composition root (RADALT_MC) implements it; subsystems see
+// nothing else of it.
+#pragma once
+
+#include <map>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <typeindex>
+
+#include "ChannelRegistry.h"
+#include "EngineConfig.h"
+#include "LockGroups.h"
+#include "MYGUIABLE.h"
+#include "Services.h"
+#include "persistence/PersistedValue.h"
+#include "platform/ItemNamer.h"
+#include "platform/ORB_wrapper.h"
+
+// The single-channel engine interfaces, as parameter objects name them.
+namespace SCI = Velmarin::RadAltSingleChannelStateControl;
+
+namespace radalt {
+
+class Core {
+ public:
+  virtual ~Core() = default;
+
+  virtual const EngineConfig& Config() const = 0;
+  virtual Velmarin::ItemNamer& Namer() = 0;
+  virtual MY_GUIABLE_i& Gui() = 0;
+  virtual Velmarin::ORB_wrapper& OrbWrapper() = 0;
+  // The settings store and the profile store; null when a store could not be opened.
+  virtual STpersistance* SettingsStore() = 0;
+  virtual STpersistance* AltSimStore() = 0;
+  virtual ChannelAccess& Channels() = 0;
+  virtual LockGroups& Locks() = 0;
+
+  // ---- the registry and the lock groups under the names parameter objects use
+  SCI::RADALTSC_MAIN_INTERFACE_ptr GetSingleChannelPtr(int channel) { return Channels().GetSingleChannelPtr(channel); }
+  SCI::RADALTSC_INHOUSE_INTERFACE_ptr GetSingleChannelInhousePtr(int channel) {
+    return Channels().GetSingleChannelInhousePtr(channel);
+  }
+  bool GetSingleChannelIsLocal(int channel) { return Channels().GetSingleChannelIsLocal(channel); }
+  bool HasChannelEngine(int channel) { return Channels().HasChannelEngine(channel); }
+  ItemRefs& Items() { return Channels().Items(); }
+  Velmarin::Lockable_i& Group(LockGroup g) { return Locks().Group(g); }
+  const Velmarin::Locker& McLocker() { return Locks().McLocker(); }
+
+  // ---- questions other subsystems answer (0 / false / nothing while none provides them)
+  int EnabledChannels() const {
+    auto* c = Find<ChannelConfiguration>();
+    return c ? c->EnabledChannels() : 0;
+  }
+  bool CoupledAltitudeSimulation() const {
+    auto* c = Find<ChannelConfiguration>();
+    return c && c->CoupledAltitudeSimulation();
+  }
+  bool SimulationRunning() const {
+    auto* s = Find<SimulationState>();
+    return s && s->SimulationRunning();
+  }
+  int SimulationMode() const {
+    auto* s = Find<SimulationState>();
+    return s ? s->SimulationMode() : 0;
+  }
+  void SetCalibrationButtonsLocked(unsigned code) {
+    if (auto* c = Find<CalibrationButtons>()) c->SetCalibrationButtonsLocked(code);
+  }
+  void LockSelftestEngine(const Activity& activity, const std::string& reason) {
+    if (auto* s = Find<SelftestEngineLock>()) s->Lock(activity, reason);
+  }
+  void UnlockSelftestEngine(const Activity& activity) {
+    if (auto* s = Find<SelftestEngineLock>()) s->Unlock(activity);
+  }
+
+  // ---- interfaces one subsystem provides to the others (declared in core/)
+  // Provides impl as I until the master control goes; a second provider is a start-up error.
+  template <class I>
+  void Provide(I& impl) {
+    std::lock_guard<std::mutex> lock(providedMutex_);
+    if (!provided_.emplace(std::type_index(typeid(I)), &impl).second)
+      throw std::logic_error(std::string("interface provided twice: ") + typeid(I).name());
+  }
+  template <class I>
+  I* Find() const {
+    std::lock_guard<std::mutex> lock(providedMutex_);
+    auto it = provided_.find(std::type_index(typeid(I)));
+    return it == provided_.end() ? nullptr : static_cast<I*>(it->second);
+  }
+
+ protected:
+  void ForgetProvided() {
+    std::lock_guard<std::mutex> lock(providedMutex_);
+    provided_.clear();
+  }
+
+ private:
+  mutable std::mutex providedMutex_;
+  std::map<std::type_index, void*> provided_;
+};
+
+}  // namespace radalt

@@ -1,0 +1,66 @@
+// The questions one subsystem answers for the others. A subsystem that answers one
+// implements it and provides it (Core::Provide) while it is built; the others find it
+// through Core, never through the subsystem's own headers.
+#pragma once
+
+#include <string>
+
+#include "LockGroups.h"
+#include "VelmarinLock.hh"
+
+namespace radalt {
+
+// The channel configuration (channels/): how many channels are enabled, whether channels 2
+// and 3 follow channel 1's simulation.
+class ChannelConfiguration {
+ public:
+  virtual ~ChannelConfiguration() = default;
+  // Always channels 1 to this count ("NOOFENABLEDCHANNELS").
+  virtual int EnabledChannels() const = 0;
+  virtual bool CoupledAltitudeSimulation() const = 0;
+};
+
+// The altitude simulation (simulation/).
+class SimulationState {
+ public:
+  virtual ~SimulationState() = default;
+  virtual bool SimulationRunning() const = 0;
+  // 0 manual, 1 profile.
+  virtual int SimulationMode() const = 0;
+};
+
+// The calibration buttons' state ("CALBUTTONSLOCKED", calibration/): which activity holds them.
+class CalibrationButtons {
+ public:
+  virtual ~CalibrationButtons() = default;
+  virtual void SetCalibrationButtonsLocked(unsigned code) = 0;
+  virtual unsigned CalibrationButtonsLocked() const = 0;
+};
+
+// The factory calibration channel (calibration/), kept among the enabled channels when
+// their count falls.
+class FactoryCalibrationChannel {
+ public:
+  virtual ~FactoryCalibrationChannel() = default;
+  virtual int FactoryCalibrationChannelValue() const = 0;
+  // Moves the channel within 1 to enabled (channel 1 when none is), as writer who.
+  virtual void KeepWithinEnabled(int enabled, const Velmarin::Locker_ID& who) = 0;
+};
+
+// The platform self-test engine's lock (selftest/): activities that must not be disturbed
+// lock the self-test engine while they run. It stays locked while any activity holds it.
+class SelftestEngineLock {
+ public:
+  virtual ~SelftestEngineLock() = default;
+  virtual void Lock(const Activity& activity, const std::string& reason) = 0;
+  virtual void Unlock(const Activity& activity) = 0;
+};
+
+// The rf level mode's lock (rflevel/), applied again when a simulation stops.
+class RfLevelModeLocking {
+ public:
+  virtual ~RfLevelModeLocking() = default;
+  virtual void rfLevelModeLock() = 0;
+};
+
+}  // namespace radalt
