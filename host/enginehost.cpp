@@ -2,6 +2,8 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -20,7 +22,34 @@ void Usage() {
       "  --root DIR        install root holding engines/lib and engines/ui_xml (default: .)\n"
       "  --domain N        DDS domain id (default: $RADALT_DDS_DOMAIN or 0)\n"
       "  --instance N      accepted for compatibility; the instance is the first free one\n"
-      "Stops on SIGINT or SIGTERM: the ORB is shut down, then the engine is destroyed.\n";
+      "  --call-timeout-ms MS  upper bound of every call the engine makes to another process\n"
+      "                    (default: $RADALT_CALL_TIMEOUT_MS or 2000)\n"
+      "  --stop-grace-ms MS    time an orderly stop may take before the host leaves regardless\n"
+      "                    (default 3000)\n"
+      "Stops on SIGINT or SIGTERM: the ORB is shut down, then the engine is destroyed; in every\n"
+      "state (waiting for channel engines, building, running) the host ends within the grace.\n";
+}
+
+// A positive number of milliseconds, or exit 2 with a line saying what was wrong.
+unsigned long Millis(const std::string& option, const std::string& text) {
+  char* end = nullptr;
+  const unsigned long v = std::strtoul(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || v == 0 || v > 3600000) {
+    std::cerr << "radalt-enginehost: " << option << " takes milliseconds from 1 to 3600000, not '" << text
+              << "'" << std::endl;
+    std::exit(2);
+  }
+  return v;
+}
+
+// Ends the process once grace has passed, whatever it is still waiting for: an orderly stop
+// can be held up by a peer that no longer answers or by a construction still under way.
+void LeaveAfter(std::chrono::milliseconds grace) {
+  std::thread([grace] {
+    std::this_thread::sleep_for(grace);
+    std::cout << "radalt-enginehost: not stopped after " << grace.count() << " ms; leaving now" << std::endl;
+    std::_Exit(1);
+  }).detach();
 }
 
 std::string SelfDir() {
@@ -36,6 +65,9 @@ std::string SelfDir() {
 int main(int argc, char** argv) {
   std::string engine;
   Velmarin::OrbOptions options;
+  options.callTimeoutMs = 2000;
+  if (const char* t = std::getenv("RADALT_CALL_TIMEOUT_MS")) options.callTimeoutMs = Millis("RADALT_CALL_TIMEOUT_MS", t);
+  std::chrono::milliseconds grace(3000);
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     auto next = [&]() -> std::string {
@@ -50,6 +82,8 @@ int main(int argc, char** argv) {
     else if (a == "--root") ::setenv("RADALT_INSTALL_ROOT", next().c_str(), 1);
     else if (a == "--domain") ::setenv("RADALT_DDS_DOMAIN", next().c_str(), 1);
     else if (a == "--instance") next();
+    else if (a == "--call-timeout-ms") options.callTimeoutMs = Millis(a, next());
+    else if (a == "--stop-grace-ms") grace = std::chrono::milliseconds(Millis(a, next()));
     else if (a == "-h" || a == "--help") { Usage(); return 0; }
     else {
       std::cerr << "radalt-enginehost: unknown option " << a << std::endl;
@@ -59,7 +93,8 @@ int main(int argc, char** argv) {
   }
   if (engine.empty()) engine = SelfDir() + "/../src/libradalt.engine.so.1";
 
-  Velmarin::HandleStopSignals([](int sig) {
+  Velmarin::HandleStopSignals([grace](int sig) {
+    LeaveAfter(grace);
     std::cout << "radalt-enginehost: signal " << sig << ", shutting the ORB down" << std::endl;
     Velmarin::ShutdownOrb(false);
   });
@@ -83,6 +118,8 @@ int main(int argc, char** argv) {
   }
 
   // The engine is built on a thread of its own; the constructor may wait for channel engines.
+  // A stop signal meanwhile shuts the ORB down, which ends the waits (or the grace ends the
+  // process).
   void* handle = nullptr;
   std::thread builder([&] { handle = create(); });
   builder.join();

@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
       naming.InstallAt({"Lumaren", "local", "HHSELFTEST_LOCK", "1"}, lockRef);
       CORBA::Object_var enumRef = hwenum->_this();
       naming.InstallAt({"Lumaren", "local", "HWENUM_ABLE"}, enumRef);
+      naming.KeepBound(Velmarin::ORB_wrapper_base::DefaultRebindPeriod());
       std::cout << "platform services: registered (pid " << ::getpid() << ")" << std::endl;
       orb->run();
     }

@@ -128,6 +128,8 @@ int main(int argc, char** argv) {
       CORBA::Object_var ref = engine->_this();
       naming.InstallAt({"Lumaren", "local", "RADALTSC", name}, ref);
       naming.InstallAt({"Lumaren", "local", "RADALTSC_INHOUSE", name}, ref);
+      // A naming service restarted without its log gets both names again.
+      naming.KeepBound(Velmarin::ORB_wrapper_base::DefaultRebindPeriod());
       std::cout << "radaltsc " << channel << ": registered as Lumaren/local/RADALTSC/" << name
                 << " (pid " << ::getpid() << ")" << std::endl;
       // The master control follows engines that come and go through these announcements.

@@ -44,6 +44,9 @@ const char* const kHelp =
     "  --ns HOST:PORT       naming service (default: $RADALT_NS, else 127.0.0.1:28090, the one\n"
     "                       'make run' starts)\n"
     "  --engine NAME        the GUI registration to use (default: the first RADALT one)\n"
+    "  --timeout-ms MS      how long one request may take before it counts as failed\n"
+    "                       (default 30000: longer than any write of the test set can take, so a\n"
+    "                       write that completed is never reported failed)\n"
     "  DDS domain: $RADALT_DDS_DOMAIN (default 0), as the test set uses\n"
     "\n"
     "Exit status: 0 done; 1 the system refused the request (the exception kind and its texts\n"
@@ -282,7 +285,9 @@ int Refused(const CORBA::UserException& e) {
 
 int main(int argc, char** argv) {
   Velmarin::OrbOptions options;
-  options.callTimeoutMs = 10000;
+  // The master control bounds each of its calls to a channel engine (2 s by default) and a
+  // write makes a few of them per channel: the client waits well beyond that.
+  options.callTimeoutMs = 30000;
   std::string engine;
   std::vector<std::string> args;
   bool full = false;
@@ -297,6 +302,14 @@ int main(int argc, char** argv) {
       options.nameService = argv[++i];
     } else if (a == "--engine" && i + 1 < argc) {
       engine = argv[++i];
+    } else if (a == "--timeout-ms" && i + 1 < argc) {
+      char* end = nullptr;
+      const long ms = std::strtol(argv[++i], &end, 10);
+      if (ms <= 0 || *end != '\0') {
+        std::cerr << "radaltctl: --timeout-ms takes a positive number of milliseconds" << std::endl;
+        return 2;
+      }
+      options.callTimeoutMs = static_cast<unsigned long>(ms);
     } else if (a == "--full") {
       full = true;
     } else if (a == "--seconds" && i + 1 < argc) {

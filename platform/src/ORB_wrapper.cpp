@@ -1,5 +1,6 @@
 #include "platform/ORB_wrapper.h"
 
+#include <cstdlib>
 #include <iostream>
 
 #include "VelmarinEngine.hh"
@@ -50,16 +51,18 @@ ORB_wrapper_base::ORB_wrapper_base() {
 
 ORB_wrapper_base::~ORB_wrapper_base() {
   RemoveShutdownHook(shutdownHook_);
+  StopRebinder();
   Withdraw();
 }
 
 void ORB_wrapper_base::Withdraw() {
+  std::lock_guard<std::mutex> binding(bindMutex_);
   std::vector<std::vector<std::string>> paths;
   {
     std::lock_guard<std::mutex> lock(pathsMutex_);
     if (withdrawn_) return;
     withdrawn_ = true;
-    paths = paths_;
+    for (const auto& b : paths_) paths.push_back(b.path);
   }
   for (auto it = paths.rbegin(); it != paths.rend(); ++it) {
     try {
@@ -69,27 +72,106 @@ void ORB_wrapper_base::Withdraw() {
   }
 }
 
-void ORB_wrapper_base::Remember(const std::vector<std::string>& path) {
+void ORB_wrapper_base::Remember(const std::vector<std::string>& path, CORBA::Object_ptr obj) {
   std::lock_guard<std::mutex> lock(pathsMutex_);
-  paths_.push_back(path);
+  paths_.push_back(Binding{path, CORBA::Object::_duplicate(obj)});
 }
 
 void ORB_wrapper_base::InstallAt(const std::vector<std::string>& path, CORBA::Object_ptr obj) {
   std::vector<std::string> parent(path.begin(), path.end() - 1);
   CosNaming::NamingContext_var ctx = EnsureContext(parent);
   ctx->rebind(ToName({path.back()}), obj);
-  Remember(path);
+  Remember(path, obj);
 }
 
 std::vector<std::string> ORB_wrapper_base::GetPathName(int i) const {
   std::lock_guard<std::mutex> lock(pathsMutex_);
   if (i < 0 || static_cast<size_t>(i) >= paths_.size()) return {};
-  return paths_[static_cast<size_t>(i)];
+  return paths_[static_cast<size_t>(i)].path;
 }
 
 int ORB_wrapper_base::GetMaxPathName() const {
   std::lock_guard<std::mutex> lock(pathsMutex_);
   return static_cast<int>(paths_.size());
+}
+
+std::chrono::milliseconds ORB_wrapper_base::DefaultRebindPeriod() {
+  const char* env = std::getenv("RADALT_REBIND_MS");
+  const long ms = env ? std::atol(env) : 0;
+  return std::chrono::milliseconds(ms > 0 ? ms : 1000);
+}
+
+void ORB_wrapper_base::KeepBound(std::chrono::milliseconds period) {
+  std::lock_guard<std::mutex> lock(rebinderMutex_);
+  rebindPeriod_ = period;
+  rebinderWake_.notify_all();
+  if (rebinder_.joinable()) return;
+  rebinder_ = std::thread([this] {
+    std::unique_lock<std::mutex> lock(rebinderMutex_);
+    while (!rebinderStop_) {
+      if (rebinderWake_.wait_for(lock, rebindPeriod_, [this] { return rebinderStop_; })) break;
+      lock.unlock();
+      Rebind();
+      lock.lock();
+    }
+  });
+}
+
+void ORB_wrapper_base::StopRebinder() {
+  {
+    std::lock_guard<std::mutex> lock(rebinderMutex_);
+    rebinderStop_ = true;
+  }
+  rebinderWake_.notify_all();
+  if (rebinder_.joinable()) rebinder_.join();
+}
+
+int ORB_wrapper_base::Rebind() {
+  std::vector<const Binding*> bindings;
+  {
+    std::lock_guard<std::mutex> lock(pathsMutex_);
+    for (const auto& b : paths_) bindings.push_back(&b);
+  }
+  int made = 0;
+  for (const Binding* b : bindings) {
+    try {
+      if (RebindOne(*b)) ++made;
+    } catch (const CORBA::Exception&) {
+      // the naming service is out of reach (or this ORB is shutting down): next time
+      return made;
+    } catch (...) {
+      return made;
+    }
+  }
+  return made;
+}
+
+bool ORB_wrapper_base::RebindOne(const Binding& b) {
+  try {
+    CORBA::Object_var bound = root_->resolve(ToName(b.path));
+    if (bound->_is_equivalent(b.obj.in()) || Alive(bound)) return false;
+  } catch (const CosNaming::NamingContext::NotFound&) {
+  }
+  std::lock_guard<std::mutex> binding(bindMutex_);
+  {
+    std::lock_guard<std::mutex> lock(pathsMutex_);
+    if (withdrawn_) return false;
+  }
+  std::vector<std::string> parent(b.path.begin(), b.path.end() - 1);
+  CosNaming::NamingContext_var ctx = EnsureContext(parent);
+  const CosNaming::Name last = ToName({b.path.back()});
+  try {
+    ctx->bind(last, b.obj.in());
+  } catch (const CosNaming::NamingContext::AlreadyBound&) {
+    // Bound meanwhile: a live holder keeps it.
+    CORBA::Object_var holder = ctx->resolve(last);
+    if (holder->_is_equivalent(b.obj.in()) || Alive(holder)) return false;
+    ctx->rebind(last, b.obj.in());
+  }
+  std::string text;
+  for (const auto& part : b.path) text += (text.empty() ? "" : "/") + part;
+  std::cout << "ORB_wrapper: " << text << " bound again" << std::endl;
+  return true;
 }
 
 CORBA::ORB_ptr ORB_wrapper_base::orb() const { return ProcessOrb(); }
@@ -179,10 +261,12 @@ ORB_wrapper::ORB_wrapper(const std::string& process, const std::string& context)
   }
   std::vector<std::string> own = ctxPath;
   own.push_back(instance_);
-  Remember(own);
+  Remember(own, tokenRef);
+  KeepBound(DefaultRebindPeriod());
 }
 
 ORB_wrapper::~ORB_wrapper() {
+  StopRebinder();
   if (token_) {
     DeactivateServant(token_);
     token_->_remove_ref();

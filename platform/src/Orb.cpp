@@ -1,5 +1,6 @@
 #include "platform/Orb.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -28,11 +29,13 @@ void InitLocked() {
   }
   const std::string initRef = "NameService=corbaname::" + g_ns;
   const std::string timeout = std::to_string(g_options.callTimeoutMs);
+  // A connection attempt is a part of a call: never longer than the call may take.
+  const std::string connect = std::to_string(std::min<unsigned long>(3000, g_options.callTimeoutMs));
   std::vector<std::string> args = {"radalt",
                                    "-ORBInitRef", initRef,
                                    "-ORBendPoint", "giop:tcp:127.0.0.1:",
                                    "-ORBclientCallTimeOutPeriod", timeout,
-                                   "-ORBclientConnectTimeOutPeriod", "3000",
+                                   "-ORBclientConnectTimeOutPeriod", connect,
                                    // No LocateRequest before the first call on a received
                                    // reference: the operations that hand references out are
                                    // typed, and a call on a reference whose object has gone
@@ -124,6 +127,31 @@ void DeactivateServant(PortableServer::Servant servant) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
   } catch (...) {
     // not active, or the ORB is already gone
+  }
+}
+
+Liveness Probe(CORBA::Object_ptr obj) {
+  if (CORBA::is_nil(obj)) return Liveness::Gone;
+  try {
+    return obj->_non_existent() ? Liveness::Gone : Liveness::Answers;
+  } catch (const CORBA::OBJECT_NOT_EXIST&) {
+    return Liveness::Gone;
+  } catch (const CORBA::TRANSIENT&) {
+    // nobody accepts connections at the object's address
+    return Liveness::Gone;
+  } catch (const CORBA::COMM_FAILURE&) {
+    return Liveness::Gone;
+  } catch (const CORBA::Exception&) {
+    return Liveness::Silent;
+  }
+}
+
+bool WaitGone(CORBA::Object_ptr obj, std::chrono::milliseconds grace, std::chrono::milliseconds poll) {
+  const auto end = std::chrono::steady_clock::now() + grace;
+  for (;;) {
+    if (Probe(obj) == Liveness::Gone) return true;
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(poll);
   }
 }
 

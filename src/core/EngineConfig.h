@@ -14,6 +14,11 @@ struct EngineConfig {
   unsigned discoveryPollMs = 1000;
   // Pause between two readiness queries of a channel engine (ms).
   unsigned readyPollMs = 250;
+  // How long the run button stays locked after a simulation starts or stops (ms).
+  unsigned runSettleMs = 2500;
+  // How long a channel engine that announced "destroy," may take to go before the
+  // announcement is refused as false (ms).
+  unsigned leaveGraceMs = 3000;
 
   // Where attribute assignments are published; empty: the process's DDS participant.
   Velmarin::AttributePublisher publisher;

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "DDS_Publisher.h"
+#include "DDS_Strand.h"
 #include "DDS_Subscriber.h"
 #include "Exceptions.h"
 #include "Subsystems.h"
@@ -63,12 +64,16 @@ void RADALT_MC::Construct() {
   gui_.reset(new MY_GUIABLE_i(namer_->DDS_Topic("GUI_ABLE")));
   testAble_.reset(new Velmarin::Velmarin_Test_Able_i(*gui_));
 
-  // 2. The announcement publisher and the channel-engine command subscriber.
+  // 2. The announcement publisher and the channel-engine command subscriber. Its commands
+  // wait on the strand until construction is complete.
+  ddsCommands_.reset(new Velmarin::DDS_Strand("RADALT_MC: DDS command"));
   try {
     everybodyPublisher_.reset(new Velmarin::DDS_Publisher<CORBA::String_var>("Lumaren/local/EVERYBODY_ABLE"));
     radaltscSubscriber_.reset(new Velmarin::DDS_Subscriber<CORBA::String_var>(
-        "Lumaren/local/RADALTSC",
-        [this](const char* topic, CORBA::String_var text) { RadAltDDS_SubCallback(topic, text.in()); }));
+        "Lumaren/local/RADALTSC", [this](const char* topic, CORBA::String_var text) {
+          const std::string t = topic, command = text.in() ? text.in() : "";
+          ddsCommands_->Post([this, t, command] { RadAltDDS_SubCallback(t.c_str(), command.c_str()); });
+        }));
   } catch (const CORBA::UserException& e) {
     std::cerr << " RADALT_MC::RADALT_MC(constructor) - DDS set-up failed: " << e._name() << std::endl;
   }
@@ -135,6 +140,9 @@ void RADALT_MC::Construct() {
 
   // 13. Servants in the naming service, hardware enumeration, the everybody servant.
   InstallServants();
+
+  // 14. Complete: the channel-engine commands and validity changes received so far run now.
+  ddsCommands_->Open();
 }
 
 void RADALT_MC::ConstructGroup(int group) {
@@ -211,11 +219,14 @@ void RADALT_MC::SubscribeConfigurationValidity() {
   try {
     Velmarin::EngineReadingBoolean_var valid = GetSingleChannelPtr(1)->ConfigurationValid();
     CORBA::String_var topic = valid->DDS_Topic();
-    validConfigSubscriber_.reset(new Velmarin::DDS_Subscriber<bool>(
-        topic.in(), [this](const char* t, bool v) { radaltIsValidConfigPublished(t, v); }));
+    const std::string t = topic.in();
+    validConfigSubscriber_.reset(new Velmarin::DDS_Subscriber<bool>(topic.in(), [this, t](const char*, bool v) {
+      ddsCommands_->Post([this, t, v] { radaltIsValidConfigPublished(t.c_str(), v); });
+    }));
     // The topic keeps no history: a configuration that was invalid before the subscription
     // existed is taken from the reading itself, or no run button would ever be locked for it.
-    if (!valid->Get()) radaltIsValidConfigPublished(topic.in(), false);
+    // Queued behind the samples received so far; a later sample comes after it.
+    if (!valid->Get()) ddsCommands_->Post([this, t] { radaltIsValidConfigPublished(t.c_str(), false); });
   } catch (const CORBA::Exception& e) {
     std::cerr << " RADALT_MC::RADALT_MC(constructor) - configuration validity not followed: " << e._name()
               << std::endl;
@@ -227,6 +238,8 @@ void RADALT_MC::SubscribeConfigurationValidity() {
 RADALT_MC::~RADALT_MC() { Teardown(true); }
 
 void RADALT_MC::Teardown(bool announce) {
+  // No command runs while the objects it would reach go.
+  if (ddsCommands_) ddsCommands_->Stop();
   settingsStore_.reset();
   altSimStore_.reset();
   if (announce) Stop();

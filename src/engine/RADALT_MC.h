@@ -18,6 +18,7 @@
 #include "platform/ORB_wrapper.h"
 
 namespace Velmarin {
+class DDS_Strand;
 template <class T>
 class DDS_Publisher;
 template <class T>
@@ -151,6 +152,8 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody, public radalt::Core {
   std::unique_ptr<Velmarin::DDS_Publisher<CORBA::String_var>> everybodyPublisher_;
   std::unique_ptr<Velmarin::DDS_Subscriber<CORBA::String_var>> radaltscSubscriber_;
   std::unique_ptr<Velmarin::DDS_Subscriber<bool>> validConfigSubscriber_;
+  // Runs what the two subscribers receive, in arrival order, once construction is complete.
+  std::unique_ptr<Velmarin::DDS_Strand> ddsCommands_;
 
   std::string engineName_;
 

@@ -8,8 +8,10 @@
 #include <sstream>
 #include <thread>
 
+#include "DDS_ChannelCommand.h"
 #include "Exceptions.h"
 #include "RADALT_MC.h"
+#include "platform/Orb.h"
 
 namespace {
 
@@ -143,16 +145,16 @@ void RADALT_MC::updateAttributeData(unsigned available, unsigned enabled,
 
 void RADALT_MC::RadAltDDS_SubCallback(const char* topic, const char* text) {
   const std::string command = text ? text : "";
-  // The number is read from the characters after the comma, as atoi reads it.
-  auto numberAfterComma = [&]() { return std::atoi(command.c_str() + command.find(',') + 1); };
-  if (command.rfind("create,", 0) == 0) {
+  // The whole text is read: "create,2junk" and "destroy,abc" are no commands.
+  const Velmarin::DDS_ChannelCommand parsed = Velmarin::DDS_ChannelCommand::Parse(command);
+  const int n = parsed.channel;
+  if (parsed.verb == Velmarin::DDS_ChannelCommand::Verb::Create) {
     bool ok = false;
     try {
       // Only channels 1 to 3 have places in the registry.
-      const int n = numberAfterComma();
       if (n >= 1 && n <= 3) {
         for (const auto& name : orbw_->FindChildContext(kScContext)) {
-          if (std::atoi(name.c_str()) != n) continue;
+          if (ChannelOf(name) != n) continue;
           CORBA::Object_var obj = orbw_->LookupClient({"Lumaren", "local", "RADALTSC", name});
           std::lock_guard<std::recursive_mutex> change(registry_.ChangeMutex());
           if (!registry_.Install(n, obj)) {
@@ -173,9 +175,18 @@ void RADALT_MC::RadAltDDS_SubCallback(const char* topic, const char* text) {
     if (!ok)
       std::cout << "RADALT_MC::RadAltDDS_SubCallback: Create RadAltSc, " << command << " is not a valid radaltsc"
                 << std::endl;
-  } else if (command.rfind("destroy,", 0) == 0) {
+  } else if (parsed.verb == Velmarin::DDS_ChannelCommand::Verb::Destroy) {
+    // Anyone can publish the command: the engine must really have gone (its reference no
+    // longer answers) before it leaves the registry.
+    SCI::RADALTSC_MAIN_INTERFACE_ptr engine = registry_.RefOrNil(n);
+    if (!CORBA::is_nil(engine) &&
+        !Velmarin::WaitGone(engine, std::chrono::milliseconds(config_.leaveGraceMs))) {
+      std::cout << "RADALT_MC::RadAltDDS_SubCallback: Remove RadAltSc, " << command
+                << " refused: the engine of channel " << n << " has not gone" << std::endl;
+      return;
+    }
     try {
-      RemoveRadAltSc(numberAfterComma());
+      RemoveRadAltSc(n);
     } catch (...) {
       std::cout << "RADALT_MC::RadAltDDS_SubCallback: Remove RadAltSc, " << command << " is not a valid radaltsc"
                 << std::endl;

@@ -58,7 +58,7 @@ void lockingSelftestEngine::unlockSelftestEngine() {
 void lockingSelftestEngine::Lock(const radalt::Activity& activity, const std::string& reason) {
   {
     std::lock_guard<std::mutex> lock(holdsMutex_);
-    holds_.insert(activity);
+    if (!holds_.insert(activity).second) return;
   }
   lockSelftestEngine(reason);
 }
@@ -66,7 +66,7 @@ void lockingSelftestEngine::Lock(const radalt::Activity& activity, const std::st
 void lockingSelftestEngine::Unlock(const radalt::Activity& activity) {
   {
     std::lock_guard<std::mutex> lock(holdsMutex_);
-    if (holds_.erase(activity) == 0 || !holds_.empty()) return;
+    if (holds_.erase(activity) == 0) return;
   }
   unlockSelftestEngine();
 }

@@ -19,8 +19,8 @@ class lockingSelftestEngine : public radalt::SelftestEngineLock {
   lockingSelftestEngine(Velmarin::ORB_wrapper* orbw, radalt::Core* mc);
   ~lockingSelftestEngine() override = default;
 
-  // SelftestEngineLock: the engine is locked while any activity holds it and unlocked when
-  // the last one lets go.
+  // SelftestEngineLock: each activity locks the engine once and unlocks only its own lock;
+  // the engine counts the locks, so it stays locked while any activity holds it.
   void Lock(const radalt::Activity& activity, const std::string& reason) override;
   void Unlock(const radalt::Activity& activity) override;
 

@@ -31,25 +31,32 @@ RUN_STOP_TEST::RUN_STOP_TEST(STpersistance* store, Velmarin::ItemNamer& namer, M
   attr_ = static_cast<bool>(radalt::ReadItem(mc->Items(), mc->GetSingleChannelPtr(1), &SC::RunStopTest));
   Persist<int>(102, PersistanceName, attr_.Value() ? 1 : 0);
   // The run button is the SIMRUN group's: held while a run starts or stops (the settle), for
-  // a profile without legs, an invalid configuration or a self test, it refuses clients.
-  attr_.GuardWith(mc->Group(LockGroup::SIMRUN));
+  // a profile without legs, an invalid configuration or a self test, it refuses a start. A
+  // stop always passes (RunStopTestCallback checks the start), so the attribute itself is
+  // not guarded by the group.
   runPushButton_.GuardWith(mc->Group(LockGroup::SIMRUN));
 }
 
-bool RUN_STOP_TEST::WriteEngines(bool run, int n) {
+void RUN_STOP_TEST::CheckStartAllowed() {
+  Velmarin::Lockable_i& simRun = mc_->Group(LockGroup::SIMRUN);
+  if (!simRun.IsLocked()) return;
+  const Velmarin::Locker_ID holder = simRun.Holder();
+  radalt::LogThrow(std::string(kCallback) + " throw Locking_Error_Exception",
+                   Velmarin::Operation_errors::Locking_Error_Exception(
+                       holder.name.in(), simRun.Reason().c_str(), simRun.Message().c_str()));
+}
+
+void RUN_STOP_TEST::WriteEngines(bool run, int n) {
   radalt::Core& mc = *mc_;
   const Velmarin::Locker_ID who = WriterId();
-  bool written = true;
   Forward(" RUN_STOP_TEST::RunStopTestCallback throw Locking_Error_Exception", [&] {
     for (int ch = 1; ch <= n; ++ch) {
-      if (!run && !mc.Group(LockGroup::CURRENTALT).MayI_Use(mc.McLocker().Id())) {
-        written = false;
-        return;
-      }
+      // A stop while another user holds the current altitude would leave it with a value
+      // the stopped engines no longer follow.
+      if (!run) mc.Group(LockGroup::CURRENTALT).CheckAccess(mc.McLocker().Id());
       radalt::WriteItem(mc.Items(), mc.GetSingleChannelPtr(ch), &SC::RunStopTest, who, run);
     }
   });
-  return written;
 }
 
 void RUN_STOP_TEST::RunStopTestCallback(bool run) {
@@ -60,17 +67,14 @@ void RUN_STOP_TEST::RunStopTestCallback(bool run) {
   try {
     if (run != attr_.Value()) {
       if (run) {
+        CheckStartAllowed();
         // Until the UUT detection setting exists the autodetect mode is channel 1's engine's.
         const int autodetect = radalt::ReadItem(mc.Items(), mc.GetSingleChannelPtr(1), &SC::UutAutodetect);
         if (autodetect != 0 && autodetect != 1)
           radalt::LogThrow(" RUN_STOP_TEST::RunStopTestCallback throw RunStopTestCallback - uut_autodetect",
                            Velmarin::Runtime_errors::Unhandled_switch("RunStopTestCallback - uut_autodetect"));
       }
-      if (!WriteEngines(run, n)) {
-        // A stop refused because another user holds the current altitude.
-        attr_ = attr_.Value();
-        return;
-      }
+      WriteEngines(run, n);
       attr_ = static_cast<bool>(radalt::ReadItem(mc.Items(), mc.GetSingleChannelPtr(1), &SC::RunStopTest));
       tookSimRun = radalt::Take(mc, LockGroup::SIMRUN, activity::kSettle, attr_.Value() ? text::kStarting : text::kStopping);
       if (attr_.Value())
@@ -85,26 +89,29 @@ void RUN_STOP_TEST::RunStopTestCallback(bool run) {
     throw;
   }
   boost::this_thread::sleep(boost::posix_time::microsec_clock::universal_time() +
-                            boost::posix_time::microseconds(kSettleMicroseconds));
+                            boost::posix_time::milliseconds(mc.Config().runSettleMs));
   radalt::Release(mc, LockGroup::SIMRUN, activity::kSettle);
 }
 
 void RUN_STOP_TEST::LockForRunning() {
   radalt::Core& mc = *mc_;
   radalt::Release(mc, LockGroup::PAUSERESUMEBUTTON, activity::kPauseResumeButton);
-  radalt::Take(mc, LockGroup::MANUALTEST, activity::kRun, text::kNone);
-  if (radalt::SimulationModeValue(Simulation(mc)) == 1) radalt::Take(mc, LockGroup::PROFILETEST, activity::kRun, text::kNone);
+  // While it runs the current altitude may change only paused.
+  radalt::Take(mc, LockGroup::CURRENTALT, activity::kCurrentAltitude, text::kNotPaused);
+  radalt::Take(mc, LockGroup::MANUALTEST, activity::kRun, text::kRunning);
+  if (radalt::SimulationModeValue(Simulation(mc)) == 1)
+    radalt::Take(mc, LockGroup::PROFILETEST, activity::kRun, text::kRunning);
   for (LockGroup g : radalt::kDiagnosticGroups) radalt::Take(mc, g, activity::kRun, text::kRunning);
   radalt::Take(mc, LockGroup::ALTZERORUN, activity::kRun, text::kRunning);
   radalt::Take(mc, LockGroup::CALRUN, activity::kRun, text::kRunning);
   mc.SetCalibrationButtonsLocked(CALBUTTONS_TEST_RUN);
-  radalt::Take(mc, LockGroup::SETTINGS, activity::kRun, text::kNone);
+  radalt::Take(mc, LockGroup::SETTINGS, activity::kRun, text::kRunning);
   mc.LockSelftestEngine(activity::kRun, text::kRunning.message);
 }
 
 void RUN_STOP_TEST::UnlockForStopped() {
   radalt::Core& mc = *mc_;
-  radalt::Take(mc, LockGroup::CURRENTALT, activity::kCurrentAltitude, text::kNone);
+  radalt::Take(mc, LockGroup::CURRENTALT, activity::kCurrentAltitude, text::kNotRunning);
   // In profile mode MANUALTEST stays with the simulation mode.
   radalt::Release(mc, LockGroup::MANUALTEST, activity::kRun);
   for (LockGroup g : {LockGroup::PROFILETEST, LockGroup::ALTZERORUN, LockGroup::CALRUN})

@@ -12,9 +12,6 @@
 class RUN_STOP_TEST : public radalt::Parameter<Velmarin::EngineAttribBoolean_i> {
  public:
   static const char* const PersistanceName;
-  // How long the run button stays locked after a start or stop.
-  static constexpr long kSettleMicroseconds = 2500000;
-
   RUN_STOP_TEST(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc);
 
   void RunStopTestCallback(bool run);
@@ -25,9 +22,12 @@ class RUN_STOP_TEST : public radalt::Parameter<Velmarin::EngineAttribBoolean_i> 
   bool Value() const { return attr_.Value(); }
 
  private:
-  // Writes run to the engines of channels 1 to n; false when a stop is refused because
-  // another user holds the current altitude.
-  bool WriteEngines(bool run, int n);
+  // Writes run to the engines of channels 1 to n. A stop while another user holds the
+  // current altitude is refused (Locking_Error_Exception with that user's texts).
+  void WriteEngines(bool run, int n);
+  // A start is refused while the run button's group is held (an invalid configuration, a
+  // profile without legs, an altitude-indicator zero, a self test ...); a stop never is.
+  void CheckStartAllowed();
   void LockForRunning();
   void UnlockForStopped();
 

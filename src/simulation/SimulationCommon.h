@@ -67,6 +67,9 @@ constexpr LockText kRunning{"Simulation is running", "Locked because a simulatio
 constexpr LockText kNotPaused{"Simulation not paused",
                               "Locked because the simulation is running. Pause the simulation to adjust the altitude"};
 constexpr LockText kNone{"", ""};
+constexpr LockText kNotRunning{
+    "Simulation not running",
+    "Locked because a simulation is not running. This value can only be set while a simulation is active"};
 constexpr LockText kProfileMode{"Profile mode selected",
                                 "Locked because profile mode has been selected. Change to manual mode to enable"};
 constexpr LockText kNoLegsOnModeChange{

@@ -16,10 +16,6 @@ namespace radalt {
 
 namespace {
 
-const LockText kNotRunning{
-    "Simulation not running",
-    "Locked because a simulation is not running. This value can only be set while a simulation is active"};
-
 class SimulationSubsystem : public Subsystem, public SimulationState {
  public:
   explicit SimulationSubsystem(Core& core) : core_(core) {
@@ -32,7 +28,7 @@ class SimulationSubsystem : public Subsystem, public SimulationState {
     if (group < 2) return;
     ConstructSimulationGroup(group, core_, objects_);
     // The current altitudes can only be set while a simulation runs.
-    if (group == 5) Take(core_, LockGroup::CURRENTALT, activity::kCurrentAltitude, kNotRunning);
+    if (group == 5) Take(core_, LockGroup::CURRENTALT, activity::kCurrentAltitude, lock_text::kNotRunning);
   }
 
   void Reset(ResetStep step) override {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <omniORB4/CORBA.h>
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -10,7 +11,10 @@ namespace Velmarin {
 struct OrbOptions {
   // host:port of the naming service; empty takes $RADALT_NS, then 127.0.0.1:28090.
   std::string nameService;
-  // Upper bound of one outgoing call, so that a dead peer cannot hang a caller.
+  // Upper bound of one outgoing call (and of the connection it opens), so that a dead or
+  // stopped peer cannot hang a caller. The engine host sets a short one for the calls of the
+  // master control to the channel engines; a client waiting for the master control sets a
+  // longer one than any of its writes can take.
   unsigned long callTimeoutMs = 15000;
 };
 
@@ -36,5 +40,14 @@ void RemoveShutdownHook(int id);
 
 // Deactivates a servant in the root POA if it is active; never throws.
 void DeactivateServant(PortableServer::Servant servant);
+
+// What one look at an object's server tells: it Answers; it is Gone (nil, no such object, or
+// nobody serves its address any more); or it is Silent (no answer within the call timeout:
+// stopped, overloaded, or this ORB can no longer ask). Never throws.
+enum class Liveness { Answers, Gone, Silent };
+Liveness Probe(CORBA::Object_ptr obj);
+// Looks at obj every poll until it is Gone, at most for grace; true when it went.
+bool WaitGone(CORBA::Object_ptr obj, std::chrono::milliseconds grace,
+              std::chrono::milliseconds poll = std::chrono::milliseconds(50));
 
 }  // namespace Velmarin

@@ -24,6 +24,28 @@ class SimulatedChannels {
     naming_.InstallAt({"Lumaren", "local", "RADALTSC_INHOUSE", name}, ref);
     engines_.push_back(std::move(e));
   }
+  // The engine of channel goes as a process would: its names unbound, its object gone.
+  void Remove(int channel) {
+    const std::string name = std::to_string(channel);
+    for (const char* context : {"RADALTSC", "RADALTSC_INHOUSE"}) {
+      CosNaming::Name n;
+      n.length(3);
+      n[0].id = "Lumaren";
+      n[1].id = "local";
+      n[2].id = context;
+      CosNaming::NamingContext_var ctx = CosNaming::NamingContext::_narrow(CORBA::Object_var(naming_.root()->resolve(n)));
+      n.length(1);
+      n[0].id = name.c_str();
+      ctx->unbind(n);
+    }
+    for (auto it = engines_.begin(); it != engines_.end(); ++it)
+      if ((*it)->Channel() == channel) {
+        Velmarin::DeactivateServant(it->get());
+        gone_.push_back(std::move(*it));  // a lent reference may still point at it
+        engines_.erase(it);
+        return;
+      }
+  }
   radaltsim::ScEngine_i& Engine(int channel) {
     for (auto& e : engines_)
       if (e->Channel() == channel) return *e;
@@ -33,4 +55,5 @@ class SimulatedChannels {
  private:
   Velmarin::ORB_wrapper_base naming_;  // unbinds everything it bound when it goes
   std::vector<std::unique_ptr<radaltsim::ScEngine_i>> engines_;
+  std::vector<std::unique_ptr<radaltsim::ScEngine_i>> gone_;
 };

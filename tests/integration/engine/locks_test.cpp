@@ -123,3 +123,73 @@ TEST(Locks, SelftestRunLocksFreeGroupsAndReportsItsButtonCode) {
   // 0 was published after "CALRUN" was released and before "DIAGTXOUTPUT" was.
   EXPECT_EQ((std::vector<std::string>{"13 cal tx", "0 tx"}), events);
 }
+
+// Holds of several activities on one group, as a state machine: the group stays held while
+// any activity holds it and shows the texts of the earliest hold that remains.
+TEST(Locks, OverlappingActivitiesReleaseOnlyTheirOwnHolds) {
+  Fixture f;
+  radalt::LockGroups& locks = f.mc.Locks();
+  Velmarin::Lockable_i& simRun = f.mc.Group(LockGroup::SIMRUN);
+
+  EXPECT_TRUE(locks.Take(LockGroup::SIMRUN, "A", "Reason A", "Message A"));
+  EXPECT_TRUE(locks.Take(LockGroup::SIMRUN, "B", "Reason B", "Message B"));
+  EXPECT_EQ("Reason A", simRun.Reason());
+  EXPECT_EQ((std::vector<radalt::Activity>{"A", "B"}), locks.Holders(LockGroup::SIMRUN));
+
+  // Release A: still held, now with B's texts.
+  EXPECT_TRUE(locks.Release(LockGroup::SIMRUN, "A"));
+  EXPECT_TRUE(f.HeldByMc(LockGroup::SIMRUN));
+  EXPECT_EQ("Reason B", simRun.Reason());
+  EXPECT_EQ("Message B", simRun.Message());
+  // A cannot release twice, nor release B's hold.
+  EXPECT_FALSE(locks.Release(LockGroup::SIMRUN, "A"));
+  EXPECT_TRUE(simRun.IsLocked());
+
+  // A again, then B goes: A's texts; B taking again replaces only its own texts.
+  EXPECT_TRUE(locks.Take(LockGroup::SIMRUN, "A", "Reason A2", "Message A2"));
+  EXPECT_TRUE(locks.Take(LockGroup::SIMRUN, "B", "Reason B2", "Message B2"));
+  EXPECT_EQ("Reason B2", simRun.Reason());
+  EXPECT_TRUE(locks.Release(LockGroup::SIMRUN, "B"));
+  EXPECT_EQ("Reason A2", simRun.Reason());
+  EXPECT_TRUE(locks.Release(LockGroup::SIMRUN, "A"));
+  EXPECT_FALSE(simRun.IsLocked());
+
+  // A group another locker holds gains no hold and loses none.
+  Locker other("bench");
+  CORBA::ULong key = simRun.Lock(other.Authority("Other", "Locked because other"));
+  EXPECT_FALSE(locks.Take(LockGroup::SIMRUN, "A", "x", "y"));
+  EXPECT_FALSE(locks.Release(LockGroup::SIMRUN, "A"));
+  EXPECT_TRUE(SameLocker(other.Id(), simRun.Holder()));
+  simRun.Unlock(other.Id(), key);
+}
+
+// A valid configuration frees only what the invalid one held; the self-test lockout frees
+// only its own holds; the self-test engine stays locked while any activity holds it.
+TEST(Locks, ConfigurationAndSelftestFreeOnlyTheirOwnHolds) {
+  Fixture f;
+  radalt::LockGroups& locks = f.mc.Locks();
+  SelftestEngine selftest;
+  locks.Take(LockGroup::SIMRUN, "simulation run", "Simulation is running", "Locked because a simulation is running");
+  locks.Take(LockGroup::CALRUN, "calibration", "Cal", "Locked because cal");
+  f.mc.LockSelftestEngine("simulation run", "running");
+
+  f.mc.radaltIsValidConfigPublished("topic", false);
+  EXPECT_EQ("Simulation is running", f.mc.Group(LockGroup::SIMRUN).Reason());
+  EXPECT_EQ("Invalid Configuration", f.mc.Group(LockGroup::DIAGTXOUTPUT).Reason());
+  f.mc.radaltIsValidConfigPublished("topic", true);
+  EXPECT_FALSE(f.mc.Group(LockGroup::DIAGTXOUTPUT).IsLocked());
+  EXPECT_EQ("Simulation is running", f.mc.Group(LockGroup::SIMRUN).Reason());
+  EXPECT_EQ("Cal", f.mc.Group(LockGroup::CALRUN).Reason());
+  // The running simulation still holds the self-test engine.
+  EXPECT_TRUE(selftest.lock.IsLocked());
+
+  f.mc.SelftestLocking()->lockForSelftestStart();
+  EXPECT_EQ("Selftest is active", f.mc.Group(LockGroup::ALTZERORUN).Reason());
+  f.mc.SelftestLocking()->unlockForSelftestStop();
+  EXPECT_FALSE(f.mc.Group(LockGroup::ALTZERORUN).IsLocked());
+  EXPECT_EQ("Simulation is running", f.mc.Group(LockGroup::SIMRUN).Reason());
+  EXPECT_EQ("Cal", f.mc.Group(LockGroup::CALRUN).Reason());
+
+  f.mc.UnlockSelftestEngine("simulation run");
+  EXPECT_FALSE(selftest.lock.IsLocked());
+}

@@ -37,7 +37,9 @@ std::string Command(RADALT_MC& mc, const char* text) {
 
 TEST(Registry, EnginesThatComeAndGoAreCountedOnceAndForgotten) {
   SimulatedChannels sims({1});
-  RADALT_MC mc(TestConfig());
+  radalt::EngineConfig config = TestConfig();
+  config.leaveGraceMs = 200;
+  RADALT_MC mc(config);
   Recorder r1, r2, r3;
   mc.AddChannelBoundClass({&r1, &r2, &r3});
   ASSERT_EQ(1u, mc.AvailableCount());
@@ -73,9 +75,20 @@ TEST(Registry, EnginesThatComeAndGoAreCountedOnceAndForgotten) {
             Command(mc, "create,7"));
   EXPECT_EQ("RADALT_MC::RadAltDDS_SubCallback: hello is not a valid command\n", Command(mc, "hello"));
   EXPECT_EQ("RADALT_MC::RadAltDDS_SubCallback: xcreate,2 is not a valid command\n", Command(mc, "xcreate,2"));
+  // The whole text is read.
+  EXPECT_EQ("RADALT_MC::RadAltDDS_SubCallback: create,2junk is not a valid command\n", Command(mc, "create,2junk"));
+  EXPECT_EQ("RADALT_MC::RadAltDDS_SubCallback: destroy,abc is not a valid command\n", Command(mc, "destroy,abc"));
   EXPECT_EQ(2u, mc.AvailableCount());
 
+  // Anyone may publish "destroy,2": while the engine still answers it stays.
+  EXPECT_EQ("RADALT_MC::RadAltDDS_SubCallback: Remove RadAltSc, destroy,2 refused: the engine of channel 2 has "
+            "not gone\n",
+            Command(mc, "destroy,2"));
+  EXPECT_EQ(2u, mc.AvailableCount());
+  EXPECT_EQ(2, mc.GetSingleChannelPtr(2)->Channel());
+
   // Channel 2 goes away: counts follow and no reference to it is handed out.
+  sims.Remove(2);
   EXPECT_EQ(std::string::npos, Command(mc, "destroy,2").find("RADALT_MC"));
   EXPECT_EQ(1u, mc.AvailableCount());
   EXPECT_EQ(1, mc.NoOfEnabledChannelsObj()->Value());
@@ -104,6 +117,8 @@ TEST(Registry, ReadersOnOtherThreadsNeverSeeAHalfUpdatedRegistry) {
           ++seen;
         } catch (const Operation_errors::NotConfigured&) {
           ++absent;
+        } catch (const CORBA::OBJECT_NOT_EXIST&) {
+          ++absent;  // lent before the engine went: the proxy is still there, the engine is not
         }
         const unsigned a = mc.AvailableCount();
         if (a < 1 || a > 2) ++wrong;
@@ -111,7 +126,9 @@ TEST(Registry, ReadersOnOtherThreadsNeverSeeAHalfUpdatedRegistry) {
     });
   for (int i = 0; i < 40; ++i) {
     testing::internal::CaptureStdout();
+    sims.Remove(2);
     mc.RadAltDDS_SubCallback("Lumaren/local/RADALTSC", "destroy,2");
+    sims.Add(2);
     mc.RadAltDDS_SubCallback("Lumaren/local/RADALTSC", "create,2");
     testing::internal::GetCapturedStdout();
   }

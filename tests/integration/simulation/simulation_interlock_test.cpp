@@ -122,14 +122,19 @@ TEST(RunStop, StartPauseResumeStopInManualMode) {
   EXPECT_EQ("Simulation not paused", b.mc.Group(LockGroup::CURRENTALT).Reason());
   EXPECT_FALSE(b.EngineItem<EngineAttribBoolean>(1, "PAUSERESUMETEST")->Get());
 
-  // Someone else holding the current altitude refuses the stop without a word.
+  // Someone else holding the current altitude refuses the stop, and the writer is told.
   pause->Set(b.client.Id(), true);
   CORBA::ULong key = b.mc.Group(LockGroup::CURRENTALT).Lock(b.other.Authority("Other", "Locked because other"));
-  EXPECT_EQ("", WriteRunStop(b, false));
+  const std::string line = Output([&] {
+    const auto e = Catch<Locking_Error>([&] { run->Set(b.client.Id(), false); });
+    EXPECT_STREQ("Other", e.reason.in());
+    EXPECT_STREQ("Locked because other", e.message.in());
+  });
+  EXPECT_EQ(" RUN_STOP_TEST::RunStopTestCallback throw Locking_Error_Exception\n", line);
   EXPECT_TRUE(run->Get());
   EXPECT_TRUE(EnginesRun(b, 2, true));
   // ...and the resume.
-  pause->Set(b.client.Id(), false);
+  EXPECT_STREQ("Other", Catch<Locking_Error>([&] { pause->Set(b.client.Id(), false); }).reason.in());
   EXPECT_TRUE(pause->Get());
   b.mc.Group(LockGroup::CURRENTALT).Unlock(b.other.Id(), key);
   pause->Set(b.client.Id(), false);
@@ -244,4 +249,86 @@ TEST(AltIndZero, StartLocksOutAndSaveOrAbortRelease) {
   sim.startAltIndZero->StartAltIndZeroCallback();
   EXPECT_EQ(calls, b.Engine(1).Calls());
   EXPECT_TRUE(b.HeldByMc(LockGroup::SIMRUN));
+}
+
+// An invalid configuration during a run: the run can still be stopped, a new start is
+// refused with the configuration's texts, and the stop leaves those texts in place.
+TEST(RunStop, ARunningSimulationCanAlwaysBeStopped) {
+  Bench b({1});
+  b.SetEnabled(1);
+  EngineAttribBoolean_var run = b.sim().runStopTest->RunStopTest();
+  run->Set(b.client.Id(), true);
+  ASSERT_TRUE(run->Get());
+
+  b.mc.radaltIsValidConfigPublished("topic", false);
+  EXPECT_EQ("Invalid Configuration", b.mc.Group(LockGroup::SIMRUN).Reason());
+  run->Set(b.client.Id(), false);
+  EXPECT_FALSE(run->Get());
+  EXPECT_TRUE(EnginesRun(b, 1, false));
+  EXPECT_EQ("Invalid Configuration", b.mc.Group(LockGroup::SIMRUN).Reason());
+  // The stop released the run's holds, not the configuration's.
+  EXPECT_TRUE(b.Free(LockGroup::SETTINGS));
+  EXPECT_EQ("Invalid Configuration", b.mc.Group(LockGroup::CALRUN).Reason());
+
+  const auto refused = Catch<Locking_Error>([&] { run->Set(b.client.Id(), true); });
+  EXPECT_STREQ("Invalid Configuration", refused.reason.in());
+  EXPECT_FALSE(EnginesRun(b, 1, true));
+}
+
+// Activities that lock the run button overlap: one ending never frees another's lock.
+TEST(RunStop, OneActivityEndingLeavesTheOthersRunButtonLock) {
+  Bench b({1});
+  b.SetEnabled(1);
+  auto& sim = b.sim();
+  EngineAttribEnum_var mode = sim.simulationMode->SimulationMode();
+
+  // Profile mode without legs, then an invalid configuration; a valid one frees only its own.
+  b.PinLegNumber(1, 0);
+  mode->Set(b.client.Id(), 1);
+  EXPECT_EQ("No profile legs defined", b.mc.Group(LockGroup::SIMRUN).Reason());
+  b.mc.radaltIsValidConfigPublished("topic", false);
+  b.mc.radaltIsValidConfigPublished("topic", true);
+  EXPECT_EQ("No profile legs defined", b.mc.Group(LockGroup::SIMRUN).Reason());
+
+  // An altitude-indicator zero; its abort leaves the missing legs' lock.
+  EngineAttribVoid_var start = sim.startAltIndZero->StartAltIndZero();
+  EngineAttribVoid_var abort = sim.abortAltIndZero->AbortAltIndZero();
+  start->Execute(b.client.Id());
+  abort->Execute(b.client.Id());
+  EXPECT_EQ("No profile legs defined", b.mc.Group(LockGroup::SIMRUN).Reason());
+
+  // A mode change during an altitude-indicator zero leaves the zero's lock: no run starts.
+  mode->Set(b.client.Id(), 0);
+  EXPECT_TRUE(b.Free(LockGroup::SIMRUN));
+  start->Execute(b.client.Id());
+  mode->Set(b.client.Id(), 1);
+  mode->Set(b.client.Id(), 0);
+  EXPECT_EQ("Altitude Indicator Zero active", b.mc.Group(LockGroup::SIMRUN).Reason());
+  EngineAttribBoolean_var run = sim.runStopTest->RunStopTest();
+  EXPECT_THROW(run->Set(b.client.Id(), true), Locking_Error);
+  abort->Execute(b.client.Id());
+  EXPECT_TRUE(b.Free(LockGroup::SIMRUN));
+}
+
+// Stopped, pause and resume leave the current altitude's "not running" lock; after a stop
+// it is back; during a run the ramp settings refuse with the run's texts.
+TEST(RunStop, ReadingsFollowTheRunState) {
+  Bench b({1});
+  b.SetEnabled(1);
+  auto& sim = b.sim();
+  EngineAttribBoolean_var run = sim.runStopTest->RunStopTest();
+  EngineAttribBoolean_var pause = sim.pauseResumeTest->PauseResumeTest();
+  pause->Set(b.client.Id(), true);
+  pause->Set(b.client.Id(), false);
+  EXPECT_EQ("Simulation not running", b.mc.Group(LockGroup::CURRENTALT).Reason());
+
+  run->Set(b.client.Id(), true);
+  EXPECT_EQ("Simulation not paused", b.mc.Group(LockGroup::CURRENTALT).Reason());
+  EngineAttribValueDouble_var start = sim.currentStartAltitudeChan1->CurrentStartAltitudeChan1();
+  const auto refused = Catch<Locking_Error>([&] { start->Set(b.client.Id(), WithVal(start->Get(), 5.0)); });
+  EXPECT_STREQ("Simulation is running", refused.reason.in());
+  EXPECT_STREQ(kRunningMessage, refused.message.in());
+
+  run->Set(b.client.Id(), false);
+  EXPECT_EQ("Simulation not running", b.mc.Group(LockGroup::CURRENTALT).Reason());
 }

@@ -1,0 +1,41 @@
+// The commands the channel engines announce on "Lumaren/local/RADALTSC": "create,<n>" when
+// an engine is ready to be used, "destroy,<n>" when it leaves.
+#pragma once
+
+#include <cstdlib>
+#include <string>
+
+namespace Velmarin {
+
+struct DDS_ChannelCommand {
+  enum class Verb { Invalid, Create, Destroy };
+  Verb verb = Verb::Invalid;
+  // The channel number; meaningful when verb is not Invalid.
+  int channel = 0;
+
+  // Reads text as a whole: the verb, one comma and a decimal number of at most nine digits
+  // with nothing after it ("create,2junk", "destroy,", "destroy,abc", "create, 2" and
+  // "create,-1" are Invalid). Whether the number names a channel is the receiver's business.
+  static DDS_ChannelCommand Parse(const std::string& text) {
+    DDS_ChannelCommand c;
+    Verb verb;
+    std::string number;
+    if (text.rfind("create,", 0) == 0) {
+      verb = Verb::Create;
+      number = text.substr(7);
+    } else if (text.rfind("destroy,", 0) == 0) {
+      verb = Verb::Destroy;
+      number = text.substr(8);
+    } else {
+      return c;
+    }
+    if (number.empty() || number.size() > 9 || number.find_first_not_of("0123456789") != std::string::npos)
+      return c;
+    const long n = std::strtol(number.c_str(), nullptr, 10);
+    c.verb = verb;
+    c.channel = static_cast<int>(n);
+    return c;
+  }
+};
+
+}  // namespace Velmarin
