@@ -31,6 +31,10 @@ struct WriteCase {
   double second = 0;  // Directions: the other value
   const char* secondId = nullptr;
   const char* secondLabel = nullptr;
+  // The engine requests the write is designed to make (its reads, writes and commands of
+  // engine items, one request each), for the row and for the second direction.
+  int designed = 0;
+  int secondDesigned = 0;
 };
 
 const std::vector<WriteCase>& Cases() {
@@ -38,22 +42,30 @@ const std::vector<WriteCase>& Cases() {
   static const std::vector<WriteCase> cases = {
       {"ch1_ramp_uncoupled", "CH1CURSTARTALT, uncoupled", "CH1CURSTARTALT",
        {{"NOOFENABLEDCHANNELS", 3, true}, {"SIMULATIONMODE", 0, false}, {"COUPLEDALTITUDESIMULATION", 0, false}},
-       V::Alternate},
+       // set on channel 1, read back
+       V::Alternate, 0, 0, nullptr, nullptr, 2},
       {"ch1_ramp_coupled3", "CH1CURSTARTALT, coupled on 3 channels", "CH1CURSTARTALT",
        {{"NOOFENABLEDCHANNELS", 3, true}, {"SIMULATIONMODE", 0, false}, {"COUPLEDALTITUDESIMULATION", 1, true}},
-       V::Alternate},
+       // set on channels 1 to 3, read back on channel 1
+       V::Alternate, 0, 0, nullptr, nullptr, 4},
       {"ch1_outpwr_coupled3", "CH1OUTPWRLVL, coupled on 3 channels", "CH1OUTPWRLVL",
        {{"NOOFENABLEDCHANNELS", 3, true}, {"RFLVLMODE", 1, true}, {"COUPLEDMANUALRFLVL", 1, true}},
-       V::Alternate},
+       // channel 1's limits, set on channels 1 to 3, read back on channel 1
+       V::Alternate, 0, 0, nullptr, nullptr, 5},
       {"enabled_channels_3_to_2", "NOOFENABLEDCHANNELS 3 -> 2", "NOOFENABLEDCHANNELS",
        {{"NOOFENABLEDCHANNELS", 3, true}, {"COUPLEDALTITUDESIMULATION", 0, false}, {"COUPLEDMANUALRFLVL", 0, false}},
-       V::Directions, 3, 2, "enabled_channels_2_to_3", "NOOFENABLEDCHANNELS 2 -> 3"},
+       // 3 -> 2: six activity reads on each of the three channels, the run state on channel 1;
+       // 2 -> 3: the same checks on two channels, then 22 channel-wide items read on channel 1
+       // and written on channel 3
+       V::Directions, 3, 2, "enabled_channels_2_to_3", "NOOFENABLEDCHANNELS 2 -> 3", 19, 13 + 2 * 22},
       {"simulation_mode_0", "SIMULATIONMODE 0", "SIMULATIONMODE",
        {{"NOOFENABLEDCHANNELS", 3, true}, {"COUPLEDALTITUDESIMULATION", 0, false}},
-       V::Fixed, 0},
+       // the mode set on three channels and read back, four ramp items set on each channel,
+       // the changed flag set on channel 1
+       V::Fixed, 0, 0, nullptr, nullptr, 3 + 1 + 4 * 3 + 1},
       {"engine_item_registry", "CH1:OUTPWRLVL, engine item through the registry", "CH1:OUTPWRLVL",
        {},
-       V::Alternate},
+       V::Alternate, 0, 0, nullptr, nullptr, 1},
   };
   return cases;
 }
@@ -70,6 +82,7 @@ const std::vector<std::string> kFigures = {"p50_us",
                                            "ratio_p50",
                                            "ratio_p99",
                                            "engine_requests_per_write",
+                                           "engine_requests_by_design",
                                            "engine_sets_per_write",
                                            "p50_us_per_engine_request",
                                            "host_cpu_us_per_write",
@@ -94,7 +107,8 @@ struct Measured {
 };
 
 void Emit(Bench& bench, Table& table, Json& rows, const std::string& id, const std::string& label,
-          const std::string& attr, const Measured& m, const EngineCalls& calls, const std::string& note) {
+          const std::string& attr, int designed, const Measured& m, const EngineCalls& calls,
+          const std::string& note) {
   const Summary s = Summarize(m.samples);
   const double requests = m.counted && calls.RequestsKnown() ? double(m.requests) / m.counted : NAN;
   const double accepted = m.counted && calls.AcceptedKnown() ? double(m.accepted) / m.counted : NAN;
@@ -109,7 +123,8 @@ void Emit(Bench& bench, Table& table, Json& rows, const std::string& id, const s
   };
   const double perRequest = requests > 0 ? s.p50 / requests : NAN;
   table.AddRow({label, FormatMicros(s.p50), FormatMicros(s.p99), FormatRatio(bench.Ratio(s.p50, false)),
-                FormatRatio(bench.Ratio(s.p99, true)), cell(requests), cell(accepted), FormatMicros(perRequest),
+                FormatRatio(bench.Ratio(s.p99, true)), cell(requests), std::to_string(designed), cell(accepted),
+                FormatMicros(perRequest),
                 FormatMicros(hostCpu), FormatMicros(enginesCpu)});
   Json row = Json::Object();
   row.Set("label", label);
@@ -121,6 +136,7 @@ void Emit(Bench& bench, Table& table, Json& rows, const std::string& id, const s
   row.Set("ratio_p50", Round(bench.Ratio(s.p50, false), 2));
   row.Set("ratio_p99", Round(bench.Ratio(s.p99, true), 2));
   row.Set("engine_requests_per_write", perWrite(requests));
+  row.Set("engine_requests_by_design", designed);
   row.Set("engine_sets_per_write", perWrite(accepted));
   row.Set("p50_us_per_engine_request", perWrite(perRequest));
   row.Set("host_cpu_us_per_write", perWrite(hostCpu));
@@ -224,8 +240,10 @@ void Measure(Bench& bench, const WriteCase& wcase, Table& table, Json& rows) {
     const auto values = writer.Alternation();
     note = "alternates " + NumberText(values.first) + " / " + NumberText(values.second);
   }
-  Emit(bench, table, rows, wcase.id, wcase.label, wcase.attr, measured[0], calls, note);
-  if (wcase.secondId) Emit(bench, table, rows, wcase.secondId, wcase.secondLabel, wcase.attr, measured[1], calls, "");
+  Emit(bench, table, rows, wcase.id, wcase.label, wcase.attr, wcase.designed, measured[0], calls, note);
+  if (wcase.secondId)
+    Emit(bench, table, rows, wcase.secondId, wcase.secondLabel, wcase.attr, wcase.secondDesigned, measured[1], calls,
+         "");
 }
 
 }  // namespace
@@ -233,7 +251,8 @@ void Measure(Bench& bench, const WriteCase& wcase, Table& table, Json& rows) {
 void RunWrites(Bench& bench) {
   Table& table = bench.report.Section(
       "2. Write latency, client process -> master control (" + std::to_string(bench.opt.writes) + " writes each)",
-      {"write", "p50", "p99", "p50/floor", "p99/floor", "eng reqs", "eng sets", "p50/req", "host CPU", "eng CPU"});
+      {"write", "p50", "p99", "p50/floor", "p99/floor", "eng reqs", "by design", "eng sets", "p50/req", "host CPU",
+       "eng CPU"});
   Json rows = Json::Object();
   for (const WriteCase& wcase : Cases()) {
     auto chosen = [&](const char* id) {
@@ -259,7 +278,8 @@ void RunWrites(Bench& bench) {
   }
   SetIfPresent(bench, "NOOFENABLEDCHANNELS", 3);
   table.AddNote("per write: eng reqs = requests that reached the three channel engines (kernel count of "
-                "their connections); eng sets = sets and commands they accepted (their own count); p50/req = p50 "
+                "their connections); by design = the engine requests the write is designed to make (its reads, writes and "
+                "commands of engine items, one request each); eng sets = sets and commands they accepted (their own count); p50/req = p50 "
                 "divided by eng reqs; CPU = time on CPU of the engine host and of the three engines (each over " +
                 std::to_string(bench.opt.countedWrites) + " counted writes).");
   table.AddNote("CH1OUTPWRLVL, coupled on 3 channels: the write's own minimum is " +

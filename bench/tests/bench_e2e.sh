@@ -25,6 +25,8 @@ check "it prints the table" grep -q "^1. Floor" "$work/out.txt"
 check "the floor is measured" figure "d['floor']['p50_us'] > 0 and d['floor']['n'] > 0"
 check "an engine item write is measured, with one engine request" \
   figure "d['writes']['engine_item_registry']['p50_us'] > 0 and d['writes']['engine_item_registry']['engine_requests_per_write'] == 1"
+check "each write row carries the requests it is designed to make" \
+  figure "d['writes']['engine_item_registry']['engine_requests_by_design'] == 1"
 check "a row is either measured or skipped with its reason and null figures" \
   figure "(d['writes']['ch1_outpwr_coupled3']['p50_us'] is None) == ('skipped' in d['writes']['ch1_outpwr_coupled3'])"
 check "rows left out are absent" figure "'ch1_ramp_uncoupled' not in d['writes'] and d['throughput'] is None"
@@ -35,5 +37,5 @@ for f in "$work"/run/*.pid; do
 done
 check "no process of the test set is left running" test $left = 0
 [ $failures = 0 ] || { echo "--- stderr"; tail -20 "$work/err.txt"; }
-echo "$((8 - failures)) passed, $failures failed"
+echo "$((9 - failures)) passed, $failures failed"
 [ $failures = 0 ]

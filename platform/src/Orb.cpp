@@ -35,7 +35,12 @@ void InitLocked() {
                                    "-ORBInitRef", initRef,
                                    "-ORBendPoint", "giop:tcp:127.0.0.1:",
                                    "-ORBclientCallTimeOutPeriod", timeout,
-                                   "-ORBclientConnectTimeOutPeriod", connect};
+                                   "-ORBclientConnectTimeOutPeriod", connect,
+                                   // No LocateRequest before the first call on a received
+                                   // reference: the operations that hand references out are
+                                   // typed, and a call on a reference whose object has gone
+                                   // fails by itself, before anything is done through it.
+                                   "-ORBverifyObjectExistsAndType", "0"};
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(&a[0]);
   int argc = static_cast<int>(argv.size());

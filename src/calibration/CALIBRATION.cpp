@@ -8,6 +8,7 @@
 
 #include "CalibrationKinds.h"
 #include "Core.h"
+#include "EngineItems.h"
 #include "Exceptions.h"
 
 using radalt::CalKind;

@@ -23,6 +23,7 @@ void COUPLED_ALTITUDE_SIMULATION::CoupledAltitudeSimulationCallback(int v) {
 
 void COUPLED_ALTITUDE_SIMULATION::CopyChannel1Simulation(int n) {
   using radalt::CopyItem;
+  radalt::ItemRefs& refs = mc_->Items();
   auto* from = mc_->GetSingleChannelPtr(1);
   const Velmarin::Locker_ID who = WriterId();
   const int mode = mc_->SimulationMode();
@@ -34,13 +35,13 @@ void COUPLED_ALTITUDE_SIMULATION::CopyChannel1Simulation(int n) {
     auto* to = mc_->GetSingleChannelPtr(ch);
     Forward(" COUPLED_ALTITUDE_SIMULATION::CoupledAltitudeSimulationCallback throw Locking_Error_Exception", [&] {
       if (mode == 0) {
-        CopyItem(&SC::CurrentStartAltitude, from, to, who);
-        CopyItem(&SC::CurrentStopAltitude, from, to, who);
-        CopyItem(&SC::CurrentAltitudeRate, from, to, who);
-        CopyItem(&SC::CurrentAltitudeDuration, from, to, who);
+        CopyItem(refs, &SC::CurrentStartAltitude, from, to, who);
+        CopyItem(refs, &SC::CurrentStopAltitude, from, to, who);
+        CopyItem(refs, &SC::CurrentAltitudeRate, from, to, who);
+        CopyItem(refs, &SC::CurrentAltitudeDuration, from, to, who);
       } else {
-        CopyItem(&SC::AltSimData, from, to, who);
-        CopyItem(&SC::AltSimName, from, to, who);
+        CopyItem(refs, &SC::AltSimData, from, to, who);
+        CopyItem(refs, &SC::AltSimName, from, to, who);
       }
     });
   }

@@ -5,8 +5,8 @@ namespace radalt {
 namespace {
 template <class P>
 ItemCopier Copier(ScItemOp<P> op) {
-  return [op](SCI::RADALTSC_MAIN_INTERFACE_ptr from, SCI::RADALTSC_MAIN_INTERFACE_ptr to,
-              const Velmarin::Locker_ID& who) { CopyItem(op, from, to, who); };
+  return [op](ItemRefs& refs, SCI::RADALTSC_MAIN_INTERFACE_ptr from, SCI::RADALTSC_MAIN_INTERFACE_ptr to,
+              const Velmarin::Locker_ID& who) { CopyItem(refs, op, from, to, who); };
 }
 using SC = SCI::_objref_RADALTSC_MAIN_INTERFACE;
 }  // namespace

@@ -9,7 +9,7 @@
 
 namespace radalt {
 
-using ItemCopier = std::function<void(SCI::RADALTSC_MAIN_INTERFACE_ptr from, SCI::RADALTSC_MAIN_INTERFACE_ptr to,
+using ItemCopier = std::function<void(ItemRefs& refs, SCI::RADALTSC_MAIN_INTERFACE_ptr from, SCI::RADALTSC_MAIN_INTERFACE_ptr to,
                                       const Velmarin::Locker_ID& who)>;
 
 // In copy order. The CDF altitude correction is per channel and is not among them.

@@ -10,7 +10,8 @@ namespace {
 
 const char* const kKey = "NOOFENABLEDCHANNELS";
 
-using radalt::Item;
+using radalt::ItemRefs;
+using radalt::ReadItem;
 using SC = Velmarin::RadAltSingleChannelStateControl::_objref_RADALTSC_MAIN_INTERFACE;
 using SCPtr = Velmarin::RadAltSingleChannelStateControl::RADALTSC_MAIN_INTERFACE_ptr;
 
@@ -18,22 +19,22 @@ using SCPtr = Velmarin::RadAltSingleChannelStateControl::RADALTSC_MAIN_INTERFACE
 struct Activity {
   const char* message;
   bool channel1Only;
-  bool (*active)(SCPtr sc);
+  bool (*active)(ItemRefs& refs, SCPtr sc);
 };
 const Activity kActivities[] = {
     {"Cannot change no of channels since a factory calibration is active", false,
-     [](SCPtr sc) -> bool { return Item(sc, &SC::FactoryCalRunning)->Get(); }},
+     [](ItemRefs& refs, SCPtr sc) -> bool { return ReadItem(refs, sc, &SC::FactoryCalRunning); }},
     {"Cannot change no of channels since a user calibration is active", false,
-     [](SCPtr sc) -> bool { return Item(sc, &SC::UserCalRunning)->Get(); }},
+     [](ItemRefs& refs, SCPtr sc) -> bool { return ReadItem(refs, sc, &SC::UserCalRunning); }},
     {"Cannot change no of channels since testing is active", true,
-     [](SCPtr sc) -> bool { return Item(sc, &SC::RunStopTest)->Get(); }},
+     [](ItemRefs& refs, SCPtr sc) -> bool { return ReadItem(refs, sc, &SC::RunStopTest); }},
     {"Cannot change no of channels since diagnostics is active", false,
-     [](SCPtr sc) -> bool { return Item(sc, &SC::DiagOutputStatus)->Get(); }},
+     [](ItemRefs& refs, SCPtr sc) -> bool { return ReadItem(refs, sc, &SC::DiagOutputStatus); }},
     {"Cannot change no of channels since rx diagnostics is active", false,
-     [](SCPtr sc) -> bool { return Item(sc, &SC::DiagRxMeasuring)->Get(); }},
+     [](ItemRefs& refs, SCPtr sc) -> bool { return ReadItem(refs, sc, &SC::DiagRxMeasuring); }},
     {"Cannot change no of channels since loopback diagnostics is active", false,
-     [](SCPtr sc) -> bool {
-       return Item(sc, &SC::DiagLoopbackOutputStatus)->Get() || Item(sc, &SC::DiagLoopbackMeasuring)->Get();
+     [](ItemRefs& refs, SCPtr sc) -> bool {
+       return ReadItem(refs, sc, &SC::DiagLoopbackOutputStatus) || ReadItem(refs, sc, &SC::DiagLoopbackMeasuring);
      }},
 };
 
@@ -74,7 +75,7 @@ void NO_OF_ENABLED_CHANNELS::CheckNoActivity(int enabled) {
     const int last = a.channel1Only ? 1 : enabled;
     for (int ch = 1; ch <= last; ++ch) {
       if (!mc_->HasChannelEngine(ch)) continue;  // a channel without engine runs nothing
-      if (a.active(mc_->GetSingleChannelPtr(ch)))
+      if (a.active(mc_->Items(), mc_->GetSingleChannelPtr(ch)))
         radalt::LogThrow(std::string(" NO_OF_ENABLED_CHANNELS::NoOfEnabledChannelsCallback:throw ") + a.message,
                          Velmarin::Operation_errors::Settings_Conflict(a.message));
     }
@@ -87,7 +88,7 @@ void NO_OF_ENABLED_CHANNELS::CopyChannelWideItems(int current, int n) {
   for (const auto& copy : radalt::ChannelWideItems())
     for (int ch = current + 1; ch <= n; ++ch)
       Forward(" NO_OF_ENABLED_CHANNELS::NoOfEnabledChannelsCallback throw Locking_Error_Exception",
-              [&] { copy(from, mc_->GetSingleChannelPtr(ch), who); });
+              [&] { copy(mc_->Items(), from, mc_->GetSingleChannelPtr(ch), who); });
 }
 
 void NO_OF_ENABLED_CHANNELS::LimitFactoryCalibrationChannel(int n) {

@@ -10,7 +10,7 @@ using SC = Velmarin::RadAltSingleChannelStateControl::_objref_RADALTSC_MAIN_INTE
 // Channel 1's current value, or 0 while channel 1 has no engine.
 int Channel1Value(radalt::Core* mc) {
   try {
-    return radalt::Item(mc->GetSingleChannelPtr(1), &SC::RfConnection)->Get();
+    return radalt::ReadItem(mc->Items(), mc->GetSingleChannelPtr(1), &SC::RfConnection);
   } catch (const CORBA::UserException&) {
     return 0;
   }
@@ -29,7 +29,8 @@ RF_CONNECTION::RF_CONNECTION(STpersistance* store, Velmarin::ItemNamer& namer, M
 Velmarin::EngineAttribEnumParams RF_CONNECTION::get_RfConnectionParams() {
   try {
     Velmarin::EngineAttribEnumParams_var params =
-        radalt::Item(mc_->GetSingleChannelPtr(1), &SC::RfConnection)->GetParams();
+        mc_->Items().Call(mc_->GetSingleChannelPtr(1), &SC::RfConnection,
+                          [](Velmarin::EngineAttribEnum_ptr item) { return item->GetParams(); });
     for (CORBA::ULong i = 0; i < params->length(); ++i) attr_.AddParam(params[i].value, params[i].label.in());
   } catch (const CORBA::UserException&) {
     // no channel-1 engine: no values to offer yet

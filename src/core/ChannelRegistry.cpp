@@ -99,6 +99,7 @@ bool ChannelRegistry::Install(int channel, CORBA::Object_ptr obj) {
   inhouse_[i] = inhouse._retn();
   valid_[i] = !CORBA::is_nil(main_[i]);
   ++generation_[i];
+  itemRefs_.Reset(channel, main_[i].in());
   return valid_[i];
 }
 
@@ -150,6 +151,7 @@ bool ChannelRegistry::Unregister(int channel, Snapshot& after) {
   main_[i] = SCI::RADALTSC_MAIN_INTERFACE::_nil();
   valid_[i] = false;
   ++generation_[i];
+  itemRefs_.Reset(channel, main_[i].in());
   // Counts never wrap below zero.
   if (availableCount_ > 0) --availableCount_;
   if (enabledCount_ > 0) --enabledCount_;
@@ -171,6 +173,8 @@ void ChannelRegistry::Clear() {
   inhouseMap_.clear();
   for (auto& r : main_) r = SCI::RADALTSC_MAIN_INTERFACE::_nil();
   for (auto& r : inhouse_) r = SCI::RADALTSC_INHOUSE_INTERFACE::_nil();
+  // The kept items go before the engines they were kept for.
+  for (int channel = 1; channel <= 3; ++channel) itemRefs_.Reset(channel, SCI::RADALTSC_MAIN_INTERFACE::_nil());
   retired_.clear();
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ChannelBound.h"
+#include "ItemRefs.h"
 #include "RadAltSC.hh"
 
 namespace radalt {
@@ -34,6 +35,9 @@ class ChannelAccess {
   // Counts up each time channel's engine is installed or removed; a reference obtained
   // under another generation may belong to an engine that is gone.
   virtual unsigned long Generation(int channel) const = 0;
+  // The item references of the registered engines, kept until an engine leaves or is
+  // replaced (every engine-item access goes through them, see EngineItems.h).
+  virtual ItemRefs& Items() = 0;
 };
 
 class ChannelRegistry : public ChannelAccess {
@@ -56,6 +60,7 @@ class ChannelRegistry : public ChannelAccess {
   unsigned AvailableCount() const override;
   unsigned EnabledCount() const override;
   unsigned long Generation(int channel) const override;
+  ItemRefs& Items() override { return itemRefs_; }
   // The lent main reference of channel, nil when it has none; never throws.
   SCI::RADALTSC_MAIN_INTERFACE_ptr RefOrNil(int channel) const;
   Snapshot Current() const;
@@ -89,6 +94,9 @@ class ChannelRegistry : public ChannelAccess {
   std::map<int, SCI::RADALTSC_MAIN_INTERFACE_ptr> mainMap_;
   std::map<int, SCI::RADALTSC_INHOUSE_INTERFACE_ptr> inhouseMap_;
   std::vector<CORBA::Object_var> retired_;
+  // Told of every change of a channel's main reference, with the generation; the engines it
+  // keeps items for stay alive among the retired references.
+  ItemRefs itemRefs_;
   unsigned availableCount_ = 0;
   unsigned enabledCount_ = 0;
   std::recursive_mutex changeMutex_;

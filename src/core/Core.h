@@ -45,6 +45,7 @@ class Core {
   }
   bool GetSingleChannelIsLocal(int channel) { return Channels().GetSingleChannelIsLocal(channel); }
   bool HasChannelEngine(int channel) { return Channels().HasChannelEngine(channel); }
+  ItemRefs& Items() { return Channels().Items(); }
   Velmarin::Lockable_i& Group(LockGroup g) { return Locks().Group(g); }
   const Velmarin::Locker& McLocker() { return Locks().McLocker(); }
 

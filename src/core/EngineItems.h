@@ -1,60 +1,74 @@
-// Reading and copying the items of the channel engines.
+// Reading, writing and copying the items of the channel engines. Every access goes through
+// the registry's kept item references (ItemRefs): one request for the call the write needs.
 #pragma once
 
+#include <utility>
+
+#include "ItemRefs.h"
 #include "RadAltSC.hh"
 
 namespace radalt {
 
-namespace SCI = Velmarin::RadAltSingleChannelStateControl;
-
-// Owns an object reference returned by an engine operation for the length of a scope.
-template <class P>
-class OwnedRef {
- public:
-  explicit OwnedRef(P p) : p_(p) {}
-  ~OwnedRef() { CORBA::release(p_); }
-  OwnedRef(const OwnedRef&) = delete;
-  OwnedRef& operator=(const OwnedRef&) = delete;
-  P operator->() const { return p_; }
-  P in() const { return p_; }
-
- private:
-  P p_;
-};
-
-// An engine operation that hands out one of its items.
-template <class P>
-using ScItemOp = P (SCI::_objref_RADALTSC_MAIN_INTERFACE::*)();
-
-// The item op of engine sc (the caller releases it through OwnedRef).
+// The item op of engine sc, fetched now and not kept: for code that reaches an engine it
+// holds itself (the caller releases it through OwnedRef).
 template <class P>
 OwnedRef<P> Item(SCI::RADALTSC_MAIN_INTERFACE_ptr sc, ScItemOp<P> op) {
   return OwnedRef<P>((sc->*op)());
 }
 
-// Writes the value of src to dst with the writer identity who.
+// The item op of engine sc, kept by refs; the caller owns what it gets.
 template <class P>
-void CopyValue(P src, P dst, const Velmarin::Locker_ID& who) {
-  dst->Set(who, src->Get());
-}
-inline void CopyValue(Velmarin::EngineAttribAny_ptr src, Velmarin::EngineAttribAny_ptr dst,
-                      const Velmarin::Locker_ID& who) {
-  CORBA::Any_var v = src->Get();
-  dst->Set(who, v.in());
-}
-inline void CopyValue(Velmarin::EngineAttribString_ptr src, Velmarin::EngineAttribString_ptr dst,
-                      const Velmarin::Locker_ID& who) {
-  CORBA::String_var v = src->Get();
-  dst->Set(who, v.in());
+OwnedRef<P> Item(ItemRefs& refs, SCI::RADALTSC_MAIN_INTERFACE_ptr sc, ScItemOp<P> op) {
+  return refs.Get(sc, op);
 }
 
-// Copies the item op of engine from to engine to.
+// The value of the item op of engine sc (strings and anys owned by the caller).
 template <class P>
-void CopyItem(ScItemOp<P> op, SCI::RADALTSC_MAIN_INTERFACE_ptr from, SCI::RADALTSC_MAIN_INTERFACE_ptr to,
-              const Velmarin::Locker_ID& who) {
-  OwnedRef<P> src = Item(from, op);
-  OwnedRef<P> dst = Item(to, op);
-  CopyValue(src.in(), dst.in(), who);
+auto ReadItem(ItemRefs& refs, SCI::RADALTSC_MAIN_INTERFACE_ptr sc, ScItemOp<P> op) {
+  return refs.Call(sc, op, [](P item) { return item->Get(); });
+}
+
+// Writes value to the item op of engine sc with the writer identity who.
+template <class P, class V>
+void WriteItem(ItemRefs& refs, SCI::RADALTSC_MAIN_INTERFACE_ptr sc, ScItemOp<P> op,
+               const Velmarin::Locker_ID& who, const V& value) {
+  refs.Call(sc, op, [&](P item) { item->Set(who, value); });
+}
+
+// Executes the command item op of engine sc with the writer identity who.
+template <class P>
+void ExecuteItem(ItemRefs& refs, SCI::RADALTSC_MAIN_INTERFACE_ptr sc, ScItemOp<P> op,
+                 const Velmarin::Locker_ID& who) {
+  refs.Call(sc, op, [&](P item) { item->Execute(who); });
+}
+
+// A value read from an item, owned until it is written elsewhere.
+template <class T>
+struct Held {
+  T v;
+  const T& in() const { return v; }
+};
+template <>
+struct Held<char*> {
+  CORBA::String_var v;
+  const char* in() const { return v.in(); }
+};
+template <>
+struct Held<CORBA::Any*> {
+  CORBA::Any_var v;
+  const CORBA::Any& in() const { return v.in(); }
+};
+template <class T>
+Held<T> Hold(T value) {
+  return Held<T>{value};
+}
+
+// Copies the item op of engine from to engine to: read on from, then written on to.
+template <class P>
+void CopyItem(ItemRefs& refs, ScItemOp<P> op, SCI::RADALTSC_MAIN_INTERFACE_ptr from,
+              SCI::RADALTSC_MAIN_INTERFACE_ptr to, const Velmarin::Locker_ID& who) {
+  auto value = Hold(ReadItem(refs, from, op));
+  WriteItem(refs, to, op, who, value.in());
 }
 
 }  // namespace radalt

@@ -76,8 +76,8 @@ template <class P, class V>
 void Parameter<Servant>::ForwardToChannels(int n, radalt::ScItemOp<P> op, const V& value, const std::string& line) {
   const Velmarin::Locker_ID who = WriterId();
   for (int ch = 1; ch <= n; ++ch) {
-    OwnedRef<P> item = Item(mc_->GetSingleChannelPtr(ch), op);
-    Forward(line, [&] { item->Set(who, value); });
+    SCI::RADALTSC_MAIN_INTERFACE_ptr sc = mc_->GetSingleChannelPtr(ch);
+    Forward(line, [&] { WriteItem(mc_->Items(), sc, op, who, value); });
   }
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Core.h"
+#include "EngineItems.h"
 #include "SimulationCommon.h"
 
 namespace {
@@ -10,8 +11,8 @@ namespace {
 const char* const kAccessor = " ALT_SIM_TOTAL_DURATION::AltSimTotalDuration";
 
 VALUE_LONG::VALUE EngineTotal(radalt::Core& mc, int channel) {
-  Velmarin::EngineAttribValueLong_var total = mc.GetSingleChannelPtr(channel)->AltSimTotalDuration();
-  return total->Get();
+  return radalt::ReadItem(mc.Items(), mc.GetSingleChannelPtr(channel),
+                          &SCI::_objref_RADALTSC_MAIN_INTERFACE::AltSimTotalDuration);
 }
 
 }  // namespace

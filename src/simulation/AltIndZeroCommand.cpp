@@ -10,16 +10,18 @@ namespace radalt {
 
 namespace {
 
+using SC = SCI::_objref_RADALTSC_MAIN_INTERFACE;
+
 struct CommandInfo {
   const char* key;
-  Velmarin::EngineAttribVoid_ptr (*engineCommand)(SCI::RADALTSC_MAIN_INTERFACE_ptr);
+  ScItemOp<Velmarin::EngineAttribVoid_ptr> engineCommand;
 };
 
 // In Step order.
 const CommandInfo kCommands[] = {
-    {"STARTALTINDZERO", [](SCI::RADALTSC_MAIN_INTERFACE_ptr sc) { return sc->StartAltIndZero(); }},
-    {"SAVEALTINDZERO", [](SCI::RADALTSC_MAIN_INTERFACE_ptr sc) { return sc->SaveAltIndZero(); }},
-    {"ABORTALTINDZERO", [](SCI::RADALTSC_MAIN_INTERFACE_ptr sc) { return sc->AbortAltIndZero(); }},
+    {"STARTALTINDZERO", &SC::StartAltIndZero},
+    {"SAVEALTINDZERO", &SC::SaveAltIndZero},
+    {"ABORTALTINDZERO", &SC::AbortAltIndZero},
 };
 
 const CommandInfo& InfoOf(AltIndZeroCommand::Step step) { return kCommands[static_cast<int>(step)]; }
@@ -38,8 +40,7 @@ void AltIndZeroCommand::Execute() {
   const int n = EnabledChannels(mc);
   const Velmarin::Locker_ID who = WriterId();
   for (int ch = 1; ch <= n; ++ch) {
-    Velmarin::EngineAttribVoid_var command = InfoOf(step_).engineCommand(mc.GetSingleChannelPtr(ch));
-    command->Execute(who);
+    ExecuteItem(mc.Items(), mc.GetSingleChannelPtr(ch), InfoOf(step_).engineCommand, who);
   }
   if (step_ == Step::Start)
     LockOut();

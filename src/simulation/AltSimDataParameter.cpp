@@ -14,6 +14,8 @@ namespace radalt {
 
 namespace {
 
+using SC = Velmarin::RadAltSingleChannelStateControl::_objref_RADALTSC_MAIN_INTERFACE;
+
 // x truncated toward zero; nothing when no CORBA::Long can hold it (not finite or too large).
 std::optional<CORBA::Long> WholeNumber(double x) {
   if (!std::isfinite(x) || x >= 2147483648.0 || x <= -2147483649.0) return std::nullopt;
@@ -27,8 +29,7 @@ void WriteRamp(radalt::Core& mc, int channel, SCI::RADALTSC_MAIN_INTERFACE_ptr s
                typename RampParameter<R>::Number value) {
   RampParameter<R>* setting = Simulation(mc).Ramp<R>(channel);
   if (!setting) return;
-  typename RampKind<R>::EngineItem::_var_type item = RampParameter<R>::EngineItemOf(sc);
-  typename RampKind<R>::Record record = item->Get();
+  typename RampKind<R>::Record record = ReadItem(mc.Items(), sc, RampParameter<R>::EngineOp());
   record.val = value;
   setting->Attr().Set(who, record);
 }
@@ -48,10 +49,12 @@ Legs::alt_sim_data_seq LegsOf(const CORBA::Any& data) {
 }  // namespace
 
 AltSimDataParameter::Initial AltSimDataParameter::FromChannel1(radalt::Core* mc) {
-  Velmarin::EngineAttribAny_var item = mc->GetSingleChannelPtr(1)->AltSimData();
-  CORBA::Any_var value = item->Get();
-  CORBA::Any_var params = item->GetParams();
-  return Initial{value.in(), params.in()};
+  return mc->Items().Call(mc->GetSingleChannelPtr(1), &SC::AltSimData,
+                          [](Velmarin::EngineAttribAny_ptr item) {
+                            CORBA::Any_var value = item->Get();
+                            CORBA::Any_var params = item->GetParams();
+                            return Initial{value.in(), params.in()};
+                          });
 }
 
 AltSimDataParameter::AltSimDataParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer,
@@ -108,12 +111,11 @@ void AltSimDataParameter::Callback(const CORBA::Any& data) {
   const Velmarin::Locker_ID who = WriterIdentity();
   Forward(prefix + " throw Locking_Error_Exception", [&] {
     for (int ch : TargetChannels(channel_, n, coupled)) {
-      Velmarin::EngineAttribAny_var item = ChannelEngine(mc, ch, prefix, method)->AltSimData();
-      item->Set(who, data);
+      radalt::WriteItem(mc.Items(), ChannelEngine(mc, ch, prefix, method), &SC::AltSimData, who, data);
     }
   });
-  Velmarin::EngineAttribAny_var own = mc.GetSingleChannelPtr(channel_)->AltSimData();
-  CORBA::Any_var accepted = own->Get();
+  CORBA::Any_var accepted =
+      ReadItem(mc.Items(), mc.GetSingleChannelPtr(channel_), &SC::AltSimData);
   SetValue(accepted.in());
   if (!coupled) return;
   const CORBA::Any mirrored = attr_.Value();
@@ -131,16 +133,13 @@ void AltSimDataParameter::SetValue(const CORBA::Any& data) {
   SCI::RADALTSC_MAIN_INTERFACE_ptr sc = mc.GetSingleChannelPtr(channel_);
   const Velmarin::Locker_ID who = WriterIdentity();
   if (SimulationModeValue(Simulation(mc)) == 1) ShowEngineLeg(sc, who);
-  Velmarin::EngineAttribBoolean_var changed = sc->SimulationChanged();
-  changed->Set(who, true);
+  WriteItem(mc.Items(), sc, &SC::SimulationChanged, who, true);
 }
 
 void AltSimDataParameter::ShowEngineLeg(SCI::RADALTSC_MAIN_INTERFACE_ptr sc, const Velmarin::Locker_ID& who) {
   radalt::Core& mc = *mc_;
-  Velmarin::EngineReadingLong_var legNumber = sc->ProfileLegNumber();
-  const CORBA::Long legNo = legNumber->Get();
-  Velmarin::EngineAttribAny_var engineData = sc->AltSimData();
-  CORBA::Any_var engineLegs = engineData->Get();
+  const CORBA::Long legNo = ReadItem(mc.Items(), sc, &SC::ProfileLegNumber);
+  CORBA::Any_var engineLegs = ReadItem(mc.Items(), sc, &SC::AltSimData);
   const Legs::alt_sim_data_seq legs = LegsOf(engineLegs.in());
   const bool onLeg = legNo > 0 && static_cast<CORBA::ULong>(legNo) <= legs.length();
   if (!onLeg) {

@@ -10,6 +10,8 @@ namespace radalt {
 
 namespace {
 
+using SC = Velmarin::RadAltSingleChannelStateControl::_objref_RADALTSC_MAIN_INTERFACE;
+
 // Settings-store ids of "AltSimNameChan1" to "AltSimNameChan3".
 constexpr unsigned kValueIdChannel1 = 34;
 
@@ -19,10 +21,11 @@ std::string MethodName(int channel) { return "AltSimNameChan" + std::to_string(c
 }  // namespace
 
 AltSimNameParameter::Initial AltSimNameParameter::FromChannel1(radalt::Core* mc) {
-  Velmarin::EngineAttribString_var item = mc->GetSingleChannelPtr(1)->AltSimName();
-  CORBA::String_var name = item->Get();
-  Velmarin::EngineAttribStringParams_var params = item->GetParams();
-  return Initial{name.in() ? name.in() : "", params.in()};
+  return mc->Items().Call(mc->GetSingleChannelPtr(1), &SC::AltSimName, [](Velmarin::EngineAttribString_ptr item) {
+    CORBA::String_var name = item->Get();
+    Velmarin::EngineAttribStringParams_var params = item->GetParams();
+    return Initial{name.in() ? name.in() : "", params.in()};
+  });
 }
 
 AltSimNameParameter::AltSimNameParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer,
@@ -47,11 +50,9 @@ void AltSimNameParameter::Callback(const char* name) {
   const bool coupled = CoupledAltitudeSimulationOn(mc);
   const Velmarin::Locker_ID who = WriterId();
   for (int ch : TargetChannels(channel_, n, coupled)) {
-    Velmarin::EngineAttribString_var item = ChannelEngine(mc, ch, prefix, method)->AltSimName();
-    item->Set(who, name);
+    radalt::WriteItem(mc.Items(), ChannelEngine(mc, ch, prefix, method), &SC::AltSimName, who, name);
   }
-  Velmarin::EngineAttribString_var own = mc.GetSingleChannelPtr(channel_)->AltSimName();
-  CORBA::String_var accepted = own->Get();
+  CORBA::String_var accepted = ReadItem(mc.Items(), mc.GetSingleChannelPtr(channel_), &SC::AltSimName);
   SetValue(accepted.in());
   if (!coupled) return;
   for (int ch = 1; ch <= 3; ++ch)
@@ -62,8 +63,7 @@ void AltSimNameParameter::Callback(const char* name) {
 void AltSimNameParameter::Recall() {
   const std::string name = Recalled<std::string>(persistanceName_.c_str());
   attr_ = name.c_str();
-  Velmarin::EngineAttribString_var item = mc_->GetSingleChannelPtr(channel_)->AltSimName();
-  item->Set(WriterId(), name.c_str());
+  radalt::WriteItem(mc_->Items(), mc_->GetSingleChannelPtr(channel_), &SC::AltSimName, WriterId(), name.c_str());
 }
 
 }  // namespace radalt

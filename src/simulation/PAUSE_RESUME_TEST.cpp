@@ -9,7 +9,12 @@ using radalt::LockGroup;
 
 namespace {
 
-Velmarin::EngineAttribBoolean_ptr Channel1Item(radalt::Core* mc) { return mc->GetSingleChannelPtr(1)->PauseResumeTest(); }
+using SC = Velmarin::RadAltSingleChannelStateControl::_objref_RADALTSC_MAIN_INTERFACE;
+
+// The kept item of channel's engine, the caller's own reference.
+Velmarin::EngineAttribBoolean_ptr PauseItem(radalt::Core& mc, int channel) {
+  return radalt::Item(mc.Items(), mc.GetSingleChannelPtr(channel), &SC::PauseResumeTest)._retn();
+}
 
 }  // namespace
 
@@ -20,7 +25,7 @@ PAUSE_RESUME_TEST::PAUSE_RESUME_TEST(STpersistance* store, Velmarin::ItemNamer& 
     : Parameter(mc, store, namer, gui, "PAUSERESUMETEST", false,
                 boost::bind(&PAUSE_RESUME_TEST::PauseResumeTestCallback, this, boost::placeholders::_1)),
       pauseButton_(namer, gui, "PAUSEBUTTON", boost::bind(&PAUSE_RESUME_TEST::pauseButtonCallback, this)),
-      engine_(Channel1Item(mc)) {
+      engine_(PauseItem(*mc, 1)) {
   attr_ = static_cast<bool>(engine_->Get());
   Persist<int>(103, PersistanceName, attr_.Value() ? 1 : 0);
 }
@@ -51,7 +56,7 @@ void PAUSE_RESUME_TEST::PauseResumeTestCallback(bool pause) {
     } else {
       radalt::Release(mc, LockGroup::CURRENTALT, radalt::activity::kCurrentAltitude);
     }
-    Velmarin::EngineAttribBoolean_var item = mc.GetSingleChannelPtr(ch)->PauseResumeTest();
+    Velmarin::EngineAttribBoolean_var item = PauseItem(mc, ch);
     WriteEngine(item, pause);
   }
   PauseResumeUpdateAttr();
@@ -72,7 +77,7 @@ void PAUSE_RESUME_TEST::RecallPauseResumeTest() {
   const bool pause = Recalled<int>(PersistanceName) != 0;
   attr_ = pause;
   for (int ch = 1; ch <= n; ++ch) {
-    Velmarin::EngineAttribBoolean_var item = mc_->GetSingleChannelPtr(ch)->PauseResumeTest();
+    Velmarin::EngineAttribBoolean_var item = PauseItem(*mc_, ch);
     WriteEngine(item, pause);
   }
 }

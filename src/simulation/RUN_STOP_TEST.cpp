@@ -16,6 +16,8 @@ namespace activity = radalt::activity;
 
 namespace {
 
+using SC = Velmarin::RadAltSingleChannelStateControl::_objref_RADALTSC_MAIN_INTERFACE;
+
 const char* const kCallback = " RUN_STOP_TEST::RunStopTestCallback";
 
 }  // namespace
@@ -26,8 +28,7 @@ RUN_STOP_TEST::RUN_STOP_TEST(STpersistance* store, Velmarin::ItemNamer& namer, M
     : Parameter(mc, store, namer, gui, "RUNSTOPTEST", false,
                 boost::bind(&RUN_STOP_TEST::RunStopTestCallback, this, boost::placeholders::_1)),
       runPushButton_(namer, gui, "RUNPUSHBUTTON", boost::bind(&RUN_STOP_TEST::runPushButtonCallback, this)) {
-  Velmarin::EngineAttribBoolean_var engine = mc->GetSingleChannelPtr(1)->RunStopTest();
-  attr_ = static_cast<bool>(engine->Get());
+  attr_ = static_cast<bool>(radalt::ReadItem(mc->Items(), mc->GetSingleChannelPtr(1), &SC::RunStopTest));
   Persist<int>(102, PersistanceName, attr_.Value() ? 1 : 0);
   // The run button is the SIMRUN group's: held while a run starts or stops (the settle), for
   // a profile without legs, an invalid configuration or a self test, it refuses a start. A
@@ -53,8 +54,7 @@ void RUN_STOP_TEST::WriteEngines(bool run, int n) {
       // A stop while another user holds the current altitude would leave it with a value
       // the stopped engines no longer follow.
       if (!run) mc.Group(LockGroup::CURRENTALT).CheckAccess(mc.McLocker().Id());
-      Velmarin::EngineAttribBoolean_var item = mc.GetSingleChannelPtr(ch)->RunStopTest();
-      item->Set(who, run);
+      radalt::WriteItem(mc.Items(), mc.GetSingleChannelPtr(ch), &SC::RunStopTest, who, run);
     }
   });
 }
@@ -69,15 +69,13 @@ void RUN_STOP_TEST::RunStopTestCallback(bool run) {
       if (run) {
         CheckStartAllowed();
         // Until the UUT detection setting exists the autodetect mode is channel 1's engine's.
-        Velmarin::EngineAttribEnum_var detect = mc.GetSingleChannelPtr(1)->UutAutodetect();
-        const int autodetect = detect->Get();
+        const int autodetect = radalt::ReadItem(mc.Items(), mc.GetSingleChannelPtr(1), &SC::UutAutodetect);
         if (autodetect != 0 && autodetect != 1)
           radalt::LogThrow(" RUN_STOP_TEST::RunStopTestCallback throw RunStopTestCallback - uut_autodetect",
                            Velmarin::Runtime_errors::Unhandled_switch("RunStopTestCallback - uut_autodetect"));
       }
       WriteEngines(run, n);
-      Velmarin::EngineAttribBoolean_var engine = mc.GetSingleChannelPtr(1)->RunStopTest();
-      attr_ = static_cast<bool>(engine->Get());
+      attr_ = static_cast<bool>(radalt::ReadItem(mc.Items(), mc.GetSingleChannelPtr(1), &SC::RunStopTest));
       tookSimRun = radalt::Take(mc, LockGroup::SIMRUN, activity::kSettle, attr_.Value() ? text::kStarting : text::kStopping);
       if (attr_.Value())
         LockForRunning();
@@ -131,7 +129,6 @@ void RUN_STOP_TEST::RecallRunStopTest() {
   const bool run = Recalled<int>(PersistanceName) != 0;
   attr_ = run;
   for (int ch = 1; ch <= n; ++ch) {
-    Velmarin::EngineAttribBoolean_var item = mc_->GetSingleChannelPtr(ch)->RunStopTest();
-    item->Set(WriterId(), run);
+    radalt::WriteItem(mc_->Items(), mc_->GetSingleChannelPtr(ch), &SC::RunStopTest, WriterId(), run);
   }
 }

@@ -36,8 +36,9 @@ const RampRoleInfo& RoleInfo(RampRole role) { return kRoles[static_cast<int>(rol
 
 template <RampRole R>
 typename RampParameter<R>::Initial RampParameter<R>::FromChannel1(radalt::Core* mc) {
-  typename Kind::EngineItem::_var_type item = EngineItemOf(mc->GetSingleChannelPtr(1));
-  return Initial{item->Get(), item->GetParams()};
+  return mc->Items().Call(mc->GetSingleChannelPtr(1), EngineOp(), [](EngineItemPtr item) {
+    return Initial{item->Get(), item->GetParams()};
+  });
 }
 
 template <RampRole R>
@@ -106,13 +107,11 @@ void RampParameter<R>::Callback(const Record& value) {
   const Velmarin::Locker_ID who = this->WriterId();
   EngineWrite(RoleInfo(R).callbackTranslatesLocks, prefix, [&] {
     for (int ch : TargetChannels(channel_, n, coupled)) {
-      typename Kind::EngineItem::_var_type item = EngineItemOf(ChannelEngine(mc, ch, prefix, method));
-      item->Set(who, value);
+      WriteItem(mc.Items(), ChannelEngine(mc, ch, prefix, method), EngineOp(), who, value);
     }
   });
 
-  typename Kind::EngineItem::_var_type own = EngineItemOf(mc.GetSingleChannelPtr(channel_));
-  const bool changed = SetValue(own->Get());
+  const bool changed = SetValue(ReadItem(mc.Items(), mc.GetSingleChannelPtr(channel_), EngineOp()));
   AfterReadBack(n, coupled, paused);
 
   if (!changed || !coupled) return;
@@ -131,9 +130,9 @@ void RampParameter<R>::AfterReadBack(int enabled, bool coupled, bool paused) {
     for (int ch : TargetChannels(1, enabled, coupled)) mc.GetSingleChannelPtr(ch)->ApplyCurrentAltitude();
   } else if (R == RampRole::Rate) {
     // The engine recomputes the stop altitude from the rate.
-    Velmarin::EngineAttribValueDouble_var stop = mc.GetSingleChannelPtr(channel_)->CurrentStopAltitude();
-    if (StopAltitudeParameter* own = Simulation(mc).Ramp<RampRole::StopAltitude>(channel_))
-      own->SetValue(stop->Get());
+    const VALUE_DOUBLE::VALUE stop =
+        ReadItem(mc.Items(), mc.GetSingleChannelPtr(channel_), RampItem<RampRole::StopAltitude>::Op());
+    if (StopAltitudeParameter* own = Simulation(mc).Ramp<RampRole::StopAltitude>(channel_)) own->SetValue(stop);
   }
 }
 
@@ -145,8 +144,7 @@ void RampParameter<R>::Recall() {
   this->attr_ = r;
   const Velmarin::Locker_ID who = this->WriterId();
   EngineWrite((RoleInfo(R).recallTranslatesLocks >> (channel_ - 1)) & 1u, prefix, [&] {
-    typename Kind::EngineItem::_var_type item = EngineItemOf(this->mc_->GetSingleChannelPtr(channel_));
-    item->Set(who, r);
+    WriteItem(this->mc_->Items(), this->mc_->GetSingleChannelPtr(channel_), EngineOp(), who, r);
   });
 }
 

@@ -50,36 +50,29 @@ struct RampKind : DoubleRampKind {};
 template <>
 struct RampKind<RampRole::Duration> : LongRampKind {};
 
-// The engine item of each member (the caller owns the returned reference).
+// The engine operation that hands out each member's item.
 template <RampRole R>
 struct RampItem;
+using RampEngine = SCI::_objref_RADALTSC_MAIN_INTERFACE;
 template <>
 struct RampItem<RampRole::CurrentAltitude> {
-  static Velmarin::EngineAttribValueDouble_ptr Of(SCI::RADALTSC_MAIN_INTERFACE_ptr sc) { return sc->CurrentAltitude(); }
+  static ScItemOp<Velmarin::EngineAttribValueDouble_ptr> Op() { return &RampEngine::CurrentAltitude; }
 };
 template <>
 struct RampItem<RampRole::StartAltitude> {
-  static Velmarin::EngineAttribValueDouble_ptr Of(SCI::RADALTSC_MAIN_INTERFACE_ptr sc) {
-    return sc->CurrentStartAltitude();
-  }
+  static ScItemOp<Velmarin::EngineAttribValueDouble_ptr> Op() { return &RampEngine::CurrentStartAltitude; }
 };
 template <>
 struct RampItem<RampRole::StopAltitude> {
-  static Velmarin::EngineAttribValueDouble_ptr Of(SCI::RADALTSC_MAIN_INTERFACE_ptr sc) {
-    return sc->CurrentStopAltitude();
-  }
+  static ScItemOp<Velmarin::EngineAttribValueDouble_ptr> Op() { return &RampEngine::CurrentStopAltitude; }
 };
 template <>
 struct RampItem<RampRole::Rate> {
-  static Velmarin::EngineAttribValueDouble_ptr Of(SCI::RADALTSC_MAIN_INTERFACE_ptr sc) {
-    return sc->CurrentAltitudeRate();
-  }
+  static ScItemOp<Velmarin::EngineAttribValueDouble_ptr> Op() { return &RampEngine::CurrentAltitudeRate; }
 };
 template <>
 struct RampItem<RampRole::Duration> {
-  static Velmarin::EngineAttribValueLong_ptr Of(SCI::RADALTSC_MAIN_INTERFACE_ptr sc) {
-    return sc->CurrentAltitudeDuration();
-  }
+  static ScItemOp<Velmarin::EngineAttribValueLong_ptr> Op() { return &RampEngine::CurrentAltitudeDuration; }
 };
 
 template <RampRole R>
@@ -105,8 +98,8 @@ class RampParameter : public Parameter<typename RampKind<R>::Servant> {
   int Channel() const { return channel_; }
   typename Base::Ref Reference() { return this->This(); }
 
-  // This member's item of engine sc (the caller owns the returned reference).
-  static EngineItemPtr EngineItemOf(SCI::RADALTSC_MAIN_INTERFACE_ptr sc) { return RampItem<R>::Of(sc); }
+  // The engine operation of this member's item.
+  static ScItemOp<EngineItemPtr> EngineOp() { return RampItem<R>::Op(); }
 
  protected:
   RampParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,

@@ -14,6 +14,8 @@ using radalt::RampRole;
 
 namespace {
 
+using SC = Velmarin::RadAltSingleChannelStateControl::_objref_RADALTSC_MAIN_INTERFACE;
+
 const char* const kCallback = " SIMULATION_MODE::SimulationModeCallback";
 
 template <RampRole R>
@@ -26,9 +28,8 @@ template <RampRole R>
 void EngineToSetting(radalt::Core& mc, int channel, const Velmarin::Locker_ID& who) {
   radalt::RampParameter<R>* setting = Ramp<R>(mc, channel);
   if (!setting) return;
-  typename radalt::RampKind<R>::EngineItem::_var_type item =
-      radalt::RampParameter<R>::EngineItemOf(mc.GetSingleChannelPtr(channel));
-  setting->Attr().Set(who, item->Get());
+  setting->Attr().Set(who, radalt::ReadItem(mc.Items(), mc.GetSingleChannelPtr(channel),
+                                            radalt::RampParameter<R>::EngineOp()));
 }
 
 // Writes channel 1's value of R to channel's ramp setting through its attribute.
@@ -44,8 +45,7 @@ template <RampRole R>
 void SettingToEngine(radalt::Core& mc, SCI::RADALTSC_MAIN_INTERFACE_ptr sc, int channel, const Velmarin::Locker_ID& who) {
   radalt::RampParameter<R>* setting = Ramp<R>(mc, channel);
   if (!setting) return;
-  typename radalt::RampKind<R>::EngineItem::_var_type item = radalt::RampParameter<R>::EngineItemOf(sc);
-  item->Set(who, setting->Value());
+  radalt::WriteItem(mc.Items(), sc, radalt::RampParameter<R>::EngineOp(), who, setting->Value());
 }
 
 }  // namespace
@@ -56,24 +56,22 @@ SIMULATION_MODE::SIMULATION_MODE(STpersistance* store, Velmarin::ItemNamer& name
                                  radalt::Core* mc, Velmarin::Lockable_i& settings)
     : Parameter(mc, store, namer, gui, "SIMULATIONMODE", 0,
                 boost::bind(&SIMULATION_MODE::SimulationModeCallback, this, boost::placeholders::_1)) {
-  Velmarin::EngineAttribEnum_var engine = mc->GetSingleChannelPtr(1)->SimulationMode();
   get_SimulationModeParams();
-  attr_ = engine->Get();
+  attr_ = radalt::ReadItem(mc->Items(), mc->GetSingleChannelPtr(1), &SC::SimulationMode);
   Persist<int>(101, PersistanceName, attr_.Value());
   attr_.GuardWith(settings);
 }
 
 void SIMULATION_MODE::get_SimulationModeParams() {
-  Velmarin::EngineAttribEnum_var engine = mc_->GetSingleChannelPtr(1)->SimulationMode();
-  Velmarin::EngineAttribEnumParams_var values = engine->GetParams();
+  Velmarin::EngineAttribEnumParams_var values = mc_->Items().Call(
+      mc_->GetSingleChannelPtr(1), &SC::SimulationMode, [](Velmarin::EngineAttribEnum_ptr e) { return e->GetParams(); });
   for (CORBA::ULong i = 0; i < values->length(); ++i) attr_.AddParam(values[i].value, values[i].label.in());
 }
 
 void SIMULATION_MODE::WriteEngines(int mode, int n) {
   const Velmarin::Locker_ID who = WriterId();
   for (int ch = 1; ch <= n; ++ch) {
-    Velmarin::EngineAttribEnum_var item = mc_->GetSingleChannelPtr(ch)->SimulationMode();
-    item->Set(who, mode);
+    radalt::WriteItem(mc_->Items(), mc_->GetSingleChannelPtr(ch), &SC::SimulationMode, who, mode);
   }
 }
 
@@ -82,15 +80,13 @@ void SIMULATION_MODE::SimulationModeCallback(int mode) {
   const int n = radalt::RequireAnyChannelEnabled(mc, kCallback);
   Forward(" SIMULATION_MODE::SimulationModeCallback throw Locking_Error_Exception", [&] {
     WriteEngines(mode, n);
-    Velmarin::EngineAttribEnum_var engine = mc.GetSingleChannelPtr(1)->SimulationMode();
-    const int actual = engine->Get();
+    const int actual = radalt::ReadItem(mc.Items(), mc.GetSingleChannelPtr(1), &SC::SimulationMode);
     if (actual != attr_.Value()) {
       attr_ = actual;
       ModeChanged(actual);
     }
     Distribute(mode, n);
-    Velmarin::EngineAttribBoolean_var changed = mc.GetSingleChannelPtr(1)->SimulationChanged();
-    changed->Set(WriterId(), true);
+    radalt::WriteItem(mc.Items(), mc.GetSingleChannelPtr(1), &SC::SimulationChanged, WriterId(), true);
   });
 }
 
@@ -98,14 +94,13 @@ void SIMULATION_MODE::ModeChanged(int actual) {
   radalt::Core& mc = *mc_;
   SCI::RADALTSC_MAIN_INTERFACE_ptr sc = mc.GetSingleChannelPtr(1);
   if (actual == 0) {
-    Velmarin::EngineAttribValueDouble_var stop = sc->CurrentStopAltitude();
-    if (auto* setting = Ramp<RampRole::StopAltitude>(mc, 1)) setting->SetValue(stop->Get());
+    const VALUE_DOUBLE::VALUE stop = radalt::ReadItem(mc.Items(), sc, &SC::CurrentStopAltitude);
+    if (auto* setting = Ramp<RampRole::StopAltitude>(mc, 1)) setting->SetValue(stop);
     radalt::Release(mc, LockGroup::MANUALTEST, radalt::activity::kProfileMode);
     radalt::Release(mc, LockGroup::SIMRUN, radalt::activity::kNoProfileLegs);
     return;
   }
-  Velmarin::EngineReadingLong_var leg = sc->ProfileLegNumber();
-  if (leg->Get() == 0) {
+  if (radalt::ReadItem(mc.Items(), sc, &SC::ProfileLegNumber) == 0) {
     radalt::Take(mc, LockGroup::SIMRUN, radalt::activity::kNoProfileLegs, radalt::lock_text::kNoLegsOnModeChange);
     return;
   }
@@ -153,8 +148,7 @@ void SIMULATION_MODE::Distribute(int mode, int n) {
       SettingToEngine<RampRole::Rate>(mc, sc, ch, who);
       SettingToEngine<RampRole::Duration>(mc, sc, ch, who);
     } else if (radalt::AltSimNameParameter* name = sim.AltSimName(ch)) {
-      Velmarin::EngineAttribString_var item = sc->AltSimName();
-      item->Set(who, name->Value().c_str());
+      radalt::WriteItem(mc.Items(), sc, &SC::AltSimName, who, name->Value().c_str());
     }
   }
 }
