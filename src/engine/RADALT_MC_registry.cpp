@@ -34,7 +34,17 @@ void Sleep(unsigned ms) { std::this_thread::sleep_for(std::chrono::milliseconds(
 void RADALT_MC::DiscoverSingleChannelEngines() {
   std::vector<std::string> mainNames = orbw_->FindChildContext(kScContext);
   std::vector<std::string> inhouseNames = orbw_->FindChildContext(kScInhouseContext);
-  while (mainNames.empty()) {
+  // The master control takes its start-up values and enumerations from channel 1's engine:
+  // engines of other channels alone (channel 1 still starting) are not enough to go on.
+  auto hasChannel1 = [&] {
+    return std::any_of(mainNames.begin(), mainNames.end(), [](const std::string& n) { return ChannelOf(n) == 1; });
+  };
+  bool told = false;
+  while (!hasChannel1()) {
+    if (!mainNames.empty() && !told) {
+      std::cout << " RADALT_MC: waiting for the engine of channel 1" << std::endl;
+      told = true;
+    }
     Sleep(config_.discoveryPollMs);
     mainNames = orbw_->FindChildContext(kScContext);
     inhouseNames = orbw_->FindChildContext(kScInhouseContext);
@@ -178,7 +188,7 @@ void RADALT_MC::RadAltDDS_SubCallback(const char* topic, const char* text) {
   } else if (parsed.verb == Velmarin::DDS_ChannelCommand::Verb::Destroy) {
     // Anyone can publish the command: the engine must really have gone (its reference no
     // longer answers) before it leaves the registry.
-    SCI::RADALTSC_MAIN_INTERFACE_ptr engine = ChannelRefOrNil(n);
+    SCI::RADALTSC_MAIN_INTERFACE_ptr engine = registry_.RefOrNil(n);
     if (!CORBA::is_nil(engine) &&
         !Velmarin::WaitGone(engine, std::chrono::milliseconds(config_.leaveGraceMs))) {
       std::cout << "RADALT_MC::RadAltDDS_SubCallback: Remove RadAltSc, " << command

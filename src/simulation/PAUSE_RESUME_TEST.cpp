@@ -38,17 +38,17 @@ void PAUSE_RESUME_TEST::PauseResumeTestCallback(bool pause) {
   const int n = radalt::RequireAnyChannelEnabled(mc, " PAUSE_RESUME_TEST::PauseResumeTestCallback");
   if (pause == attr_.Value()) return;
   const Velmarin::Locker_ID mcId = mc.McLocker().Id();
-  // The current altitude follows the pause only while a simulation runs; stopped, it stays
-  // locked as "Simulation not running".
+  // Paused, the current altitude is free; resumed, it is locked again with the texts of the
+  // run state ("Simulation not paused" while running, "Simulation not running" stopped).
   const bool running = mc.SimulationRunning();
   for (int ch = 1; ch <= n; ++ch) {
     if (!pause) {
       // Another user holds the current altitude: the resume is refused with its texts.
       Forward(" PAUSE_RESUME_TEST::PauseResumeTestCallback throw Locking_Error_Exception",
               [&] { mc.Group(LockGroup::CURRENTALT).CheckAccess(mcId); });
-      if (running)
-        radalt::Take(mc, LockGroup::CURRENTALT, radalt::activity::kCurrentAltitude, radalt::lock_text::kNotPaused);
-    } else if (running) {
+      radalt::Take(mc, LockGroup::CURRENTALT, radalt::activity::kCurrentAltitude,
+                   running ? radalt::lock_text::kNotPaused : radalt::lock_text::kNotRunning);
+    } else {
       radalt::Release(mc, LockGroup::CURRENTALT, radalt::activity::kCurrentAltitude);
     }
     Velmarin::EngineAttribBoolean_var item = mc.GetSingleChannelPtr(ch)->PauseResumeTest();

@@ -74,10 +74,10 @@ wait_for "an invalid configuration locks the self-test engine" 1 \
   grep -c "locked (1): Unit has an invalid configuration!  Please contact Velmarin for assistance." "$run/platform.log"
 locks=$($ctl locks)
 check "a client sees the run button refused with the invalid-configuration texts" \
-  grep -q "^RUNSTOPTEST .*locked by RadAltMc: Invalid Configuration - Unit has an invalid configuration!  Please contact Velmarin for assistance." <<<"$locks"
+  grep -q "^RUNPUSHBUTTON .*locked by RadAltMc: Invalid Configuration - Unit has an invalid configuration!  Please contact Velmarin for assistance." <<<"$locks"
 kill -USR1 "$(cat "$run/radaltsc-1.pid")"
 wait_for "a valid configuration unlocks it" 1 grep -c "unlocked (0 left)" "$run/platform.log"
-check "and frees the run button" bash -c "! $ctl locks | grep -q '^RUNSTOPTEST '"
+check "and frees the run button" bash -c "! $ctl locks | grep -q '^RUNPUSHBUTTON '"
 
 pids=$(cat "$run"/*.pid)
 bash "$top/scripts/stop.sh" >/dev/null
