@@ -48,6 +48,17 @@ TEST(PersistedIds, SettingsKeepTheirOwnIdsAndNames) {
   const char* const uut[] = {"UutAutodetect", "UutType", "UutCdfSubType", "CdfAltCorr", "AltitudeUnits",
                              "DistanceUnits", "FreqDisplayMode", "ProfileDisplayUnits", "PowerDisplayMode"};
   for (int i = 0; i < 9; ++i) expected[501 + i] = uut[i];
+  // RF level and path losses.
+  const std::pair<int, const char*> rfPerChannel[] = {
+      {18, "OutputPowerLevelChan"}, {38, "TxCableLossChan"},     {41, "RxCableLossChan"},
+      {44, "TxCouplerLossChan"},    {47, "RxCouplerLossChan"},   {50, "OffsetChan"},
+      {80, "LoopLossChan"},         {403, "TxExternalLossChan"}, {406, "RxExternalLossChan"}};
+  for (const auto& [first, stem] : rfPerChannel)
+    for (int ch = 1; ch <= 3; ++ch) expected[first + ch - 1] = stem + std::to_string(ch);
+  for (const auto& [id, name] : std::map<int, std::string>{{401, "RfLevelMode"}, {402, "CoupledManualRfLevel"},
+                                                           {409, "RfLevelOffset"}, {410, "AidFixed"},
+                                                           {411, "AidVariable"}, {412, "AidMode"}})
+    expected[id] = name;
   EXPECT_EQ(expected, Rows(root, "radaltmc_settings"));
 
   // The profile store: every id and every name once.
