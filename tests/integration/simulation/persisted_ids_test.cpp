@@ -59,6 +59,10 @@ TEST(PersistedIds, SettingsKeepTheirOwnIdsAndNames) {
                                                            {409, "RfLevelOffset"}, {410, "AidFixed"},
                                                            {411, "AidVariable"}, {412, "AidMode"}})
     expected[id] = name;
+  // Calibration readings kept for the pages.
+  const char* const cal[] = {"checkUserCalRunning", "checkAnalogVarAttenCalRunning", "UserCalValid", "TCXOCalValid",
+                             "RxCWCalValid",        "RXPULSECalValid",               "TXCalValid",   "AnalogVarAttenCalValid"};
+  for (int i = 0; i < 8; ++i) expected[56 + i] = cal[i];
   EXPECT_EQ(expected, Rows(root, "radaltmc_settings"));
 
   // The profile store: every id and every name once.
