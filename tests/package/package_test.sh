@@ -28,7 +28,7 @@ host=$(find "$work/root" -path '*/bin/radalt-enginehost')
 [ -n "$host" ] || fail "no engine host in the package"
 prefix=$(cd "$(dirname "$host")/.." && pwd)
 for f in bin/radaltctl bin/radaltsc-sim bin/radalt-platform-sim lib/systemd/system/radalt-enginehost.service \
-         lib/systemd/system/radaltsc@.service lib/systemd/system/radalt.target; do
+         lib/systemd/system/radaltsc@.service lib/systemd/system/radalt.target lib/systemd/system/radalt-console.service bin/radalt-console; do
   [ -e "$prefix/$f" ] || [ -e "$work/root/$f" ] || fail "$f missing"
 done
 engine=$(find "$prefix" -name 'libradalt.engine.so.1')
