@@ -2,6 +2,8 @@
 // times), a self-test engine lock, and a client that drives the calibration attributes by key.
 #pragma once
 
+#include "../engine/TestConfig.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -47,22 +49,8 @@ bool Eventually(F&& cond, std::chrono::seconds limit = 20s) {
   return cond();
 }
 
-inline std::string FreshRoot() {
-  const std::filesystem::path shm = "/dev/shm";
-  const std::filesystem::path dir = std::filesystem::is_directory(shm) ? shm : std::filesystem::temp_directory_path();
-  std::string pattern = (dir / "calib-XXXXXX").string();
-  std::string root = ::mkdtemp(pattern.data());
-  std::filesystem::create_directories(root + "/engines/lib");
-  return root;
-}
-
-inline radalt::EngineConfig Config(const std::string& root) {
-  radalt::EngineConfig c = radalt::EngineConfig::FromEnvironment();
-  c.installRoot = root;
-  c.discoveryPollMs = 50;
-  c.readyPollMs = 20;
-  return c;
-}
+inline std::string FreshRoot() { return FreshTestRoot("calib"); }
+inline radalt::EngineConfig Config(const std::string& root) { return TestConfig(root); }
 
 inline radaltsim::CalibrationTiming EngineTiming() {
   radaltsim::CalibrationTiming t;

@@ -3,6 +3,8 @@
 // writes them.
 #pragma once
 
+#include "../engine/TestConfig.h"
+
 #include "../engine/Catch.h"
 
 #include <gtest/gtest.h>
@@ -29,22 +31,8 @@ namespace rfbench {
 using namespace Velmarin;
 using radalt::LockGroup;
 
-inline std::string FreshRoot() {
-  const std::filesystem::path shm = "/dev/shm";
-  const std::filesystem::path dir = std::filesystem::is_directory(shm) ? shm : std::filesystem::temp_directory_path();
-  std::string pattern = (dir / "rflevel-XXXXXX").string();
-  std::string root = ::mkdtemp(pattern.data());
-  std::filesystem::create_directories(root + "/engines/lib");
-  return root;
-}
-
-inline radalt::EngineConfig Config(const std::string& root) {
-  radalt::EngineConfig c = radalt::EngineConfig::FromEnvironment();
-  c.installRoot = root;
-  c.discoveryPollMs = 50;
-  c.readyPollMs = 20;
-  return c;
-}
+inline std::string FreshRoot() { return FreshTestRoot("rflevel"); }
+inline radalt::EngineConfig Config(const std::string& root) { return TestConfig(root); }
 
 using SimEngine = radaltsim::ScEngine_i;
 

@@ -3,6 +3,8 @@
 // engine's own items.
 #pragma once
 
+#include "../engine/TestConfig.h"
+
 #include "../engine/Catch.h"
 
 #include <gtest/gtest.h>
@@ -54,23 +56,8 @@ class PlainChannel : public radaltsim::ScEngine_i {
   radaltsim::ItemStore plain_;
 };
 
-// A fresh install root with its database folder, in memory where the machine offers it.
-inline std::string FreshRoot() {
-  const std::filesystem::path shm = "/dev/shm";
-  const std::filesystem::path dir = std::filesystem::is_directory(shm) ? shm : std::filesystem::temp_directory_path();
-  std::string pattern = (dir / "simobj-XXXXXX").string();
-  std::string root = ::mkdtemp(pattern.data());
-  std::filesystem::create_directories(root + "/engines/lib");
-  return root;
-}
-
-inline radalt::EngineConfig Config(const std::string& root) {
-  radalt::EngineConfig c = radalt::EngineConfig::FromEnvironment();
-  c.installRoot = root;
-  c.discoveryPollMs = 50;
-  c.readyPollMs = 20;
-  return c;
-}
+inline std::string FreshRoot() { return FreshTestRoot("simobj"); }
+inline radalt::EngineConfig Config(const std::string& root) { return TestConfig(root); }
 
 // Engines for the channels given, bound where the master control looks for them.
 class Channels {

@@ -3,6 +3,8 @@
 // self-test engine lock, and a client.
 #pragma once
 
+#include "../engine/TestConfig.h"
+
 #include "../engine/Catch.h"
 
 #include <gtest/gtest.h>
@@ -29,23 +31,8 @@ using radalt::LockGroup;
 using Operation_errors::Locking_Error;
 using Operation_errors::Settings_Conflict;
 
-// A fresh install root with its database folder, in memory where the machine offers it.
-inline std::string FreshRoot() {
-  const std::filesystem::path shm = "/dev/shm";
-  const std::filesystem::path dir = std::filesystem::is_directory(shm) ? shm : std::filesystem::temp_directory_path();
-  std::string pattern = (dir / "uut-XXXXXX").string();
-  std::string root = ::mkdtemp(pattern.data());
-  std::filesystem::create_directories(root + "/engines/lib");
-  return root;
-}
-
-inline radalt::EngineConfig Config(const std::string& root) {
-  radalt::EngineConfig c = radalt::EngineConfig::FromEnvironment();
-  c.installRoot = root;
-  c.discoveryPollMs = 50;
-  c.readyPollMs = 20;
-  return c;
-}
+inline std::string FreshRoot() { return FreshTestRoot("uut"); }
+inline radalt::EngineConfig Config(const std::string& root) { return TestConfig(root); }
 
 // Simulated engines bound where the master control looks for them, and the self-test lock.
 class Peers {
