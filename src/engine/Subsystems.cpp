@@ -13,6 +13,7 @@
 #include "RADALT_MC.h"
 #include "RF_CONNECTION.h"
 #include "RfLevelSubsystem.h"
+#include "SaveRecallSubsystem.h"
 #include "SLAVE_MODE.h"
 #include "RemoteSubsystem.h"
 #include "SelftestLocking.h"
@@ -34,6 +35,7 @@ const std::vector<SubsystemFactory>& RegisteredSubsystems() {
       &MakeRfLevelSubsystem,
       &MakeUutSubsystem,
       &MakeDiagnosticsSubsystem,
+      &MakeSaveRecallSubsystem,
   };
   return table;
 }
