@@ -4,8 +4,11 @@
 // nothing else of it.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <mutex>
+#include <utility>
+#include <vector>
 #include <stdexcept>
 #include <string>
 #include <typeindex>
@@ -76,6 +79,26 @@ class Core {
     if (auto* s = Find<SelftestEngineLock>()) s->Unlock(activity);
   }
 
+  // ---- what the persisted values are now
+  // A persisted value's current value, as its store keeps it.
+  using CurrentValue = std::function<Bound()>;
+  // Tells that value id of store is now what source gives (a later call for the same id
+  // replaces the source). Sources are asked when a store's rows are brought up to date.
+  void KeepCurrent(STpersistance* store, unsigned id, CurrentValue source) {
+    if (!store) return;
+    std::lock_guard<std::mutex> lock(currentMutex_);
+    current_[store][id] = std::move(source);
+  }
+  // The current value of every id of store with a source, by id.
+  std::vector<std::pair<unsigned, Bound>> CurrentValues(STpersistance* store) {
+    std::lock_guard<std::mutex> lock(currentMutex_);
+    std::vector<std::pair<unsigned, Bound>> values;
+    auto it = current_.find(store);
+    if (it == current_.end()) return values;
+    for (const auto& [id, source] : it->second) values.emplace_back(id, source());
+    return values;
+  }
+
   // ---- interfaces one subsystem provides to the others (declared in core/)
   // Provides impl as I until the master control goes; a second provider is a start-up error.
   template <class I>
@@ -96,8 +119,15 @@ class Core {
     std::lock_guard<std::mutex> lock(providedMutex_);
     provided_.clear();
   }
+  // Drops every current-value source (before the objects behind them go).
+  void ForgetCurrentValues() {
+    std::lock_guard<std::mutex> lock(currentMutex_);
+    current_.clear();
+  }
 
  private:
+  std::mutex currentMutex_;
+  std::map<STpersistance*, std::map<unsigned, CurrentValue>> current_;
   mutable std::mutex providedMutex_;
   std::map<std::type_index, void*> provided_;
 };

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <type_traits>
 #include <utility>
 
 #include "Core.h"
@@ -13,6 +14,19 @@
 #include "platform/EngineAttrib.h"
 
 namespace radalt {
+
+// An attribute's value as the store keeps it: numbers as themselves, value records by their
+// value field, booleans as 0 or 1, texts as they are.
+template <class T, class V>
+T StoredAs(const V& v) {
+  if constexpr (std::is_same_v<T, std::string>) {
+    return std::string(v);
+  } else if constexpr (std::is_arithmetic_v<V>) {
+    return static_cast<T>(v);
+  } else {
+    return static_cast<T>(v.val);
+  }
+}
 
 template <class Servant>
 class Parameter {
@@ -36,10 +50,17 @@ class Parameter {
   // The attribute's CORBA reference (for the accessor).
   Ref This() { return attr_._this(); }
 
-  // Creates the persisted value once: a value stored earlier stays as it is.
+  // Creates the persisted value once: a value stored earlier stays as it is. The store
+  // learns the attribute as the value's current value (source, when given, converts).
   template <class T>
   void Persist(unsigned id, const char* name, T value) {
-    if (store_) store_->CreateValue<T>(id, name, 1.0f, value);
+    Persist<T>(id, name, value, [this] { return StoredAs<T>(attr_.Value()); });
+  }
+  template <class T, class Source>
+  void Persist(unsigned id, const char* name, T value, Source source) {
+    if (!store_) return;
+    store_->CreateValue<T>(id, name, 1.0f, value);
+    mc_->KeepCurrent(store_, id, [source] { return Bound::Of(static_cast<T>(source())); });
   }
   // The persisted value of name; 0 (false, empty) when there is none.
   template <class T>

@@ -68,6 +68,7 @@ AltSimDataParameter::AltSimDataParameter(int channel, STpersistance* store, Velm
                 boost::bind(&AltSimDataParameter::Callback, this, boost::placeholders::_1), initial.params),
       channel_(channel) {
   ProfileStore::Create(store, channel);
+  ProfileStore::KeepCurrent(*mc, store, channel, [this] { return LegsOf(attr_.Value()); });
   attr_.GuardWith(profileTest);
 }
 

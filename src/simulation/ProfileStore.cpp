@@ -41,6 +41,32 @@ void ProfileStore::Create(STpersistance* store, int channel) {
   }
 }
 
+void ProfileStore::KeepCurrent(Core& mc, STpersistance* store, int channel,
+                               std::function<Legs::alt_sim_data_seq()> legs) {
+  if (!store) return;
+  mc.KeepCurrent(store, BaseId(channel) + 1, [legs] { return Bound::Of(static_cast<int>(legs().length())); });
+  // One leg field of leg (1-based): its value when the profile has that leg, else the
+  // slot's empty value.
+  auto field = [legs](int leg, auto get, Bound empty) {
+    return [legs, leg, get, empty] {
+      const Legs::alt_sim_data_seq now = legs();
+      if (static_cast<CORBA::ULong>(leg) > now.length()) return empty;
+      return get(now[static_cast<CORBA::ULong>(leg - 1)]);
+    };
+  };
+  for (int leg = 1; leg <= kProfileLegSlots; ++leg) {
+    using D = const Legs::Alt_Sim_Data&;
+    mc.KeepCurrent(store, LegFieldId(channel, kLegNumber, leg),
+                   field(leg, [](D d) { return Bound::Of(static_cast<int>(d.Leg_Number)); }, Bound::Of(leg)));
+    mc.KeepCurrent(store, LegFieldId(channel, kAltRateDur, leg),
+                   field(leg, [](D d) { return Bound::Of(d.AltRate_Dur); }, Bound::Of(0.0)));
+    mc.KeepCurrent(store, LegFieldId(channel, kStartAlt, leg),
+                   field(leg, [](D d) { return Bound::Of(d.Start_Alt); }, Bound::Of(0.0)));
+    mc.KeepCurrent(store, LegFieldId(channel, kStopAlt, leg),
+                   field(leg, [](D d) { return Bound::Of(d.Stop_Alt); }, Bound::Of(0.0)));
+  }
+}
+
 bool ProfileStore::Load(STpersistance* store, int channel, Legs::alt_sim_data_seq& legs, int& count) {
   count = store ? store->GetValue<int>(LegCountName(channel), 1.0f) : 0;
   legs.length(0);

@@ -3,9 +3,11 @@
 // control creates them and reads them back; the save/recall engine writes them.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "SimulationCommon.h"
+#include "Core.h"
 #include "persistence/PersistedValue.h"
 
 namespace radalt {
@@ -23,6 +25,10 @@ class ProfileStore {
 
   // Creates channel's 82 rows; rows that exist keep their values.
   static void Create(STpersistance* store, int channel);
+
+  // Tells mc that channel's leg rows are now the legs legs() gives (unused slots: leg
+  // number only, zero values), so that a store of the profile table takes what is shown.
+  static void KeepCurrent(Core& mc, STpersistance* store, int channel, std::function<Legs::alt_sim_data_seq()> legs);
 
   // Reads channel's stored profile into legs. A stored leg count outside 0 to 20 cannot
   // describe a stored profile: nothing is read, the count is returned in count and the

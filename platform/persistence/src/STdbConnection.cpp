@@ -80,7 +80,9 @@ void STdbConnection::Close() {
   }
 }
 
-bool STdbConnection::Execute(const std::string& statement) {
+bool STdbConnection::Execute(const std::string& statement) { return Execute(statement, {}); }
+
+bool STdbConnection::Execute(const std::string& statement, const std::vector<Bound>& parameters) {
   rows_.clear();
   lastError_.clear();
   lastErrorCode_ = SQLITE_OK;
@@ -100,6 +102,21 @@ bool STdbConnection::Execute(const std::string& statement) {
     return Fail("text after the end of the statement", SQLITE_MISUSE);
   }
 
+  for (std::size_t i = 0; i < parameters.size(); ++i) {
+    const Bound& p = parameters[i];
+    const int at = static_cast<int>(i) + 1;
+    if (p.kind == Bound::Kind::Integer)
+      rc = sqlite3_bind_int64(stmt, at, p.integer);
+    else if (p.kind == Bound::Kind::Real)
+      rc = sqlite3_bind_double(stmt, at, p.real);
+    else
+      rc = sqlite3_bind_text(stmt, at, p.text.data(), static_cast<int>(p.text.size()), SQLITE_TRANSIENT);
+    if (rc != SQLITE_OK) {
+      const std::string error = sqlite3_errmsg(db_);
+      sqlite3_finalize(stmt);
+      return Fail(error, rc);
+    }
+  }
   while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
     const int columns = sqlite3_column_count(stmt);
     std::vector<std::string> row;

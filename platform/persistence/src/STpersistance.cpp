@@ -169,3 +169,46 @@ int STpersistance::TypeIdOf(const std::string& typeName) {
     if (name == typeName) return typeId;
   return UnknownTypeId;
 }
+
+int STpersistance::UpdateValues(const std::vector<std::pair<unsigned, Bound>>& values, float version) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto report = [&](const std::string& statement) {
+    std::cerr << "STpersistance:UpdateValues : " + statement + " - failed: " + connection_.LastError() + "\n";
+  };
+  if (!connection_.Execute("BEGIN IMMEDIATE")) {
+    report("BEGIN IMMEDIATE");
+    connection_.ReleaseResult();
+    return -1;
+  }
+  connection_.ReleaseResult();
+  int changed = 0;
+  for (const auto& [id, value] : values) {
+    const int column = value.kind == Bound::Kind::Integer ? 0 : value.kind == Bound::Kind::Real ? 1 : 3;
+    // Only a row whose metadata names this column's type takes the value.
+    const std::string statement = "UPDATE " + tableBase_ + "_values SET " + m_DbList.at(column) +
+                                  "=? WHERE id=? AND instance=? AND version=? AND id IN (SELECT id FROM " +
+                                  tableBase_ + "_values_metadata WHERE type='" + m_DbList.at(column) +
+                                  "' AND instance=? AND version=?)";
+    const double v = static_cast<double>(version);
+    if (!connection_.Execute(statement, {value, Bound::Of(static_cast<long long>(id)), Bound::Of(instance_),
+                                         Bound::Of(v), Bound::Of(instance_), Bound::Of(v)})) {
+      report(statement);
+      connection_.ReleaseResult();
+      connection_.Execute("ROLLBACK");
+      connection_.ReleaseResult();
+      return -1;
+    }
+    connection_.ReleaseResult();
+    if (connection_.Execute("SELECT changes()")) changed += std::stoi(connection_.GetText(0, 0).empty() ? "0" : connection_.GetText(0, 0));
+    connection_.ReleaseResult();
+  }
+  if (!connection_.Execute("COMMIT")) {
+    report("COMMIT");
+    connection_.ReleaseResult();
+    connection_.Execute("ROLLBACK");
+    connection_.ReleaseResult();
+    return -1;
+  }
+  connection_.ReleaseResult();
+  return changed;
+}

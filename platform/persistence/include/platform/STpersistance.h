@@ -15,6 +15,20 @@
 
 struct sqlite3;
 
+// A value bound to a statement's parameter ('?'), never spliced into its text.
+struct Bound {
+  enum class Kind { Integer, Real, Text };
+  Kind kind = Kind::Integer;
+  long long integer = 0;
+  double real = 0.0;
+  std::string text;
+
+  static Bound Of(long long v) { Bound b; b.integer = v; return b; }
+  static Bound Of(int v) { return Of(static_cast<long long>(v)); }
+  static Bound Of(double v) { Bound b; b.kind = Kind::Real; b.real = v; return b; }
+  static Bound Of(std::string v) { Bound b; b.kind = Kind::Text; b.text = std::move(v); return b; }
+};
+
 // The database connection: one statement at a time, its result kept as text.
 class STdbConnection {
  public:
@@ -31,6 +45,8 @@ class STdbConnection {
   // Runs exactly one statement and keeps every row of its result. Text after the
   // first statement (other than blanks and ';') makes the call fail unexecuted.
   bool Execute(const std::string& statement);
+  // The same with parameters bound to the statement's '?' in order.
+  bool Execute(const std::string& statement, const std::vector<Bound>& parameters);
   int RowCount() const { return static_cast<int>(rows_.size()); }
   // The text of a cell of the last result; NULL and cells outside the result give "".
   // Reals are written with 17 significant digits so that they read back unchanged.
@@ -103,6 +119,11 @@ class STpersistance {
   T GetValue(unsigned id, float version);
   template <typename T>
   T GetValue(const std::string& name, float version);
+
+  // Replaces the stored values of existing rows (id, value) of this instance, all in one
+  // transaction; a value goes into the column of its kind. Returns how many rows changed,
+  // or -1 when the transaction failed (then nothing changed).
+  int UpdateValues(const std::vector<std::pair<unsigned, Bound>>& values, float version);
 
   const std::string& TableBase() const { return tableBase_; }
   int Instance() const { return instance_; }
