@@ -239,6 +239,11 @@ RADALT_MC::~RADALT_MC() { Teardown(true); }
 void RADALT_MC::Teardown(bool announce) {
   // No command runs while the objects it would reach go.
   if (ddsCommands_) ddsCommands_->Stop();
+  {
+    std::lock_guard<std::mutex> lock(saveRecallMutex_);
+    saveRecallOpen_ = false;
+    ForgetCurrentValues();
+  }
   // No remote request may reach what the rest takes apart.
   for (auto& subsystem : subsystems_) subsystem->RemoveServants();
   settingsStore_.reset();
@@ -273,6 +278,50 @@ void RADALT_MC::Stop() {
     if (path.size() > 3 && path[2] == "EVERYBODY_ABLE") PublishEverybody("destroy," + path[3]);
   }
   orbw_.reset();
+}
+
+// ---- save and recall of whole tables (the platform's save/recall engine asks) -------------
+
+STpersistance* RADALT_MC::StoreOfTable(const std::string& table, const char* who) {
+  for (STpersistance* store : {settingsStore_.get(), altSimStore_.get()})
+    if (store && table == store->TableBase() + std::to_string(store->Instance())) return store;
+  radalt::LogThrow(std::string(" RADALT_MC::") + who + " throw Object_Not_Found:No table " + table,
+                   Velmarin::Operation_errors::Object_Not_Found(("No table " + table).c_str()));
+}
+
+void RADALT_MC::Save(const char* table, CORBA::Long) {
+  std::lock_guard<std::mutex> lock(saveRecallMutex_);
+  if (!saveRecallOpen_) throw Velmarin::Operation_errors::NotConfigured("The master control is shutting down");
+  STpersistance* store = StoreOfTable(table, "Save");
+  if (store->UpdateValues(CurrentValues(store), 1.0f) < 0)
+    radalt::LogThrow(" RADALT_MC::Save throw Generic:Current values not written to " + std::string(table),
+                     Velmarin::Runtime_errors::Generic(("Current values not written to " + std::string(table)).c_str()));
+}
+
+void RADALT_MC::Recall(const char* table, CORBA::Long) {
+  std::lock_guard<std::mutex> lock(saveRecallMutex_);
+  if (!saveRecallOpen_) throw Velmarin::Operation_errors::NotConfigured("The master control is shutting down");
+  STpersistance* store = StoreOfTable(table, "Recall");
+  // Values recalled with no channel engine to take them would only be shown, never applied.
+  bool anyEngine = false;
+  for (int ch = 1; ch <= 3; ++ch) anyEngine = anyEngine || HasChannelEngine(ch);
+  if (!anyEngine)
+    radalt::LogThrow(" RADALT_MC::Recall throw NotConfigured:No channel engine to apply the recalled values",
+                     Velmarin::Operation_errors::NotConfigured("No channel engine to apply the recalled values"));
+  if (store == settingsStore_.get())
+    RecallMCSettings();
+  else
+    RecallMCProfile();
+}
+
+void RADALT_MC::Lock(const Velmarin::Lock_Authority&) {
+  radalt::LogThrow(" RADALT_MC::Lock throw NotSupported:The master control is locked by attribute and lock group",
+                   Velmarin::Operation_errors::NotSupported("The master control is locked by attribute and lock group"));
+}
+
+void RADALT_MC::Shutdown() {
+  radalt::LogThrow(" RADALT_MC::Shutdown throw NotSupported:The engine host ends the master control",
+                   Velmarin::Operation_errors::NotSupported("The engine host ends the master control"));
 }
 
 char* RADALT_MC::Type() { return CORBA::string_dup("Radalt_MC"); }

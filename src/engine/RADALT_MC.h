@@ -49,15 +49,20 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody, public radalt::Core {
   // Everybody
   char* Type() override;
   CORBA::Long InstanceNum() override;
-  void Save(const char*, CORBA::Long) override {}
-  void Recall(const char*, CORBA::Long) override {}
+  // table names one of the two stores by its table base and instance ("radaltmc_settings0"):
+  // Save writes every persisted value's current value into its row, Recall applies the
+  // rows (RecallMCSettings, RecallMCProfile). index is not used.
+  void Save(const char* table, CORBA::Long index) override;
+  void Recall(const char* table, CORBA::Long index) override;
   void Reset() override;
   void ClearStatus() override {}
-  void Lock(const Velmarin::Lock_Authority&) override {}
+  // The master control is not locked as a whole: its attributes and lock groups are.
+  void Lock(const Velmarin::Lock_Authority&) override;
   void Unlock(const Velmarin::Locker_ID&, CORBA::ULong) override {}
   void Freeze() override {}
   void Unfreeze() override {}
-  void Shutdown() override {}
+  // The host ends the engine (destroyEngine); a remote shutdown is refused.
+  void Shutdown() override;
 
   // Runs the ORB until it is shut down.
   void Start();
@@ -131,6 +136,8 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody, public radalt::Core {
   // Follows the channel-1 engine's configuration-validity flag.
   void SubscribeConfigurationValidity();
   void PublishEverybody(const std::string& text);
+  // The store whose table (base and instance) is table; throws Object_Not_Found otherwise.
+  STpersistance* StoreOfTable(const std::string& table, const char* who);
   // Tells every subsystem the registry's counts.
   void ApplyCounts(unsigned available, unsigned enabled);
   void TellChannelsChanged(const radalt::ChannelRegistry::Snapshot& s);
@@ -166,4 +173,7 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody, public radalt::Core {
   Velmarin::HwEnumerate_Able_var hwEnum_;
   Velmarin::Progress_Interface_var progress_;
   bool everybodyInstalled_ = false;
+  // Held by Save and Recall, and by the destructor before the stores go.
+  std::mutex saveRecallMutex_;
+  bool saveRecallOpen_ = true;
 };
