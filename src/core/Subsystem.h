@@ -30,6 +30,7 @@ enum class ResetStep {
   SlaveMode,
   UutDetection,    // detection mode, UUT type and sub-type, CDF altitude correction
   ProfileNames,
+  SettingsNames,
   DisplayModes,
 };
 constexpr ResetStep kResetSteps[] = {
@@ -37,7 +38,7 @@ constexpr ResetStep kResetSteps[] = {
     ResetStep::Coupling,       ResetStep::RampSettings,       ResetStep::DiagnosticSettings,
     ResetStep::DistanceUnits,  ResetStep::RfLevels,           ResetStep::PauseResume,   ResetStep::RfConnection,
     ResetStep::RfLevelMode,    ResetStep::SimulationMode,     ResetStep::SlaveMode,     ResetStep::UutDetection,
-    ResetStep::ProfileNames,   ResetStep::DisplayModes};
+    ResetStep::ProfileNames,   ResetStep::SettingsNames,      ResetStep::DisplayModes};
 
 // The steps of the settings recall, in the order they run.
 enum class RecallStep {
@@ -49,11 +50,13 @@ enum class RecallStep {
   UnitsAndUut,  // units, UUT detection and type, display modes
   Simulation,
   RfLevels,              // RF level offset; per channel output power, loop loss, losses, offset
+  SettingsNames,         // per channel the settings name
 };
 constexpr RecallStep kRecallSteps[] = {RecallStep::ChannelConfiguration, RecallStep::Calibration,
                                        RecallStep::RfLevelMode,          RecallStep::RfConnection,
                                        RecallStep::AidSettings,          RecallStep::UnitsAndUut,
-                                       RecallStep::Simulation,           RecallStep::RfLevels};
+                                       RecallStep::Simulation,           RecallStep::RfLevels,
+                                       RecallStep::SettingsNames};
 
 // The construction groups, built 0 to 3, then the channel engines are waited for, then 4 and 5.
 constexpr int kConstructionGroups = 6;

@@ -1,7 +1,17 @@
 #include "SaveRecallSubsystem.h"
 
+#include <array>
+
 #include "Core.h"
+#include "Factory_Default_Chan1.h"
+#include "Factory_Default_Chan2.h"
+#include "Factory_Default_Chan3.h"
 #include "RCISaveRecall.h"
+#include "SaveRecall.h"
+#include "SaveRecallObjects.h"
+#include "Settings_Name_Chan1.h"
+#include "Settings_Name_Chan2.h"
+#include "Settings_Name_Chan3.h"
 
 namespace radalt {
 
@@ -14,11 +24,38 @@ class SaveRecallSubsystem : public Subsystem {
 
   void Construct(int group) override {
     if (group != 5) return;
+    Velmarin::ItemNamer& namer = core_.Namer();
+    MY_GUIABLE_i& gui = core_.Gui();
+    STpersistance* store = core_.SettingsStore();
+    objects_.saveRecall = std::make_unique<SaveRecall>(namer, gui, &core_, core_.OrbWrapper());
+    objects_.settingsName[0] = std::make_unique<Settings_Name_Chan1>(store, namer, gui, &core_);
+    objects_.settingsName[1] = std::make_unique<Settings_Name_Chan2>(store, namer, gui, &core_);
+    objects_.settingsName[2] = std::make_unique<Settings_Name_Chan3>(store, namer, gui, &core_);
+    const SettingsName::Twins twins{objects_.settingsName[0].get(), objects_.settingsName[1].get(),
+                                    objects_.settingsName[2].get()};
+    for (auto& name : objects_.settingsName) name->SetTwins(twins);
+    objects_.factoryDefault[0] = std::make_unique<Factory_Default_Chan1>(namer, gui, &core_);
+    objects_.factoryDefault[1] = std::make_unique<Factory_Default_Chan2>(namer, gui, &core_);
+    objects_.factoryDefault[2] = std::make_unique<Factory_Default_Chan3>(namer, gui, &core_);
     catalogue_ = std::make_unique<RCISaveRecall>(&core_);
+    core_.Provide<SaveRecallObjects>(objects_);
+  }
+
+  void RecallSettings(RecallStep step) override {
+    if (step != RecallStep::SettingsNames) return;
+    for (int ch = 1; ch <= 3; ++ch)
+      if (core_.HasChannelEngine(ch)) objects_.settingsName[static_cast<std::size_t>(ch - 1)]->Recall();
+  }
+
+  void Reset(ResetStep step) override {
+    if (step != ResetStep::SettingsNames) return;
+    const int n = core_.EnabledChannels();
+    for (int ch = 1; ch <= n && ch <= 3; ++ch) objects_.settingsName[static_cast<std::size_t>(ch - 1)]->Callback("Settings1");
   }
 
  private:
   Core& core_;
+  SaveRecallObjects objects_;
   std::unique_ptr<RCISaveRecall> catalogue_;
 };
 
