@@ -40,7 +40,7 @@ if ! alive omniNames; then
   done
 fi
 
-alive platform || start platform "$build/sim/radalt-platform-sim" --ns "$RADALT_NS"
+alive platform || start platform "$build/sim/radalt-platform-sim" --ns "$RADALT_NS" --root "$run/root"
 for c in $channels; do
   alive "radaltsc-$c" || start "radaltsc-$c" "$build/sim/radaltsc-sim" --channel "$c" --ns "$RADALT_NS"
 done

@@ -1,12 +1,15 @@
 // radalt-platform-sim: the platform services a test set's engines call, as one process: the
 // self-test engine's lock ("Lumaren/local/HHSELFTEST_LOCK/1") and the hardware enumeration
-// ("Lumaren/local/HWENUM_ABLE") and the self-test harness ("Lumaren/local/SELFTEST_HARNESS/1").
-// Every request is logged.
+// ("Lumaren/local/HWENUM_ABLE") and the self-test harness ("Lumaren/local/SELFTEST_HARNESS/1"),
+// and the save/recall engine ("Lumaren/local/EVERYBODYENG/1"), whose snapshots are kept in
+// engines/lib under the install root. Every request is logged.
 #include <unistd.h>
 
+#include <cstdlib>
 #include <iostream>
 #include <string>
 
+#include "EverybodyEng.h"
 #include "HwEnumerate.h"
 #include "SelftestHarness.h"
 #include "SelftestLock.h"
@@ -16,14 +19,19 @@
 
 int main(int argc, char** argv) {
   Velmarin::OrbOptions options;
+  const char* envRoot = std::getenv("RADALT_INSTALL_ROOT");
+  std::string root = envRoot && *envRoot ? envRoot : ".";
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--ns" && i + 1 < argc) {
       options.nameService = argv[++i];
+    } else if (a == "--root" && i + 1 < argc) {
+      root = argv[++i];
     } else {
-      std::cout << "usage: radalt-platform-sim [--ns HOST:PORT]\n"
-                   "  Serves the self-test engine's lock (Lumaren/local/HHSELFTEST_LOCK/1) and the\n"
-                   "  hardware enumeration (Lumaren/local/HWENUM_ABLE) and logs every request.\n";
+      std::cout << "usage: radalt-platform-sim [--ns HOST:PORT] [--root DIR]\n"
+                   "  Serves the self-test engine's lock (Lumaren/local/HHSELFTEST_LOCK/1), the\n"
+                   "  hardware enumeration (Lumaren/local/HWENUM_ABLE) and the save/recall engine\n"
+                   "  (Lumaren/local/EVERYBODYENG/1, snapshots in DIR/engines/lib) and logs every request.\n";
       return a == "-h" || a == "--help" ? 0 : 2;
     }
   }
@@ -43,6 +51,9 @@ int main(int argc, char** argv) {
       auto* harness = new radaltsim::SelfTestRunner_i;
       CORBA::Object_var harnessRef = harness->_this();
       naming.InstallAt({"Lumaren", "local", "SELFTEST_HARNESS", "1"}, harnessRef);
+      auto* everybody = new radaltsim::EverybodyEng_i(root + "/engines/lib");
+      CORBA::Object_var everybodyRef = everybody->_this();
+      naming.InstallAt({"Lumaren", "local", "EVERYBODYENG", "1"}, everybodyRef);
       naming.KeepBound(Velmarin::ORB_wrapper_base::DefaultRebindPeriod());
       std::cout << "platform services: registered (pid " << ::getpid() << ")" << std::endl;
       orb->run();
@@ -51,6 +62,8 @@ int main(int argc, char** argv) {
     return 0;
   } catch (const CORBA::Exception& e) {
     std::cerr << "radalt-platform-sim: CORBA error " << e._name() << std::endl;
+  } catch (const std::exception& e) {
+    std::cerr << "radalt-platform-sim: " << e.what() << std::endl;
   }
   return 1;
 }
