@@ -1,0 +1,90 @@
+// The master control on three simulated channel engines with the save/recall engine's
+// stand-in served beside it, bound where the master control looks for it.
+#pragma once
+
+#include "../rflevel/RfBench.h"
+
+#include <memory>
+#include <string>
+
+#include "EverybodyEng.h"
+#include "SaveRecallObjects.h"
+
+namespace srbench {
+
+using namespace rfbench;
+
+// Removes the binding of path from the naming service (nothing when there is none).
+inline void Unbind(const std::vector<std::string>& path) {
+  Velmarin::ORB_wrapper_base naming;
+  CosNaming::Name name;
+  name.length(static_cast<CORBA::ULong>(path.size()));
+  for (CORBA::ULong i = 0; i < name.length(); ++i) {
+    name[i].id = path[i].c_str();
+    name[i].kind = "";
+  }
+  try {
+    naming.root()->unbind(name);
+  } catch (const CORBA::Exception&) {
+  }
+}
+
+const std::vector<std::string> kEnginePath{"Lumaren", "local", "EVERYBODYENG", "1"};
+
+class SaveRecallBench : public Bench {
+ public:
+  explicit SaveRecallBench(bool withEngine = true, std::vector<int> channels = {1, 2, 3}, std::string root = FreshRoot())
+      : Bench(std::move(channels), root), root_(root) {
+    Unbind(kEnginePath);
+    if (withEngine) StartEngine();
+  }
+  ~SaveRecallBench() { Unbind(kEnginePath); }
+
+  // The stand-in, on the master control's database folder, bound under kEnginePath.
+  radaltsim::EverybodyEng_i& StartEngine() {
+    engine_ = std::make_unique<radaltsim::EverybodyEng_i>(root_ + "/engines/lib");
+    CORBA::Object_var ref = engine_->_this();
+    naming_.InstallAt(kEnginePath, ref);
+    return *engine_;
+  }
+  radaltsim::EverybodyEng_i& Saver() { return *engine_; }
+  std::string EngineName(int channel) {
+    CORBA::String_var s = Engine(channel).Ref<EngineAttribString>("SETTINGSNAME")->Get();
+    return s.in();
+  }
+
+  // The master control's settings (profile) table as the save/recall engine names it.
+  std::string Table(bool profile = false) {
+    return std::string(profile ? "radaltmc_altsim" : "radaltmc_settings") + std::to_string(mc.InstanceNum());
+  }
+  std::vector<std::string> Snapshots(bool profile = false) {
+    Velmarin::String_Seq_var names = Saver().Snapshots(Table(profile).c_str());
+    return std::vector<std::string>(names->get_buffer(), names->get_buffer() + names->length());
+  }
+
+  radalt::SaveRecallObjects& sr() { return *mc.Find<radalt::SaveRecallObjects>(); }
+  void Exec(const std::string& key) { Attr<EngineAttribVoid>(key)->Execute(client.Id()); }
+  void SetName(int channel, const std::string& name) {
+    Attr<EngineAttribString>("CH" + std::to_string(channel) + "SETTINGSNAME")->Set(client.Id(), name.c_str());
+  }
+  std::string Name(int channel) {
+    CORBA::String_var s = Attr<EngineAttribString>("CH" + std::to_string(channel) + "SETTINGSNAME")->Get();
+    return s.in();
+  }
+  // Stores (or recalls) the settings under name, as an operator does.
+  void StoreSettings(const std::string& name) {
+    SetName(1, name);
+    Exec("STORESETTINGS");
+  }
+  void RecallSettings(const std::string& name) {
+    SetName(1, name);
+    Exec("RECALLSETTINGS");
+  }
+
+ private:
+  std::string root_;
+  Velmarin::ORB_wrapper_base naming_;
+  std::unique_ptr<radaltsim::EverybodyEng_i> engine_;
+};
+
+}  // namespace srbench

@@ -1,0 +1,88 @@
+// The factory default of a channel on three simulated channel engines.
+#include "SaveRecallBench.h"
+
+using namespace srbench;
+
+namespace {
+
+const char* const kLosses[] = {"TXCBLLOSS", "RXCBLLOSS", "TXCOUPLOSS", "RXCOUPLOSS"};
+
+std::string Key(int channel, const char* stem) { return "CH" + std::to_string(channel) + stem; }
+
+TEST(FactoryDefault, CoupledResetsEveryEnabledChannelThenTheSharedSettingsOnce) {
+  SaveRecallBench b;
+  b.Manual(false);
+  for (int ch = 1; ch <= 3; ++ch) {
+    b.SetDouble(Key(ch, "OUTPWRLVL"), -20.0);
+    for (const char* loss : kLosses) b.SetDouble(Key(ch, loss), 2.0);
+  }
+  b.SetBool("COUPLEDALTITUDESIMULATION", true);
+  b.Exec("CH1FACTORYDEFAULT");
+  for (int ch = 1; ch <= 3; ++ch) {
+    EXPECT_DOUBLE_EQ(-55.0, b.EngineValue(ch, "OUTPWRLVL")) << ch;
+    EXPECT_NEAR(48.9, b.EngineValue(ch, "LOOPLOSS"), 0.05) << ch;
+    for (const char* loss : kLosses) EXPECT_DOUBLE_EQ(0.0, b.Shown(Key(ch, loss))) << ch << loss;
+  }
+  EXPECT_EQ(0, b.Attr<EngineAttribEnum>("RFLVLMODE")->Get());
+  EXPECT_EQ(1, b.Attr<EngineAttribEnum>("CDFALTCORRECTION")->Get());
+}
+
+TEST(FactoryDefault, UncoupledLeavesOtherChannelsButResetsTheSharedSettings) {
+  SaveRecallBench b;
+  b.Manual(false);
+  for (int ch = 1; ch <= 3; ++ch) b.SetDouble(Key(ch, "TXCBLLOSS"), 2.0);
+  b.Exec("CH3FACTORYDEFAULT");
+  EXPECT_DOUBLE_EQ(2.0, b.Shown("CH1TXCBLLOSS"));
+  EXPECT_DOUBLE_EQ(2.0, b.Shown("CH2TXCBLLOSS"));
+  EXPECT_DOUBLE_EQ(0.0, b.Shown("CH3TXCBLLOSS"));
+  EXPECT_EQ(0, b.Attr<EngineAttribEnum>("RFLVLMODE")->Get());
+}
+
+TEST(FactoryDefault, RefusedForADisabledChannelAndDuringARunWithNothingChanged) {
+  SaveRecallBench b;
+  b.Manual(false);
+  b.SetDouble("CH1TXCBLLOSS", 2.0);
+  b.SetEnabled(1);
+  const unsigned long before = b.engines[1].AcceptedCount() + b.engines[2].AcceptedCount();
+  std::string out = Output([&] {
+    auto e = Catch<Operation_errors::Settings_Conflict>([&] { b.Exec("CH2FACTORYDEFAULT"); });
+    EXPECT_STREQ("Channel 2 not enabled", e.text.in());
+  });
+  EXPECT_EQ(" Factory_Default_Chan2::FactoryDefaultChan2Callback throw Settings_Conflict:Channel 2 not enabled\n",
+            out);
+
+  // A running simulation holds the settings: refused for a client and for a direct call.
+  b.mc.Locks().Take(LockGroup::SETTINGS, "simulation run", "Simulation is running",
+                    "Locked because a simulation is running. Stop the simulation");
+  auto e = Catch<Operation_errors::Locking_Error>([&] { b.Exec("CH1FACTORYDEFAULT"); });
+  EXPECT_STREQ("Simulation is running", e.reason.in());
+  Output([&] { Catch<Operation_errors::Locking_Error>([&] { b.sr().factoryDefault[0]->Callback(); }); });
+  EXPECT_EQ(before, b.engines[1].AcceptedCount() + b.engines[2].AcceptedCount());
+  EXPECT_DOUBLE_EQ(2.0, b.Shown("CH1TXCBLLOSS"));
+  EXPECT_EQ(radalt::kManualRfLevel, b.Attr<EngineAttribEnum>("RFLVLMODE")->Get());
+}
+
+TEST(FactoryDefault, ARefusedValueEndsTheSequenceAndWhatCameBeforeStays) {
+  SaveRecallBench b;
+  b.Manual(false);
+  b.SetDouble("CH1OUTPWRLVL", -20.0);
+  b.SetDouble("CH1TXCBLLOSS", 2.0);
+  b.HoldEngineItem(1, "LOOPLOSS");
+  Output([&] { Catch<Operation_errors::Locking_Error>([&] { b.Exec("CH1FACTORYDEFAULT"); }); });
+  EXPECT_DOUBLE_EQ(-55.0, b.EngineValue(1, "OUTPWRLVL"));
+  EXPECT_DOUBLE_EQ(2.0, b.Shown("CH1TXCBLLOSS"));
+  EXPECT_EQ(radalt::kManualRfLevel, b.Attr<EngineAttribEnum>("RFLVLMODE")->Get());
+}
+
+TEST(FactoryDefault, TheRfLevelOffsetKeepsTheFieldsOfItsOwnRecord) {
+  SaveRecallBench b;
+  auto offset = b.Attr<EngineAttribValueLong>("RFLVLOFFSET");
+  VALUE_LONG::VALUE before = offset->Get();
+  b.Exec("CH1FACTORYDEFAULT");
+  VALUE_LONG::VALUE after = offset->Get();
+  EXPECT_EQ(0, after.val);
+  before.val = 0;
+  EXPECT_TRUE(ValueLongSame(before, after));
+}
+
+}  // namespace

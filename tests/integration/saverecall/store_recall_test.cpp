@@ -1,0 +1,112 @@
+// Settings stored and recalled through the master control's commands and the save/recall
+// engine's stand-in; the settings names; a missing save/recall engine.
+#include "SaveRecallBench.h"
+
+using namespace srbench;
+
+namespace {
+
+TEST(StoreRecall, ARecalledSettingShowsOnTheAttributeAndTheEngineAndEachNameKeepsItsOwnValue) {
+  SaveRecallBench b;
+  b.Manual(false);
+  b.SetDouble("CH1OUTPWRLVL", -20.0);
+  b.StoreSettings("low");
+  b.SetDouble("CH1OUTPWRLVL", -30.0);
+  b.StoreSettings("lower");
+  b.SetDouble("CH1OUTPWRLVL", -45.0);
+
+  b.RecallSettings("low");
+  EXPECT_DOUBLE_EQ(-20.0, b.Shown("CH1OUTPWRLVL"));
+  EXPECT_DOUBLE_EQ(-20.0, b.EngineValue(1, "OUTPWRLVL"));
+  // The name the recall brought back is the one stored with it.
+  EXPECT_EQ("low", b.Name(1));
+
+  b.RecallSettings("lower");
+  EXPECT_DOUBLE_EQ(-30.0, b.Shown("CH1OUTPWRLVL"));
+  EXPECT_DOUBLE_EQ(-30.0, b.EngineValue(1, "OUTPWRLVL"));
+
+  EXPECT_EQ((std::vector<std::string>{"low", "lower"}), b.Snapshots());
+}
+
+TEST(StoreRecall, AnUnknownNameIsRefusedAndChangesNothing) {
+  SaveRecallBench b;
+  b.Manual(false);
+  b.SetDouble("CH1OUTPWRLVL", -25.0);
+  const unsigned long before = b.engines[1].AcceptedCount();
+  std::string out = Output([&] {
+    b.SetName(1, "never stored");
+    auto e = Catch<Operation_errors::Object_Not_Found>([&] { b.Exec("RECALLSETTINGS"); });
+    EXPECT_EQ("No snapshot never stored of " + b.Table(), e.text.in());
+  });
+  EXPECT_DOUBLE_EQ(-25.0, b.Shown("CH1OUTPWRLVL"));
+  // the name write above is the one accepted write
+  EXPECT_EQ(before + 1, b.engines[1].AcceptedCount());
+}
+
+TEST(StoreRecall, WithoutSaveRecallEngineEveryCommandIsRefusedUntilOneIsRegistered) {
+  SaveRecallBench b(false);
+  for (const char* key : {"STORESETTINGS", "RECALLSETTINGS", "STOREPROFILE", "RECALLPROFILE"}) {
+    std::string out = Output([&] {
+      auto e = Catch<Operation_errors::Object_Not_Found>([&] { b.Exec(key); });
+      EXPECT_STREQ("Cannot find EVERYBODYENG interface", e.text.in()) << key;
+    });
+    EXPECT_EQ(" SaveRecall::setup_everybodyeng throw Cannot find EVERYBODYENG interface\n", out) << key;
+  }
+  // A registration whose engine is gone counts as none, and is not kept.
+  {
+    radaltsim::EverybodyEng_i& gone = b.StartEngine();
+    PortableServer::POA_var poa = gone._default_POA();
+    PortableServer::ObjectId_var id = poa->servant_to_id(&gone);
+    poa->deactivate_object(id);
+    Output([&] { Catch<Operation_errors::Object_Not_Found>([&] { b.StoreSettings("x"); }); });
+  }
+  b.StartEngine();
+  b.StoreSettings("after");
+  EXPECT_EQ((std::vector<std::string>{"after"}), b.Snapshots());
+}
+
+TEST(StoreRecall, ProfileCommandsSelectTheProfileTable) {
+  SaveRecallBench b;
+  b.StoreSettings("settings only");
+  b.SetName(1, "legs");
+  b.Exec("STOREPROFILE");
+  EXPECT_EQ((std::vector<std::string>{"settings only"}), b.Snapshots());
+  EXPECT_EQ((std::vector<std::string>{"legs"}), b.Snapshots(true));
+  b.Exec("RECALLPROFILE");
+}
+
+TEST(SettingsName, ChannelChecksAndCoupling) {
+  SaveRecallBench b;
+  b.SetEnabled(1);
+  std::string out = Output([&] {
+    auto e = Catch<Operation_errors::Settings_Conflict>([&] { b.SetName(2, "two"); });
+    EXPECT_STREQ("Channel 2 not enabled", e.text.in());
+  });
+  EXPECT_EQ(" Settings_Name_Chan2::SettingsNameChan2Callback throw Settings_Conflict:Channel 2 not enabled\n", out);
+
+  b.SetEnabled(3);
+  b.SetBool("COUPLEDALTITUDESIMULATION", true);
+  b.SetName(1, "all three");
+  for (int ch = 1; ch <= 3; ++ch) {
+    EXPECT_EQ("all three", b.Name(ch)) << ch;
+    EXPECT_EQ("all three", b.EngineName(ch)) << ch;
+  }
+  b.SetBool("COUPLEDALTITUDESIMULATION", false);
+  b.SetName(2, "second");
+  EXPECT_EQ("all three", b.EngineName(1));
+  EXPECT_EQ("second", b.EngineName(2));
+  EXPECT_EQ("all three", b.Name(3));
+}
+
+TEST(Everybody, LockAndShutdownAreRefusedNotIgnored) {
+  SaveRecallBench b;
+  Velmarin::Everybody_var self = b.mc._this();
+  Output([&] {
+    Catch<Operation_errors::NotSupported>([&] { self->Shutdown(); });
+    Catch<Operation_errors::NotSupported>([&] { self->Lock(b.client.Authority("r", "m")); });
+    auto e = Catch<Operation_errors::Object_Not_Found>([&] { self->Save("radaltmc_other0", 0); });
+    EXPECT_STREQ("No table radaltmc_other0", e.text.in());
+  });
+}
+
+}  // namespace
