@@ -14,6 +14,8 @@
 #include <mutex>
 
 #include "RadaltClient.h"
+#include "VelmarinEverybodyEng.hh"
+#include "platform/ORB_wrapper.h"
 #include "platform/Orb.h"
 #include "platform/Signals.h"
 
@@ -36,6 +38,12 @@ const char* const kHelp =
     "                       and message\n"
     "  watch NAME...        print each value the attributes are assigned, with a time stamp,\n"
     "                       until interrupted (--seconds S or --count N stop it earlier)\n"
+    "  store NAME [--profile]\n"
+    "  recall NAME [--profile]\n"
+    "                       store the settings (--profile: the profiles) under NAME, or recall\n"
+    "                       them: NAME becomes the factory calibration channel's settings name\n"
+    "  diff NAME [--profile]\n"
+    "                       what a recall of NAME would change: persisted name, now, stored\n"
     "  selftest basic|software\n"
     "                       run the master control's self test through the platform's\n"
     "                       self-test harness and print its result line and its failures\n"
@@ -123,6 +131,47 @@ int Refused(const rc::Refused& e) {
   return 1;
 }
 
+// ---- store, recall and diff of named settings and profiles ---------------------------------
+
+// The table of the master control's settings or profile store ("radaltmc_settings1"): the
+// table base followed by the master control's instance number.
+std::string SnapshotTable(Velmarin::ORB_wrapper_base& naming, bool profile) {
+  long instance = 1;
+  for (const std::string& child : naming.FindChildContext("Lumaren/local/EVERYBODY_ABLE")) {
+    if (child.rfind("RADALT", 0) != 0) continue;
+    CORBA::Object_var obj = naming.LookupClient({"Lumaren", "local", "EVERYBODY_ABLE", child});
+    Velmarin::Everybody_var mc = Velmarin::Everybody::_narrow(obj);
+    if (!CORBA::is_nil(mc)) instance = mc->InstanceNum();
+    break;
+  }
+  return std::string(profile ? "radaltmc_altsim" : "radaltmc_settings") + std::to_string(instance);
+}
+
+// Names the snapshot by the factory calibration channel's settings name, then stores or
+// recalls through the master control's own command.
+void StoreOrRecall(rc::Client& client, bool store, const std::string& name, bool profile) {
+  const rc::Value ch = client.Get("FACTORYCALIBRATIONCHANNEL");
+  const long channel = std::holds_alternative<long>(ch) ? std::get<long>(ch) : 1;
+  client.SetText("CH" + std::to_string(channel) + "SETTINGSNAME", name);
+  client.Exec(std::string(store ? "STORE" : "RECALL") + (profile ? "PROFILE" : "SETTINGS"));
+}
+
+// Asks the save/recall engine what a recall of name would change.
+void Diff(const std::string& name, bool profile) {
+  rc::Translate([&] {
+    Velmarin::ORB_wrapper_base naming;
+    const std::vector<std::string> children = naming.FindChildContext("Lumaren/local/EVERYBODYENG");
+    if (children.empty()) throw rc::Unreachable("no save/recall engine under Lumaren/local/EVERYBODYENG");
+    CORBA::Object_var obj = naming.LookupClient({"Lumaren", "local", "EVERYBODYENG", children.front()});
+    Velmarin::EverybodyEng::Interfaces_var engine = Velmarin::EverybodyEng::Interfaces::_narrow(obj);
+    Velmarin::EverybodyEng::Differences_var diffs = engine->Diff(SnapshotTable(naming, profile).c_str(), name.c_str());
+    if (diffs->length() == 0) std::cout << "no differences" << std::endl;
+    for (CORBA::ULong i = 0; i < diffs->length(); ++i)
+      std::cout << std::left << std::setw(28) << diffs[i].name.in() << " " << diffs[i].current.in() << " -> "
+                << diffs[i].stored.in() << "\n";
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -133,6 +182,7 @@ int main(int argc, char** argv) {
   std::string engine;
   std::vector<std::string> args;
   bool full = false;
+  bool profile = false;
   double seconds = 0;
   long count = 0;
   for (int i = 1; i < argc; ++i) {
@@ -152,6 +202,8 @@ int main(int argc, char** argv) {
         return 2;
       }
       callTimeoutMs = static_cast<unsigned>(ms);
+    } else if (a == "--profile") {
+      profile = true;
     } else if (a == "--full") {
       full = true;
     } else if (a == "--seconds" && i + 1 < argc) {
@@ -169,7 +221,7 @@ int main(int argc, char** argv) {
       if (args.size() != n + 1) throw Usage("'" + cmd + "' takes " + std::to_string(n) + " argument(s)");
     };
     if (cmd != "list" && cmd != "get" && cmd != "set" && cmd != "exec" && cmd != "locks" && cmd != "watch" &&
-        cmd != "selftest")
+        cmd != "selftest" && cmd != "store" && cmd != "recall" && cmd != "diff")
       throw Usage("unknown command '" + cmd + "'");
     const double selftestSeconds = 60;
     // A self test takes as long as it takes the harness; every other call is short.
@@ -195,6 +247,12 @@ int main(int argc, char** argv) {
     } else if (cmd == "watch") {
       if (args.size() < 2) throw Usage("'watch' takes one or more attribute names");
       return Watch(client, std::vector<std::string>(args.begin() + 1, args.end()), seconds, count);
+    } else if (cmd == "store" || cmd == "recall") {
+      need(1);
+      StoreOrRecall(client, cmd == "store", args[1], profile);
+    } else if (cmd == "diff") {
+      need(1);
+      Diff(args[1], profile);
     } else if (cmd == "selftest") {
       need(1);
       int type;
