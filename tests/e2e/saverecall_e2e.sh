@@ -26,8 +26,8 @@ check "store settings" $ctl store bench-low
 $ctl set CH1OUTPWRLVL -35
 check "diff names the changed level" bash -c "$ctl diff bench-low | grep -q '^OutputPowerLevelChan1 .*-35.* -> .*-20'"
 check "recall settings" $ctl recall bench-low
-check "the attribute shows the stored level" test "$($ctl get CH1OUTPWRLVL)" = "-20.0 dBm"
-check "channel 1's engine took it" test "$($ctl get CH1:OUTPWRLVL)" = "-20.0 dBm"
+check "the attribute shows the stored level" test "$($ctl get CH1OUTPWRLVL)" = "-20 dBm"
+check "channel 1's engine took it" test "$($ctl get CH1:OUTPWRLVL)" = "-20 dBm"
 check "an unknown name is refused" bash -c "! $ctl recall never-stored 2>/dev/null"
 
 # A three-leg profile stored, replaced, recalled.
@@ -38,6 +38,7 @@ check "store profile" $ctl store bench-legs --profile
 $ctl set CH1LEGDATA "10:20:1"
 check "recall profile" $ctl recall bench-legs --profile
 check "the three legs are back" test "$(legs)" = "$stored"
+check "and on channel 1's engine" test "$($ctl get CH1:LEGDATA)" = "$stored"
 
 # The whole test set stopped and started: both snapshots are still there.
 $ctl set CH1OUTPWRLVL -40
@@ -46,10 +47,11 @@ bash "$top/scripts/stop.sh" >/dev/null 2>&1
 bash "$top/scripts/run.sh" >/dev/null || { echo "FAIL restart"; cat "$run"/*.log; exit 1; }
 $ctl set RFLVLMODE 1
 check "recall settings after a restart" $ctl recall bench-low
-check "the level is the stored one after a restart" test "$($ctl get CH1OUTPWRLVL)" = "-20.0 dBm"
-check "and on channel 1's engine" test "$($ctl get CH1:OUTPWRLVL)" = "-20.0 dBm"
+check "the level is the stored one after a restart" test "$($ctl get CH1OUTPWRLVL)" = "-20 dBm"
+check "and on channel 1's engine" test "$($ctl get CH1:OUTPWRLVL)" = "-20 dBm"
 check "recall profile after a restart" $ctl recall bench-legs --profile
 check "the three legs are back after a restart" test "$(legs)" = "$stored"
+check "and on channel 1's engine after a restart" test "$($ctl get CH1:LEGDATA)" = "$stored"
 
 echo "$((failures == 0 ? 1 : 0)) passed, $failures failed"
 [ $failures = 0 ]
