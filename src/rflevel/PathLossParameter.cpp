@@ -43,8 +43,15 @@ PathLossParameter::PathLossParameter(PathRole role, int channel, const char* key
       channel_(channel),
       persistanceName_(PathInfo(role).persistStem + std::to_string(channel)) {
   // The stored value is the engine's own (for the offset: in the engine's distance unit).
+  // What a store of the settings takes is the engine's value too; without an engine, what is shown.
   Persist<double>(PathInfo(role).valueIdBase + static_cast<unsigned>(channel) - 1, persistanceName_.c_str(),
-                  initial.value.val);
+                  initial.value.val, [this] {
+                    try {
+                      return Item(mc_->GetSingleChannelPtr(channel_), PathInfo(role_).item)->Get().val;
+                    } catch (const CORBA::Exception&) {
+                      return attr_.Value().val;
+                    }
+                  });
   attr_.GuardWith(settings);
 }
 

@@ -198,3 +198,20 @@ TEST(PersistedValueDurability, AWriterKilledMidWayLeavesNoNameWithoutItsValue) {
                          "WHERE v.id IS NULL"),
             Rows{{"0"}});
 }
+
+TEST_F(PersistedValue, UpdatedValuesLandInTheirOwnColumnOnlyAndQuotesAreData) {
+  store_->CreateValue(1, "Level", 1.0, -20.0);
+  store_->CreateValue(2, "Name", 1.0, std::string("first"));
+  CaptureStderr();
+  // A value of another kind than its row's, and a row that does not exist, change nothing.
+  EXPECT_EQ(2, store_->UpdateValues({{1, Bound::Of(0.1)},
+                                     {2, Bound::Of(std::string("it's'; DROP TABLE x; --"))},
+                                     {1, Bound::Of(std::string("text in a real row"))},
+                                     {7, Bound::Of(3)}},
+                                    1.0));
+  EXPECT_EQ(GetCapturedStderr(), "");
+  EXPECT_EQ(0.1, store_->GetValue<double>(1u, 1.0));
+  EXPECT_EQ("it's'; DROP TABLE x; --", store_->GetValue<std::string>(2u, 1.0));
+  EXPECT_EQ(Raw("SELECT value_text FROM radaltmc_settings_values WHERE id=1"), (Rows{{""}}));
+  EXPECT_EQ(Raw("SELECT count(*) FROM radaltmc_settings_values"), (Rows{{"2"}}));
+}
