@@ -63,6 +63,7 @@ TEST(PersistedIds, SettingsKeepTheirOwnIdsAndNames) {
   const char* const cal[] = {"checkUserCalRunning", "checkAnalogVarAttenCalRunning", "UserCalValid", "TCXOCalValid",
                              "RxCWCalValid",        "RXPULSECalValid",               "TXCalValid",   "AnalogVarAttenCalValid"};
   for (int i = 0; i < 8; ++i) expected[56 + i] = cal[i];
+  for (int ch = 1; ch <= 3; ++ch) expected[63 + ch] = "SettingsNameChan" + std::to_string(ch);
   EXPECT_EQ(expected, Rows(root, "radaltmc_settings"));
 
   // The profile store: every id and every name once.
