@@ -47,7 +47,7 @@ PathLossParameter::PathLossParameter(PathRole role, int channel, const char* key
   Persist<double>(PathInfo(role).valueIdBase + static_cast<unsigned>(channel) - 1, persistanceName_.c_str(),
                   initial.value.val, [this] {
                     try {
-                      return Item(mc_->GetSingleChannelPtr(channel_), PathInfo(role_).item)->Get().val;
+                      return Item(mc_->Items(), mc_->GetSingleChannelPtr(channel_), PathInfo(role_).item)->Get().val;
                     } catch (const CORBA::Exception&) {
                       return attr_.Value().val;
                     }
