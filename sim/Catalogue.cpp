@@ -2,7 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <regex>
@@ -46,6 +48,7 @@ const char* const kSettingsKeys[] = {
     "SIMMODE",       "CURALT",     "CURSTARTALT",   "CURSTOPALT", "CURALTRATE",          "CURDURATION",
 };
 const char* const kLegs = "LEGDATA";
+const char* const kRunning = "RUNSTOPTEST";
 
 // The engines of one process share one connection lock (an in-memory catalogue is one
 // database shared by their connections).
@@ -222,6 +225,13 @@ void CatalogueModel::Recall(Catalogued kind, const std::string& name) {
   std::lock_guard<std::mutex> hold(mutex_);
   std::string snapshot;
   if (!file_.Get(kind, name, snapshot)) Unknown(kind, name);
+  // A flight takes neither new settings nor new legs: the recall waits for the stop.
+  if (items_.Number(kRunning) != 0) {
+    const std::string text = std::string("cannot recall ") + Of(kind).kind + " \"" + name +
+                             "\" while a simulation is running";
+    std::cout << " radaltsc catalogue refused: " << text << std::endl;
+    throw Velmarin::Operation_errors::Settings_Conflict(text.c_str());
+  }
   Restore(kind, snapshot);
   const KindItems& k = Of(kind);
   items_.AssignText(k.recall, name);
@@ -260,18 +270,29 @@ void CatalogueModel::Restore(Catalogued kind, const std::string& snapshot) {
   std::istringstream in(snapshot);
   std::string line;
   if (kind == Catalogued::Settings) {
+    // The file is read as data from outside: every line is checked before any is applied,
+    // so a recall puts back a whole snapshot or nothing.
+    std::vector<std::pair<std::string, double>> values;
     while (std::getline(in, line)) {
       const auto eq = line.find('=');
-      if (eq == std::string::npos) continue;
-      items_.Apply(line.substr(0, eq), std::stod(line.substr(eq + 1)));
+      const std::string key = line.substr(0, eq);
+      char* end = nullptr;
+      const double v = eq == std::string::npos ? 0 : std::strtod(line.c_str() + eq + 1, &end);
+      const bool known = std::find(std::begin(kSettingsKeys), std::end(kSettingsKeys), key) != std::end(kSettingsKeys);
+      const bool number = end && *end == '\0' && end != line.c_str() + eq + 1;
+      if (!known || !number || v < items_.Row(key).min - 1e-9 || v > items_.Row(key).max + 1e-9)
+        Refuse("stored settings line \"" + line + "\" is not a setting of this engine within its limits");
+      values.emplace_back(key, v);
     }
+    for (const auto& kv : values) items_.Apply(kv.first, kv.second);
     return;
   }
   Legs::alt_sim_data_seq legs;
   while (std::getline(in, line)) {
     std::istringstream fields(line);
     Legs::Alt_Sim_Data l{};
-    if (!(fields >> l.Start_Alt >> l.Stop_Alt >> l.AltRate_Dur >> l.Leg_Number)) continue;
+    if (!(fields >> l.Start_Alt >> l.Stop_Alt >> l.AltRate_Dur >> l.Leg_Number))
+      Refuse("stored profile line \"" + line + "\" is not a profile leg");
     legs.length(legs.length() + 1);
     legs[legs.length() - 1] = l;
   }

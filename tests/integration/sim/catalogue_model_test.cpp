@@ -138,6 +138,24 @@ TEST_F(Catalogue, BadAndUnknownNamesAreRefusedBeforeTheFile) {
   EXPECT_EQ(1u, Names(1).size());
 }
 
+TEST_F(Catalogue, ARecallPutsBackAWholeSnapshotOrNothing) {
+  Items(1).Apply("OUTPWRLVL", -50.0);
+  // An entry written by someone else, one value outside the engine's limits.
+  radaltsim::CatalogueFile(folder).Put(radaltsim::Catalogued::Settings, "Tampered", 1,
+                                       "OUTPWRLVL=-20\nLOOPLOSS=500\n");
+  EXPECT_THROW(SetName(1, kRecall, "Tampered"), Operation_errors::Data_Source_Not_Compatible);
+  EXPECT_DOUBLE_EQ(-50.0, Items(1).Number("OUTPWRLVL"));
+
+  SetName(1, kStore, "Good");
+  Items(1).Apply("OUTPWRLVL", -70.0);
+  Items(1).Assign("RUNSTOPTEST", 1);  // flying: neither settings nor legs are taken
+  EXPECT_THROW(SetName(1, kRecall, "Good"), Operation_errors::Settings_Conflict);
+  EXPECT_DOUBLE_EQ(-70.0, Items(1).Number("OUTPWRLVL"));
+  Items(1).Assign("RUNSTOPTEST", 0);
+  SetName(1, kRecall, "Good");
+  EXPECT_DOUBLE_EQ(-50.0, Items(1).Number("OUTPWRLVL"));
+}
+
 TEST_F(Catalogue, StoresAndRecallsFromManyThreadsOnBothEnginesLoseNothing) {
   constexpr int kThreads = 8;
   std::vector<std::thread> threads;
