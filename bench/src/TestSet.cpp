@@ -23,7 +23,10 @@ std::vector<std::string> TestSetConfig::Environment() const {
           "RADALT_NS_PORT=" + std::to_string(nsPort),
           "RADALT_NS=" + Ns(),
           "RADALT_CHANNELS=" + channels,
-          "RADALT_DDS_DOMAIN=" + std::to_string(domain)};
+          "RADALT_DDS_DOMAIN=" + std::to_string(domain),
+          // The operator console is a client of its own (every assigned value reaches it over
+          // DDS); the figures are the master control's, so the bench's test set runs without it.
+          "RADALT_CONSOLE_PORT=none"};
 }
 
 TestSet::TestSet(TestSetConfig config) : config_(std::move(config)) {}

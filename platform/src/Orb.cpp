@@ -40,7 +40,12 @@ void InitLocked() {
                                    // reference: the operations that hand references out are
                                    // typed, and a call on a reference whose object has gone
                                    // fails by itself, before anything is done through it.
-                                   "-ORBverifyObjectExistsAndType", "0"};
+                                   "-ORBverifyObjectExistsAndType", "0",
+                                   // Concurrent calls to one server each get a connection of
+                                   // their own instead of queueing for one of five: the master
+                                   // control serves every client on a thread of its own, and
+                                   // those threads all call the same channel engines.
+                                   "-ORBmaxGIOPConnectionPerServer", "64"};
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(&a[0]);
   int argc = static_cast<int>(argv.size());

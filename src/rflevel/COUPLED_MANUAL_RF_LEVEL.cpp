@@ -25,7 +25,7 @@ void COUPLED_MANUAL_RF_LEVEL::CoupledManualRfLevelCallback(int coupled) {
   const int n = radalt::RequireAnyEnabled(*mc_, prefix);
   const bool before = Value();
   if ((coupled != 0) != before) attr_ = (coupled != 0);
-  const int mode = radalt::Item(mc_->GetSingleChannelPtr(1), &radalt::ScMain::RfLevelMode)->Get();
+  const int mode = radalt::Item(mc_->Items(), mc_->GetSingleChannelPtr(1), &radalt::ScMain::RfLevelMode)->Get();
   if (before || !Value() || mode != radalt::kManualRfLevel) return;
   // Coupling switched on in manual mode: the channels start from channel 1's level and loss.
   const Velmarin::Locker_ID who = WriterId();

@@ -35,7 +35,7 @@ void ShowQuietly(radalt::Core& mc, LevelRole role, const std::vector<int>& chann
 const LevelRoleInfo& LevelInfo(LevelRole role) { return kLevels[static_cast<int>(role)]; }
 
 LevelParameter::Initial LevelParameter::FromChannel1(radalt::Core* mc, LevelRole role) {
-  OwnedRef<Velmarin::EngineAttribValueDouble_ptr> item = Item(mc->GetSingleChannelPtr(1), LevelInfo(role).item);
+  OwnedRef<Velmarin::EngineAttribValueDouble_ptr> item = Item(mc->Items(), mc->GetSingleChannelPtr(1), LevelInfo(role).item);
   return Initial{item->Get(), item->GetParams()};
 }
 
@@ -81,7 +81,7 @@ LevelParameter::Record LevelParameter::WithValue(double v) const {
 
 bool LevelParameter::ReadBack() {
   SCI::RADALTSC_MAIN_INTERFACE_var engine = EngineNow(Prefix(ClassName(), MethodName("ReadBack")));
-  return SetValue(Item(engine.in(), LevelInfo(role_).item)->Get());
+  return SetValue(Item(mc_->Items(), engine.in(), LevelInfo(role_).item)->Get());
 }
 
 void LevelParameter::Callback(const Record& value) {
@@ -95,7 +95,7 @@ void LevelParameter::Callback(const Record& value) {
 
   // The engine's limits and step, as this channel's engine has them now.
   SCI::RADALTSC_MAIN_INTERFACE_var own = EngineNow(prefix);
-  attr_.SetParams(Item(own.in(), info.item)->GetParams());
+  attr_.SetParams(Item(mc_->Items(), own.in(), info.item)->GetParams());
 
   const int mode = RfLevelModeNow(mc);
   const bool coupled = CoupledManualRfLevelNow(mc);
@@ -124,9 +124,9 @@ void LevelParameter::WriteAndShow(const std::vector<int>& targets, const Record&
       for (int ch : targets) {
         LevelParameter* twin = RfLevel(mc).Level(role_, ch);
         SCI::RADALTSC_MAIN_INTERFACE_var engine = twin->EngineNow(prefix);
-        Item(engine.in(), info.item)->Set(who, value);
+        Item(mc_->Items(), engine.in(), info.item)->Set(who, value);
         if (ch != channel_) shown.push_back(ch);
-        if (update) Item(engine.in(), info.update)->Execute(who);
+        if (update) Item(mc_->Items(), engine.in(), info.update)->Execute(who);
       }
     });
   } catch (...) {
@@ -142,7 +142,7 @@ void LevelParameter::Recall() {
   const Record stored = WithValue(Recalled<double>(persistanceName_.c_str()));
   SCI::RADALTSC_MAIN_INTERFACE_var engine = EngineNow(prefix);
   const Velmarin::Locker_ID who = WriterId();
-  EngineWrite(prefix, false, [&] { Item(engine.in(), LevelInfo(role_).item)->Set(who, stored); });
+  EngineWrite(prefix, false, [&] { Item(mc_->Items(), engine.in(), LevelInfo(role_).item)->Set(who, stored); });
   ReadBack();
 }
 
@@ -152,12 +152,12 @@ void CopyChannel1Level(radalt::Core& mc, LevelRole role, int n, const Velmarin::
   LevelParameter* first = RfLevel(mc).Level(role, 1);
   if (!first || n < 2) return;
   SCI::RADALTSC_MAIN_INTERFACE_var source = first->EngineNow(prefix);
-  const VALUE_DOUBLE::VALUE level = Item(source.in(), info.item)->Get();
+  const VALUE_DOUBLE::VALUE level = Item(mc.Items(), source.in(), info.item)->Get();
   std::vector<int> written;
   try {
     for (int ch = 2; ch <= n && ch <= 3; ++ch) {
       SCI::RADALTSC_MAIN_INTERFACE_var engine = RfLevel(mc).Level(role, ch)->EngineNow(prefix);
-      Item(engine.in(), info.item)->Set(who, level);
+      Item(mc.Items(), engine.in(), info.item)->Set(who, level);
       written.push_back(ch);
     }
   } catch (...) {

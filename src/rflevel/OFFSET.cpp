@@ -19,7 +19,7 @@ OFFSET::OFFSET(int channel, unsigned available, unsigned enabled, radalt::SCI::R
 bool OFFSET::ShownInMetres() const {
   try {
     radalt::Core& mc = const_cast<OFFSET*>(this)->Mc();
-    return radalt::Item(mc.GetSingleChannelPtr(1), &radalt::ScMain::DistanceUnits)->Get() == kMetresDistanceUnits;
+    return radalt::Item(mc.Items(), mc.GetSingleChannelPtr(1), &radalt::ScMain::DistanceUnits)->Get() == kMetresDistanceUnits;
   } catch (const CORBA::Exception&) {
     // channel 1 cannot say: the offset keeps the unit it shows
     return Value().unit == kMetres;

@@ -25,7 +25,7 @@ const PathRoleInfo kPaths[] = {
 const PathRoleInfo& PathInfo(PathRole role) { return kPaths[static_cast<int>(role)]; }
 
 PathLossParameter::Initial PathLossParameter::FromChannel1(radalt::Core* mc, PathRole role) {
-  OwnedRef<Velmarin::EngineAttribValueDouble_ptr> item = Item(mc->GetSingleChannelPtr(1), PathInfo(role).item);
+  OwnedRef<Velmarin::EngineAttribValueDouble_ptr> item = Item(mc->Items(), mc->GetSingleChannelPtr(1), PathInfo(role).item);
   return Initial{item->Get(), item->GetParams()};
 }
 
@@ -81,7 +81,7 @@ PathLossParameter::Record PathLossParameter::WithValue(double v) const {
 }
 
 PathLossParameter::Record PathLossParameter::EngineValueShown(SCI::RADALTSC_MAIN_INTERFACE_ptr engine) const {
-  return ToShown(Item(engine, PathInfo(role_).item)->Get());
+  return ToShown(Item(mc_->Items(), engine, PathInfo(role_).item)->Get());
 }
 
 void PathLossParameter::Callback(const Record& value) {
@@ -92,7 +92,7 @@ void PathLossParameter::Callback(const Record& value) {
   SCI::RADALTSC_MAIN_INTERFACE_var engine = EngineNow(prefix);
   const Velmarin::Locker_ID who = WriterId();
   const Record forwarded = ToEngine(value);
-  EngineWrite(prefix, true, [&] { Item(engine.in(), PathInfo(role_).item)->Set(who, forwarded); });
+  EngineWrite(prefix, true, [&] { Item(mc_->Items(), engine.in(), PathInfo(role_).item)->Set(who, forwarded); });
   SetValue(EngineValueShown(engine.in()));
 }
 
@@ -100,7 +100,7 @@ void PathLossParameter::Recall() {
   const std::string prefix = Prefix(ClassName(), "Recall" + MethodName(""));
   SCI::RADALTSC_MAIN_INTERFACE_var engine = EngineNow(prefix);
   // The stored value is in the engine's unit: it goes to the engine with the engine's record.
-  OwnedRef<Velmarin::EngineAttribValueDouble_ptr> item = Item(engine.in(), PathInfo(role_).item);
+  OwnedRef<Velmarin::EngineAttribValueDouble_ptr> item = Item(mc_->Items(), engine.in(), PathInfo(role_).item);
   Record stored = item->Get();
   stored.val = Recalled<double>(persistanceName_.c_str());
   const Velmarin::Locker_ID who = WriterId();

@@ -11,7 +11,7 @@ namespace {
 constexpr unsigned kValueId = 401;
 
 radalt::OwnedRef<Velmarin::EngineAttribEnum_ptr> ModeItem(radalt::Core* mc, int channel) {
-  return radalt::Item(mc->GetSingleChannelPtr(channel), &radalt::ScMain::RfLevelMode);
+  return radalt::Item(mc->Items(), mc->GetSingleChannelPtr(channel), &radalt::ScMain::RfLevelMode);
 }
 }  // namespace
 

@@ -10,7 +10,7 @@ namespace {
 constexpr unsigned kValueId = 409;
 
 radalt::OwnedRef<Velmarin::EngineAttribValueLong_ptr> OffsetItem(radalt::Core* mc, int channel) {
-  return radalt::Item(mc->GetSingleChannelPtr(channel), &radalt::ScMain::RfLevelOffset);
+  return radalt::Item(mc->Items(), mc->GetSingleChannelPtr(channel), &radalt::ScMain::RfLevelOffset);
 }
 // On the way out of a failed write, whose own error is the one the writer must get.
 template <class F>

@@ -34,7 +34,7 @@ const EnumSettingRow kRows[] = {
 
 // Channel 1's engine item of row; a master control without it cannot be built.
 OwnedRef<Velmarin::EngineAttribEnum_ptr> Channel1Item(Core* mc, const EnumSettingRow& row) {
-  return Item(mc->GetSingleChannelPtr(1), row.engineItem);
+  return Item(mc->Items(), mc->GetSingleChannelPtr(1), row.engineItem);
 }
 
 }  // namespace
@@ -63,13 +63,13 @@ std::string EnumSetting::Prefix(const char* method) const {
 void EnumSetting::Forward(int n, int value, const char* method) {
   const Velmarin::Locker_ID who = WriterId();
   Parameter::Forward(Prefix(method) + " throw Locking_Error_Exception", [&] {
-    for (int ch = 1; ch <= n; ++ch) Item(mc_->GetSingleChannelPtr(ch), row_.engineItem)->Set(who, value);
+    for (int ch = 1; ch <= n; ++ch) Item(mc_->Items(), mc_->GetSingleChannelPtr(ch), row_.engineItem)->Set(who, value);
   });
 }
 
 bool EnumSetting::ShowAccepted(int n) {
   const int from = row_.readBack == ReadBack::Channel1 ? 1 : n;
-  const int accepted = Item(mc_->GetSingleChannelPtr(from), row_.engineItem)->Get();
+  const int accepted = Item(mc_->Items(), mc_->GetSingleChannelPtr(from), row_.engineItem)->Get();
   if (accepted == attr_.Value()) return false;
   attr_ = accepted;
   return true;
