@@ -42,7 +42,7 @@ fi
 
 alive platform || start platform "$build/sim/radalt-platform-sim" --ns "$RADALT_NS" --root "$run/root"
 for c in $channels; do
-  alive "radaltsc-$c" || start "radaltsc-$c" "$build/sim/radaltsc-sim" --channel "$c" --ns "$RADALT_NS"
+  alive "radaltsc-$c" || start "radaltsc-$c" "$build/sim/radaltsc-sim" --channel "$c" --ns "$RADALT_NS" --root "$run/root"
 done
 
 # The master control takes the engines it finds at start-up: wait until every one is bound.

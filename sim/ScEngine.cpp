@@ -25,7 +25,8 @@ ScEngine_i::ScEngine_i(int channel, const std::string& namerBase, ScEngineOption
       flight_(new FlightModel(*items_, options.tick)),
       calibration_(new CalibrationModel(*items_, options.calibration)),
       rfPath_(new RfPathModel(*items_)),
-      uut_(new UutModel(*items_, options.tick)) {
+      uut_(new UutModel(*items_, options.tick)),
+      catalogue_(new CatalogueModel(*items_, channel, options.catalogueFolder)) {
   // The configuration's validity is the channel's condition, not a setting: a reset keeps it.
   items_->KeepOnReset(kConfigurationValid);
   items_->Update(kConfigurationValid, options.configurationValid);
@@ -88,13 +89,18 @@ void ScEngine_i::ShowConfiguration(bool valid) {
 
 void ScEngine_i::ResetHardware() { WakeBoards(); }
 
-SC::String_Seq* ScEngine_i::InhouseRequests() {
-  const std::vector<std::string> requests = Requests();
+namespace {
+SC::String_Seq* Sequence(const std::vector<std::string>& texts) {
   auto* out = new SC::String_Seq;
-  out->length(static_cast<CORBA::ULong>(requests.size()));
-  for (CORBA::ULong i = 0; i < out->length(); ++i) (*out)[i] = CORBA::string_dup(requests[i].c_str());
+  out->length(static_cast<CORBA::ULong>(texts.size()));
+  for (CORBA::ULong i = 0; i < out->length(); ++i) (*out)[i] = CORBA::string_dup(texts[i].c_str());
   return out;
 }
+}  // namespace
+
+SC::String_Seq* ScEngine_i::NameList(Catalogued kind) { return Sequence(catalogue_->Names(kind)); }
+
+SC::String_Seq* ScEngine_i::InhouseRequests() { return Sequence(Requests()); }
 
 CORBA::Boolean ScEngine_i::ApplyCurrentAltitude() {
   flight_->ApplyCurrentAltitude();

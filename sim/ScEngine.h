@@ -8,6 +8,7 @@
 #include <string>
 
 #include "Calibration.h"
+#include "Catalogue.h"
 #include "Flight.h"
 #include "RfPath.h"
 #include "RadAltSC.hh"
@@ -28,6 +29,9 @@ struct ScEngineOptions {
   bool configurationValid = true;
   // How long the calibrations take.
   CalibrationTiming calibration;
+  // Folder of the catalogue of named settings and profiles (shared by the engines of the test
+  // set); empty: kept in this process's memory only.
+  std::string catalogueFolder;
 };
 
 class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl::RADALTSC_ENGINE,
@@ -58,8 +62,8 @@ class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl:
   void AutoRfLevel() override;
   void AutoLoopLoss() override;
   void AutoOutputPowerLevelDiff() override;
-  SC::String_Seq* AltSimNameList() override { return new SC::String_Seq; }
-  SC::String_Seq* SettingsNameList() override { return new SC::String_Seq; }
+  SC::String_Seq* AltSimNameList() override { return NameList(Catalogued::Profile); }
+  SC::String_Seq* SettingsNameList() override { return NameList(Catalogued::Settings); }
   CORBA::Long Channel() override { return channel_; }
   CORBA::ULong AcceptedCount() override { return static_cast<CORBA::ULong>(items_->Calls()); }
   void SetConfigurationValid(CORBA::Boolean valid) override;
@@ -75,6 +79,7 @@ class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl:
   SC::String_Seq* InhouseRequests() override;
 
  private:
+  SC::String_Seq* NameList(Catalogued kind);
   // Sets and publishes the configuration's validity; configMutex_ is held.
   void ShowConfiguration(bool valid);
 
@@ -86,6 +91,7 @@ class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl:
   std::unique_ptr<CalibrationModel> calibration_;
   std::unique_ptr<RfPathModel> rfPath_;
   std::unique_ptr<UutModel> uut_;
+  std::unique_ptr<CatalogueModel> catalogue_;  // after the items, whose handlers call it
   std::mutex configMutex_;
   std::atomic<bool> ready_{false};
   std::mutex guiMutex_;

@@ -156,6 +156,8 @@ struct ItemStore::Item {
   // any-valued items
   std::function<void(const CORBA::Any&)> assignAny;
   AnyWrite writeAny;
+  // string items
+  TextWrite writeText;
   // commands
   Command command;
 };
@@ -253,7 +255,10 @@ void ItemStore::Build(const ItemSpec& s) {
     p.max_length = 64;
     p.pattern = CORBA::string_dup("");
     auto* sv = new EngineAttribString_i(namer_, gui_, s.key, s.text, [this, &it](const char* v) {
-      *static_cast<EngineAttribString_i*>(it.servant.get()) = v;
+      if (it.writeText)
+        it.writeText(v ? v : "");
+      else
+        *static_cast<EngineAttribString_i*>(it.servant.get()) = v;
       Accepted(it.row->key);
     }, p);
     it.reset = [sv, &s] { *sv = s.text; };
@@ -312,6 +317,50 @@ bool ItemStore::Update(const std::string& key, double v) {
 
 void ItemStore::AssignAny(const std::string& key, const CORBA::Any& v) {
   Need(Find(key).assignAny, key, "any-valued")(v);
+}
+
+CORBA::Any ItemStore::AnyValue(const std::string& key) const {
+  Item& it = Find(key);
+  Need(it.assignAny, key, "any-valued");
+  return static_cast<Velmarin::EngineAttribAny_i&>(*it.servant).Value();
+}
+
+namespace {
+Velmarin::EngineAttribString_i& StringServant(Velmarin::EngineReadingBase_i& servant, const std::string& key) {
+  auto* s = dynamic_cast<Velmarin::EngineAttribString_i*>(&servant);
+  if (!s) throw std::logic_error(key + " is not a string");
+  return *s;
+}
+}  // namespace
+
+std::string ItemStore::Text(const std::string& key) const { return StringServant(*Find(key).servant, key).Value(); }
+
+void ItemStore::AssignText(const std::string& key, const std::string& v) {
+  StringServant(*Find(key).servant, key) = v.c_str();
+}
+
+void ItemStore::Apply(const std::string& key, double v) {
+  Item& it = Find(key);
+  Need(it.assign, key, "numeric");
+  if (it.write)
+    it.write(v);
+  else
+    it.assign(v);
+}
+
+void ItemStore::ApplyAny(const std::string& key, const CORBA::Any& v) {
+  Item& it = Find(key);
+  Need(it.assignAny, key, "any-valued");
+  if (it.writeAny)
+    it.writeAny(v);
+  else
+    it.assignAny(v);
+}
+
+void ItemStore::OnWriteText(const std::string& key, TextWrite handler) {
+  Item& it = Find(key);
+  StringServant(*it.servant, key);
+  it.writeText = std::move(handler);
 }
 
 void ItemStore::OnWrite(const std::string& key, NumberWrite handler) {

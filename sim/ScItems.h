@@ -43,6 +43,7 @@ class ItemStore {
  public:
   using NumberWrite = std::function<void(double)>;
   using AnyWrite = std::function<void(const CORBA::Any&)>;
+  using TextWrite = std::function<void(const std::string&)>;
   using Command = std::function<void()>;
 
   ItemStore(Velmarin::ItemNamer& namer, Velmarin::GUI_Able_i& gui);
@@ -68,12 +69,21 @@ class ItemStore {
   double Number(const std::string& key) const;
   void Assign(const std::string& key, double v);
   bool Update(const std::string& key, double v);
-  // Assignment of an any-valued item.
+  // Assignment of an any-valued item, and its value.
   void AssignAny(const std::string& key, const CORBA::Any& v);
+  CORBA::Any AnyValue(const std::string& key) const;
+  // Text of a string item, and its assignment.
+  std::string Text(const std::string& key) const;
+  void AssignText(const std::string& key, const std::string& v);
+  // What a client's write of v does once the limits are passed (the item's write handler,
+  // or the plain assignment), without counting it as a client's set.
+  void Apply(const std::string& key, double v);
+  void ApplyAny(const std::string& key, const CORBA::Any& v);
 
   // Write handlers of numeric items, any-valued items and commands.
   void OnWrite(const std::string& key, NumberWrite handler);
   void OnWriteAny(const std::string& key, AnyWrite handler);
+  void OnWriteText(const std::string& key, TextWrite handler);
   void OnCommand(const std::string& key, Command handler);
 
   // Puts every item back to its initial value, except those kept on reset.

@@ -23,10 +23,13 @@
 namespace {
 
 void Usage() {
-  std::cout << "usage: radaltsc-sim --channel N [--ns HOST:PORT] [--ready-delay-ms MS] [--invalid-config]\n"
+  std::cout << "usage: radaltsc-sim --channel N [--ns HOST:PORT] [--root DIR] [--ready-delay-ms MS] [--invalid-config]\n"
                "  Serves the main and in-house interfaces of channel N (1..3) under\n"
                "  Lumaren/local/RADALTSC/N and Lumaren/local/RADALTSC_INHOUSE/N until\n"
                "  SIGINT or SIGTERM. Item values are published on their topics as they change.\n"
+               "  --root DIR        install root: the catalogue of named settings and profiles\n"
+               "                    is kept in DIR/engines/radaltsc (default: $RADALT_INSTALL_ROOT;\n"
+               "                    with neither, in memory until the engine stops)\n"
                "  --invalid-config  start with the configuration reported invalid (VALIDCONFIG false)\n"
                "  SIGUSR1           flips the reported configuration validity\n"
                "                    (kill -USR1 <pid>; also the SetConfigurationValid operation)\n";
@@ -82,6 +85,8 @@ int main(int argc, char** argv) {
   long readyDelayMs = 0;
   Velmarin::OrbOptions options;
   radaltsim::ScEngineOptions engineOptions;
+  std::string root;
+  if (const char* env = std::getenv("RADALT_INSTALL_ROOT")) root = env;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     auto next = [&]() -> std::string {
@@ -95,6 +100,8 @@ int main(int argc, char** argv) {
       channel = std::atoi(next().c_str());
     } else if (a == "--ns") {
       options.nameService = next();
+    } else if (a == "--root") {
+      root = next();
     } else if (a == "--ready-delay-ms") {
       readyDelayMs = std::atol(next().c_str());
     } else if (a == "--invalid-config") {
@@ -112,6 +119,8 @@ int main(int argc, char** argv) {
     std::cerr << "radaltsc-sim: --channel must be 1, 2 or 3" << std::endl;
     return 2;
   }
+
+  if (!root.empty()) engineOptions.catalogueFolder = root + "/engines/radaltsc";
 
   ConfigToggle::Block();
   Velmarin::HandleStopSignals([](int) { Velmarin::ShutdownOrb(false); });

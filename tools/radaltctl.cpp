@@ -34,6 +34,9 @@ const char* const kHelp =
     "                       label, true/false, a text, or for profiles \"start:stop:rate, ...\".\n"
     "                       Value records (VALUE_DOUBLE/VALUE_LONG) take their value field.\n"
     "  exec NAME            execute a command attribute\n"
+    "  catalogue [--profile]\n"
+    "                       the names of the stored settings (--profile: of the stored\n"
+    "                       profiles) in the remote catalogue, one a line\n"
     "  locks                the attributes a write to would be refused, with holder, reason\n"
     "                       and message\n"
     "  watch NAME...        print each value the attributes are assigned, with a time stamp,\n"
@@ -221,7 +224,7 @@ int main(int argc, char** argv) {
       if (args.size() != n + 1) throw Usage("'" + cmd + "' takes " + std::to_string(n) + " argument(s)");
     };
     if (cmd != "list" && cmd != "get" && cmd != "set" && cmd != "exec" && cmd != "locks" && cmd != "watch" &&
-        cmd != "selftest" && cmd != "store" && cmd != "recall" && cmd != "diff")
+        cmd != "selftest" && cmd != "store" && cmd != "recall" && cmd != "diff" && cmd != "catalogue")
       throw Usage("unknown command '" + cmd + "'");
     const double selftestSeconds = 60;
     // A self test takes as long as it takes the harness; every other call is short.
@@ -244,6 +247,16 @@ int main(int argc, char** argv) {
     } else if (cmd == "exec") {
       need(1);
       client.Exec(args[1]);
+    } else if (cmd == "catalogue") {
+      // Index "0" fetches the list; each index written is then read back, until empty.
+      need(0);
+      const std::string list = profile ? "RCIGETALTSIMLIST" : "RCIGETSETTINGSLIST";
+      for (long i = 0;; ++i) {
+        client.SetText(list, std::to_string(i));
+        const std::string name = rc::Text(client.Get(list));
+        if (name.empty()) break;
+        std::cout << name << std::endl;
+      }
     } else if (cmd == "watch") {
       if (args.size() < 2) throw Usage("'watch' takes one or more attribute names");
       return Watch(client, std::vector<std::string>(args.begin() + 1, args.end()), seconds, count);

@@ -1,0 +1,179 @@
+// The remote catalogue of named settings and profiles: the master control's attributes as a
+// remote client writes and reads them, over simulated channel engines that keep the catalogue
+// in SQLite below the install root.
+#include "../engine/TestConfig.h"
+
+#include "../engine/Catch.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "NO_OF_ENABLED_CHANNELS.h"
+#include "RADALT_MC.h"
+#include "ScEngine.h"
+#include "platform/ORB_wrapper.h"
+
+using namespace Velmarin;
+
+namespace {
+
+// Simulated engines of channels 1 to n over the catalogue of root, a master control over them,
+// and a client writing the master control's attributes.
+class Bench {
+ public:
+  Bench(const std::string& root, int channels) : engines_(Start(root, channels)), mc(TestConfig(root)) {}
+
+  template <class I>
+  typename I::_var_type Attr(const std::string& key) {
+    EngineReadingBase_i* attr = mc.Gui().Local(key);
+    if (!attr) throw std::logic_error("no attribute " + key);
+    CORBA::Object_var obj = attr->_this();
+    return I::_narrow(obj);
+  }
+  void Write(const std::string& key, const char* text) { Attr<EngineAttribString>(key)->Set(client.Id(), text); }
+  std::string Read(const std::string& key) { return CORBA::String_var(Attr<EngineAttribString>(key)->Get()).in(); }
+  // The length a client reads after writing any value.
+  int Length(const std::string& key) {
+    auto a = Attr<EngineAttribLong>(key);
+    a->Set(client.Id(), 7);
+    return a->Get();
+  }
+  // Entry index of the list: index written, the attribute read.
+  std::string Entry(const std::string& key, const char* index) {
+    Write(key, index);
+    return Read(key);
+  }
+  radaltsim::ItemStore& Engine(int channel) { return engines_[static_cast<std::size_t>(channel - 1)]->Items(); }
+  void Enable(int n) { mc.NoOfEnabledChannelsObj()->NoOfEnabledChannelsCallback(n); }
+
+ private:
+  using Engines = std::vector<std::unique_ptr<radaltsim::ScEngine_i>>;
+  Engines Start(const std::string& root, int channels) {
+    Engines engines;
+    for (int ch = 1; ch <= channels; ++ch) {
+      radaltsim::ScEngineOptions options;
+      options.tick = std::chrono::milliseconds(0);
+      options.catalogueFolder = root + "/engines/radaltsc";
+      auto e = std::make_unique<radaltsim::ScEngine_i>(ch, "Lumaren/local/RADALTSC/" + std::to_string(ch), options);
+      e->SetReady(true);
+      CORBA::Object_var ref = e->_this();
+      naming_.InstallAt({"Lumaren", "local", "RADALTSC", std::to_string(ch)}, ref);
+      naming_.InstallAt({"Lumaren", "local", "RADALTSC_INHOUSE", std::to_string(ch)}, ref);
+      engines.push_back(std::move(e));
+    }
+    return engines;
+  }
+  Velmarin::ORB_wrapper_base naming_;
+  Engines engines_;
+
+ public:
+  RADALT_MC mc;
+  Locker client{"client"};
+};
+
+class Catalogue : public ::testing::Test {
+ protected:
+  ~Catalogue() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(root, ignored);
+  }
+  std::string root = FreshTestRoot("catalogue");
+};
+
+TEST_F(Catalogue, NamesStoredOnTwoChannelsAreCountedListedRecalledAndDeletedOneByOne) {
+  Bench b(root, 2);
+  b.Enable(2);
+  b.Engine(1).Apply("OUTPWRLVL", -40.0);
+  b.Write("CH1RCISTORESETTINGS", "Alpha");
+  b.Engine(1).Apply("OUTPWRLVL", -60.0);
+  b.Write("CH1RCISTORESETTINGS", "Bravo");
+  b.Engine(2).Apply("OUTPWRLVL", -20.0);
+  b.Write("CH2RCISTORESETTINGS", "Charlie 2");
+
+  EXPECT_EQ(3, b.Length("RCIGETSETTINGSLISTLENGTH"));
+  EXPECT_EQ(0, b.Length("RCIGETALTSIMLISTLENGTH"));
+  EXPECT_EQ("Alpha", b.Entry("RCIGETSETTINGSLIST", "0"));
+  EXPECT_EQ("Bravo", b.Entry("RCIGETSETTINGSLIST", "1"));
+  EXPECT_EQ("Charlie 2", b.Entry("RCIGETSETTINGSLIST", "2"));
+  EXPECT_EQ("", b.Entry("RCIGETSETTINGSLIST", "3"));
+  // The list went with the read past its end: no stale name before "0" fetches it again.
+  EXPECT_EQ("", b.Entry("RCIGETSETTINGSLIST", "1"));
+  EXPECT_EQ("Alpha", b.Entry("RCIGETSETTINGSLIST", "0"));
+  EXPECT_EQ("", b.Entry("RCIGETSETTINGSLIST", "-1"));
+
+  // What channel 2 stored comes back on channel 1, and the other way round.
+  b.Write("CH1RCIRECALLSETTINGS", "Charlie 2");
+  EXPECT_DOUBLE_EQ(-20.0, b.Engine(1).Number("OUTPWRLVL"));
+  b.Write("CH2RCIRECALLSETTINGS", "Alpha");
+  EXPECT_DOUBLE_EQ(-40.0, b.Engine(2).Number("OUTPWRLVL"));
+
+  // A delete through channel 1 takes exactly the name given, whoever stored it.
+  b.Write("RCIDELETESETTINGS", "Charlie 2");
+  EXPECT_EQ(2, b.Length("RCIGETSETTINGSLISTLENGTH"));
+  EXPECT_EQ("Alpha", b.Entry("RCIGETSETTINGSLIST", "0"));
+  EXPECT_EQ("Bravo", b.Entry("RCIGETSETTINGSLIST", "1"));
+  EXPECT_EQ("", b.Entry("RCIGETSETTINGSLIST", "2"));
+}
+
+TEST_F(Catalogue, BadNamesNeverReachAnEngineAndUnknownNamesAreRefused) {
+  Bench b(root, 2);
+  b.Enable(2);
+  const std::string longName(21, 'n');
+  testing::internal::CaptureStdout();
+  for (const char* key : {"CH1RCISTORESETTINGS", "CH2RCIRECALLALTSIM", "RCIDELETESETTINGS"})
+    for (const std::string& bad : {std::string("../x"), std::string(), longName, std::string(" lead")}) {
+      auto e = Catch<Operation_errors::Data_Source_Not_Compatible>([&] { b.Write(key, bad.c_str()); });
+      EXPECT_NE(std::string::npos, std::string(e.text.in()).find("name")) << key << " " << bad;
+    }
+  // Refused by the master control itself: no engine saw any of them.
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(std::string::npos, out.find("radaltsc")) << out;
+  EXPECT_NE(std::string::npos,
+            out.find(" [MC]RCISaveRecall::RCIStoreSettingsChan1Callback throw Data_Source_Not_Compatible:"));
+
+  EXPECT_THROW(b.Write("CH1RCIRECALLSETTINGS", "Never stored"), Operation_errors::Object_Not_Found);
+  EXPECT_THROW(b.Write("RCIDELETEALTSIM", "Never stored"), Operation_errors::Object_Not_Found);
+  // The pattern and limit the client was told about are the ones applied.
+  EngineAttribStringParams_var params = b.Attr<EngineAttribString>("CH3RCISTOREALTSIM")->GetParams();
+  EXPECT_EQ(20, params->max_length);
+  EXPECT_STREQ("^([a-zA-Z0-9]([a-zA-Z0-9 ]|-|_|\\.)*)$", params->pattern.in());
+  b.Write("CH1RCISTOREALTSIM", "9 legs_v1.2-b");
+  EXPECT_EQ(1, b.Length("RCIGETALTSIMLISTLENGTH"));
+}
+
+TEST_F(Catalogue, AChannelBeyondTheEnabledOnesIsRefusedAndNothingIsSent) {
+  Bench b(root, 3);
+  b.Enable(2);
+  testing::internal::CaptureStdout();
+  auto e = Catch<Operation_errors::Settings_Conflict>([&] { b.Write("CH3RCISTORESETTINGS", "Third"); });
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_STREQ("Channel 3 not enabled", e.text.in());
+  EXPECT_NE(std::string::npos,
+            out.find(" [MC]RCISaveRecall::RCIStoreSettingsChan3Callback throw Settings_Conflict:Channel 3 not enabled"));
+  EXPECT_EQ(0u, b.Engine(3).Count("STORESETTINGS"));
+  EXPECT_EQ(0, b.Length("RCIGETSETTINGSLISTLENGTH"));
+  // Deletes and lists address channel 1 whatever is enabled.
+  b.Write("CH2RCISTOREALTSIM", "Second");
+  b.Enable(1);
+  b.Write("RCIDELETEALTSIM", "Second");
+  EXPECT_EQ(1u, b.Engine(1).Count("DELETEALTSIM"));
+  EXPECT_EQ(0, b.Length("RCIGETALTSIMLISTLENGTH"));
+}
+
+TEST_F(Catalogue, TheCatalogueOutlivesTheEnginesAndTheMasterControl) {
+  {
+    Bench b(root, 1);
+    b.Engine(1).Apply("LOOPLOSS", 52.3);
+    b.Write("CH1RCISTORESETTINGS", "Kept");
+  }
+  Bench b(root, 1);
+  EXPECT_EQ("Kept", b.Entry("RCIGETSETTINGSLIST", "0"));
+  b.Write("CH1RCIRECALLSETTINGS", "Kept");
+  EXPECT_DOUBLE_EQ(52.3, b.Engine(1).Number("LOOPLOSS"));
+}
+
+}  // namespace
