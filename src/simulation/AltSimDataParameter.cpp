@@ -97,6 +97,15 @@ void AltSimDataParameter::CheckStorable(const CORBA::Any& data, const std::strin
   }
   // Only 20 legs fit in the profile store: a longer profile could neither be stored nor
   // recalled intact, so it is not taken.
+  for (CORBA::ULong i = 0; i < legs->length(); ++i) {
+    const Legs::Alt_Sim_Data& leg = (*legs)[i];
+    for (double v : {leg.Start_Alt, leg.Stop_Alt, leg.AltRate_Dur}) {
+      if (std::isfinite(v)) continue;
+      const std::string text = method + " - leg " + std::to_string(i + 1) + " holds a value that is not a finite number";
+      LogThrow(prefix + " throw DataOutOfRangeException:" + text,
+               Velmarin::Operation_errors::DataOutOfRangeException<double>("Attribute : " + text, 0.0, 0.0, v));
+    }
+  }
   const int count = static_cast<int>(legs->length());
   if (count > kProfileLegSlots)
     LogThrow(prefix + " throw DataOutOfRangeException:too many profile legs",

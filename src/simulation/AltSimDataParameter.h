@@ -45,7 +45,8 @@ class AltSimDataParameter : public Parameter<Velmarin::EngineAttribAny_i> {
 
   std::string Prefix(const std::string& method) const;
   std::string MethodName(const char* what) const;
-  // Refuses data that is no leg sequence or holds more legs than the store can keep.
+  // Refuses data that is no leg sequence, holds a number that is not finite, or holds more
+  // legs than the store can keep.
   void CheckStorable(const CORBA::Any& data, const std::string& prefix, const std::string& method) const;
   // The writes to the ramp settings pass the holder of MANUALTEST, which the master control
   // holds in profile mode.
