@@ -32,7 +32,8 @@ status:
 TSAN_TESTS = lock_test attribute_test dds_adapter_test dds_attribute_publisher_test \
   engine_test registry_test locks_test channels_test \
   ramp_settings_test simulation_interlock_test profile_legs_test persisted_ids_test ramp_rule_test flight_test \
-  store_recall_test everybodyeng_test catalogue_model_test catalogue_test
+  store_recall_test everybodyeng_test catalogue_model_test catalogue_test \
+  coupled_writes_test readings_follow_test non_finite_test channel_roles_test
 empty :=
 space := $(empty) $(empty)
 TSAN_REGEX = ^(naming_service_start|naming_service_stop|$(subst $(space),|,$(strip $(TSAN_TESTS))))$$

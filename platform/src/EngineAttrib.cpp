@@ -1,5 +1,7 @@
 #include "platform/EngineAttrib.h"
 
+#include <cmath>
+
 #include "platform/Orb.h"
 
 namespace Velmarin {
@@ -51,6 +53,16 @@ CORBA::Boolean EngineReadingBase_i::Blocked(const Locker_ID& who, CORBA::String_
   reason = CORBA::string_dup("");
   message = CORBA::string_dup("");
   return false;
+}
+
+void detail::RefuseNonFinite(const std::string& key, const VALUE_DOUBLE::VALUE& value) {
+  if (std::isfinite(value.val) && std::isfinite(value.min) && std::isfinite(value.max)) return;
+  Operation_errors::DataOutOfRange e;
+  e.info.text = CORBA::string_dup(("Attribute : " + key + " - value is not a finite number").c_str());
+  e.info.minimum.d(value.min);
+  e.info.maximum.d(value.max);
+  e.info.value.d(value.val);
+  throw e;
 }
 
 void EngineReadingBase_i::Publish(const CORBA::Any& value) const {

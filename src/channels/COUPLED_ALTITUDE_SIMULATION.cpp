@@ -1,6 +1,8 @@
 #include "COUPLED_ALTITUDE_SIMULATION.h"
 
+#include "ChannelWrites.h"
 #include "EngineItems.h"
+#include "Services.h"
 #include "Core.h"
 
 namespace {
@@ -18,7 +20,11 @@ void COUPLED_ALTITUDE_SIMULATION::CoupledAltitudeSimulationCallback(int v) {
   const bool wasOn = Value();
   if (!AssignIfChanged(v)) return;
   const int n = mc_->EnabledChannels();
-  if (!wasOn && n >= 2) CopyChannel1Simulation(n);
+  if (!wasOn && n >= 2) {
+    CopyChannel1Simulation(n);
+  } else if (auto* display = mc_->Find<radalt::SimulationDisplay>()) {
+    display->FollowEngines({});  // the total duration counts other channels now
+  }
 }
 
 void COUPLED_ALTITUDE_SIMULATION::CopyChannel1Simulation(int n) {
@@ -31,18 +37,29 @@ void COUPLED_ALTITUDE_SIMULATION::CopyChannel1Simulation(int n) {
     radalt::LogThrow(
         " COUPLED_ALTITUDE_SIMULATION::CoupledAltitudeSimulationCallback throw CoupledAltitudeSimulationCallback - alt_sim_mode",
         Velmarin::Runtime_errors::Unhandled_switch("CoupledAltitudeSimulationCallback - alt_sim_mode"));
-  for (int ch = 2; ch <= n; ++ch) {
-    auto* to = mc_->GetSingleChannelPtr(ch);
-    Forward(" COUPLED_ALTITUDE_SIMULATION::CoupledAltitudeSimulationCallback throw Locking_Error_Exception", [&] {
-      if (mode == 0) {
-        CopyItem(refs, &SC::CurrentStartAltitude, from, to, who);
-        CopyItem(refs, &SC::CurrentStopAltitude, from, to, who);
-        CopyItem(refs, &SC::CurrentAltitudeRate, from, to, who);
-        CopyItem(refs, &SC::CurrentAltitudeDuration, from, to, who);
-      } else {
-        CopyItem(refs, &SC::AltSimData, from, to, who);
-        CopyItem(refs, &SC::AltSimName, from, to, who);
-      }
-    });
-  }
+  std::vector<int> channels;
+  for (int ch = 2; ch <= n; ++ch) channels.push_back(ch);
+  // The channels' attributes show what their engines now hold, also after a failed copy.
+  auto follow = [&](const std::vector<int>& copied) {
+    if (auto* display = mc_->Find<radalt::SimulationDisplay>()) display->FollowEngines(copied);
+  };
+  const char* const prefix = " COUPLED_ALTITUDE_SIMULATION::CoupledAltitudeSimulationCallback";
+  Forward(std::string(prefix) + " throw Locking_Error_Exception", [&] {
+    radalt::WriteChannels(
+        channels, prefix,
+        [&](int ch) {
+          auto* to = mc_->GetSingleChannelPtr(ch);
+          if (mode == 0) {
+            CopyItem(refs, &SC::CurrentStartAltitude, from, to, who);
+            CopyItem(refs, &SC::CurrentStopAltitude, from, to, who);
+            CopyItem(refs, &SC::CurrentAltitudeRate, from, to, who);
+            CopyItem(refs, &SC::CurrentAltitudeDuration, from, to, who);
+          } else {
+            CopyItem(refs, &SC::AltSimData, from, to, who);
+            CopyItem(refs, &SC::AltSimName, from, to, who);
+          }
+        },
+        follow);
+  });
+  follow(channels);
 }

@@ -7,6 +7,9 @@
 #include <type_traits>
 #include <utility>
 
+#include <vector>
+
+#include "ChannelWrites.h"
 #include "Core.h"
 #include "EngineItems.h"
 #include "Exceptions.h"
@@ -83,7 +86,9 @@ class Parameter {
   }
 
   // Writes value to the item op of the engines of channels 1 to n, in that order, as this
-  // parameter's writer; an engine's lock refusal is logged as line and passed on.
+  // parameter's writer; an engine's lock refusal is logged as line and passed on. When an
+  // engine fails, the channels before it keep the value, the attribute shows what channel 1
+  // took, and the failure names the channels (WriteChannels).
   template <class P, class V>
   void ForwardToChannels(int n, radalt::ScItemOp<P> op, const V& value, const std::string& line);
 
@@ -96,10 +101,17 @@ template <class Servant>
 template <class P, class V>
 void Parameter<Servant>::ForwardToChannels(int n, radalt::ScItemOp<P> op, const V& value, const std::string& line) {
   const Velmarin::Locker_ID who = WriterId();
-  for (int ch = 1; ch <= n; ++ch) {
-    SCI::RADALTSC_MAIN_INTERFACE_ptr sc = mc_->GetSingleChannelPtr(ch);
-    Forward(line, [&] { WriteItem(mc_->Items(), sc, op, who, value); });
-  }
+  std::vector<int> channels;
+  for (int ch = 1; ch <= n; ++ch) channels.push_back(ch);
+  Forward(line, [&] {
+    WriteChannels(
+        channels, line.substr(0, line.find(" throw")),
+        [&](int ch) { WriteItem(mc_->Items(), mc_->GetSingleChannelPtr(ch), op, who, value); },
+        [&](const std::vector<int>& took) {
+          // The attribute shows what channel 1 took.
+          if (!took.empty()) attr_ = Hold(ReadItem(mc_->Items(), mc_->GetSingleChannelPtr(1), op)).in();
+        });
+  });
 }
 
 }  // namespace radalt

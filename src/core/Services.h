@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "LockGroups.h"
 #include "VelmarinLock.hh"
@@ -27,6 +28,16 @@ class SimulationState {
   virtual bool SimulationRunning() const = 0;
   // 0 manual, 1 profile.
   virtual int SimulationMode() const = 0;
+};
+
+// What the altitude simulation (simulation/) shows of the engines: after another subsystem
+// wrote a channel's simulation items itself (the coupling copy), the channel's ramp settings,
+// profile and profile name show again what its engine holds, and the total duration follows.
+class SimulationDisplay {
+ public:
+  virtual ~SimulationDisplay() = default;
+  // Never throws: a channel whose engine cannot say keeps what it showed.
+  virtual void FollowEngines(const std::vector<int>& channels) = 0;
 };
 
 // The calibration buttons' state ("CALBUTTONSLOCKED", calibration/): which activity holds them.

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <charconv>
+#include <cmath>
 #include <iostream>
 #include <string>
 #include <type_traits>
@@ -83,6 +84,14 @@ template <typename T>
 void STpersistance::CreateValue(unsigned id, const std::string& name, float version, T value) {
   namespace d = persisted_value_detail;
   constexpr int typeId = DBType<T>::relatedType;
+  if constexpr (std::is_floating_point_v<T>) {
+    // No column can hold it, and its text would not even be a number in the statement.
+    if (!std::isfinite(value)) {
+      d::Report("STpersistance:CreateValue : " + name + " - refused: " + d::NumberText(value, 17) +
+                " is not a finite number");
+      return;
+    }
+  }
   std::lock_guard<std::mutex> lock(mutex_);
   const std::string key = std::to_string(id) + "," + std::to_string(instance_);
   const std::string metadata = "INSERT INTO " + tableBase_ + "_values_metadata VALUES (" + key +

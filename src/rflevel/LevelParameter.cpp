@@ -4,6 +4,7 @@
 
 #include <boost/bind/bind.hpp>
 
+#include "ChannelWrites.h"
 #include "Core.h"
 #include "RfLevelObjects.h"
 
@@ -119,20 +120,18 @@ void LevelParameter::WriteAndShow(const std::vector<int>& targets, const Record&
   radalt::Core& mc = *mc_;
   const Velmarin::Locker_ID who = WriterId();
   std::vector<int> shown = {channel_};
-  try {
-    EngineWrite(prefix, false, [&] {
-      for (int ch : targets) {
-        LevelParameter* twin = RfLevel(mc).Level(role_, ch);
-        SCI::RADALTSC_MAIN_INTERFACE_var engine = twin->EngineNow(prefix);
-        Item(mc_->Items(), engine.in(), info.item)->Set(who, value);
-        if (ch != channel_) shown.push_back(ch);
-        if (update) Item(mc_->Items(), engine.in(), info.update)->Execute(who);
-      }
-    });
-  } catch (...) {
-    ShowQuietly(mc, role_, shown);
-    throw;
-  }
+  EngineWrite(prefix, false, [&] {
+    WriteChannels(
+        targets, prefix,
+        [&](int ch) {
+          LevelParameter* twin = RfLevel(mc).Level(role_, ch);
+          SCI::RADALTSC_MAIN_INTERFACE_var engine = twin->EngineNow(prefix);
+          Item(mc_->Items(), engine.in(), info.item)->Set(who, value);
+          if (ch != channel_) shown.push_back(ch);
+          if (update) Item(mc_->Items(), engine.in(), info.update)->Execute(who);
+        },
+        [&](const std::vector<int>&) { ShowQuietly(mc, role_, shown); });
+  });
   std::sort(shown.begin(), shown.end());
   for (int ch : shown) RfLevel(mc).Level(role_, ch)->ReadBack();
 }

@@ -5,6 +5,7 @@
 #include "Core.h"
 #include "EngineItems.h"
 #include "SimulationCommon.h"
+#include "SimulationObjects.h"
 
 namespace {
 
@@ -46,22 +47,48 @@ VALUE_DOUBLE::VALUE ALT_SIM_TOTAL_DURATION::init_DurationValue() {
   return Record(EngineTotal(*mc_, 1).val);
 }
 
+bool ALT_SIM_TOTAL_DURATION::Gather(int count, CORBA::ULong& total) {
+  total = 0;
+  for (int ch = 1; ch <= count; ++ch) {
+    const VALUE_LONG::VALUE r = EngineTotal(*mc_, ch);
+    if (!Compatible(r)) return false;
+    total = std::max(total, static_cast<CORBA::ULong>(r.val));
+  }
+  return true;
+}
+
 Velmarin::EngineReadingValueDouble_ptr ALT_SIM_TOTAL_DURATION::AltSimTotalDuration() {
   radalt::Core& mc = *mc_;
   const int n = radalt::RequireAnyChannelEnabled(mc, kAccessor);
   const int count = radalt::CoupledAltitudeSimulationOn(mc) ? 1 : n;
   CORBA::ULong total = 0;
-  for (int ch = 1; ch <= count; ++ch) {
-    const VALUE_LONG::VALUE r = EngineTotal(mc, ch);
-    if (!Compatible(r))
-      radalt::LogThrow(
-          " ALT_SIM_TOTAL_DURATION::AltSimTotalDuration throw Data_Source_Not_Compatible:AltSimTotalDuration - AltSimTotalDuration() invalid value struct",
-                       Velmarin::Operation_errors::Data_Source_Not_Compatible(
-                           "AltSimTotalDuration - AltSimTotalDuration() invalid value struct"));
-    total = std::max(total, static_cast<CORBA::ULong>(r.val));
-  }
+  if (!Gather(count, total))
+    radalt::LogThrow(
+        " ALT_SIM_TOTAL_DURATION::AltSimTotalDuration throw Data_Source_Not_Compatible:AltSimTotalDuration - AltSimTotalDuration() invalid value struct",
+                     Velmarin::Operation_errors::Data_Source_Not_Compatible(
+                         "AltSimTotalDuration - AltSimTotalDuration() invalid value struct"));
   attr_ = Record(total);
   return This();
 }
 
+void ALT_SIM_TOTAL_DURATION::Follow() {
+  radalt::Core& mc = *mc_;
+  const int n = mc.EnabledChannels();
+  if (n < 1) return;
+  const int count = radalt::CoupledAltitudeSimulationOn(mc) ? 1 : n;
+  CORBA::ULong total = 0;
+  try {
+    if (!Gather(count, total)) return;
+  } catch (const CORBA::Exception&) {
+    return;  // the write that changed the engines reports its own failure
+  }
+  if (attr_.Value().val != static_cast<double>(total)) attr_ = Record(total);
+}
+
 void ALT_SIM_TOTAL_DURATION::RecallAltSimTotalDuration() { attr_ = Record(Recalled<int>(PersistanceName)); }
+
+namespace radalt {
+void FollowTotalDuration(Core& mc) {
+  if (ALT_SIM_TOTAL_DURATION* total = Simulation(mc).altSimTotalDuration.get()) total->Follow();
+}
+}  // namespace radalt

@@ -1,10 +1,13 @@
 #include "AltSimDataParameter.h"
 
+#include <algorithm>
 #include <boost/bind/bind.hpp>
 #include <cmath>
 #include <iostream>
 #include <optional>
 
+#include "ALT_SIM_TOTAL_DURATION.h"
+#include "ChannelWrites.h"
 #include "ProfileStore.h"
 #include "Core.h"
 #include "RampParameter.h"
@@ -95,6 +98,15 @@ void AltSimDataParameter::CheckStorable(const CORBA::Any& data, const std::strin
   }
   // Only 20 legs fit in the profile store: a longer profile could neither be stored nor
   // recalled intact, so it is not taken.
+  for (CORBA::ULong i = 0; i < legs->length(); ++i) {
+    const Legs::Alt_Sim_Data& leg = (*legs)[i];
+    for (double v : {leg.Start_Alt, leg.Stop_Alt, leg.AltRate_Dur}) {
+      if (std::isfinite(v)) continue;
+      const std::string text = method + " - leg " + std::to_string(i + 1) + " holds a value that is not a finite number";
+      LogThrow(prefix + " throw DataOutOfRangeException:" + text,
+               Velmarin::Operation_errors::DataOutOfRangeException<double>("Attribute : " + text, 0.0, 0.0, v));
+    }
+  }
   const int count = static_cast<int>(legs->length());
   if (count > kProfileLegSlots)
     LogThrow(prefix + " throw DataOutOfRangeException:too many profile legs",
@@ -110,19 +122,38 @@ void AltSimDataParameter::Callback(const CORBA::Any& data) {
   CheckStorable(data, prefix, method);
   const bool coupled = CoupledAltitudeSimulationOn(mc);
   const Velmarin::Locker_ID who = WriterIdentity();
+  const std::vector<int> targets = TargetChannels(channel_, n, coupled);
   Forward(prefix + " throw Locking_Error_Exception", [&] {
-    for (int ch : TargetChannels(channel_, n, coupled)) {
-      radalt::WriteItem(mc.Items(), ChannelEngine(mc, ch, prefix, method), &SC::AltSimData, who, data);
-    }
+    WriteChannels(
+        targets, prefix,
+        [&](int ch) {
+          radalt::WriteItem(mc.Items(), ChannelEngine(mc, ch, prefix, method), &SC::AltSimData, who, data);
+        },
+        [&](const std::vector<int>& took) {
+          for (int ch : took) ShowChannel(ch);
+          FollowTotalDuration(mc);
+        });
   });
-  CORBA::Any_var accepted =
-      ReadItem(mc.Items(), mc.GetSingleChannelPtr(channel_), &SC::AltSimData);
-  SetValue(accepted.in());
+  ShowChannel(channel_);
+  FollowTotalDuration(mc);
   if (!coupled) return;
+  // Enabled twins show what their engines took; the others only show this profile.
   const CORBA::Any mirrored = attr_.Value();
-  for (int ch = 1; ch <= 3; ++ch)
-    if (ch != channel_)
-      if (AltSimDataParameter* twin = Simulation(mc).AltSimData(ch)) twin->SetValue(mirrored);
+  for (int ch = 1; ch <= 3; ++ch) {
+    if (ch == channel_) continue;
+    if (std::find(targets.begin(), targets.end(), ch) != targets.end())
+      ShowChannel(ch);
+    else if (AltSimDataParameter* twin = Simulation(mc).AltSimData(ch))
+      twin->SetValue(mirrored);
+  }
+}
+
+void AltSimDataParameter::ShowChannel(int channel) {
+  radalt::Core& mc = *mc_;
+  AltSimDataParameter* p = Simulation(mc).AltSimData(channel);
+  if (!p) return;
+  CORBA::Any_var accepted = ReadItem(mc.Items(), mc.GetSingleChannelPtr(channel), &SC::AltSimData);
+  p->SetValue(accepted.in());
 }
 
 void AltSimDataParameter::SetValue(const CORBA::Any& data) {
@@ -135,6 +166,12 @@ void AltSimDataParameter::SetValue(const CORBA::Any& data) {
   const Velmarin::Locker_ID who = WriterIdentity();
   if (SimulationModeValue(Simulation(mc)) == 1) ShowEngineLeg(sc, who);
   WriteItem(mc.Items(), sc, &SC::SimulationChanged, who, true);
+}
+
+void AltSimDataParameter::ShowEngine() {
+  radalt::Core& mc = *mc_;
+  CORBA::Any_var held = ReadItem(mc.Items(), mc.GetSingleChannelPtr(channel_), &SC::AltSimData);
+  attr_ = held.in();
 }
 
 void AltSimDataParameter::ShowEngineLeg(SCI::RADALTSC_MAIN_INTERFACE_ptr sc, const Velmarin::Locker_ID& who) {

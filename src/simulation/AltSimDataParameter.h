@@ -19,6 +19,8 @@ class AltSimDataParameter : public Parameter<Velmarin::EngineAttribAny_i> {
   // in the ramp settings (or locks the run button when there is none), and tells the
   // engine that the simulation changed. Nothing is checked, the data is not forwarded.
   void SetValue(const CORBA::Any& data);
+  // Shows the profile this channel's engine holds, nothing else (no lock, no ramp copy).
+  void ShowEngine();
   // Writes the profile kept in the profile store through the write handler.
   void Recall();
   CORBA::Any Value() const { return attr_.Value(); }
@@ -43,11 +45,14 @@ class AltSimDataParameter : public Parameter<Velmarin::EngineAttribAny_i> {
 
   std::string Prefix(const std::string& method) const;
   std::string MethodName(const char* what) const;
-  // Refuses data that is no leg sequence or holds more legs than the store can keep.
+  // Refuses data that is no leg sequence, holds a number that is not finite, or holds more
+  // legs than the store can keep.
   void CheckStorable(const CORBA::Any& data, const std::string& prefix, const std::string& method) const;
   // The writes to the ramp settings pass the holder of MANUALTEST, which the master control
   // holds in profile mode.
   Velmarin::Locker_ID WriterIdentity() const;
+  // channel's profile shows what its engine holds (through its SetValue).
+  void ShowChannel(int channel);
   void ShowEngineLeg(SCI::RADALTSC_MAIN_INTERFACE_ptr sc, const Velmarin::Locker_ID& who);
   void CopyLegToRamp(const Legs::Alt_Sim_Data& leg, SCI::RADALTSC_MAIN_INTERFACE_ptr sc,
                      const Velmarin::Locker_ID& who);

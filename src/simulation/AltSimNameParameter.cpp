@@ -2,6 +2,7 @@
 
 #include <boost/bind/bind.hpp>
 
+#include "ChannelWrites.h"
 #include "Core.h"
 #include "SimulationCommon.h"
 #include "SimulationObjects.h"
@@ -49,15 +50,30 @@ void AltSimNameParameter::Callback(const char* name) {
   const int n = RequireChannelEnabled(mc, channel_, prefix);
   const bool coupled = CoupledAltitudeSimulationOn(mc);
   const Velmarin::Locker_ID who = WriterId();
-  for (int ch : TargetChannels(channel_, n, coupled)) {
-    radalt::WriteItem(mc.Items(), ChannelEngine(mc, ch, prefix, method), &SC::AltSimName, who, name);
-  }
+  // A channel's name shows what its engine holds.
+  auto show = [&](int ch) {
+    AltSimNameParameter* p = Simulation(mc).AltSimName(ch);
+    if (!p) return;
+    CORBA::String_var held = ReadItem(mc.Items(), mc.GetSingleChannelPtr(ch), &SC::AltSimName);
+    p->SetValue(held.in());
+  };
+  WriteChannels(
+      TargetChannels(channel_, n, coupled), prefix,
+      [&](int ch) { radalt::WriteItem(mc.Items(), ChannelEngine(mc, ch, prefix, method), &SC::AltSimName, who, name); },
+      [&](const std::vector<int>& took) {
+        for (int ch : took) show(ch);
+      });
   CORBA::String_var accepted = ReadItem(mc.Items(), mc.GetSingleChannelPtr(channel_), &SC::AltSimName);
   SetValue(accepted.in());
   if (!coupled) return;
   for (int ch = 1; ch <= 3; ++ch)
     if (ch != channel_)
       if (AltSimNameParameter* twin = Simulation(mc).AltSimName(ch)) twin->SetValue(accepted.in());
+}
+
+void AltSimNameParameter::ShowEngine() {
+  CORBA::String_var held = ReadItem(mc_->Items(), mc_->GetSingleChannelPtr(channel_), &SC::AltSimName);
+  SetValue(held.in());
 }
 
 void AltSimNameParameter::Recall() {

@@ -16,6 +16,8 @@ class AltSimNameParameter : public Parameter<Velmarin::EngineAttribString_i> {
   void Recall();
   // Assigns name without checks; nothing is forwarded.
   void SetValue(const char* name) { attr_ = name; }
+  // Shows the name this channel's engine holds.
+  void ShowEngine();
   std::string Value() const { return attr_.Value(); }
   int Channel() const { return channel_; }
   Velmarin::EngineAttribString_ptr Reference() { return This(); }

@@ -1,8 +1,11 @@
 #include "RampParameter.h"
 
+#include <algorithm>
 #include <boost/bind/bind.hpp>
 
 #include "PAUSE_RESUME_TEST.h"
+#include "ALT_SIM_TOTAL_DURATION.h"
+#include "ChannelWrites.h"
 #include "Core.h"
 #include "SimulationObjects.h"
 
@@ -92,6 +95,28 @@ typename RampParameter<R>::Record RampParameter<R>::WithValue(Number value) cons
 }
 
 template <RampRole R>
+bool RampParameter<R>::ShowEngine() {
+  radalt::Core& mc = *this->mc_;
+  return SetValue(ReadItem(mc.Items(), mc.GetSingleChannelPtr(channel_), EngineOp()));
+}
+
+template <RampRole R>
+bool RampParameter<R>::ShowChannel(int channel) {
+  radalt::Core& mc = *this->mc_;
+  if (R == RampRole::CurrentAltitude) {
+    RampParameter* p = Simulation(mc).template Ramp<R>(channel);
+    return p && p->ShowEngine();
+  }
+  // The engine ties start, stop, rate and duration together: a write to one may change the
+  // others, so all four show the engine again.
+  bool changed = false;
+  ShowRampSettings(mc, channel, [&](RampRole role, bool c) {
+    if (role == R) changed = c;
+  });
+  return changed;
+}
+
+template <RampRole R>
 void RampParameter<R>::Callback(const Record& value) {
   const std::string method = MethodName("Callback");
   const std::string prefix = LogPrefix(ClassName(), method);
@@ -105,35 +130,49 @@ void RampParameter<R>::Callback(const Record& value) {
   const bool coupled = CoupledAltitudeSimulationOn(mc);
 
   const Velmarin::Locker_ID who = this->WriterId();
+  const std::vector<int> targets = TargetChannels(channel_, n, coupled);
   EngineWrite(RoleInfo(R).callbackTranslatesLocks, prefix, [&] {
-    for (int ch : TargetChannels(channel_, n, coupled)) {
-      WriteItem(mc.Items(), ChannelEngine(mc, ch, prefix, method), EngineOp(), who, value);
-    }
+    WriteChannels(
+        targets, prefix,
+        [&](int ch) { WriteItem(mc.Items(), ChannelEngine(mc, ch, prefix, method), EngineOp(), who, value); },
+        [&](const std::vector<int>& took) {
+          for (int ch : took) ShowChannel(ch);
+          FollowTotalDuration(mc);
+        });
   });
 
-  const bool changed = SetValue(ReadItem(mc.Items(), mc.GetSingleChannelPtr(channel_), EngineOp()));
+  const bool changed = ShowChannel(channel_);
+  for (int ch : targets)
+    if (ch != channel_) ShowChannel(ch);
   AfterReadBack(n, coupled, paused);
+  FollowTotalDuration(mc);
 
   if (!changed || !coupled) return;
+  // Twins whose channel is not enabled only show the value.
   const Record accepted = this->attr_.Value();
   for (int ch = 1; ch <= 3; ++ch)
-    if (ch != channel_)
+    if (ch != channel_ && std::find(targets.begin(), targets.end(), ch) == targets.end())
       if (RampParameter* twin = Simulation(mc).template Ramp<R>(ch)) twin->SetValue(accepted);
 }
 
 template <RampRole R>
 void RampParameter<R>::AfterReadBack(int enabled, bool coupled, bool paused) {
+  // Only channel 1 makes a paused engine take the new altitude at once.
+  if (R != RampRole::CurrentAltitude || channel_ != 1 || !paused) return;
   radalt::Core& mc = *this->mc_;
-  if (R == RampRole::CurrentAltitude) {
-    // Only channel 1 makes a paused engine take the new altitude at once.
-    if (channel_ != 1 || !paused) return;
-    for (int ch : TargetChannels(1, enabled, coupled)) mc.GetSingleChannelPtr(ch)->ApplyCurrentAltitude();
-  } else if (R == RampRole::Rate) {
-    // The engine recomputes the stop altitude from the rate.
-    const VALUE_DOUBLE::VALUE stop =
-        ReadItem(mc.Items(), mc.GetSingleChannelPtr(channel_), RampItem<RampRole::StopAltitude>::Op());
-    if (StopAltitudeParameter* own = Simulation(mc).Ramp<RampRole::StopAltitude>(channel_)) own->SetValue(stop);
-  }
+  for (int ch : TargetChannels(1, enabled, coupled)) mc.GetSingleChannelPtr(ch)->ApplyCurrentAltitude();
+}
+
+void ShowRampSettings(radalt::Core& mc, int channel, const std::function<void(RampRole, bool)>& shown) {
+  SimulationObjects& sim = Simulation(mc);
+  auto show = [&](RampRole role, auto* p) {
+    const bool changed = p && p->ShowEngine();
+    if (shown) shown(role, changed);
+  };
+  show(RampRole::StartAltitude, sim.Ramp<RampRole::StartAltitude>(channel));
+  show(RampRole::StopAltitude, sim.Ramp<RampRole::StopAltitude>(channel));
+  show(RampRole::Rate, sim.Ramp<RampRole::Rate>(channel));
+  show(RampRole::Duration, sim.Ramp<RampRole::Duration>(channel));
 }
 
 template <RampRole R>

@@ -5,6 +5,7 @@
 // are those of channel 1's engine when the master control is built.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "MYGUIABLE.h"
@@ -95,6 +96,8 @@ class RampParameter : public Parameter<typename RampKind<R>::Servant> {
   // A copy of the current record with only its value replaced.
   Record WithValue(Number value) const;
   Record Value() const { return this->attr_.Value(); }
+  // Shows what this channel's engine holds (SetValue of the engine's record).
+  bool ShowEngine();
   int Channel() const { return channel_; }
   typename Base::Ref Reference() { return this->This(); }
 
@@ -119,13 +122,19 @@ class RampParameter : public Parameter<typename RampKind<R>::Servant> {
   // Runs an engine write, translating its Locking_Error when translate is set.
   template <class F>
   void EngineWrite(bool translate, const std::string& prefix, F&& write);
-  // What a member does after the read-back (current altitude: apply while paused; rate:
-  // refresh the stop altitude).
+  // channel's member of this role shows its engine (the ramp members: all four of channel);
+  // returns whether this role's member changed.
+  bool ShowChannel(int channel);
+  // What a member does after the read-back (current altitude: apply while paused).
   void AfterReadBack(int enabled, bool coupled, bool paused);
 
   const int channel_;
   const std::string persistanceName_;
 };
+
+// The start, stop, rate and duration of channel show what channel's engine holds; shown(role,
+// changed) is told of each.
+void ShowRampSettings(radalt::Core& mc, int channel, const std::function<void(RampRole, bool)>& shown = {});
 
 using CurrentAltitudeParameter = RampParameter<RampRole::CurrentAltitude>;
 using StartAltitudeParameter = RampParameter<RampRole::StartAltitude>;

@@ -16,11 +16,12 @@ namespace radalt {
 
 namespace {
 
-class SimulationSubsystem : public Subsystem, public SimulationState {
+class SimulationSubsystem : public Subsystem, public SimulationState, public SimulationDisplay {
  public:
   explicit SimulationSubsystem(Core& core) : core_(core) {
     core.Provide(objects_);
     core.Provide<SimulationState>(*this);
+    core.Provide<SimulationDisplay>(*this);
   }
   const char* Name() const override { return "simulation"; }
 
@@ -91,6 +92,20 @@ class SimulationSubsystem : public Subsystem, public SimulationState {
   // SimulationState
   bool SimulationRunning() const override { return objects_.runStopTest && objects_.runStopTest->Value(); }
   int SimulationMode() const override { return SimulationModeValue(objects_); }
+
+  // SimulationDisplay
+  void FollowEngines(const std::vector<int>& channels) override {
+    for (int ch : channels) {
+      try {
+        ShowRampSettings(core_, ch);
+        if (auto* p = objects_.AltSimData(ch)) p->ShowEngine();
+        if (auto* p = objects_.AltSimName(ch)) p->ShowEngine();
+      } catch (const CORBA::Exception&) {
+        // that channel keeps what it showed; the writer learns of the failure from its write
+      }
+    }
+    FollowTotalDuration(core_);
+  }
 
  private:
   // Runs set for channel 1, then for channels 2 and 3 as far as they are enabled.

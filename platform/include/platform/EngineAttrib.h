@@ -118,6 +118,14 @@ struct VariableOut {
 
 }  // namespace detail
 
+namespace detail {
+// A written value that no engine or store can take (a number that is not finite) is refused
+// with DataOutOfRange before the callback sees it.
+template <class V>
+void RefuseNonFinite(const std::string&, const V&) {}
+void RefuseNonFinite(const std::string& key, const VALUE_DOUBLE::VALUE& value);
+}  // namespace detail
+
 // A value the engine assigns and clients read.
 template <class Skel, class Kind>
 class EngineValue_t : public virtual Skel, public EngineReadingBase_i {
@@ -174,6 +182,7 @@ class EngineSetting_t : public EngineValue_t<Skel, Kind> {
 
   void Set(const Locker_ID& who, In value) override {
     this->CheckWriter(who);
+    detail::RefuseNonFinite(this->Key(), value);
     if (callback_) callback_(value);
   }
   using EngineValue_t<Skel, Kind>::operator=;

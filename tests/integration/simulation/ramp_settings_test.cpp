@@ -128,13 +128,14 @@ TEST(RampSettings, CoupledWritesReachEveryEnabledEngineAndShowOnAllChannels) {
   EXPECT_DOUBLE_EQ(1234.0, sim.currentStartAltitudeChan2->Value().val);
   EXPECT_DOUBLE_EQ(1234.0, sim.currentStartAltitudeChan3->Value().val);
 
-  // Channel 2's engine refuses: channel 1 keeps the new value, the setting does not show it.
+  // Channel 2's engine refuses: channel 1 keeps the new value and shows it, channel 2 does not.
   EngineAttribValueDouble_var stop2 = b.EngineItem<EngineAttribValueDouble>(2, "CURSTOPALT");
   stop2->Lock(b.other.Authority("Service", "Locked because of service"));
   EngineAttribValueDouble_var stop1 = sim.currentStopAltitudeChan1->CurrentStopAltitudeChan1();
   EXPECT_THROW(Output([&] { stop1->Set(b.client.Id(), WithVal(stop1->Get(), 55.0)); }), Locking_Error);
   EXPECT_DOUBLE_EQ(55.0, b.EngineValue(1, "CURSTOPALT"));
-  EXPECT_DOUBLE_EQ(0.0, stop1->Get().val);
+  EXPECT_DOUBLE_EQ(55.0, stop1->Get().val);
+  EXPECT_DOUBLE_EQ(0.0, sim.currentStopAltitudeChan2->Value().val);
 }
 
 TEST(RampSettings, CurrentAltitudeIsAppliedAtOnceOnlyWhilePaused) {
@@ -251,6 +252,7 @@ TEST(EngineReadings, TotalDurationIsTheLongestOfTheEnabledChannels) {
   b.SetCoupled(true);
   EXPECT_DOUBLE_EQ(100.0, EngineReadingValueDouble_var(total.AltSimTotalDuration())->Get().val);
   b.SetCoupled(false);
+  EXPECT_DOUBLE_EQ(250.0, total.Value().val);  // the reading follows the coupling
 
   // A total that is no valid count of seconds is not shown.
   auto& item2 = dynamic_cast<EngineAttribValueLong_i&>(b.Engine(2).Servant("TOTALDUR"));
@@ -262,7 +264,7 @@ TEST(EngineReadings, TotalDurationIsTheLongestOfTheEnabledChannels) {
     EXPECT_STREQ("AltSimTotalDuration - AltSimTotalDuration() invalid value struct", e.text.in());
   });
   EXPECT_NE(std::string::npos, out.find(" ALT_SIM_TOTAL_DURATION::AltSimTotalDuration throw Data_Source_Not_Compatible:"));
-  EXPECT_DOUBLE_EQ(100.0, total.Value().val);
+  EXPECT_DOUBLE_EQ(250.0, total.Value().val);
 
   b.SetEnabled(0);
   auto e = Catch<Settings_Conflict>([&] { Output([&] { total.AltSimTotalDuration(); }); });

@@ -109,12 +109,17 @@ TEST_F(PersistedValue, NotStoredReadsZeroAfterTheRowCountMessage) {
   }
 }
 
-TEST_F(PersistedValue, ThatCannotBeStoredLeavesNoNameBehind) {
+TEST_F(PersistedValue, ThatIsNotAFiniteNumberIsRefusedAndLeavesNoNameBehind) {
   CaptureStderr();
   store_->CreateValue(4, "LoopLossChan1", 1.0, std::numeric_limits<double>::infinity());
-  EXPECT_EQ(GetCapturedStderr(),
-            "STpersistance:CreateValue : INSERT INTO radaltmc_settings_values VALUES "
-            "(4,1,1,NULL,inf,NULL,'') - failed: no such column: inf\n");
+  store_->CreateValue(4, "LoopLossChan1", 1.0, std::numeric_limits<double>::quiet_NaN());
+  const std::string err = GetCapturedStderr();
+  EXPECT_EQ(err.find("SQL"), std::string::npos) << err;
+  EXPECT_EQ(err.find("failed"), std::string::npos) << err;
+  EXPECT_EQ(err,
+            "STpersistance:CreateValue : LoopLossChan1 - refused: inf is not a finite number\n"
+            "STpersistance:CreateValue : LoopLossChan1 - refused: nan is not a finite number\n");
+  EXPECT_TRUE(Raw("SELECT id FROM radaltmc_settings_values_metadata").empty());
   store_->CreateValue(4, "LoopLossChan1", 1.0, 1.5);
   EXPECT_EQ(store_->GetValue<double>("LoopLossChan1", 1.0), 1.5);
 }

@@ -1,0 +1,166 @@
+// Every per-channel attribute of the master control, for every channel: a write to channel N
+// while fewer than N channels are enabled is refused ("... not enabled") and reaches no
+// engine; with N enabled and nothing coupled it reaches channel N's engine and no other.
+// The roles come from the table of attributes, so a new per-channel attribute is covered
+// the day it is registered.
+#include <array>
+#include <map>
+#include <regex>
+#include <set>
+
+#include "PAUSE_RESUME_TEST.h"
+#include "RampParameter.h"
+#include "SimBench.h"
+
+using namespace simbench;
+
+namespace {
+
+#define MC_ATTR(op, key) key,
+#define MC_KEY(key) key,
+#define MC_ENGINE_ITEM(...)
+#define MC_SWEEP_ITEM(...)
+#define MC_CAL_ITEM(...)
+#define MC_ENGINE_RUN(...)
+#define MC_CHANNEL_POINTER(...)
+const char* const kTableKeys[] = {
+#include "radaltmc_attributes.def"
+};
+#undef MC_ATTR
+#undef MC_KEY
+#undef MC_ENGINE_ITEM
+#undef MC_SWEEP_ITEM
+#undef MC_CAL_ITEM
+#undef MC_ENGINE_RUN
+#undef MC_CHANNEL_POINTER
+
+// Role stem ("CURSTARTALT", "OUTPWRLVL") -> the keys of channels 1 to 3.
+std::map<std::string, std::set<int>> PerChannelRoles() {
+  static const std::regex perChannel("CH([1-3])(.+)");
+  std::map<std::string, std::set<int>> roles;
+  for (const char* key : kTableKeys) {
+    std::cmatch m;
+    if (std::regex_match(key, m, perChannel)) roles[m[2].str()].insert(std::stoi(m[1].str()));
+  }
+  return roles;
+}
+
+std::string KeyOf(const std::string& role, int channel) { return "CH" + std::to_string(channel) + role; }
+
+// A client write of a value other than the current one, whatever kind the attribute is.
+// False when the attribute takes no writes (a reading).
+bool WriteSomething(Bench& b, Velmarin::EngineReadingBase_i& attr) {
+  const Velmarin::Locker_ID who = b.client.Id();
+  if (auto* a = dynamic_cast<EngineAttribValueDouble_i*>(&attr)) {
+    const EngineAttribValueDoubleParams p = a->ParamsCopy();
+    VALUE_DOUBLE::VALUE v = a->Value();
+    const double next = p.max > p.min ? p.min + (p.max - p.min) * 0.375 : v.val + 1.0;
+    EngineAttribValueDouble_var(a->_this())->Set(who, WithVal(v, next == v.val ? next + p.step : next));
+  } else if (auto* a = dynamic_cast<EngineAttribValueLong_i*>(&attr)) {
+    const EngineAttribValueLongParams p = a->ParamsCopy();
+    VALUE_LONG::VALUE v = a->Value();
+    const CORBA::Long next = p.max > p.min ? p.min + (p.max - p.min) / 3 : v.val + 1;
+    EngineAttribValueLong_var(a->_this())->Set(who, WithVal(v, next == v.val ? next + 1 : next));
+  } else if (auto* a = dynamic_cast<EngineAttribEnum_i*>(&attr)) {
+    EngineAttribEnumParams_var p = EngineAttribEnum_var(a->_this())->GetParams();
+    CORBA::Long next = a->Value() + 1;
+    for (CORBA::ULong i = 0; i < p->length(); ++i)
+      if (p[i].value != a->Value()) next = p[i].value;
+    EngineAttribEnum_var(a->_this())->Set(who, next);
+  } else if (auto* a = dynamic_cast<EngineAttribLong_i*>(&attr)) {
+    const EngineAttribLongParams p = a->ParamsCopy();
+    EngineAttribLong_var(a->_this())->Set(who, a->Value() == p.max ? p.min : p.max);
+  } else if (auto* a = dynamic_cast<EngineAttribBoolean_i*>(&attr)) {
+    EngineAttribBoolean_var(a->_this())->Set(who, !a->Value());
+  } else if (auto* a = dynamic_cast<EngineAttribString_i*>(&attr)) {
+    EngineAttribString_var(a->_this())->Set(who, a->Value() == "Roles" ? "Roles2" : "Roles");
+  } else if (auto* a = dynamic_cast<EngineAttribAny_i*>(&attr)) {
+    EngineAttribAny_var(a->_this())->Set(who, Profile({{1000, 500, 100}}));
+  } else if (auto* a = dynamic_cast<EngineAttribVoid_i*>(&attr)) {
+    EngineAttribVoid_var(a->_this())->Execute(who);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool Writable(Velmarin::EngineReadingBase_i& attr) {
+  return dynamic_cast<EngineAttribValueDouble_i*>(&attr) || dynamic_cast<EngineAttribValueLong_i*>(&attr) ||
+         dynamic_cast<EngineAttribEnum_i*>(&attr) || dynamic_cast<EngineAttribLong_i*>(&attr) ||
+         dynamic_cast<EngineAttribBoolean_i*>(&attr) || dynamic_cast<EngineAttribString_i*>(&attr) ||
+         dynamic_cast<EngineAttribAny_i*>(&attr) || dynamic_cast<EngineAttribVoid_i*>(&attr);
+}
+
+// What each engine was asked to do: its items' accepted writes and commands, and its own
+// operations (the automatic commands).
+std::array<unsigned long, 3> Calls(Bench& b) {
+  std::array<unsigned long, 3> calls{};
+  for (int ch = 1; ch <= 3; ++ch)
+    calls[static_cast<std::size_t>(ch - 1)] = b.Engine(ch).Calls() + b.engines[ch].AcceptedCount();
+  return calls;
+}
+
+}  // namespace
+
+TEST(ChannelRoles, TheTableNamesEveryRoleOfTheSubsystemsForAllThreeChannels) {
+  const auto roles = PerChannelRoles();
+  for (const auto& [role, channels] : roles) EXPECT_EQ((std::set<int>{1, 2, 3}), channels) << role;
+  // The subsystems' own role tables are all in it.
+  for (auto r : {radalt::RampRole::CurrentAltitude, radalt::RampRole::StartAltitude, radalt::RampRole::StopAltitude,
+                 radalt::RampRole::Rate, radalt::RampRole::Duration})
+    EXPECT_EQ(1u, roles.count(radalt::RoleInfo(r).keyStem)) << radalt::RoleInfo(r).keyStem;
+  for (const char* role : {"LEGDATA", "PROFILENAME", "OUTPWRLVL", "LOOPLOSS"}) EXPECT_EQ(1u, roles.count(role)) << role;
+}
+
+TEST(ChannelRoles, AWriteReachesItsOwnChannelOnlyAndOnlyWhenItIsEnabled) {
+  Bench b({1, 2, 3});
+  b.SetEnabled(3);
+  // Settings that send to every channel or to none are set aside: manual RF level, paused
+  // (the current altitudes take writes), nothing coupled.
+  CORBA::Object_var mode = b.mc.Gui().Local("RFLVLMODE")->_this();
+  EngineAttribEnum::_narrow(mode)->Set(b.client.Id(), 1);
+  b.sim().pauseResumeTest->PauseResumeTestCallback(true);
+
+  std::vector<std::string> missing;
+  int checked = 0;
+  for (const auto& [role, channels] : PerChannelRoles()) {
+    for (int ch : channels) {
+      const std::string key = KeyOf(role, ch);
+      Velmarin::EngineReadingBase_i* attr = b.mc.Gui().Local(key);
+      if (!attr) {
+        missing.push_back(key);
+        continue;
+      }
+      if (!Writable(*attr)) continue;  // a reading: nothing to write
+      SCOPED_TRACE(key);
+
+      // Fewer than ch channels enabled: refused, nothing sent.
+      b.SetEnabled(ch - 1);
+      auto before = Calls(b);
+      Operation_errors::Settings_Conflict refused;
+      const std::string out = Output([&] {
+        refused = Catch<Operation_errors::Settings_Conflict>([&] { WriteSomething(b, *attr); });
+      });
+      const std::string text = refused.text.in();
+      EXPECT_TRUE(text.find("not enabled") != std::string::npos || text == "No enabled channels") << text;
+      EXPECT_NE(std::string::npos, out.find(" throw Settings_Conflict:")) << out;
+      EXPECT_EQ(before, Calls(b));
+
+      // Channel ch enabled: its engine and no other.
+      b.SetEnabled(ch);
+      before = Calls(b);
+      Output([&] { EXPECT_NO_THROW(WriteSomething(b, *attr)); });
+      const auto after = Calls(b);
+      for (int other = 1; other <= 3; ++other) {
+        const auto i = static_cast<std::size_t>(other - 1);
+        if (other == ch)
+          EXPECT_GT(after[i], before[i]) << "channel " << other;
+        else
+          EXPECT_EQ(after[i], before[i]) << "channel " << other;
+      }
+      ++checked;
+    }
+  }
+  for (const std::string& key : missing) std::cout << "not registered yet: " << key << "\n";
+  EXPECT_GE(checked, 3 * 12);
+}

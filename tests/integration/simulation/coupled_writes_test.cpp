@@ -1,0 +1,130 @@
+// Writes that go to several channels' engines when one of those engines refuses or is gone:
+// the channels written before keep the value, the attributes show what the engines hold, and
+// the writer's error says which channels took the value and which did not.
+#include "SimBench.h"
+#include "platform/Orb.h"
+
+using namespace simbench;
+using Operation_errors::DataOutOfRange;
+using Operation_errors::Locking_Error;
+
+namespace {
+
+template <class I>
+typename I::_var_type Attr(Bench& b, const char* key) {
+  Velmarin::EngineReadingBase_i* attr = b.mc.Gui().Local(key);
+  EXPECT_NE(nullptr, attr) << key;
+  CORBA::Object_var obj = attr->_this();
+  return I::_narrow(obj);
+}
+
+// The engine of channel stops answering: its main interface and every item are gone.
+void Kill(Bench& b, int channel) {
+  for (const std::string& key : b.Engine(channel).Keys()) Velmarin::DeactivateServant(&b.Engine(channel).Servant(key));
+  Velmarin::DeactivateServant(&b.engines[channel]);
+}
+
+double Shown(Bench& b, const char* key) { return Attr<EngineAttribValueDouble>(b, key)->Get().val; }
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+}  // namespace
+
+TEST(CoupledWrites, ARefusingEngineLeavesTheEarlierChannelsWrittenAndShown) {
+  Bench b({1, 2, 3});
+  b.SetEnabled(3);
+  b.SetCoupled(true);
+
+  // Channel 2's engine is held by someone else: the lock refusal keeps its type and texts.
+  EngineAttribValueDouble_var stop2 = b.EngineItem<EngineAttribValueDouble>(2, "CURSTOPALT");
+  stop2->Lock(b.other.Authority("Service", "Locked because of service"));
+  EngineAttribValueDouble_var stop1 = Attr<EngineAttribValueDouble>(b, "CH1CURSTOPALT");
+  Locking_Error locked;
+  const std::string out = Output([&] {
+    locked = Catch<Locking_Error>([&] { stop1->Set(b.client.Id(), WithVal(stop1->Get(), 55.0)); });
+  });
+  EXPECT_STREQ("Service", locked.reason.in());
+  EXPECT_EQ("Locked because of service (taken by channel 1; not taken by channels 2, 3)",
+            std::string(locked.message.in()));
+  EXPECT_TRUE(Has(out, " CURRENT_STOP_ALTITUDE_CHAN1::CurrentStopAltitudeChan1Callback throw Locking_Error_Exception"));
+  EXPECT_DOUBLE_EQ(55.0, b.EngineValue(1, "CURSTOPALT"));
+  EXPECT_DOUBLE_EQ(55.0, stop1->Get().val);
+  EXPECT_DOUBLE_EQ(0.0, Shown(b, "CH2CURSTOPALT"));
+  EXPECT_DOUBLE_EQ(0.0, b.EngineValue(3, "CURSTOPALT"));
+
+  // Channel 3's engine is held too: two channels took the value.
+  b.EngineItem<EngineAttribValueDouble>(3, "CURSTARTALT")->Lock(b.other.Authority("Service", "Locked because of service"));
+  EngineAttribValueDouble_var start1 = Attr<EngineAttribValueDouble>(b, "CH1CURSTARTALT");
+  Output([&] { locked = Catch<Locking_Error>([&] { start1->Set(b.client.Id(), WithVal(start1->Get(), 500.0)); }); });
+  EXPECT_TRUE(Has(locked.message.in(), "(taken by channels 1, 2; not taken by channel 3)")) << locked.message.in();
+  EXPECT_DOUBLE_EQ(500.0, start1->Get().val);
+  EXPECT_DOUBLE_EQ(500.0, Shown(b, "CH2CURSTARTALT"));
+  EXPECT_DOUBLE_EQ(0.0, Shown(b, "CH3CURSTARTALT"));
+
+  // Every engine refuses a value outside its limits: the range refusal keeps its type.
+  DataOutOfRange range;
+  Output([&] { range = Catch<DataOutOfRange>([&] { start1->Set(b.client.Id(), WithVal(start1->Get(), 20000.0)); }); });
+  EXPECT_TRUE(Has(range.info.text.in(), "(taken by no channel; not taken by channels 1, 2, 3)")) << range.info.text.in();
+  EXPECT_DOUBLE_EQ(500.0, start1->Get().val);
+
+  // A write to one channel only says nothing of other channels.
+  b.SetCoupled(false);
+  Output([&] { range = Catch<DataOutOfRange>([&] {
+    Attr<EngineAttribValueDouble>(b, "CH2CURSTARTALT")->Set(b.client.Id(), WithVal(start1->Get(), 20000.0));
+  }); });
+  EXPECT_FALSE(Has(range.info.text.in(), "taken by")) << range.info.text.in();
+}
+
+TEST(CoupledWrites, AnEngineThatIsGoneIsNamedInAConnectionError) {
+  Bench b({1, 2});
+  b.SetEnabled(2);
+  b.SetCoupled(true);
+  Kill(b, 2);
+
+  EngineAttribValueLong_var duration1 = Attr<EngineAttribValueLong>(b, "CH1CURALTDUR");
+  Connection_errors::Communications_failure gone;
+  std::string out = Output([&] {
+    gone = Catch<Connection_errors::Communications_failure>(
+        [&] { duration1->Set(b.client.Id(), WithVal(duration1->Get(), CORBA::Long(9))); });
+  });
+  EXPECT_TRUE(Has(gone.text.in(), "Channel 2 engine not reached")) << gone.text.in();
+  EXPECT_TRUE(Has(gone.text.in(), "(taken by channel 1; not taken by channel 2)")) << gone.text.in();
+  EXPECT_TRUE(Has(out, " CURRENT_ALTITUDE_DURATION_CHAN1::CurrentAltitudeDurationChan1Callback throw Communications_failure:"));
+  EXPECT_EQ(9, duration1->Get().val);
+
+  // The profile and its name follow the same rule.
+  EngineAttribAny_var legs1 = Attr<EngineAttribAny>(b, "CH1LEGDATA");
+  Output([&] {
+    gone = Catch<Connection_errors::Communications_failure>(
+        [&] { legs1->Set(b.client.Id(), Profile({{1000, 500, 100}})); });
+  });
+  EXPECT_TRUE(Has(gone.text.in(), "(taken by channel 1; not taken by channel 2)")) << gone.text.in();
+  EXPECT_EQ(1u, b.EngineLegCount(1));
+  CORBA::Any_var shown = legs1->Get();
+  EXPECT_EQ(1u, LegCount(shown.in()));
+
+  EngineAttribString_var name1 = Attr<EngineAttribString>(b, "CH1PROFILENAME");
+  Output([&] { gone = Catch<Connection_errors::Communications_failure>([&] { name1->Set(b.client.Id(), "Descent"); }); });
+  EXPECT_TRUE(Has(gone.text.in(), "(taken by channel 1; not taken by channel 2)")) << gone.text.in();
+  EXPECT_STREQ("Descent", CORBA::String_var(name1->Get()).in());
+}
+
+TEST(CoupledWrites, CoupledOutputPowerNamesTheChannelsAndShowsChannel1) {
+  Bench b({1, 2});
+  b.SetEnabled(2);
+  Attr<EngineAttribEnum>(b, "RFLVLMODE")->Set(b.client.Id(), 1);
+  Attr<EngineAttribBoolean>(b, "COUPLEDMANUALRFLVL")->Set(b.client.Id(), true);
+  EngineAttribValueDouble_var level1 = Attr<EngineAttribValueDouble>(b, "CH1OUTPWRLVL");
+  const double before = level1->Get().val;
+  const double wanted = before - 1.0;
+  Kill(b, 2);
+
+  Connection_errors::Communications_failure gone;
+  Output([&] {
+    gone = Catch<Connection_errors::Communications_failure>(
+        [&] { level1->Set(b.client.Id(), WithVal(level1->Get(), wanted)); });
+  });
+  EXPECT_TRUE(Has(gone.text.in(), "(taken by channel 1; not taken by channel 2)")) << gone.text.in();
+  EXPECT_DOUBLE_EQ(wanted, b.EngineValue(1, "OUTPWRLVL"));
+  EXPECT_DOUBLE_EQ(wanted, level1->Get().val);
+}

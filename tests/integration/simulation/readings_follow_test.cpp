@@ -1,0 +1,111 @@
+// The master control's simulation attributes show what the channel engines make of a write:
+// a simulated engine ties start, stop, rate and duration together, takes channel 1's
+// settings when coupling is switched on, and totals the legs of its profile.
+#include "../engine/ScFixture.h"
+#include "SimBench.h"
+
+using namespace simbench;
+
+namespace {
+
+class Testset {
+ public:
+  explicit Testset(std::vector<int> channels) : root_(FreshRoot()), engines(std::move(channels)), mc(Config(root_)) {}
+  ~Testset() {
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
+  }
+
+  template <class I>
+  typename I::_var_type Attr(const std::string& key) {
+    Velmarin::EngineReadingBase_i* attr = mc.Gui().Local(key);
+    EXPECT_NE(nullptr, attr) << key;
+    CORBA::Object_var obj = attr->_this();
+    return I::_narrow(obj);
+  }
+  void SetDouble(const std::string& key, double v) {
+    auto a = Attr<EngineAttribValueDouble>(key);
+    a->Set(client.Id(), WithVal(a->Get(), v));
+  }
+  double Double(const std::string& key) { return Attr<EngineAttribValueDouble>(key)->Get().val; }
+  long Duration(int channel) {
+    return Attr<EngineAttribValueLong>("CH" + std::to_string(channel) + "CURALTDUR")->Get().val;
+  }
+  double TotalDuration() { return Attr<EngineReadingValueDouble>("TOTALDURATION")->Get().val; }
+  double EngineStop(int channel) {
+    return engines.Engine(channel).Items().Ref<EngineAttribValueDouble>("CURSTOPALT")->Get().val;
+  }
+  void SetEnabled(int n) { mc.NoOfEnabledChannelsObj()->NoOfEnabledChannelsCallback(n); }
+  // 1000 ft down to 500 ft at 100 ft/s on channel.
+  void Descent(int channel) {
+    const std::string ch = "CH" + std::to_string(channel);
+    SetDouble(ch + "CURSTARTALT", 1000.0);
+    SetDouble(ch + "CURSTOPALT", 500.0);
+    SetDouble(ch + "CURALTRATE", 100.0);
+  }
+
+ private:
+  std::string root_;
+
+ public:
+  SimulatedChannels engines;
+  RADALT_MC mc;
+  Locker client{"client"};
+};
+
+}  // namespace
+
+TEST(ReadingsFollow, TheRampShowsTheDurationAndRateTheEngineWorksOut) {
+  Testset t({1});
+  t.Descent(1);
+  EXPECT_EQ(5, t.Duration(1));
+
+  // A longer duration slows the ramp down.
+  auto duration = t.Attr<EngineAttribValueLong>("CH1CURALTDUR");
+  duration->Set(t.client.Id(), WithVal(duration->Get(), CORBA::Long(10)));
+  EXPECT_DOUBLE_EQ(50.0, t.Double("CH1CURALTRATE"));
+  EXPECT_DOUBLE_EQ(500.0, t.Double("CH1CURSTOPALT"));
+}
+
+TEST(ReadingsFollow, CouplingShowsWhatChannel1GaveTheOtherEngines) {
+  Testset t({1, 2, 3});
+  t.SetEnabled(3);
+  t.Descent(1);
+  EXPECT_DOUBLE_EQ(0.0, t.Double("CH2CURSTOPALT"));
+
+  t.Attr<EngineAttribBoolean>("COUPLEDALTITUDESIMULATION")->Set(t.client.Id(), true);
+  for (int ch : {2, 3}) {
+    const std::string key = "CH" + std::to_string(ch);
+    EXPECT_DOUBLE_EQ(500.0, t.EngineStop(ch));
+    EXPECT_DOUBLE_EQ(500.0, t.Double(key + "CURSTOPALT"));
+    EXPECT_DOUBLE_EQ(1000.0, t.Double(key + "CURSTARTALT"));
+    EXPECT_DOUBLE_EQ(100.0, t.Double(key + "CURALTRATE"));
+    EXPECT_EQ(5, t.Duration(ch));
+  }
+
+  // Coupled, a rate written on channel 2 shows on every channel with the duration it gives.
+  t.SetDouble("CH2CURALTRATE", 50.0);
+  for (int ch : {1, 2, 3}) EXPECT_EQ(10, t.Duration(ch));
+}
+
+TEST(ReadingsFollow, TheTotalDurationFollowsTheProfilesAndTheCoupling) {
+  Testset t({1, 2});
+  t.SetEnabled(2);
+  EXPECT_DOUBLE_EQ(0.0, t.TotalDuration());
+
+  // A 5 s descent, then 7 s level.
+  t.Attr<EngineAttribAny>("CH1LEGDATA")->Set(t.client.Id(), Profile({{1000, 500, 100}, {500, 500, 7.9}}));
+  EXPECT_DOUBLE_EQ(12.0, t.TotalDuration());
+
+  // Uncoupled, the longest profile counts.
+  t.Attr<EngineAttribAny>("CH2LEGDATA")->Set(t.client.Id(), Profile({{0, 2000, 100}}));
+  EXPECT_DOUBLE_EQ(20.0, t.TotalDuration());
+  t.Attr<EngineAttribAny>("CH2LEGDATA")->Set(t.client.Id(), Profile({}));
+  EXPECT_DOUBLE_EQ(12.0, t.TotalDuration());
+
+  // Coupled, channel 1's profile is everybody's.
+  t.Attr<EngineAttribAny>("CH2LEGDATA")->Set(t.client.Id(), Profile({{0, 3000, 100}}));
+  EXPECT_DOUBLE_EQ(30.0, t.TotalDuration());
+  t.Attr<EngineAttribBoolean>("COUPLEDALTITUDESIMULATION")->Set(t.client.Id(), true);
+  EXPECT_DOUBLE_EQ(12.0, t.TotalDuration());
+}
