@@ -42,12 +42,13 @@ const std::vector<WriteCase>& Cases() {
   static const std::vector<WriteCase> cases = {
       {"ch1_ramp_uncoupled", "CH1CURSTARTALT, uncoupled", "CH1CURSTARTALT",
        {{"NOOFENABLEDCHANNELS", 3, true}, {"SIMULATIONMODE", 0, false}, {"COUPLEDALTITUDESIMULATION", 0, false}},
-       // set on channel 1, read back
-       V::Alternate, 0, 0, nullptr, nullptr, 2},
+       // set on channel 1, then its four ramp items read back (the engine ties start, stop,
+       // rate and duration together: a write to one may change the others)
+       V::Alternate, 0, 0, nullptr, nullptr, 5},
       {"ch1_ramp_coupled3", "CH1CURSTARTALT, coupled on 3 channels", "CH1CURSTARTALT",
        {{"NOOFENABLEDCHANNELS", 3, true}, {"SIMULATIONMODE", 0, false}, {"COUPLEDALTITUDESIMULATION", 1, true}},
-       // set on channels 1 to 3, read back on channel 1
-       V::Alternate, 0, 0, nullptr, nullptr, 4},
+       // set on channels 1 to 3, then the four ramp items of each read back
+       V::Alternate, 0, 0, nullptr, nullptr, 15},
       {"ch1_outpwr_coupled3", "CH1OUTPWRLVL, coupled on 3 channels", "CH1OUTPWRLVL",
        {{"NOOFENABLEDCHANNELS", 3, true}, {"RFLVLMODE", 1, true}, {"COUPLEDMANUALRFLVL", 1, true}},
        // channel 1's limits, set on channels 1 to 3, each written channel read back

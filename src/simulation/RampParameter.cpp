@@ -4,7 +4,6 @@
 #include <boost/bind/bind.hpp>
 
 #include "PAUSE_RESUME_TEST.h"
-#include "ALT_SIM_TOTAL_DURATION.h"
 #include "ChannelWrites.h"
 #include "Core.h"
 #include "SimulationObjects.h"
@@ -137,7 +136,6 @@ void RampParameter<R>::Callback(const Record& value) {
         [&](int ch) { WriteItem(mc.Items(), ChannelEngine(mc, ch, prefix, method), EngineOp(), who, value); },
         [&](const std::vector<int>& took) {
           for (int ch : took) ShowChannel(ch);
-          FollowTotalDuration(mc);
         });
   });
 
@@ -145,7 +143,6 @@ void RampParameter<R>::Callback(const Record& value) {
   for (int ch : targets)
     if (ch != channel_) ShowChannel(ch);
   AfterReadBack(n, coupled, paused);
-  FollowTotalDuration(mc);
 
   if (!changed || !coupled) return;
   // Twins whose channel is not enabled only show the value.
