@@ -24,6 +24,7 @@ class ChannelsSubsystem : public Subsystem, public ChannelConfiguration {
       core_.Provide(*available_);
       enabled_.reset(new NO_OF_ENABLED_CHANNELS(store, core_.Namer(), core_.Gui(), mc));
       core_.Provide(*enabled_);
+      core_.Provide<EnabledCountChange>(*enabled_);
       slaveMode_.reset(new SLAVE_MODE(store, core_.Namer(), core_.Gui(), mc));
       core_.Provide(*slaveMode_);
       coupled_.reset(new COUPLED_ALTITUDE_SIMULATION(store, core_.Namer(), core_.Gui(), mc));
@@ -63,8 +64,9 @@ class ChannelsSubsystem : public Subsystem, public ChannelConfiguration {
 
   void ChannelsChanged(unsigned available, unsigned enabled) override {
     if (!available_ || !enabled_) return;
-    available_->NoOfAvailableChannelsCallback(static_cast<int>(available));
-    enabled_->NoOfEnabledChannelsCallback(static_cast<int>(enabled));
+    // The registry has changed: the attributes show it.
+    available_->Show(static_cast<int>(available));
+    enabled_->Show(static_cast<int>(enabled));
   }
 
   // ChannelConfiguration

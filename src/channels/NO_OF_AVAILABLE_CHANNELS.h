@@ -1,4 +1,5 @@
-// How many RF channels the test set has ("NOOFAVAILABLECHANNELS").
+// How many RF channels the test set has ("NOOFAVAILABLECHANNELS"): always the channel
+// engines registered now. A client write of any other count is refused.
 #pragma once
 
 #include "MYGUIABLE.h"
@@ -16,4 +17,6 @@ class NO_OF_AVAILABLE_CHANNELS : public radalt::Parameter<Velmarin::EngineAttrib
   Velmarin::EngineAttribLongParams get_NoOfAvailableChannelsParams() const;
   Velmarin::EngineAttribLong_ptr NoOfAvailableChannels() { return This(); }
   int Value() const { return attr_.Value(); }
+  // Shows the registry's count (no checks: the registry has changed already).
+  void Show(int n);
 };

@@ -1,9 +1,11 @@
 #include "NO_OF_ENABLED_CHANNELS.h"
 
+#include <algorithm>
+#include <mutex>
+
 #include <boost/bind/bind.hpp>
 
 #include "ChannelWideItems.h"
-#include "NO_OF_AVAILABLE_CHANNELS.h"
 #include "Core.h"
 
 namespace {
@@ -56,18 +58,37 @@ Velmarin::EngineAttribLongParams NO_OF_ENABLED_CHANNELS::get_NoOfEnabledChannels
 }
 
 void NO_OF_ENABLED_CHANNELS::NoOfEnabledChannelsCallback(int n) {
-  const int current = attr_.Value();
-  NO_OF_AVAILABLE_CHANNELS* available = mc_->Find<NO_OF_AVAILABLE_CHANNELS>();
-  const int availableCount = available ? available->Value() : 0;
-  if (n > availableCount || n < 0)
+  radalt::ChannelAccess& channels = mc_->Channels();
+  // No engine comes or goes between the checks and the change.
+  std::lock_guard<std::recursive_mutex> change(channels.ChangeMutex());
+  const int current = static_cast<int>(channels.EnabledCount());
+  // Only channels that have an engine, from channel 1 on, can be enabled.
+  const int enableable = static_cast<int>(channels.EnableableCount());
+  if (n > enableable || n < 0)
     radalt::LogThrow(
         " NO_OF_ENABLED_CHANNELS::NoOfEnabledChannelsCallback throw DataOutOfRangeException:illegal no of channels",
         Velmarin::Operation_errors::DataOutOfRangeException<int>(
-            "Attribute : NoOfEnabledChannelsCallback - illegal no of channels", 0, 3, n));
+            "Attribute : NoOfEnabledChannelsCallback - illegal no of channels", 0, enableable, n));
   if (current >= 1) CheckNoActivity(current);
-  if (n != current) attr_ = n;
+  try {
+    if (current >= 1 && current < n) CopyChannelWideItems(current, n);
+  } catch (...) {
+    // A copy that failed midway: the count is taken, what was copied stays.
+    mc_->ApplyEnabledCount(static_cast<unsigned>(n));
+    throw;
+  }
+  if (n < current) LimitFactoryCalibrationChannel(n);
+  mc_->ApplyEnabledCount(static_cast<unsigned>(n));
+}
+
+void NO_OF_ENABLED_CHANNELS::PrepareEnabledChange(int current, int n, bool forced) {
+  if (!forced && current >= 1) CheckNoActivity(current);
   if (current >= 1 && current < n) CopyChannelWideItems(current, n);
   if (n < current) LimitFactoryCalibrationChannel(n);
+}
+
+void NO_OF_ENABLED_CHANNELS::Show(int n) {
+  if (attr_.Value() != n) attr_ = n;
 }
 
 void NO_OF_ENABLED_CHANNELS::CheckNoActivity(int enabled) {
@@ -95,4 +116,10 @@ void NO_OF_ENABLED_CHANNELS::LimitFactoryCalibrationChannel(int n) {
   if (auto* factory = mc_->Find<radalt::FactoryCalibrationChannel>()) factory->KeepWithinEnabled(n, WriterId());
 }
 
-void NO_OF_ENABLED_CHANNELS::RecallNoOfEnabledChans() { attr_ = Recalled<int>(PersistanceName); }
+// The stored count within the channels that can be enabled now; every subsystem follows it.
+void NO_OF_ENABLED_CHANNELS::RecallNoOfEnabledChans() {
+  radalt::ChannelAccess& channels = mc_->Channels();
+  std::lock_guard<std::recursive_mutex> change(channels.ChangeMutex());
+  const int stored = std::max(0, Recalled<int>(PersistanceName));
+  mc_->ApplyEnabledCount(std::min(static_cast<unsigned>(stored), channels.EnableableCount()));
+}

@@ -1,10 +1,13 @@
-// How many channels the user works with: always channels 1 to this count ("NOOFENABLEDCHANNELS").
+// How many channels the user works with: always channels 1 to this count ("NOOFENABLEDCHANNELS"),
+// each with an engine. The registry keeps the count; a write is checked and readied here,
+// then taken by the registry and told to every subsystem.
 #pragma once
 
 #include "MYGUIABLE.h"
 #include "Parameter.h"
 
-class NO_OF_ENABLED_CHANNELS : public radalt::Parameter<Velmarin::EngineAttribLong_i> {
+class NO_OF_ENABLED_CHANNELS : public radalt::Parameter<Velmarin::EngineAttribLong_i>,
+                               public radalt::EnabledCountChange {
  public:
   static const char* const PersistanceName;
 
@@ -16,6 +19,10 @@ class NO_OF_ENABLED_CHANNELS : public radalt::Parameter<Velmarin::EngineAttribLo
   Velmarin::EngineAttribLongParams get_NoOfEnabledChannelsParams() const;
   Velmarin::EngineAttribLong_ptr NoOfEnabledChannels() { return This(); }
   int Value() const { return attr_.Value(); }
+  // Shows the registry's count (no checks: the registry has changed already).
+  void Show(int n);
+  // EnabledCountChange
+  void PrepareEnabledChange(int current, int n, bool forced) override;
 
  private:
   // Refuses the change while a calibration, a test or a diagnostic runs on an enabled channel.

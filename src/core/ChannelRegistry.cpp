@@ -1,13 +1,52 @@
 #include "ChannelRegistry.h"
 
+#include <algorithm>
+#include <chrono>
 #include <iostream>
 
 #include "Exceptions.h"
+#include "platform/Orb.h"
 
 namespace radalt {
 
-ChannelRegistry::ChannelRegistry() : main_(3), inhouse_(3), valid_(3, false) {}
-ChannelRegistry::~ChannelRegistry() { Clear(); }
+namespace {
+
+// A call on a channel engine's main reference that got no answer: the registry looks at the
+// engine now. The ORB's own choice (retry only a forwarded reference that failed) is kept.
+struct Unanswered {
+  static CORBA::Boolean Transient(void* cookie, CORBA::ULong retries, const CORBA::TRANSIENT& e) {
+    if (e.minor() == omni::TRANSIENT_FailedOnForwarded && retries == 0) return true;
+    Tell(cookie);
+    return false;
+  }
+  static CORBA::Boolean Timeout(void* cookie, CORBA::ULong, const CORBA::TIMEOUT&) {
+    Tell(cookie);
+    return false;
+  }
+  static CORBA::Boolean CommFailure(void* cookie, CORBA::ULong, const CORBA::COMM_FAILURE&) {
+    Tell(cookie);
+    return false;
+  }
+  static CORBA::Boolean System(void* cookie, CORBA::ULong, const CORBA::SystemException& e) {
+    if (CORBA::OBJECT_NOT_EXIST::_downcast(&e)) Tell(cookie);
+    return false;
+  }
+  static void Tell(void* cookie) {
+    auto* c = static_cast<std::pair<ChannelRegistry*, int>*>(cookie);
+    c->first->Suspect(c->second);
+  }
+};
+
+}  // namespace
+
+ChannelRegistry::ChannelRegistry() : main_(3), inhouse_(3), valid_(3, false) {
+  for (int channel = 1; channel <= 3; ++channel) handlerCookies_[static_cast<std::size_t>(channel - 1)] = {this, channel};
+  itemRefs_.OnUnanswered([this](int channel) { Suspect(channel); });
+}
+ChannelRegistry::~ChannelRegistry() {
+  StopLiveness();
+  Clear();
+}
 
 SCI::RADALTSC_MAIN_INTERFACE_ptr ChannelRegistry::GetSingleChannelPtr(int channel) {
   if (channel < 1 || channel > 3)
@@ -73,6 +112,34 @@ unsigned ChannelRegistry::EnabledCount() const {
   return enabledCount_;
 }
 
+unsigned ChannelRegistry::EnableableCount() const {
+  std::shared_lock<std::shared_mutex> lock(mutex_);
+  return EnableableLocked();
+}
+
+unsigned ChannelRegistry::EnableableLocked(int without, int with) const {
+  unsigned n = 0;
+  for (int channel = 1; channel <= 3; ++channel) {
+    const bool registered = channel == with || (channel != without && mainMap_.count(channel) != 0);
+    if (!registered) break;
+    ++n;
+  }
+  return n;
+}
+
+unsigned ChannelRegistry::EnabledOnceRegistered(int channel) const {
+  std::shared_lock<std::shared_mutex> lock(mutex_);
+  const unsigned after = EnableableLocked(0, channel);
+  // A user who works with every channel that can be enabled works with the new one too.
+  const unsigned wanted = wantedEnabled_ >= EnableableLocked() ? std::max(wantedEnabled_, after) : wantedEnabled_;
+  return std::min(wanted, after);
+}
+
+unsigned ChannelRegistry::EnabledOnceUnregistered(int channel) const {
+  std::shared_lock<std::shared_mutex> lock(mutex_);
+  return std::min(enabledCount_, EnableableLocked(channel, 0));
+}
+
 unsigned long ChannelRegistry::Generation(int channel) const {
   if (channel < 1 || channel > 3) return 0;
   std::shared_lock<std::shared_mutex> lock(mutex_);
@@ -95,6 +162,14 @@ bool ChannelRegistry::Install(int channel, CORBA::Object_ptr obj) {
   const std::size_t i = static_cast<std::size_t>(channel - 1);
   if (!CORBA::is_nil(main_[i])) retired_.push_back(CORBA::Object::_duplicate(main_[i].in()));
   if (!CORBA::is_nil(inhouse_[i])) retired_.push_back(CORBA::Object::_duplicate(inhouse_[i].in()));
+  if (!CORBA::is_nil(main)) {
+    // A call on it that gets no answer brings the next look at the engine forward.
+    void* cookie = &handlerCookies_[i];
+    omniORB::installTransientExceptionHandler(main.in(), cookie, &Unanswered::Transient);
+    omniORB::installTimeoutExceptionHandler(main.in(), cookie, &Unanswered::Timeout);
+    omniORB::installCommFailureExceptionHandler(main.in(), cookie, &Unanswered::CommFailure);
+    omniORB::installSystemExceptionHandler(main.in(), cookie, &Unanswered::System);
+  }
   main_[i] = main._retn();
   inhouse_[i] = inhouse._retn();
   valid_[i] = !CORBA::is_nil(main_[i]);
@@ -110,16 +185,15 @@ void ChannelRegistry::InstallInhouse(int channel, SCI::RADALTSC_INHOUSE_INTERFAC
   slot = SCI::RADALTSC_INHOUSE_INTERFACE::_duplicate(inhouse);
 }
 
-ChannelRegistry::Snapshot ChannelRegistry::Register(int channel, bool& known) {
+ChannelRegistry::Snapshot ChannelRegistry::Register(int channel, unsigned enabled, bool& known) {
   std::unique_lock<std::shared_mutex> lock(mutex_);
   const std::size_t i = static_cast<std::size_t>(channel - 1);
   known = mainMap_.count(channel) != 0;
   mainMap_[channel] = main_.at(i).in();
   inhouseMap_[channel] = inhouse_.at(i).in();
-  if (!known) {
-    ++availableCount_;
-    ++enabledCount_;
-  }
+  if (!known) ++availableCount_;
+  enabledCount_ = std::min(enabled, EnableableLocked());
+  wantedEnabled_ = std::max(wantedEnabled_, enabledCount_);
   Snapshot s;
   s.available = availableCount_;
   s.enabled = enabledCount_;
@@ -127,7 +201,7 @@ ChannelRegistry::Snapshot ChannelRegistry::Register(int channel, bool& known) {
   return s;
 }
 
-bool ChannelRegistry::Unregister(int channel, Snapshot& after) {
+bool ChannelRegistry::Unregister(int channel, unsigned enabled, Snapshot& after) {
   std::unique_lock<std::shared_mutex> lock(mutex_);
   // A removed reference is kept alive with the retired ones: a parameter object on another
   // thread may still be using the pointer it was lent.
@@ -154,7 +228,7 @@ bool ChannelRegistry::Unregister(int channel, Snapshot& after) {
   itemRefs_.Reset(channel, main_[i].in());
   // Counts never wrap below zero.
   if (availableCount_ > 0) --availableCount_;
-  if (enabledCount_ > 0) --enabledCount_;
+  enabledCount_ = std::min(enabled, EnableableLocked());
   after.available = availableCount_;
   after.enabled = enabledCount_;
   for (std::size_t c = 0; c < 3; ++c) after.refs[c] = main_[c].in();
@@ -164,7 +238,19 @@ bool ChannelRegistry::Unregister(int channel, Snapshot& after) {
 void ChannelRegistry::SetCounts(unsigned available, unsigned enabled) {
   std::unique_lock<std::shared_mutex> lock(mutex_);
   availableCount_ = available;
-  enabledCount_ = enabled;
+  wantedEnabled_ = enabled;
+  enabledCount_ = std::min(enabled, EnableableLocked());
+}
+
+ChannelRegistry::Snapshot ChannelRegistry::SetEnabled(unsigned enabled) {
+  std::unique_lock<std::shared_mutex> lock(mutex_);
+  wantedEnabled_ = enabled;
+  enabledCount_ = std::min(enabled, EnableableLocked());
+  Snapshot s;
+  s.available = availableCount_;
+  s.enabled = enabledCount_;
+  for (std::size_t c = 0; c < 3; ++c) s.refs[c] = main_[c].in();
+  return s;
 }
 
 void ChannelRegistry::Clear() {
@@ -192,6 +278,76 @@ void ChannelRegistry::TellChannelBound(const Snapshot& s) {
   for (const auto& perChannel : classes)
     for (std::size_t i = 0; i < perChannel.size() && i < 3; ++i)
       if (perChannel[i]) perChannel[i]->updateChannelData(s.available, s.enabled, s.refs[i]);
+}
+
+// ---- liveness ------------------------------------------------------------------------------
+
+void ChannelRegistry::StartLiveness(unsigned intervalMs, unsigned misses, LostEngine lost) {
+  StopLiveness();
+  {
+    std::lock_guard<std::mutex> lock(livenessMutex_);
+    livenessStop_ = false;
+  }
+  liveness_ = std::thread(&ChannelRegistry::LivenessLoop, this, intervalMs, misses, std::move(lost));
+}
+
+void ChannelRegistry::StopLiveness() {
+  {
+    std::lock_guard<std::mutex> lock(livenessMutex_);
+    livenessStop_ = true;
+  }
+  livenessWake_.notify_all();
+  if (liveness_.joinable()) liveness_.join();
+}
+
+void ChannelRegistry::Suspect(int channel) {
+  if (channel < 1 || channel > 3) return;
+  {
+    std::lock_guard<std::mutex> lock(livenessMutex_);
+    suspected_[static_cast<std::size_t>(channel - 1)] = true;
+  }
+  livenessWake_.notify_all();
+}
+
+void ChannelRegistry::LivenessLoop(unsigned intervalMs, unsigned misses, LostEngine lost) {
+  std::array<unsigned, 3> silent{};
+  std::array<unsigned long, 3> reported{};  // the generation last reported lost, per channel
+  for (;;) {
+    {
+      std::unique_lock<std::mutex> lock(livenessMutex_);
+      auto anySuspected = [&] { return suspected_[0] || suspected_[1] || suspected_[2]; };
+      livenessWake_.wait_for(lock, std::chrono::milliseconds(intervalMs),
+                             [&] { return livenessStop_ || anySuspected(); });
+      if (livenessStop_) return;
+      suspected_ = {};
+    }
+    for (int channel = 1; channel <= 3; ++channel) {
+      const std::size_t i = static_cast<std::size_t>(channel - 1);
+      SCI::RADALTSC_MAIN_INTERFACE_ptr engine;
+      unsigned long generation;
+      {
+        std::shared_lock<std::shared_mutex> lock(mutex_);
+        if (!mainMap_.count(channel)) continue;
+        // Lent: a reference replaced meanwhile stays alive among the retired ones.
+        engine = main_[i].in();
+        generation = generation_[i];
+      }
+      if (CORBA::is_nil(engine) || reported[i] == generation) continue;
+      const Velmarin::Liveness l = Velmarin::Probe(engine);
+      if (l == Velmarin::Liveness::Answers) {
+        silent[i] = 0;
+        continue;
+      }
+      if (l == Velmarin::Liveness::Silent && ++silent[i] < misses) continue;
+      silent[i] = 0;
+      reported[i] = generation;
+      {
+        std::lock_guard<std::mutex> lock(livenessMutex_);
+        if (livenessStop_) return;
+      }
+      lost(channel, generation);
+    }
+  }
 }
 
 }  // namespace radalt

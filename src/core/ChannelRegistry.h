@@ -3,10 +3,13 @@
 #pragma once
 
 #include <array>
+#include <condition_variable>
 #include <functional>
 #include <map>
 #include <mutex>
 #include <shared_mutex>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "ChannelBound.h"
@@ -30,14 +33,20 @@ class ChannelAccess {
   virtual bool GetSingleChannelIsLocal(int channel) = 0;
   // Whether channel (any number) has an engine; never throws, logs nothing.
   virtual bool HasChannelEngine(int channel) const = 0;
+  // The engines registered now.
   virtual unsigned AvailableCount() const = 0;
   virtual unsigned EnabledCount() const = 0;
+  // How many channels can be enabled: channels 1 to this count all have an engine.
+  virtual unsigned EnableableCount() const = 0;
   // Counts up each time channel's engine is installed or removed; a reference obtained
   // under another generation may belong to an engine that is gone.
   virtual unsigned long Generation(int channel) const = 0;
   // The item references of the registered engines, kept until an engine leaves or is
   // replaced (every engine-item access goes through them, see EngineItems.h).
   virtual ItemRefs& Items() = 0;
+  // Serialises whole changes of the registry (engines coming and going, the enabled count);
+  // held by whoever changes it, across the checks that decide the change.
+  virtual std::recursive_mutex& ChangeMutex() = 0;
 };
 
 class ChannelRegistry : public ChannelAccess {
@@ -59,25 +68,48 @@ class ChannelRegistry : public ChannelAccess {
   bool HasChannelEngine(int channel) const override;
   unsigned AvailableCount() const override;
   unsigned EnabledCount() const override;
+  unsigned EnableableCount() const override;
   unsigned long Generation(int channel) const override;
   ItemRefs& Items() override { return itemRefs_; }
   // The lent main reference of channel, nil when it has none; never throws.
   SCI::RADALTSC_MAIN_INTERFACE_ptr RefOrNil(int channel) const;
   Snapshot Current() const;
 
-  // ---- changes (the composition root makes them, holding ChangeMutex())
-  std::recursive_mutex& ChangeMutex() { return changeMutex_; }
+  // ---- changes (made holding ChangeMutex())
+  std::recursive_mutex& ChangeMutex() override { return changeMutex_; }
   // Installs channel's references from obj (main and in-house narrowed from it); the
   // references replaced are kept alive until the registry goes. Returns whether obj is an
   // engine. The channel is not registered (counted) by this.
   bool Install(int channel, CORBA::Object_ptr obj);
   void InstallInhouse(int channel, SCI::RADALTSC_INHOUSE_INTERFACE_ptr inhouse);
-  // Registers an installed channel; a channel registered already is counted once. known
-  // tells which it was.
-  Snapshot Register(int channel, bool& known);
-  // Forgets channel and uncounts it; false (with its log line) when it was not registered.
-  bool Unregister(int channel, Snapshot& after);
+  // The enabled count the user's choice comes to once channel is registered too: the
+  // channels enabled are always channels 1 to the count, each with an engine; a user who
+  // works with every channel that can be enabled gets the new one as well.
+  unsigned EnabledOnceRegistered(int channel) const;
+  // The same once channel is unregistered (never more than enabled now).
+  unsigned EnabledOnceUnregistered(int channel) const;
+  // Registers an installed channel (counted once however often it is registered) and sets
+  // the enabled count, in one hold. known tells whether it was registered already.
+  Snapshot Register(int channel, unsigned enabled, bool& known);
+  // Forgets channel and uncounts it, setting the enabled count, in one hold; false (with its
+  // log line) when it was not registered.
+  bool Unregister(int channel, unsigned enabled, Snapshot& after);
+  // The counts found at start-up: every engine found is enabled.
   void SetCounts(unsigned available, unsigned enabled);
+  // The user's enabled count (within EnableableCount()); it is also the count the registry
+  // comes back to when engines return.
+  Snapshot SetEnabled(unsigned enabled);
+
+  // ---- liveness: a look at every registered engine on a thread of its own
+  // lost(channel, generation) is called (on that thread) for an engine that is gone or has
+  // not answered misses looks in a row; once per engine.
+  using LostEngine = std::function<void(int channel, unsigned long generation)>;
+  void StartLiveness(unsigned intervalMs, unsigned misses, LostEngine lost);
+  // Ends the thread (waits for a look in progress, at most one call timeout). Safe to repeat.
+  void StopLiveness();
+  // A call on channel's engine was not answered: look at it now.
+  void Suspect(int channel);
+
   // Drops every reference (the master control goes).
   void Clear();
 
@@ -99,8 +131,20 @@ class ChannelRegistry : public ChannelAccess {
   ItemRefs itemRefs_;
   unsigned availableCount_ = 0;
   unsigned enabledCount_ = 0;
+  // What the user (or the start-up) chose; enabled is this within the enableable channels.
+  unsigned wantedEnabled_ = 0;
   std::recursive_mutex changeMutex_;
   std::vector<std::vector<ChannelBound*>> channelBound_;
+
+  unsigned EnableableLocked(int without = 0, int with = 0) const;
+  void LivenessLoop(unsigned intervalMs, unsigned misses, LostEngine lost);
+  std::mutex livenessMutex_;
+  std::condition_variable livenessWake_;
+  bool livenessStop_ = false;
+  std::array<bool, 3> suspected_{};
+  std::thread liveness_;
+  // What the ORB hands the handlers of calls on an engine that got no answer.
+  std::array<std::pair<ChannelRegistry*, int>, 3> handlerCookies_{};
 };
 
 }  // namespace radalt

@@ -40,6 +40,10 @@ class Core {
   virtual STpersistance* AltSimStore() = 0;
   virtual ChannelAccess& Channels() = 0;
   virtual LockGroups& Locks() = 0;
+  // The enabled count a client or a recall chose, checked and readied by the caller
+  // (at most Channels().EnableableCount()), holding Channels().ChangeMutex(): the registry
+  // takes it and every subsystem is told.
+  virtual void ApplyEnabledCount(unsigned enabled) = 0;
 
   // ---- the registry and the lock groups under the names parameter objects use
   SCI::RADALTSC_MAIN_INTERFACE_ptr GetSingleChannelPtr(int channel) { return Channels().GetSingleChannelPtr(channel); }

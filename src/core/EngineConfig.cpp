@@ -12,6 +12,10 @@ EngineConfig EngineConfig::FromEnvironment() {
     long v = std::atol(poll);
     if (v > 0) c.discoveryPollMs = static_cast<unsigned>(v);
   }
+  if (const char* liveness = std::getenv("RADALT_LIVENESS_MS")) {
+    long v = std::atol(liveness);
+    if (v > 0) c.livenessIntervalMs = static_cast<unsigned>(v);
+  }
   return c;
 }
 

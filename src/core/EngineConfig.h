@@ -19,11 +19,17 @@ struct EngineConfig {
   // How long a channel engine that announced "destroy," may take to go before the
   // announcement is refused as false (ms).
   unsigned leaveGraceMs = 3000;
+  // How often every registered channel engine is looked at (ms), and after how many looks in
+  // a row without an answer (each bounded by the call timeout) it counts as gone. An engine
+  // that is gone (its process no longer serves it) counts as gone at the first look. A call
+  // that an engine does not answer brings the next look forward.
+  unsigned livenessIntervalMs = 1000;
+  unsigned livenessMisses = 2;
 
   // Where attribute assignments are published; empty: the process's DDS participant.
   Velmarin::AttributePublisher publisher;
 
-  // RADALT_INSTALL_ROOT (default "."), RADALT_DISCOVERY_POLL_MS.
+  // RADALT_INSTALL_ROOT (default "."), RADALT_DISCOVERY_POLL_MS, RADALT_LIVENESS_MS.
   static EngineConfig FromEnvironment();
 };
 

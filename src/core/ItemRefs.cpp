@@ -9,6 +9,21 @@ bool ObjectGone(const CORBA::SystemException& e) {
          CORBA::COMM_FAILURE::_downcast(&e);
 }
 
+bool Unanswered(const CORBA::SystemException& e) {
+  return ObjectGone(e) || CORBA::TIMEOUT::_downcast(&e);
+}
+
+void ItemRefs::TellUnanswered(Engine sc) const {
+  if (!unanswered_) return;
+  int channel = 0;
+  {
+    std::shared_lock<std::shared_mutex> lock(mutex_);
+    for (std::size_t i = 0; i < slots_.size(); ++i)
+      if (sc && slots_[i].engine == sc) channel = static_cast<int>(i) + 1;
+  }
+  if (channel) unanswered_(channel);
+}
+
 ItemRefs::~ItemRefs() {
   for (Slot& s : slots_) Release(s.items);
 }

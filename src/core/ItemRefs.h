@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <shared_mutex>
 #include <utility>
@@ -55,6 +56,8 @@ class OwnedRef {
 // Whether e says the target object was not reached: it no longer exists, or its process
 // does not answer.
 bool ObjectGone(const CORBA::SystemException& e);
+// Whether e says a call got no answer: the object was not reached, or the call timed out.
+bool Unanswered(const CORBA::SystemException& e);
 
 class ItemRefs {
  public:
@@ -86,19 +89,19 @@ class ItemRefs {
   }
 
   // The same with the fetch given: key names the item, fetch() returns a new reference.
+  // A call that got no answer in the end is told to the observer (OnUnanswered).
   template <class P, class Fetch, class F>
   auto Use(Engine sc, const Key& key, Fetch&& fetch, F&& call) -> decltype(call(P())) {
-    OwnedRef<P> item = Fetched<P>(sc, key, fetch);
     try {
-      return call(item.in());
+      return UseOnce<P>(sc, key, fetch, call);
     } catch (const CORBA::SystemException& e) {
-      if (!ObjectGone(e)) throw;
-      Forget(sc, key, item.in());
-      if (e.completed() != CORBA::COMPLETED_NO) throw;
+      if (Unanswered(e)) TellUnanswered(sc);
+      throw;
     }
-    OwnedRef<P> again = Fetched<P>(sc, key, fetch);
-    return call(again.in());
   }
+
+  // Who hears of a channel whose engine did not answer a call (set before any call is made).
+  void OnUnanswered(std::function<void(int channel)> observer) { unanswered_ = std::move(observer); }
 
   // How many references are kept for channel (for tests and the bench).
   std::size_t Kept(int channel) const;
@@ -112,6 +115,20 @@ class ItemRefs {
   }
 
  private:
+  template <class P, class Fetch, class F>
+  auto UseOnce(Engine sc, const Key& key, Fetch& fetch, F& call) -> decltype(call(P())) {
+    OwnedRef<P> item = Fetched<P>(sc, key, fetch);
+    try {
+      return call(item.in());
+    } catch (const CORBA::SystemException& e) {
+      if (!ObjectGone(e)) throw;
+      Forget(sc, key, item.in());
+      if (e.completed() != CORBA::COMPLETED_NO) throw;
+    }
+    OwnedRef<P> again = Fetched<P>(sc, key, fetch);
+    return call(again.in());
+  }
+
   struct Entry {
     CORBA::Object_ptr object;  // owns one reference
     void* typed;               // the same reference, as the item's own type
@@ -138,6 +155,9 @@ class ItemRefs {
   Slot* SlotOf(Engine sc);
   const Slot* SlotOf(Engine sc) const;
   static void Release(std::map<Key, Entry>& items);
+  // Tells the observer which channel sc serves (nothing for an engine no channel has).
+  void TellUnanswered(Engine sc) const;
+  std::function<void(int channel)> unanswered_;
 
   mutable std::shared_mutex mutex_;
   std::array<Slot, 3> slots_;

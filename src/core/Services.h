@@ -21,6 +21,18 @@ class ChannelConfiguration {
   virtual bool CoupledAltitudeSimulation() const = 0;
 };
 
+// How the enabled count changes (channels/): the checks and the work a new enabled count
+// needs before the registry takes it. Called holding the registry's change mutex.
+class EnabledCountChange {
+ public:
+  virtual ~EnabledCountChange() = default;
+  // Readies a change of the enabled count from `from` to `to`: refused (the exception the
+  // client sees) while a calibration, a test or a diagnostic runs on an enabled channel,
+  // unless forced (an engine has gone: the change cannot wait); newly enabled channels take
+  // channel 1's channel-wide settings; the factory calibration channel stays among the enabled.
+  virtual void PrepareEnabledChange(int from, int to, bool forced) = 0;
+};
+
 // The altitude simulation (simulation/).
 class SimulationState {
  public:

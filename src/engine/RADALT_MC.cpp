@@ -143,6 +143,10 @@ void RADALT_MC::Construct() {
 
   // 14. Complete: the channel-engine commands and validity changes received so far run now.
   ddsCommands_->Open();
+  // Engines that die without a goodbye are noticed; their removal queues behind the commands.
+  registry_.StartLiveness(config_.livenessIntervalMs, config_.livenessMisses, [this](int channel, unsigned long gen) {
+    ddsCommands_->Post([this, channel, gen] { EngineLost(channel, gen); });
+  });
 }
 
 void RADALT_MC::ConstructGroup(int group) {
@@ -237,7 +241,8 @@ void RADALT_MC::SubscribeConfigurationValidity() {
 RADALT_MC::~RADALT_MC() { Teardown(true); }
 
 void RADALT_MC::Teardown(bool announce) {
-  // No command runs while the objects it would reach go.
+  // No engine is looked at, and no command runs, while the objects they would reach go.
+  registry_.StopLiveness();
   if (ddsCommands_) ddsCommands_->Stop();
   {
     std::lock_guard<std::mutex> lock(saveRecallMutex_);

@@ -81,10 +81,14 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody, public radalt::Core {
   STpersistance* AltSimStore() override { return altSimStore_.get(); }
   radalt::ChannelAccess& Channels() override { return registry_; }
   radalt::LockGroups& Locks() override { return *locks_; }
+  void ApplyEnabledCount(unsigned enabled) override;
 
   // ---- channel registry
   void AddRadAltSc(int channel);
   void RemoveRadAltSc(int channel);
+  // The liveness look found channel's engine (of generation) gone or silent: it is removed
+  // as if it had said goodbye, unless it was replaced meanwhile.
+  void EngineLost(int channel, unsigned long generation);
   void updateAttributeData(unsigned available, unsigned enabled,
                            const std::vector<SCI::RADALTSC_MAIN_INTERFACE_ptr>& refs);
   void RadAltDDS_SubCallback(const char* topic, const char* text);
@@ -141,6 +145,9 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody, public radalt::Core {
   // Tells every subsystem the registry's counts.
   void ApplyCounts(unsigned available, unsigned enabled);
   void TellChannelsChanged(const radalt::ChannelRegistry::Snapshot& s);
+  // Readies the enabled count's change from `from` to `to` (channels/); false, with a line
+  // saying why, when it was refused.
+  bool PrepareEnabledChange(unsigned from, unsigned to, bool forced);
   // Undoes what was built, in the order that keeps every callback's objects alive; announce:
   // "destroy," is published and the servant deactivated (a built master control).
   void Teardown(bool announce);

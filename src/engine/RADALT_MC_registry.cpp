@@ -66,7 +66,7 @@ void RADALT_MC::DiscoverSingleChannelEngines() {
         registry_.InstallInhouse(channel, inhouse.in());
       }
       bool known = false;
-      registry_.Register(channel, known);
+      registry_.Register(channel, 0, known);
       ++found;
     }
   }
@@ -99,16 +99,46 @@ void RADALT_MC::DiscoverSingleChannelEngines() {
 }
 
 void RADALT_MC::ApplyCounts(unsigned available, unsigned enabled) {
+  std::lock_guard<std::recursive_mutex> change(registry_.ChangeMutex());
   registry_.SetCounts(available, enabled);
-  try {
-    for (auto& subsystem : subsystems_) subsystem->ChannelsChanged(available, enabled);
-  } catch (const CORBA::UserException& e) {
-    std::cerr << " RADALT_MC: channel counts not applied (" << e._name() << ")" << std::endl;
-  }
+  TellChannelsChanged(registry_.Current());
+}
+
+void RADALT_MC::ApplyEnabledCount(unsigned enabled) {
+  std::lock_guard<std::recursive_mutex> change(registry_.ChangeMutex());
+  const radalt::ChannelRegistry::Snapshot s = registry_.SetEnabled(enabled);
+  TellChannelsChanged(s);
+  registry_.TellChannelBound(s);
 }
 
 void RADALT_MC::TellChannelsChanged(const radalt::ChannelRegistry::Snapshot& s) {
-  for (auto& subsystem : subsystems_) subsystem->ChannelsChanged(s.available, s.enabled);
+  // Every subsystem hears of the change, whatever another one made of it.
+  for (auto& subsystem : subsystems_) {
+    try {
+      subsystem->ChannelsChanged(s.available, s.enabled);
+    } catch (const CORBA::Exception& e) {
+      std::cerr << " RADALT_MC: " << subsystem->Name() << " did not follow the channel counts (" << e._name() << ")"
+                << std::endl;
+    } catch (const std::exception& e) {
+      std::cerr << " RADALT_MC: " << subsystem->Name() << " did not follow the channel counts (" << e.what() << ")"
+                << std::endl;
+    }
+  }
+}
+
+bool RADALT_MC::PrepareEnabledChange(unsigned from, unsigned to, bool forced) {
+  if (from == to) return true;
+  auto* change = Find<radalt::EnabledCountChange>();
+  if (!change) return true;
+  try {
+    change->PrepareEnabledChange(static_cast<int>(from), static_cast<int>(to), forced);
+    return true;
+  } catch (const Velmarin::Operation_errors::Settings_Conflict& e) {
+    std::cout << " RADALT_MC: enabled channels stay " << from << ": " << e.text.in() << std::endl;
+  } catch (const CORBA::Exception& e) {
+    std::cout << " RADALT_MC: enabled channels stay " << from << ": " << e._name() << std::endl;
+  }
+  return false;
 }
 
 // ---- recall --------------------------------------------------------------------------------
@@ -126,11 +156,16 @@ void RADALT_MC::RecallMCProfile() {
 
 void RADALT_MC::AddRadAltSc(int channel) {
   std::lock_guard<std::recursive_mutex> change(registry_.ChangeMutex());
+  // The new engine is enabled with the others when the user works with every channel and
+  // nothing keeps the count from changing; it is counted as available in any case.
+  const unsigned current = registry_.EnabledCount();
+  unsigned enabled = registry_.EnabledOnceRegistered(channel);
+  if (enabled > current && !PrepareEnabledChange(current, enabled, false)) enabled = current;
   bool known = false;
-  const radalt::ChannelRegistry::Snapshot s = registry_.Register(channel, known);
-  // A channel announced again (its engine restarted) refreshes its references but is
-  // counted once only.
-  if (!known) TellChannelsChanged(s);
+  const radalt::ChannelRegistry::Snapshot s = registry_.Register(channel, enabled, known);
+  // A channel announced again (its engine restarted) is counted once; the subsystems hear
+  // of its new engine all the same.
+  TellChannelsChanged(s);
   Velmarin::GUI_Able_var gui = gui_->_this();
   registry_.GetSingleChannelPtr(channel)->RegisterGui(gui);
   updateAttributeData(s.available, s.enabled, {s.refs.begin(), s.refs.end()});
@@ -138,10 +173,23 @@ void RADALT_MC::AddRadAltSc(int channel) {
 
 void RADALT_MC::RemoveRadAltSc(int channel) {
   std::lock_guard<std::recursive_mutex> change(registry_.ChangeMutex());
+  // A channel whose engine has gone cannot stay enabled, whatever runs: the change does not wait.
+  const unsigned current = registry_.EnabledCount();
+  const unsigned enabled = registry_.EnabledOnceUnregistered(channel);
+  if (enabled < current && registry_.HasChannelEngine(channel)) PrepareEnabledChange(current, enabled, true);
   radalt::ChannelRegistry::Snapshot s;
-  if (!registry_.Unregister(channel, s)) return;
+  if (!registry_.Unregister(channel, enabled, s)) return;
   TellChannelsChanged(s);
   updateAttributeData(s.available, s.enabled, {s.refs.begin(), s.refs.end()});
+}
+
+void RADALT_MC::EngineLost(int channel, unsigned long generation) {
+  std::lock_guard<std::recursive_mutex> change(registry_.ChangeMutex());
+  // Replaced or removed since it was looked at: nothing to do.
+  if (registry_.Generation(channel) != generation || !registry_.HasChannelEngine(channel)) return;
+  std::cout << " RADALT_MC: the engine of channel " << channel << " does not answer; channel " << channel
+            << " removed" << std::endl;
+  RemoveRadAltSc(channel);
 }
 
 void RADALT_MC::updateAttributeData(unsigned available, unsigned enabled,

@@ -1,5 +1,7 @@
 #include "RUN_STOP_TEST.h"
 
+#include <iostream>
+
 #include <boost/bind/bind.hpp>
 #include <boost/date_time/posix_time/posix_time.hpp>
 #include <boost/thread/thread.hpp>
@@ -77,10 +79,13 @@ void RUN_STOP_TEST::RunStopTestCallback(bool run) {
       WriteEngines(run, n);
       attr_ = static_cast<bool>(radalt::ReadItem(mc.Items(), mc.GetSingleChannelPtr(1), &SC::RunStopTest));
       tookSimRun = radalt::Take(mc, LockGroup::SIMRUN, activity::kSettle, attr_.Value() ? text::kStarting : text::kStopping);
-      if (attr_.Value())
+      if (attr_.Value()) {
+        runChannels_ = n;
+        for (int ch = 1; ch <= n; ++ch) runGeneration_[ch - 1] = mc.Channels().Generation(ch);
         LockForRunning();
-      else
+      } else {
         UnlockForStopped();
+      }
     }
     if (PAUSE_RESUME_TEST* pause = Simulation(mc).pauseResumeTest.get()) pause->PauseResumeUpdateAttr();
   } catch (...) {
@@ -122,6 +127,28 @@ void RUN_STOP_TEST::UnlockForStopped() {
   radalt::Release(mc, LockGroup::PAUSERESUMEBUTTON, activity::kPauseResumeButton);
   if (auto* rfLevel = mc.Find<radalt::RfLevelModeLocking>()) rfLevel->rfLevelModeLock();
   mc.UnlockSelftestEngine(activity::kRun);
+}
+
+void RUN_STOP_TEST::EndRunOnLostEngine() {
+  boost::mutex::scoped_lock lock(mutex_);
+  radalt::Core& mc = *mc_;
+  if (!attr_.Value()) return;
+  int lost = 0;
+  for (int ch = 1; ch <= runChannels_ && !lost; ++ch)
+    if (mc.Channels().Generation(ch) != runGeneration_[ch - 1]) lost = ch;
+  if (!lost) return;
+  std::cout << kCallback << ": the engine of channel " << lost << " has gone, the simulation stops" << std::endl;
+  for (int ch = 1; ch <= 3; ++ch) {
+    if (!mc.HasChannelEngine(ch)) continue;
+    try {
+      radalt::WriteItem(mc.Items(), mc.GetSingleChannelPtr(ch), &SC::RunStopTest, mc.McLocker().Id(), false);
+    } catch (const CORBA::Exception& e) {
+      std::cout << kCallback << ": channel " << ch << " not stopped (" << e._name() << ")" << std::endl;
+    }
+  }
+  attr_ = false;
+  runChannels_ = 0;
+  UnlockForStopped();
 }
 
 void RUN_STOP_TEST::RecallRunStopTest() {

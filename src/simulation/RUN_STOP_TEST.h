@@ -20,6 +20,9 @@ class RUN_STOP_TEST : public radalt::Parameter<Velmarin::EngineAttribBoolean_i> 
   void runPushButtonCallback() {}
   Velmarin::EngineAttribVoid_ptr RunPushButton() { return runPushButton_._this(); }
   bool Value() const { return attr_.Value(); }
+  // A channel engine came or went: a run on an engine that has gone is over. The engines
+  // still there are stopped and what the start took is given back (no settle time).
+  void EndRunOnLostEngine();
 
  private:
   // Writes run to the engines of channels 1 to n. A stop while another user holds the
@@ -33,4 +36,7 @@ class RUN_STOP_TEST : public radalt::Parameter<Velmarin::EngineAttribBoolean_i> 
 
   Velmarin::EngineAttribVoid_i runPushButton_;
   boost::mutex mutex_;
+  // The engines the run was started on: channels 1 to runChannels_, by generation.
+  int runChannels_ = 0;
+  unsigned long runGeneration_[3] = {0, 0, 0};
 };

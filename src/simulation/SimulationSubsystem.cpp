@@ -67,6 +67,10 @@ class SimulationSubsystem : public Subsystem, public SimulationState, public Sim
     }
   }
 
+  void ChannelsChanged(unsigned, unsigned) override {
+    if (objects_.runStopTest) objects_.runStopTest->EndRunOnLostEngine();
+  }
+
   void RecallSettings(RecallStep step) override {
     if (step != RecallStep::Simulation) return;
     SimulationObjects& sim = objects_;

@@ -141,10 +141,15 @@ TEST(Engine, ChannelCountsRefuseWhatTheTestSetCannotHave) {
   EXPECT_THROW(available->Set(client.Id(), -1), OE);
   EXPECT_EQ(2, available->Get());
 
-  // More enabled than available is refused; fewer available pulls the enabled count down.
-  EXPECT_THROW(enabled->Set(client.Id(), 3), OE);
-  available->Set(client.Id(), 1);
-  EXPECT_EQ(1, enabled->Get());
+  // More enabled than available is refused, with the live count as its maximum; the
+  // available count is the live engines and nothing else.
+  OE more = Catch<OE>([&] { enabled->Set(client.Id(), 3); });
+  EXPECT_EQ(2, more.info.maximum.l());
+  OE fewer = Catch<OE>([&] { available->Set(client.Id(), 1); });
+  EXPECT_EQ(2, fewer.info.minimum.l());
+  EXPECT_EQ(2, fewer.info.maximum.l());
+  EXPECT_EQ(2, available->Get());
+  EXPECT_EQ(2, enabled->Get());
 }
 
 TEST(Engine, ParameterShapeForwardsOnlyChangesAndPassesEngineLocksOn) {

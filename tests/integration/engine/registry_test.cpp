@@ -3,9 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <filesystem>
 #include <thread>
 
+#include "NO_OF_AVAILABLE_CHANNELS.h"
 #include "NO_OF_ENABLED_CHANNELS.h"
+#include "RF_CONNECTION.h"
+#include "RUN_STOP_TEST.h"
+#include "SimulationObjects.h"
 #include "RADALT_MC.h"
 #include "ScFixture.h"
 #include "TestConfig.h"
@@ -138,4 +144,167 @@ TEST(Registry, ReadersOnOtherThreadsNeverSeeAHalfUpdatedRegistry) {
   EXPECT_GT(seen.load(), 0);
   EXPECT_EQ(2u, mc.AvailableCount());
   EXPECT_EQ(2u, mc.EnabledCount());
+}
+
+// The counts shown to clients are the registry's: a client cannot make the test set claim
+// fewer engines than are live, nor a recalled count that no longer holds.
+TEST(Registry, CountsAreTheLiveEnginesWhateverIsWrittenOrRecalled) {
+  SimulatedChannels sims({1, 2, 3});
+  const std::string root = FreshTestRoot("registry");
+  RADALT_MC mc(TestConfig(root));
+  Locker client("client");
+  EngineAttribLong_var available = mc.NoOfAvailableChannelsObj()->NoOfAvailableChannels();
+  EngineAttribLong_var enabled = mc.NoOfEnabledChannelsObj()->NoOfEnabledChannels();
+
+  testing::internal::CaptureStdout();
+  EXPECT_THROW(available->Set(client.Id(), 0), Operation_errors::DataOutOfRange);
+  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(3, available->Get());
+  EXPECT_EQ(3, enabled->Get());
+
+  // The stored counts are those the store was created with (none): a recall shows the live
+  // engines, and the user's enabled count is taken within them.
+  mc.RecallMCSettings();
+  EXPECT_EQ(3, available->Get());
+  EXPECT_EQ(3u, mc.AvailableCount());
+  EXPECT_EQ(static_cast<unsigned>(enabled->Get()), mc.EnabledCount());
+  enabled->Set(client.Id(), 0);
+  EXPECT_EQ(0u, mc.EnabledCount());
+  enabled->Set(client.Id(), 3);
+  EXPECT_EQ(3, enabled->Get());
+  EXPECT_EQ(3u, mc.EnabledCount());
+  std::filesystem::remove_all(root);
+}
+
+// An engine that arrives while a test runs on channel 1 is registered and counted as
+// available; it is enabled once nothing keeps the enabled count from changing.
+TEST(Registry, AnEngineArrivingDuringATestIsCountedButNotEnabled) {
+  SimulatedChannels sims({1, 2});
+  RADALT_MC mc(TestConfig());
+  Locker client("client");
+  dynamic_cast<EngineAttribBoolean_i&>(sims.Engine(1).Items().Servant("RUNSTOPTEST")) = true;
+
+  sims.Add(3);
+  const std::string out = Command(mc, "create,3");
+  EXPECT_EQ(std::string::npos, out.find("not a valid radaltsc")) << out;
+  EXPECT_EQ(3u, mc.AvailableCount());
+  EXPECT_EQ(3, mc.NoOfAvailableChannelsObj()->Value());
+  EXPECT_EQ(2u, mc.EnabledCount());
+  EXPECT_EQ(2, mc.NoOfEnabledChannelsObj()->Value());
+  EXPECT_EQ(3, mc.GetSingleChannelPtr(3)->Channel());
+  EngineReadingBase_var ch3 = mc.Gui().Get_attr("CH3:OUTPWRLVL");
+  EXPECT_FALSE(CORBA::is_nil(ch3));
+
+  dynamic_cast<EngineAttribBoolean_i&>(sims.Engine(1).Items().Servant("RUNSTOPTEST")) = false;
+  mc.NoOfEnabledChannelsObj()->NoOfEnabledChannels()->Set(client.Id(), 3);
+  EXPECT_EQ(3u, mc.EnabledCount());
+}
+
+// Every subsystem follows a new enabled count: an output of channel 1 does not stay on when
+// no channel is enabled any more.
+TEST(Registry, AClientsEnabledCountReachesEverySubsystem) {
+  SimulatedChannels sims({1, 2});
+  RADALT_MC mc(TestConfig());
+  Locker client("client");
+  EngineAttribBoolean_var atten =
+      EngineAttribBoolean::_narrow(EngineReadingBase_var(mc.Gui().Get_attr("DIAGATTENOUTPUTSTATUS")));
+  ASSERT_FALSE(CORBA::is_nil(atten));
+  atten->Set(client.Id(), true);
+  ASSERT_TRUE(sims.Engine(1).Items().Ref<EngineAttribBoolean>("DIAGATTENOUTPUTSTATUS")->Get());
+
+  testing::internal::CaptureStdout();
+  mc.NoOfEnabledChannelsObj()->NoOfEnabledChannels()->Set(client.Id(), 0);
+  testing::internal::GetCapturedStdout();
+  EXPECT_FALSE(atten->Get());
+  EXPECT_FALSE(sims.Engine(1).Items().Ref<EngineAttribBoolean>("DIAGATTENOUTPUTSTATUS")->Get());
+  EXPECT_FALSE(mc.Group(radalt::LockGroup::SIMRUN).IsLocked());
+}
+
+namespace {
+
+// Waits (bounded, against a hang) until done() holds; the answer is done().
+template <class F>
+bool Eventually(F&& done) {
+  for (int i = 0; i < 1000 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  return done();
+}
+
+}  // namespace
+
+// An engine whose process ends without "destroy," is noticed by the periodic look; the counts
+// follow, channel 1 keeps working, and the engine started again is taken back.
+TEST(Registry, AnEngineThatDiesWithoutAGoodbyeIsNoticedAndTakenBackWhenItReturns) {
+  SimulatedChannels sims({1, 2, 3});
+  radalt::EngineConfig config = TestConfig();
+  config.livenessIntervalMs = 20;
+  RADALT_MC mc(config);
+  testing::internal::CaptureStdout();
+  sims.Remove(2);
+  const bool noticed = Eventually([&] { return mc.NoOfAvailableChannelsObj()->Value() == 2; });
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_TRUE(noticed);
+  EXPECT_EQ(2u, mc.AvailableCount());
+  EXPECT_NE(std::string::npos, out.find("the engine of channel 2 does not answer")) << out;
+  // Channels 1 to the enabled count have engines: only channel 1 is left of them.
+  EXPECT_EQ(1u, mc.EnabledCount());
+  EXPECT_EQ(1, mc.NoOfEnabledChannelsObj()->Value());
+  EXPECT_THROW(mc.GetSingleChannelPtr(2), Operation_errors::NotConfigured);
+  EXPECT_EQ(1, mc.GetSingleChannelPtr(1)->Channel());
+  EXPECT_EQ(3, mc.GetSingleChannelPtr(3)->Channel());
+
+  sims.Add(2);
+  Command(mc, "create,2");
+  EXPECT_EQ(3u, mc.AvailableCount());
+  EXPECT_EQ(3u, mc.EnabledCount());
+  EXPECT_EQ(3, mc.NoOfEnabledChannelsObj()->Value());
+  EXPECT_EQ(2, mc.GetSingleChannelPtr(2)->Channel());
+}
+
+// A call the engine does not answer brings the look forward: no waiting for the next one.
+TEST(Registry, ACallAnEngineDoesNotAnswerIsNoticedAtOnce) {
+  SimulatedChannels sims({1, 2, 3});
+  radalt::EngineConfig config = TestConfig();
+  config.livenessIntervalMs = 3600 * 1000;
+  RADALT_MC mc(config);
+  Locker client("client");
+  sims.Remove(3);
+  testing::internal::CaptureStdout();
+  // The RF connection goes to every enabled channel: channel 3's engine does not answer.
+  EXPECT_THROW(mc.RfConnectionObj()->RfConnection()->Set(client.Id(), 1), CORBA::OBJECT_NOT_EXIST);
+  const bool noticed = Eventually([&] { return mc.AvailableCount() == 2; });
+  testing::internal::GetCapturedStdout();
+  EXPECT_TRUE(noticed);
+  EXPECT_EQ(2u, mc.EnabledCount());
+}
+
+// A run on an engine that has gone is over: the other engines stop, the locks of the run are
+// given back, and a new run can start on the channels left.
+TEST(Registry, ARunEndsCleanlyWhenOneOfItsEnginesLeaves) {
+  SimulatedChannels sims({1, 2, 3});
+  radalt::EngineConfig config = TestConfig();
+  config.runSettleMs = 1;
+  config.livenessIntervalMs = 20;
+  RADALT_MC mc(config);
+  Locker client("client");
+  EngineAttribBoolean_var run = mc.Simulation().runStopTest->RunStopTest();
+  auto engineRuns = [&](int ch) { return sims.Engine(ch).Items().Ref<EngineAttribBoolean>("RUNSTOPTEST")->Get(); };
+  run->Set(client.Id(), true);
+  ASSERT_TRUE(engineRuns(3));
+
+  testing::internal::CaptureStdout();
+  sims.Remove(2);
+  const bool ended = Eventually([&] { return !run->Get() && mc.AvailableCount() == 2; });
+  testing::internal::GetCapturedStdout();
+  EXPECT_TRUE(ended);
+  EXPECT_FALSE(engineRuns(1));
+  EXPECT_FALSE(engineRuns(3));
+  for (radalt::LockGroup g : {radalt::LockGroup::MANUALTEST, radalt::LockGroup::SETTINGS, radalt::LockGroup::CALRUN,
+                              radalt::LockGroup::ALTZERORUN, radalt::LockGroup::DIAGTXOUTPUT})
+    EXPECT_FALSE(mc.Group(g).IsLocked()) << static_cast<int>(g);
+
+  run->Set(client.Id(), true);
+  EXPECT_TRUE(run->Get());
+  EXPECT_TRUE(engineRuns(1));
+  run->Set(client.Id(), false);
+  EXPECT_FALSE(engineRuns(1));
 }
