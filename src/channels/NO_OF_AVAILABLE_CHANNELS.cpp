@@ -36,7 +36,9 @@ void NO_OF_AVAILABLE_CHANNELS::NoOfAvailableChannelsCallback(int n) {
 }
 
 void NO_OF_AVAILABLE_CHANNELS::Show(int n) {
-  if (attr_.Value() != n) attr_ = n;
+  // Published on every change and recall, the same count included: the topic has its writer
+  // from the start, so a watcher that joins later meets it before the next change.
+  attr_ = n;
 }
 
 // The stored count is what was available when it was stored: the engines registered now

@@ -88,7 +88,9 @@ void NO_OF_ENABLED_CHANNELS::PrepareEnabledChange(int current, int n, bool force
 }
 
 void NO_OF_ENABLED_CHANNELS::Show(int n) {
-  if (attr_.Value() != n) attr_ = n;
+  // Published on every change and recall, the same count included: the topic has its writer
+  // from the start, so a watcher that joins later meets it before the next change.
+  attr_ = n;
 }
 
 void NO_OF_ENABLED_CHANNELS::CheckNoActivity(int enabled) {

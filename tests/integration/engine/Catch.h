@@ -2,6 +2,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <omniORB4/CORBA.h>
 
 // The exception f throws; a failure when it throws none.
 template <class E, class F>
@@ -10,6 +11,9 @@ E Catch(F&& f) {
     f();
   } catch (const E& e) {
     return e;
+  } catch (const CORBA::Exception& e) {
+    ADD_FAILURE() << "another exception: " << e._name();
+    return E();
   }
   ADD_FAILURE() << "no exception";
   return E();
