@@ -147,9 +147,11 @@ void CalibrationModel::RequireIdle(const char* what) const {
     Refuse(std::string("Cannot start the ") + what + " calibration while another calibration is running");
 }
 
+// The step's prompts and measurement first, then its number: a client that sees the new step
+// number reads the step's own values.
 void CalibrationModel::ShowStep(const Stepped& kind, long step) {
-  if (kind.current) items_.Assign(kind.current, step);
   kind.prompt(items_, step, std::max(1L, kind.steps));
+  if (kind.current) items_.Assign(kind.current, step);
 }
 
 void CalibrationModel::Start(const Stepped& kind) {

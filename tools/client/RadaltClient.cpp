@@ -123,6 +123,11 @@ void Translate(const std::function<void()>& f) {
     std::string text;
     SingleText(e, text);
     throw Refused(e._name(), text);
+  } catch (const CORBA::TIMEOUT&) {
+    // The master control answers within its own engine call timeout; a TIMEOUT here is its
+    // engine's, passed on, or a master control that has stopped answering.
+    throw Unreachable(std::string("no answer in time (TIMEOUT): the master control at ") +
+                      Velmarin::NameServiceAddress() + ", or a channel engine it waited for, did not answer");
   } catch (const CORBA::SystemException& e) {
     throw Unreachable(std::string("the test set cannot be reached at ") + Velmarin::NameServiceAddress() + " (" +
                       e._name() + ")");
