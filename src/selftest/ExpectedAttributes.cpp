@@ -4,8 +4,8 @@
 
 namespace radalt {
 
-std::string ExpectedAttributeList(const std::function<bool(int channel)>& hasEngine) {
-  std::set<std::string> names = {
+const std::vector<std::string>& MasterControlKeys() {
+  static const std::vector<std::string> keys = {
 #define MC_ATTR(op, key) key,
 #define MC_KEY(key) key,
 #define MC_ENGINE_ITEM(op, ch, item, who)
@@ -22,6 +22,11 @@ std::string ExpectedAttributeList(const std::function<bool(int channel)>& hasEng
 #undef MC_ENGINE_RUN
 #undef MC_CHANNEL_POINTER
   };
+  return keys;
+}
+
+std::string ExpectedAttributeList(const std::function<bool(int channel)>& hasEngine) {
+  std::set<std::string> names(MasterControlKeys().begin(), MasterControlKeys().end());
   static const char* const kEngineKeys[] = {
 #define SC_ITEM(op, kind, key, mn, mx, st, init, unit, text) key,
 #include "radaltsc_items.def"

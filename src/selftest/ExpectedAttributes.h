@@ -5,8 +5,12 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace radalt {
+
+// The keys of the master control's own attributes, in the table's order.
+const std::vector<std::string>& MasterControlKeys();
 
 // Names separated by one blank, sorted. hasEngine tells which channels have an engine.
 std::string ExpectedAttributeList(const std::function<bool(int channel)>& hasEngine);

@@ -6,13 +6,7 @@ set -uo pipefail
 build=$1 port=$2 run=$3
 top=$(cd "$(dirname "$0")/../.." && pwd)
 export RUN_DIR=$run RADALT_NS_PORT=$port BUILD=$build RADALT_DEMO=0
-ctl="$build/tools/radaltctl --ns 127.0.0.1:$port"
-failures=0
-check() {  # check DESCRIPTION COMMAND...
-  local what=$1
-  shift
-  if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
-}
+source "$top/tests/e2e/lib.sh"
 legs() { $ctl get CH1LEGDATA; }
 
 rm -rf "$run"
@@ -53,5 +47,4 @@ check "recall profile after a restart" $ctl recall bench-legs --profile
 check "the three legs are back after a restart" test "$(legs)" = "$stored"
 check "and on channel 1's engine after a restart" test "$($ctl get CH1:LEGDATA)" = "$stored"
 
-echo "$((failures == 0 ? 1 : 0)) passed, $failures failed"
-[ $failures = 0 ]
+summary

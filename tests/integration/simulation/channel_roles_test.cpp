@@ -8,6 +8,7 @@
 #include <regex>
 #include <set>
 
+#include "ExpectedAttributes.h"
 #include "PAUSE_RESUME_TEST.h"
 #include "RampParameter.h"
 #include "SimBench.h"
@@ -16,30 +17,12 @@ using namespace simbench;
 
 namespace {
 
-#define MC_ATTR(op, key) key,
-#define MC_KEY(key) key,
-#define MC_ENGINE_ITEM(...)
-#define MC_SWEEP_ITEM(...)
-#define MC_CAL_ITEM(...)
-#define MC_ENGINE_RUN(...)
-#define MC_CHANNEL_POINTER(...)
-const char* const kTableKeys[] = {
-#include "radaltmc_attributes.def"
-};
-#undef MC_ATTR
-#undef MC_KEY
-#undef MC_ENGINE_ITEM
-#undef MC_SWEEP_ITEM
-#undef MC_CAL_ITEM
-#undef MC_ENGINE_RUN
-#undef MC_CHANNEL_POINTER
-
 // Role stem ("CURSTARTALT", "OUTPWRLVL") -> the keys of channels 1 to 3.
 std::map<std::string, std::set<int>> PerChannelRoles() {
   static const std::regex perChannel("CH([1-3])(.+)");
   std::map<std::string, std::set<int>> roles;
-  for (const char* key : kTableKeys) {
-    std::cmatch m;
+  for (const std::string& key : radalt::MasterControlKeys()) {
+    std::smatch m;
     if (std::regex_match(key, m, perChannel)) roles[m[2].str()].insert(std::stoi(m[1].str()));
   }
   return roles;
