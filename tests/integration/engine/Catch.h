@@ -1,8 +1,11 @@
-// The exception a call throws, for tests that look at its contents.
+// The exception a call throws, for tests that look at its contents, and the standard output
+// a call writes.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <omniORB4/CORBA.h>
+
+#include <string>
 
 // The exception f throws; a failure when it throws none.
 template <class E, class F>
@@ -17,4 +20,17 @@ E Catch(F&& f) {
   }
   ADD_FAILURE() << "no exception";
   return E();
+}
+
+// Standard output written while f runs.
+template <class F>
+std::string Output(F&& f) {
+  testing::internal::CaptureStdout();
+  try {
+    f();
+  } catch (...) {
+    testing::internal::GetCapturedStdout();
+    throw;
+  }
+  return testing::internal::GetCapturedStdout();
 }

@@ -136,19 +136,6 @@ class Bench {
 };
 
 
-// Standard output written while f runs.
-template <class F>
-std::string Output(F&& f) {
-  testing::internal::CaptureStdout();
-  try {
-    f();
-  } catch (...) {
-    testing::internal::GetCapturedStdout();
-    throw;
-  }
-  return testing::internal::GetCapturedStdout();
-}
-
 inline VALUE_DOUBLE::VALUE WithVal(VALUE_DOUBLE::VALUE r, double v) {
   r.val = v;
   return r;

@@ -106,17 +106,4 @@ class Bench {
   Locker other{"other"};
 };
 
-// Standard output written while f runs.
-template <class F>
-std::string Output(F&& f) {
-  testing::internal::CaptureStdout();
-  try {
-    f();
-  } catch (...) {
-    testing::internal::GetCapturedStdout();
-    throw;
-  }
-  return testing::internal::GetCapturedStdout();
-}
-
 }  // namespace uutbench
