@@ -16,6 +16,10 @@ EngineConfig EngineConfig::FromEnvironment() {
     long v = std::atol(liveness);
     if (v > 0) c.livenessIntervalMs = static_cast<unsigned>(v);
   }
+  if (const char* followUp = std::getenv("RADALT_FOLLOW_UP_MS")) {
+    long v = std::atol(followUp);
+    if (v >= 0) c.followUpDelayMs = static_cast<unsigned>(v);
+  }
   return c;
 }
 

@@ -25,11 +25,16 @@ struct EngineConfig {
   // that an engine does not answer brings the next look forward.
   unsigned livenessIntervalMs = 1000;
   unsigned livenessMisses = 2;
+  // How long the readings an engine derives from a written value (the other ramp settings of a
+  // written channel) may lag the write (ms). A client that reads one of them sooner has it
+  // looked up first.
+  unsigned followUpDelayMs = 5;
 
   // Where attribute assignments are published; empty: the process's DDS participant.
   Velmarin::AttributePublisher publisher;
 
-  // RADALT_INSTALL_ROOT (default "."), RADALT_DISCOVERY_POLL_MS, RADALT_LIVENESS_MS.
+  // RADALT_INSTALL_ROOT (default "."), RADALT_DISCOVERY_POLL_MS, RADALT_LIVENESS_MS,
+  // RADALT_FOLLOW_UP_MS.
   static EngineConfig FromEnvironment();
 };
 

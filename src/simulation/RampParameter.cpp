@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <boost/bind/bind.hpp>
+#include <iostream>
+#include <stdexcept>
 
 #include "PAUSE_RESUME_TEST.h"
 #include "ChannelWrites.h"
@@ -49,14 +51,29 @@ RampParameter<R>::RampParameter(int channel, STpersistance* store, Velmarin::Ite
     : RampParameter(channel, store, namer, gui, mc, group, FromChannel1(mc)) {}
 
 template <RampRole R>
+FollowUps* RampParameter<R>::FollowUpsOf(radalt::Core* mc) {
+  if (R == RampRole::CurrentAltitude) return nullptr;
+  FollowUps* followUps = Simulation(*mc).rampFollowUps.get();
+  if (!followUps) throw std::logic_error("the ramp follow-ups are built after the ramp settings");
+  return followUps;
+}
+
+template <RampRole R>
+std::function<void()> RampParameter<R>::Settler(FollowUps* followUps, int channel) {
+  if (!followUps) return [] {};
+  return [followUps, channel] { followUps->Settle(channel); };
+}
+
+template <RampRole R>
 RampParameter<R>::RampParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
                                 radalt::Core* mc, Velmarin::Lockable_i& group, const Initial& initial)
-    : Base(mc, store, namer, gui, KeyOf(R, channel).c_str(), initial.value,
+    : Base(mc, store, Settler(FollowUpsOf(mc), channel), namer, gui, KeyOf(R, channel).c_str(), initial.value,
            boost::bind(&RampParameter::Callback, this, boost::placeholders::_1), initial.params),
       channel_(channel),
-      persistanceName_(PersistanceNameOf(R, channel)) {
+      persistanceName_(PersistanceNameOf(R, channel)),
+      followUps_(FollowUpsOf(mc)) {
   this->template Persist<typename Kind::Stored>(RoleInfo(R).valueIdBase + channel - 1, persistanceName_.c_str(),
-                                                initial.value.val);
+                                                initial.value.val, [this] { return Value().val; });
   this->attr_.GuardWith(group);
 }
 
@@ -80,10 +97,23 @@ void RampParameter<R>::EngineWrite(bool translate, const std::string& prefix, F&
 }
 
 template <RampRole R>
-bool RampParameter<R>::SetValue(const Record& value) {
+bool RampParameter<R>::Assign(const Record& value) {
   if (Kind::Same(value, this->attr_.Value())) return false;
   this->attr_ = value;
   return true;
+}
+
+template <RampRole R>
+bool RampParameter<R>::SetValue(const Record& value) {
+  std::lock_guard<std::mutex> lock(showMutex_);
+  ++shown_;
+  return Assign(value);
+}
+
+template <RampRole R>
+typename RampParameter<R>::Record RampParameter<R>::Value() const {
+  if (followUps_) followUps_->Settle(channel_);
+  return this->attr_.Value();
 }
 
 template <RampRole R>
@@ -97,6 +127,24 @@ template <RampRole R>
 bool RampParameter<R>::ShowEngine() {
   radalt::Core& mc = *this->mc_;
   return SetValue(ReadItem(mc.Items(), mc.GetSingleChannelPtr(channel_), EngineOp()));
+}
+
+template <RampRole R>
+void RampParameter<R>::FollowEngine() {
+  radalt::Core& mc = *this->mc_;
+  unsigned since;
+  {
+    std::lock_guard<std::mutex> lock(showMutex_);
+    since = shown_;
+  }
+  try {
+    const Record engine = ReadItem(mc.Items(), mc.GetSingleChannelPtr(channel_), EngineOp());
+    std::lock_guard<std::mutex> lock(showMutex_);
+    if (shown_ == since) Assign(engine);
+  } catch (const CORBA::Exception& e) {
+    std::cout << LogPrefix(ClassName(), MethodName("FollowEngine")) << " caught exception " << e._name()
+              << ", the attribute keeps what it showed" << std::endl;
+  }
 }
 
 template <RampRole R>
@@ -139,9 +187,18 @@ void RampParameter<R>::Callback(const Record& value) {
         });
   });
 
-  const bool changed = ShowChannel(channel_);
-  for (int ch : targets)
-    if (ch != channel_) ShowChannel(ch);
+  bool changed;
+  if (R == RampRole::CurrentAltitude) {
+    changed = ShowChannel(channel_);
+    for (int ch : targets)
+      if (ch != channel_) ShowChannel(ch);
+  } else {
+    // The written member shows its engine's answer now. What the engines derived from it (the
+    // rest of each written channel's ramp, this member on the other written channels) follows
+    // a moment later, or at once for a client that reads it.
+    changed = ShowEngine();
+    for (int ch : targets) followUps_->Post(ch);
+  }
   AfterReadBack(n, coupled, paused);
 
   if (!changed || !coupled) return;
@@ -170,6 +227,17 @@ void ShowRampSettings(radalt::Core& mc, int channel, const std::function<void(Ra
   show(RampRole::StopAltitude, sim.Ramp<RampRole::StopAltitude>(channel));
   show(RampRole::Rate, sim.Ramp<RampRole::Rate>(channel));
   show(RampRole::Duration, sim.Ramp<RampRole::Duration>(channel));
+}
+
+void FollowRampSettings(radalt::Core& mc, int channel) {
+  SimulationObjects& sim = Simulation(mc);
+  auto follow = [](auto* p) {
+    if (p) p->FollowEngine();
+  };
+  follow(sim.Ramp<RampRole::StartAltitude>(channel));
+  follow(sim.Ramp<RampRole::StopAltitude>(channel));
+  follow(sim.Ramp<RampRole::Rate>(channel));
+  follow(sim.Ramp<RampRole::Duration>(channel));
 }
 
 template <RampRole R>

@@ -6,8 +6,11 @@
 #pragma once
 
 #include <functional>
+#include <mutex>
 #include <string>
+#include <utility>
 
+#include "FollowUps.h"
 #include "MYGUIABLE.h"
 #include "Parameter.h"
 #include "SimulationCommon.h"
@@ -27,9 +30,32 @@ struct RampRoleInfo {
 };
 const RampRoleInfo& RoleInfo(RampRole role);
 
+// A ramp setting's servant: a client's read first settles what its channel's engine derived
+// from the last writes (the follow-ups of the channel's ramp).
+template <class Servant>
+class SettledServant : public Servant {
+ public:
+  template <class... Args>
+  explicit SettledServant(std::function<void()> settle, Args&&... args)
+      : Servant(std::forward<Args>(args)...), settle_(std::move(settle)) {}
+
+  decltype(std::declval<Servant&>().Get()) Get() override {
+    settle_();
+    return Servant::Get();
+  }
+  CORBA::Any* GetAny() override {
+    settle_();
+    return Servant::GetAny();
+  }
+  using Servant::operator=;
+
+ private:
+  const std::function<void()> settle_;
+};
+
 // The altitudes and the rate carry a VALUE_DOUBLE, the duration a VALUE_LONG.
 struct DoubleRampKind {
-  using Servant = Velmarin::EngineAttribValueDouble_i;
+  using Servant = SettledServant<Velmarin::EngineAttribValueDouble_i>;
   using Record = VALUE_DOUBLE::VALUE;
   using Params = Velmarin::EngineAttribValueDoubleParams;
   using EngineItem = Velmarin::EngineAttribValueDouble;
@@ -38,7 +64,7 @@ struct DoubleRampKind {
   static bool Same(const Record& a, const Record& b) { return ValueDoubleSame(a, b, 0.001, 0.001); }
 };
 struct LongRampKind {
-  using Servant = Velmarin::EngineAttribValueLong_i;
+  using Servant = SettledServant<Velmarin::EngineAttribValueLong_i>;
   using Record = VALUE_LONG::VALUE;
   using Params = Velmarin::EngineAttribValueLongParams;
   using EngineItem = Velmarin::EngineAttribValueLong;
@@ -95,9 +121,13 @@ class RampParameter : public Parameter<typename RampKind<R>::Servant> {
   bool SetValue(const Record& value);
   // A copy of the current record with only its value replaced.
   Record WithValue(Number value) const;
-  Record Value() const { return this->attr_.Value(); }
+  // The current record, once the channel's follow-ups are settled.
+  Record Value() const;
   // Shows what this channel's engine holds (SetValue of the engine's record).
   bool ShowEngine();
+  // The same as a follow-up: the engine's record is shown unless this member showed another
+  // (a write's read-back, a mirror) after the engine was asked.
+  void FollowEngine();
   int Channel() const { return channel_; }
   typename Base::Ref Reference() { return this->This(); }
 
@@ -116,6 +146,11 @@ class RampParameter : public Parameter<typename RampKind<R>::Servant> {
   RampParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                 Velmarin::Lockable_i& group, const Initial& initial);
   static Initial FromChannel1(radalt::Core* mc);
+  // The follow-ups of the ramp settings (the current altitude has none: null).
+  static FollowUps* FollowUpsOf(radalt::Core* mc);
+  // What a read does first: settle channel's follow-ups.
+  static std::function<void()> Settler(FollowUps* followUps, int channel);
+  bool Assign(const Record& value);
 
   std::string ClassName() const;
   std::string MethodName(const char* what) const;
@@ -130,11 +165,17 @@ class RampParameter : public Parameter<typename RampKind<R>::Servant> {
 
   const int channel_;
   const std::string persistanceName_;
+  FollowUps* const followUps_;
+  std::mutex showMutex_;  // shown_ and what it counts
+  unsigned shown_ = 0;    // records shown other than by a follow-up
 };
 
 // The start, stop, rate and duration of channel show what channel's engine holds; shown(role,
 // changed) is told of each.
 void ShowRampSettings(radalt::Core& mc, int channel, const std::function<void(RampRole, bool)>& shown = {});
+// The follow-up of a write to channel's ramp: its start, stop, rate and duration show what the
+// engine derived (FollowEngine). A member the engine does not answer for keeps its record.
+void FollowRampSettings(radalt::Core& mc, int channel);
 
 using CurrentAltitudeParameter = RampParameter<RampRole::CurrentAltitude>;
 using StartAltitudeParameter = RampParameter<RampRole::StartAltitude>;

@@ -29,6 +29,7 @@
 #include "PROFILE_LEG_NUMBER_CHAN2.h"
 #include "PROFILE_LEG_NUMBER_CHAN3.h"
 #include "Core.h"
+#include "FollowUps.h"
 #include "RUN_STOP_TEST.h"
 #include "SAVE_ALT_IND_ZERO.h"
 #include "SIMULATION_MODE.h"
@@ -90,6 +91,8 @@ void Setting(std::unique_ptr<T>& slot, radalt::Core& mc) {
 }
 
 void ConstructGroup5(radalt::Core& mc, SimulationObjects& o) {
+  o.rampFollowUps = std::make_unique<FollowUps>(std::chrono::milliseconds(mc.Config().followUpDelayMs));
+  for (int ch = 1; ch <= 3; ++ch) o.rampFollowUps->Define(ch, [&mc, ch] { FollowRampSettings(mc, ch); });
   Setting(o.altSimTotalDuration, mc);
   Setting(o.runStopTest, mc);
   Setting(o.pauseResumeTest, mc);
@@ -117,7 +120,9 @@ void ConstructGroup5(radalt::Core& mc, SimulationObjects& o) {
 }  // namespace
 
 SimulationObjects::SimulationObjects() = default;
-SimulationObjects::~SimulationObjects() = default;
+SimulationObjects::~SimulationObjects() {
+  if (rampFollowUps) rampFollowUps->Stop();
+}
 
 template <RampRole R>
 RampParameter<R>* SimulationObjects::Ramp(int channel) const {

@@ -48,9 +48,16 @@ class RampParameter;
 class AltSimDataParameter;
 class AltSimNameParameter;
 
+class FollowUps;
+
 struct SimulationObjects {
   SimulationObjects();
+  // Ends the ramp follow-ups before any parameter object goes.
   virtual ~SimulationObjects();
+
+  // What channel 1, 2 or 3's engine derived from the last writes to its ramp settings,
+  // followed up off the writers' threads (built with construction group 5, before the ramp).
+  std::unique_ptr<FollowUps> rampFollowUps;
 
   // construction group 2
   std::unique_ptr<START_ALT_IND_ZERO> startAltIndZero;

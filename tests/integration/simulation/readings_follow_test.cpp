@@ -4,13 +4,24 @@
 #include "../engine/ScFixture.h"
 #include "SimBench.h"
 
+#include "RampParameter.h"
+
+#include <chrono>
+#include <thread>
+
 using namespace simbench;
 
 namespace {
 
+radalt::EngineConfig WithFollowUpDelay(radalt::EngineConfig c, unsigned ms) {
+  c.followUpDelayMs = ms;
+  return c;
+}
+
 class Testset {
  public:
-  explicit Testset(std::vector<int> channels) : root_(FreshRoot()), engines(std::move(channels)), mc(Config(root_)) {}
+  explicit Testset(std::vector<int> channels, unsigned followUpMs = 5)
+      : root_(FreshRoot()), engines(std::move(channels)), mc(WithFollowUpDelay(Config(root_), followUpMs)) {}
   ~Testset() {
     std::error_code ignored;
     std::filesystem::remove_all(root_, ignored);
@@ -34,6 +45,29 @@ class Testset {
   double TotalDuration() { return Attr<EngineReadingValueDouble>("TOTALDURATION")->Get().val; }
   double EngineStop(int channel) {
     return engines.Engine(channel).Items().Ref<EngineAttribValueDouble>("CURSTOPALT")->Get().val;
+  }
+  // What channel 1's ramp attributes hold, as a watcher of their publications has it (no
+  // client read asks for them first).
+  struct Shown {
+    double start, stop, rate;
+    long duration;
+    bool operator==(const Shown& o) const {
+      return start == o.start && stop == o.stop && rate == o.rate && duration == o.duration;
+    }
+  };
+  Shown Published() {
+    using radalt::RampRole;
+    radalt::SimulationObjects& sim = mc.Simulation();
+    return {sim.Ramp<RampRole::StartAltitude>(1)->Attr().Value().val,
+            sim.Ramp<RampRole::StopAltitude>(1)->Attr().Value().val, sim.Ramp<RampRole::Rate>(1)->Attr().Value().val,
+            sim.Ramp<RampRole::Duration>(1)->Attr().Value().val};
+  }
+  Shown Engine1() {
+    radaltsim::ItemStore& items = engines.Engine(1).Items();
+    return {items.Ref<EngineAttribValueDouble>("CURSTARTALT")->Get().val,
+            items.Ref<EngineAttribValueDouble>("CURSTOPALT")->Get().val,
+            items.Ref<EngineAttribValueDouble>("CURALTRATE")->Get().val,
+            items.Ref<EngineAttribValueLong>("CURDURATION")->Get().val};
   }
   void SetEnabled(int n) { mc.NoOfEnabledChannelsObj()->NoOfEnabledChannelsCallback(n); }
   // 1000 ft down to 500 ft at 100 ft/s on channel.
@@ -108,4 +142,53 @@ TEST(ReadingsFollow, TheTotalDurationFollowsTheProfilesAndTheCoupling) {
   EXPECT_DOUBLE_EQ(30.0, t.TotalDuration());
   t.Attr<EngineAttribBoolean>("COUPLEDALTITUDESIMULATION")->Set(t.client.Id(), true);
   EXPECT_DOUBLE_EQ(12.0, t.TotalDuration());
+}
+
+TEST(ReadingsFollow, WhatTheEngineDerivesFollowsTheWriteAndAReaderNeverSeesItLag) {
+  // A follow-up that would come only after an hour: a client's read looks it up itself.
+  {
+    Testset t({1}, 3600 * 1000);
+    t.SetDouble("CH1CURSTARTALT", 1000.0);
+    t.SetDouble("CH1CURSTOPALT", 500.0);
+    EXPECT_DOUBLE_EQ(500.0, t.Published().stop);  // the written value shows with the reply
+    t.SetDouble("CH1CURALTRATE", 100.0);
+    EXPECT_NE(5, t.Published().duration);         // the derived one is not looked up yet
+    EXPECT_EQ(5, t.Duration(1));
+    EXPECT_TRUE(t.Published() == t.Engine1());
+  }
+  // Without a reader, the follow-up comes by itself.
+  Testset t({1}, 1);
+  t.Descent(1);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!(t.Published().duration == 5) && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_TRUE(t.Published() == t.Engine1());
+}
+
+TEST(ReadingsFollow, WritesRacingTheirFollowUpsEndWithWhatTheEngineHolds) {
+  Testset t({1}, 0);
+  std::atomic<bool> stop{false};
+  auto writer = [&](const char* key, double low) {
+    auto attr = t.Attr<EngineAttribValueDouble>(key);
+    for (int i = 0; i < 150; ++i) attr->Set(t.client.Id(), WithVal(attr->Get(), low + (i % 7) * 100.0));
+  };
+  std::thread reader([&] {
+    while (!stop) t.Duration(1);
+  });
+  std::thread starts(writer, "CH1CURSTARTALT", 1000.0);
+  std::thread stops(writer, "CH1CURSTOPALT", 200.0);
+  std::thread rates(writer, "CH1CURALTRATE", 50.0);
+  starts.join();
+  stops.join();
+  rates.join();
+  stop = true;
+  reader.join();
+
+  // Once the last follow-up is through, every attribute shows the engine's value, also to a
+  // watcher that never reads.
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!(t.Published() == t.Engine1()) && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_TRUE(t.Published() == t.Engine1());
+  EXPECT_EQ(t.Engine1().duration, t.Duration(1));
 }
