@@ -13,7 +13,7 @@ shift || true
 rows=${*:-ch1_ramp_uncoupled enabled_channels_3_to_2 simulation_mode_0}
 writes=${WRITES:-200}
 run=$bin/run-callgrind
-bench() { "$bin/radalt-bench" --port 28293 --domain 73 --run-dir "$run" --json "$run/callgrind.json" "$@"; }
+bench() { "$bin/radalt-bench" --port 28293 --domain 213 --run-dir "$run" --json "$run/callgrind.json" "$@"; }
 
 command -v callgrind_control >/dev/null || { echo "valgrind is not installed" >&2; exit 1; }
 trap 'RUN_DIR=$run bash scripts/stop.sh >/dev/null 2>&1 || true' EXIT

@@ -13,7 +13,7 @@ process=${2:-enginehost}
 run=$bin/run-profile
 out=$run/perf-$process.data
 port=28291
-bench() { "$bin/radalt-bench" --port "$port" --domain 71 --run-dir "$run" --json "$run/profile.json" "$@"; }
+bench() { "$bin/radalt-bench" --port "$port" --domain 211 --run-dir "$run" --json "$run/profile.json" "$@"; }
 
 command -v perf >/dev/null || { echo "perf is not installed (apt-get install linux-perf)" >&2; exit 1; }
 trap 'RUN_DIR=$run bash scripts/stop.sh >/dev/null 2>&1 || true' EXIT

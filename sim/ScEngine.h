@@ -34,6 +34,10 @@ struct ScEngineOptions {
   std::string catalogueFolder;
 };
 
+// Makes the process count the requests it receives (RequestCount); called once, once the ORB is
+// initialised and before it serves. A process that does not count answers 0.
+void CountRequests();
+
 class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl::RADALTSC_ENGINE,
                    public ScInhouse_i {
  public:
@@ -66,6 +70,7 @@ class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl:
   SC::String_Seq* SettingsNameList() override { return NameList(Catalogued::Settings); }
   CORBA::Long Channel() override { return channel_; }
   CORBA::ULong AcceptedCount() override { return static_cast<CORBA::ULong>(items_->Calls()); }
+  CORBA::ULong RequestCount() override;
   void SetConfigurationValid(CORBA::Boolean valid) override;
   CORBA::ULong CommandCount(const char* key) override { return static_cast<CORBA::ULong>(items_->Count(key)); }
   void FailAutomatic(const char* operation, CORBA::Boolean fail) override { rfPath_->FailAutomatic(operation, fail); }

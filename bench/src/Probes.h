@@ -25,20 +25,4 @@ std::uint64_t ParseSchedstat(const std::string& text);
 // that ended is not counted, so take differences only while the process keeps its threads.
 std::uint64_t ThreadsCpuNanos(int pid);
 
-// The TCP ports pid listens on, from the text of `ss -tlnpH`.
-std::vector<int> ListeningPorts(const std::string& ssListening, int pid);
-
-// Data segments received by each established connection whose local port is one of ports,
-// from the text of `ss -tinH`; keyed by "local peer". Each small GIOP request arrives as one
-// data segment on loopback, so this counts the requests a server was sent.
-std::map<std::string, std::uint64_t> SegmentsIn(const std::string& ssInfo, const std::vector<int>& ports);
-
-// The segments received between two snapshots: a connection seen only in after counts whole,
-// one that went away between them is lost (its last figures are not known).
-std::uint64_t SegmentsBetween(const std::map<std::string, std::uint64_t>& before,
-                              const std::map<std::string, std::uint64_t>& after);
-
-// Standard output of a shell command (empty when it cannot run).
-std::string CommandOutput(const std::string& command);
-
 }  // namespace radalt_bench

@@ -116,7 +116,6 @@ int TestSet::StartHost() {
 }
 
 EngineCalls::EngineCalls(TestSet& testSet) {
-  const std::string listening = CommandOutput("ss -tlnpH 2>/dev/null");
   std::istringstream channels(testSet.Config().channels);
   int channel;
   std::size_t count = 0;
@@ -133,13 +132,14 @@ EngineCalls::EngineCalls(TestSet& testSet) {
     } catch (const CORBA::Exception&) {
       // an engine that does not count: the accepted figure stays unknown
     }
-    const int pid = testSet.Pid("radaltsc-" + name);
-    enginePids_.push_back(pid);
-    for (int port : ListeningPorts(listening, pid)) ports_.push_back(port);
+    enginePids_.push_back(testSet.Pid("radaltsc-" + name));
   }
   hostPid_ = testSet.Pid("enginehost");
   // A sum over some of the engines would mislead.
   if (engines_.size() != count) engines_.clear();
+  // An engine whose process counts its requests has counted this question at least.
+  requestsKnown_ = !engines_.empty();
+  for (auto& e : engines_) requestsKnown_ = requestsKnown_ && e->RequestCount() > 0;
 }
 
 EngineCalls::Snapshot EngineCalls::Take(Side side) {
@@ -148,11 +148,28 @@ EngineCalls::Snapshot EngineCalls::Take(Side side) {
     s.hostCpuNs = ThreadsCpuNanos(hostPid_);
     for (int pid : enginePids_) s.enginesCpuNs += ThreadsCpuNanos(pid);
   };
-  if (side == Side::After) cpu();
-  // The engines' own counts before the kernel's: the requests that ask them arrive first.
-  for (auto& e : engines_) s.accepted += e->AcceptedCount();
-  if (!ports_.empty()) s.segments = SegmentsIn(CommandOutput("ss -tinH 2>/dev/null"), ports_);
-  if (side == Side::Before) cpu();
+  auto requests = [&] {
+    if (requestsKnown_)
+      for (auto& e : engines_) s.requests += e->RequestCount();
+  };
+  auto accepted = [&] {
+    for (auto& e : engines_) s.accepted += e->AcceptedCount();
+  };
+  switch (side) {
+    case Side::Before:
+      accepted();
+      requests();
+      cpu();
+      break;
+    case Side::Replied:
+      cpu();
+      requests();
+      break;
+    case Side::After:
+      requests();
+      accepted();
+      break;
+  }
   return s;
 }
 
@@ -160,9 +177,10 @@ std::uint64_t EngineCalls::Accepted(const Snapshot& before, const Snapshot& afte
   return after.accepted >= before.accepted ? after.accepted - before.accepted : 0;
 }
 
-std::uint64_t EngineCalls::Requests(const Snapshot& before, const Snapshot& after) const {
-  // The requests of after's own counts arrived between the two kernel figures.
-  const std::uint64_t total = SegmentsBetween(before.segments, after.segments);
+std::uint64_t EngineCalls::Requests(const Snapshot& from, const Snapshot& to) const {
+  // Each engine's count in `to` counts the question that asked it; nothing else asked the
+  // engines after `from` had its counts.
+  const std::uint64_t total = to.requests >= from.requests ? to.requests - from.requests : 0;
   return total >= engines_.size() ? total - engines_.size() : 0;
 }
 

@@ -22,7 +22,7 @@ struct TestSetConfig {
   std::string engineLib;  // libradalt.engine.so.1
   std::string ctl;        // radaltctl
   int nsPort = 28290;
-  int domain = 70;
+  int domain = 210;
   std::string channels = "1 2 3";
   // A command the engine host is started under when the bench restarts it ("valgrind ...").
   std::vector<std::string> hostWrapper;
@@ -64,32 +64,35 @@ class TestSet {
   std::unique_ptr<Velmarin::ORB_wrapper_base> naming_;
 };
 
-// What the channel engines were sent: the sets and commands they accepted (their own count)
-// and every request that arrived on their connections (counted by the kernel); and the CPU
-// time the engine host and the engines spent meanwhile.
+// What the channel engines were sent: the sets and commands they accepted and the requests
+// they received (their own counts); and the CPU time the engine host and the engines spent
+// meanwhile.
 class EngineCalls {
  public:
   explicit EngineCalls(TestSet& testSet);
 
   struct Snapshot {
     std::uint64_t accepted = 0;
-    std::map<std::string, std::uint64_t> segments;
+    std::uint64_t requests = 0;
     std::uint64_t hostCpuNs = 0;
     std::uint64_t enginesCpuNs = 0;
   };
-  // Before a write the CPU times are read last, after it first, so that the snapshot's own
-  // requests to the engines stay out of them.
-  enum class Side { Before, After };
+  // Before: the counts, then the CPU times. Replied, the moment a write has its reply: the CPU
+  // times, then the request counts. After, once what follows the write is done: the request
+  // counts, then the accepted ones. So the snapshots' own questions stay out of the CPU times
+  // and of the requests counted between them.
+  enum class Side { Before, Replied, After };
   Snapshot Take(Side side);
-  // Whether each count can be taken (engines that count, `ss` on the machine).
+  // Whether each count can be taken (engines that count).
   bool AcceptedKnown() const { return !engines_.empty(); }
-  bool RequestsKnown() const { return !ports_.empty(); }
+  bool RequestsKnown() const { return requestsKnown_; }
   static std::uint64_t Accepted(const Snapshot& before, const Snapshot& after);
-  std::uint64_t Requests(const Snapshot& before, const Snapshot& after) const;
+  // The requests between two snapshots; `to` is a Replied or After snapshot.
+  std::uint64_t Requests(const Snapshot& from, const Snapshot& to) const;
 
  private:
   std::vector<Velmarin::RadAltSingleChannelStateControl::RADALTSC_ENGINE_var> engines_;
-  std::vector<int> ports_;
+  bool requestsKnown_ = false;
   int hostPid_ = -1;
   std::vector<int> enginePids_;
 };

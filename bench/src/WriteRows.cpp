@@ -2,9 +2,11 @@
 // write is timed from the call to its reply, and a few more are bracketed by the engines'
 // counts to tell how many calls each write makes to the channel engines.
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <stdexcept>
+#include <thread>
 
 #include "Bench.h"
 
@@ -35,6 +37,9 @@ struct WriteCase {
   // engine items, one request each), for the row and for the second direction.
   int designed = 0;
   int secondDesigned = 0;
+  // The requests designed to follow the write after its reply (readings the engines derive
+  // from the written value, looked up a moment later or when a client reads one first).
+  int designedLater = 0;
 };
 
 const std::vector<WriteCase>& Cases() {
@@ -42,13 +47,13 @@ const std::vector<WriteCase>& Cases() {
   static const std::vector<WriteCase> cases = {
       {"ch1_ramp_uncoupled", "CH1CURSTARTALT, uncoupled", "CH1CURSTARTALT",
        {{"NOOFENABLEDCHANNELS", 3, true}, {"SIMULATIONMODE", 0, false}, {"COUPLEDALTITUDESIMULATION", 0, false}},
-       // set on channel 1, then its four ramp items read back (the engine ties start, stop,
-       // rate and duration together: a write to one may change the others)
-       V::Alternate, 0, 0, nullptr, nullptr, 5},
+       // set on channel 1 and read back; later, the four ramp items of channel 1 (the engine
+       // ties start, stop, rate and duration together: a write to one may change the others)
+       V::Alternate, 0, 0, nullptr, nullptr, 2, 0, 4},
       {"ch1_ramp_coupled3", "CH1CURSTARTALT, coupled on 3 channels", "CH1CURSTARTALT",
        {{"NOOFENABLEDCHANNELS", 3, true}, {"SIMULATIONMODE", 0, false}, {"COUPLEDALTITUDESIMULATION", 1, true}},
-       // set on channels 1 to 3, then the four ramp items of each read back
-       V::Alternate, 0, 0, nullptr, nullptr, 15},
+       // set on channels 1 to 3, channel 1 read back; later, the four ramp items of each
+       V::Alternate, 0, 0, nullptr, nullptr, 4, 0, 12},
       {"ch1_outpwr_coupled3", "CH1OUTPWRLVL, coupled on 3 channels", "CH1OUTPWRLVL",
        {{"NOOFENABLEDCHANNELS", 3, true}, {"RFLVLMODE", 1, true}, {"COUPLEDMANUALRFLVL", 1, true}},
        // channel 1's limits, set on channels 1 to 3, each written channel read back
@@ -84,6 +89,8 @@ const std::vector<std::string> kFigures = {"p50_us",
                                            "ratio_p99",
                                            "engine_requests_per_write",
                                            "engine_requests_by_design",
+                                           "engine_requests_later_per_write",
+                                           "engine_requests_later_by_design",
                                            "engine_sets_per_write",
                                            "p50_us_per_engine_request",
                                            "host_cpu_us_per_write",
@@ -100,18 +107,24 @@ constexpr int kOutputPowerPartSets = 3;
 // One reported row: its timed samples and the engine calls of its counted writes.
 struct Measured {
   std::vector<double> samples;
-  std::uint64_t requests = 0;
+  std::uint64_t requests = 0;       // before the reply
+  std::uint64_t laterRequests = 0;  // after it, within kLaterWindow
   std::uint64_t accepted = 0;
   std::uint64_t hostCpuNs = 0;
   std::uint64_t enginesCpuNs = 0;
   int counted = 0;
 };
 
+// How long a counted write's later requests are waited for (the master control follows a write
+// up within a few milliseconds).
+constexpr std::chrono::milliseconds kLaterWindow{40};
+
 void Emit(Bench& bench, Table& table, Json& rows, const std::string& id, const std::string& label,
-          const std::string& attr, int designed, const Measured& m, const EngineCalls& calls,
+          const std::string& attr, int designed, int designedLater, const Measured& m, const EngineCalls& calls,
           const std::string& note) {
   const Summary s = Summarize(m.samples);
   const double requests = m.counted && calls.RequestsKnown() ? double(m.requests) / m.counted : NAN;
+  const double later = m.counted && calls.RequestsKnown() ? double(m.laterRequests) / m.counted : NAN;
   const double accepted = m.counted && calls.AcceptedKnown() ? double(m.accepted) / m.counted : NAN;
   const double hostCpu = m.counted ? m.hostCpuNs / 1e3 / m.counted : NAN;
   const double enginesCpu = m.counted ? m.enginesCpuNs / 1e3 / m.counted : NAN;
@@ -124,7 +137,8 @@ void Emit(Bench& bench, Table& table, Json& rows, const std::string& id, const s
   };
   const double perRequest = requests > 0 ? s.p50 / requests : NAN;
   table.AddRow({label, FormatMicros(s.p50), FormatMicros(s.p99), FormatRatio(bench.Ratio(s.p50, false)),
-                FormatRatio(bench.Ratio(s.p99, true)), cell(requests), std::to_string(designed), cell(accepted),
+                FormatRatio(bench.Ratio(s.p99, true)), cell(requests), std::to_string(designed), cell(later),
+                std::to_string(designedLater), cell(accepted),
                 FormatMicros(perRequest),
                 FormatMicros(hostCpu), FormatMicros(enginesCpu)});
   Json row = Json::Object();
@@ -138,6 +152,8 @@ void Emit(Bench& bench, Table& table, Json& rows, const std::string& id, const s
   row.Set("ratio_p99", Round(bench.Ratio(s.p99, true), 2));
   row.Set("engine_requests_per_write", perWrite(requests));
   row.Set("engine_requests_by_design", designed);
+  row.Set("engine_requests_later_per_write", perWrite(later));
+  row.Set("engine_requests_later_by_design", designedLater);
   row.Set("engine_sets_per_write", perWrite(accepted));
   row.Set("p50_us_per_engine_request", perWrite(perRequest));
   row.Set("host_cpu_us_per_write", perWrite(hostCpu));
@@ -214,13 +230,16 @@ void Measure(Bench& bench, const WriteCase& wcase, Table& table, Json& rows) {
     for (int i = 0; i < counted; ++i) {
       const EngineCalls::Snapshot before = calls.Take(EngineCalls::Side::Before);
       const int which = write(i);
+      const EngineCalls::Snapshot replied = calls.Take(EngineCalls::Side::Replied);
+      std::this_thread::sleep_for(kLaterWindow);
       const EngineCalls::Snapshot after = calls.Take(EngineCalls::Side::After);
-      measured[which].requests += calls.Requests(before, after);
+      measured[which].requests += calls.Requests(before, replied);
+      measured[which].laterRequests += calls.Requests(replied, after);
       measured[which].accepted += EngineCalls::Accepted(before, after);
       // a thread that ended in between takes its time with it: never count below zero
-      measured[which].hostCpuNs += after.hostCpuNs > before.hostCpuNs ? after.hostCpuNs - before.hostCpuNs : 0;
+      measured[which].hostCpuNs += replied.hostCpuNs > before.hostCpuNs ? replied.hostCpuNs - before.hostCpuNs : 0;
       measured[which].enginesCpuNs +=
-          after.enginesCpuNs > before.enginesCpuNs ? after.enginesCpuNs - before.enginesCpuNs : 0;
+          replied.enginesCpuNs > before.enginesCpuNs ? replied.enginesCpuNs - before.enginesCpuNs : 0;
       ++measured[which].counted;
     }
   } catch (const CORBA::Exception& e) {
@@ -241,10 +260,11 @@ void Measure(Bench& bench, const WriteCase& wcase, Table& table, Json& rows) {
     const auto values = writer.Alternation();
     note = "alternates " + NumberText(values.first) + " / " + NumberText(values.second);
   }
-  Emit(bench, table, rows, wcase.id, wcase.label, wcase.attr, wcase.designed, measured[0], calls, note);
+  Emit(bench, table, rows, wcase.id, wcase.label, wcase.attr, wcase.designed, wcase.designedLater, measured[0],
+       calls, note);
   if (wcase.secondId)
-    Emit(bench, table, rows, wcase.secondId, wcase.secondLabel, wcase.attr, wcase.secondDesigned, measured[1], calls,
-         "");
+    Emit(bench, table, rows, wcase.secondId, wcase.secondLabel, wcase.attr, wcase.secondDesigned, 0, measured[1],
+         calls, "");
 }
 
 }  // namespace
@@ -252,8 +272,8 @@ void Measure(Bench& bench, const WriteCase& wcase, Table& table, Json& rows) {
 void RunWrites(Bench& bench) {
   Table& table = bench.report.Section(
       "2. Write latency, client process -> master control (" + std::to_string(bench.opt.writes) + " writes each)",
-      {"write", "p50", "p99", "p50/floor", "p99/floor", "eng reqs", "by design", "eng sets", "p50/req", "host CPU",
-       "eng CPU"});
+      {"write", "p50", "p99", "p50/floor", "p99/floor", "eng reqs", "by design", "later", "by design", "eng sets",
+       "p50/req", "host CPU", "eng CPU"});
   Json rows = Json::Object();
   for (const WriteCase& wcase : Cases()) {
     auto chosen = [&](const char* id) {
@@ -278,10 +298,14 @@ void RunWrites(Bench& bench) {
     }
   }
   SetIfPresent(bench, "NOOFENABLEDCHANNELS", 3);
-  table.AddNote("per write: eng reqs = requests that reached the three channel engines (kernel count of "
-                "their connections); by design = the engine requests the write is designed to make (its reads, writes and "
-                "commands of engine items, one request each); eng sets = sets and commands they accepted (their own count); p50/req = p50 "
-                "divided by eng reqs; CPU = time on CPU of the engine host and of the three engines (each over " +
+  table.AddNote("per write: eng reqs = requests the three channel engines received before the reply (their "
+                "own count); by design = the engine requests the write is designed to make (its reads, "
+                "writes and commands of engine items, one request each); later = requests in the " +
+                std::to_string(kLaterWindow.count()) +
+                " ms after the reply (readings the engines derived from the written value, looked up a few ms "
+                "later; a burst of writes to one channel is looked up once), beside their design; eng sets = sets and "
+                "commands they accepted (their own count); p50/req = p50 divided by eng reqs; CPU = time on CPU of the "
+                "engine host and of the three engines until the reply (each over " +
                 std::to_string(bench.opt.countedWrites) + " counted writes).");
   table.AddNote("CH1OUTPWRLVL, coupled on 3 channels: the write's own minimum is " +
                 std::to_string(kOutputPowerPartRequests) + " eng reqs and " + std::to_string(kOutputPowerPartSets) +

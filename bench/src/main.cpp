@@ -37,7 +37,7 @@ const char* const kUsage =
     "  --rows LIST       write rows to run, by their JSON id (ch1_ramp_uncoupled, ...)\n"
     "  --quick           fewer samples everywhere (a check that the bench works, not figures)\n"
     "  --port N          naming-service port of the bench's test set (default 28290)\n"
-    "  --domain N        DDS domain of the bench's test set (default 70)\n"
+    "  --domain N        DDS domain of the bench's test set (default 210)\n"
     "  --run-dir DIR     logs and pid files (default: run/ beside this program)\n"
     "  --json FILE       where the JSON goes (default bench/results/latest.json)\n"
     "  --attach          measure the test set already running on --port and --run-dir\n"

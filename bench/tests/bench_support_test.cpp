@@ -99,38 +99,6 @@ TEST(Probes, SchedstatCpuTime) {
   EXPECT_EQ(ThreadsCpuNanos(-1), 0u);
 }
 
-TEST(Probes, ListeningPortsOfOneProcess) {
-  const std::string ss =
-      "LISTEN 0      4096   127.0.0.1:28290 0.0.0.0:* users:((\"omniNames\",pid=20416,fd=9))\n"
-      "LISTEN 0      4096   127.0.0.1:48865 0.0.0.0:* users:((\"radaltsc-sim\",pid=20425,fd=9))\n"
-      "LISTEN 0      4096   127.0.0.1:34513 0.0.0.0:* users:((\"radaltsc-sim\",pid=204250,fd=9))\n";
-  EXPECT_EQ(ListeningPorts(ss, 20425), std::vector<int>{48865});
-  EXPECT_TRUE(ListeningPorts(ss, 1).empty());
-}
-
-TEST(Probes, SegmentsInOfServerConnectionsOnly) {
-  const std::string ss =
-      "ESTAB 0      0      127.0.0.1:34513 127.0.0.1:41304\n"
-      "\t bbr wscale:10,10 segs_in:192 data_segs_out:188 data_segs_in:188 lastrcv:4520\n"
-      "ESTAB 0      0      127.0.0.1:41304 127.0.0.1:34513\n"
-      "\t bbr segs_in:190 data_segs_in:187\n"
-      // the same without the state column, as a state filter prints it
-      "0      0      127.0.0.1:34513 127.0.0.1:50000\n"
-      "\t bbr data_segs_in:5\n";
-  const auto segs = SegmentsIn(ss, {34513});
-  ASSERT_EQ(segs.size(), 2u);
-  EXPECT_EQ(segs.at("127.0.0.1:34513 127.0.0.1:41304"), 188u);
-  EXPECT_EQ(segs.at("127.0.0.1:34513 127.0.0.1:50000"), 5u);
-}
-
-TEST(Probes, SegmentsBetweenSnapshots) {
-  const std::map<std::string, std::uint64_t> before = {{"a", 100}, {"b", 10}, {"gone", 7}};
-  const std::map<std::string, std::uint64_t> after = {{"a", 130}, {"b", 10}, {"new", 4}};
-  EXPECT_EQ(SegmentsBetween(before, after), 34u);
-  // A connection that was replaced by a new one on the same ports counts whole.
-  EXPECT_EQ(SegmentsBetween({{"a", 100}}, {{"a", 3}}), 3u);
-}
-
 TEST(Json, DocumentText) {
   Json doc = Json::Object();
   doc.Set("name", "a \"quoted\"\ttext\n");
