@@ -1,9 +1,8 @@
 #include "ScEngine.h"
 
-#include <omniORB4/omniInterceptors.h>
-
-#include <atomic>
 #include <iostream>
+
+#include "ServerSegments.h"
 
 #include "platform/Orb.h"
 
@@ -17,20 +16,9 @@ Velmarin::ItemNamer Namer(const std::string& base, const Velmarin::AttributePubl
   namer.SetPublisher(publisher);
   return namer;
 }
-
-// Every request the process receives, counted as the ORB hands it to its servant.
-std::atomic<unsigned long> gRequests{0};
-
-CORBA::Boolean CountRequest(omni::omniInterceptors::serverReceiveRequest_T::info_T&) {
-  gRequests.fetch_add(1, std::memory_order_relaxed);
-  return true;
-}
-
 }  // namespace
 
-void CountRequests() { omniORB::getInterceptors()->serverReceiveRequest.add(CountRequest); }
-
-CORBA::ULong ScEngine_i::RequestCount() { return static_cast<CORBA::ULong>(gRequests.load()); }
+CORBA::ULong ScEngine_i::RequestCount() { return static_cast<CORBA::ULong>(ServerSegmentsReceived()); }
 
 ScEngine_i::ScEngine_i(int channel, const std::string& namerBase, ScEngineOptions options)
     : ScInhouse_i(channel),

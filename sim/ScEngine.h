@@ -34,10 +34,6 @@ struct ScEngineOptions {
   std::string catalogueFolder;
 };
 
-// Makes the process count the requests it receives (RequestCount); called once, once the ORB is
-// initialised and before it serves. A process that does not count answers 0.
-void CountRequests();
-
 class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl::RADALTSC_ENGINE,
                    public ScInhouse_i {
  public:

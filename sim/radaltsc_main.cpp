@@ -127,7 +127,6 @@ int main(int argc, char** argv) {
   try {
     Velmarin::ConfigureOrb(options);
     CORBA::ORB_ptr orb = Velmarin::ProcessOrb();
-    radaltsim::CountRequests();
     engineOptions.publisher = Velmarin::MakeDdsAttributePublisher();
     const std::string name = std::to_string(channel);
     // The POA holds the engine while it is active; the engine goes before the ORB.

@@ -137,7 +137,7 @@ EngineCalls::EngineCalls(TestSet& testSet) {
   hostPid_ = testSet.Pid("enginehost");
   // A sum over some of the engines would mislead.
   if (engines_.size() != count) engines_.clear();
-  // An engine whose process counts its requests has counted this question at least.
+  // An engine that counts its requests has counted this question at least.
   requestsKnown_ = !engines_.empty();
   for (auto& e : engines_) requestsKnown_ = requestsKnown_ && e->RequestCount() > 0;
 }

@@ -64,9 +64,9 @@ class TestSet {
   std::unique_ptr<Velmarin::ORB_wrapper_base> naming_;
 };
 
-// What the channel engines were sent: the sets and commands they accepted and the requests
-// they received (their own counts); and the CPU time the engine host and the engines spent
-// meanwhile.
+// What the channel engines were sent: the sets and commands they accepted, the requests that
+// reached them (the kernel's counts, read by each engine); and the CPU time the engine host and
+// the engines spent meanwhile.
 class EngineCalls {
  public:
   explicit EngineCalls(TestSet& testSet);

@@ -298,8 +298,8 @@ void RunWrites(Bench& bench) {
     }
   }
   SetIfPresent(bench, "NOOFENABLEDCHANNELS", 3);
-  table.AddNote("per write: eng reqs = requests the three channel engines received before the reply (their "
-                "own count); by design = the engine requests the write is designed to make (its reads, "
+  table.AddNote("per write: eng reqs = requests the three channel engines were sent before the reply (kernel "
+                "count of the connections they accepted); by design = the engine requests the write is designed to make (its reads, "
                 "writes and commands of engine items, one request each); later = requests in the " +
                 std::to_string(kLaterWindow.count()) +
                 " ms after the reply (readings the engines derived from the written value, looked up a few ms "
