@@ -98,7 +98,7 @@ void CALIBRATION::SeedFromChannel1() {
   SCI::RADALTSC_MAIN_INTERFACE_ptr sc = mc_->GetSingleChannelPtr(1);
   for (std::size_t i = 0; i < radalt::kCalKindCount; ++i) {
     radalt::OwnedRef<Velmarin::EngineReadingBoolean_ptr> valid =
-        radalt::Item(sc, radalt::ValidRow(static_cast<CalKind>(i)).engineValid);
+        radalt::Item(mc_->Items(), sc, radalt::ValidRow(static_cast<CalKind>(i)).engineValid);
     *valid_[i] = static_cast<bool>(valid->Get());
   }
   struct {
@@ -108,15 +108,15 @@ void CALIBRATION::SeedFromChannel1() {
                {txCalTxAtten_, &SC::TxCalTXVarAtten},
                {txCalRxAtten_, &SC::TxCalRXVarAtten}};
   for (auto& l : longs) {
-    radalt::OwnedRef<Velmarin::EngineAttribLong_ptr> item = radalt::Item(sc, l.item);
+    radalt::OwnedRef<Velmarin::EngineAttribLong_ptr> item = radalt::Item(mc_->Items(), sc, l.item);
     l.attr.SetParams(ParamsOf(item.in()));
     l.attr = item->Get();
   }
-  radalt::OwnedRef<Velmarin::EngineReadingBoolean_ptr> loopback = radalt::Item(sc, &SC::LoopbackCalRunning);
+  radalt::OwnedRef<Velmarin::EngineReadingBoolean_ptr> loopback = radalt::Item(mc_->Items(), sc, &SC::LoopbackCalRunning);
   loopbackRunning_ = static_cast<bool>(loopback->Get());
-  radalt::OwnedRef<Velmarin::EngineReadingBoolean_ptr> rfdm = radalt::Item(sc, &SC::RFDMCalRunning);
+  radalt::OwnedRef<Velmarin::EngineReadingBoolean_ptr> rfdm = radalt::Item(mc_->Items(), sc, &SC::RFDMCalRunning);
   rfdmRunning_ = static_cast<bool>(rfdm->Get());
-  radalt::OwnedRef<Velmarin::EngineReadingBoolean_ptr> user = radalt::Item(sc, &SC::UserCalRunning);
+  radalt::OwnedRef<Velmarin::EngineReadingBoolean_ptr> user = radalt::Item(mc_->Items(), sc, &SC::UserCalRunning);
   userRunning_ = static_cast<bool>(user->Get());
 }
 
@@ -242,7 +242,7 @@ void CALIBRATION::AbortOn(const std::vector<int>& channels, const Velmarin::Lock
     if (!mc_->HasChannelEngine(ch)) continue;
     try {
       OnEngine("AbortCalibrationCallback", [&] {
-        radalt::OwnedRef<Velmarin::EngineAttribVoid_ptr> abort = radalt::Item(Engine(ch), &SC::AbortCalibration);
+        radalt::OwnedRef<Velmarin::EngineAttribVoid_ptr> abort = radalt::Item(mc_->Items(), Engine(ch), &SC::AbortCalibration);
         abort->Execute(who);
       });
     } catch (const CORBA::SystemException& e) {
@@ -279,7 +279,7 @@ void CALIBRATION::Start(CalKind kind) {
   try {
     for (int ch : channels) {
       OnEngine(k.startOp, [&] {
-        radalt::OwnedRef<Velmarin::EngineAttribVoid_ptr> start = radalt::Item(Engine(ch), k.engineStart);
+        radalt::OwnedRef<Velmarin::EngineAttribVoid_ptr> start = radalt::Item(mc_->Items(), Engine(ch), k.engineStart);
         start->Execute(who);
       });
       started.push_back(ch);
@@ -301,7 +301,7 @@ void CALIBRATION::Start(CalKind kind) {
       UpdateFromEngine(tcxoDac_, &SC::TCXOCalDacValue, ch);
       break;
     case CalKind::TxPower: {
-      radalt::OwnedRef<Velmarin::EngineAttribLong_ptr> atten = radalt::Item(Engine(ch), &SC::TxCalTXVarAtten);
+      radalt::OwnedRef<Velmarin::EngineAttribLong_ptr> atten = radalt::Item(mc_->Items(), Engine(ch), &SC::TxCalTXVarAtten);
       TxCalTXVariableAttenCallback(atten->Get());
       break;
     }
@@ -348,7 +348,7 @@ void CALIBRATION::StartLoopbackPoller(unsigned id, int channel) {
         }
         try {
           radalt::OwnedRef<Velmarin::EngineReadingBoolean_ptr> running =
-              radalt::Item(Engine(channel), &SC::LoopbackCalRunning);
+              radalt::Item(mc_->Items(), Engine(channel), &SC::LoopbackCalRunning);
           const bool now = running->Get();
           if (now != loopbackRunning_.Value()) loopbackRunning_ = now;
         } catch (const CORBA::SystemException& e) {
@@ -368,7 +368,7 @@ bool CALIBRATION::AnyUserCalRunning(const std::vector<int>& channels) {
   for (int ch : channels) {
     if (!mc_->HasChannelEngine(ch)) continue;  // an engine gone calibrates no more
     try {
-      radalt::OwnedRef<Velmarin::EngineReadingBoolean_ptr> running = radalt::Item(Engine(ch), &SC::UserCalRunning);
+      radalt::OwnedRef<Velmarin::EngineReadingBoolean_ptr> running = radalt::Item(mc_->Items(), Engine(ch), &SC::UserCalRunning);
       if (running->Get()) return true;
     } catch (const CORBA::SystemException& e) {
       if (!EngineGone(e)) throw;
@@ -417,12 +417,12 @@ void CALIBRATION::Step(CalKind kind) {
   const int ch = CheckChannel(k.stepOp, k.stepPrefix, k.stepPrefix);
   const Velmarin::Locker_ID who = step_[static_cast<std::size_t>(kind)]->Holder();
   SCI::RADALTSC_MAIN_INTERFACE_ptr sc = Engine(ch);
-  radalt::OwnedRef<Velmarin::EngineAttribVoid_ptr> command = radalt::Item(sc, k.engineStep);
+  radalt::OwnedRef<Velmarin::EngineAttribVoid_ptr> command = radalt::Item(mc_->Items(), sc, k.engineStep);
   if (!k.engineCurrentStep) {
     OnEngine(k.stepOp, [&] { command->Execute(who); });
     return;
   }
-  radalt::OwnedRef<Velmarin::EngineReadingLong_ptr> current = radalt::Item(sc, k.engineCurrentStep);
+  radalt::OwnedRef<Velmarin::EngineReadingLong_ptr> current = radalt::Item(mc_->Items(), sc, k.engineCurrentStep);
   const CORBA::Long before = current->Get();
   const unsigned runId = Current().id;
   OnEngine(k.stepOp, [&] { command->Execute(who); });
@@ -464,7 +464,7 @@ void CALIBRATION::Save(CalKind kind) {
                                       std::string("Cannot save since no ") + k.name + " calibration is active");
   const Velmarin::Locker_ID who = save_[static_cast<std::size_t>(kind)]->Holder();
   OnEngine(k.saveOp, [&] {
-    radalt::OwnedRef<Velmarin::EngineAttribVoid_ptr> save = radalt::Item(Engine(ch), k.engineSave);
+    radalt::OwnedRef<Velmarin::EngineAttribVoid_ptr> save = radalt::Item(mc_->Items(), Engine(ch), k.engineSave);
     save->Execute(who);
   });
   End(run.id);
@@ -497,7 +497,7 @@ void CALIBRATION::Reset() {
 
 void CALIBRATION::UpdateFromEngine(Velmarin::EngineAttribLong_i& attr, ScItemOp<Velmarin::EngineAttribLong_ptr> item,
                                    int channel) {
-  radalt::OwnedRef<Velmarin::EngineAttribLong_ptr> engine = radalt::Item(Engine(channel), item);
+  radalt::OwnedRef<Velmarin::EngineAttribLong_ptr> engine = radalt::Item(mc_->Items(), Engine(channel), item);
   const CORBA::Long v = engine->Get();
   if (v != attr.Value()) attr = v;
 }
@@ -507,7 +507,7 @@ void CALIBRATION::SetEngineLong(const char* op, Velmarin::EngineAttribLong_i& at
   const int ch = CheckChannel(op);
   const Velmarin::Locker_ID who = attr.Holder();
   OnEngine(op, [&] {
-    radalt::OwnedRef<Velmarin::EngineAttribLong_ptr> engine = radalt::Item(Engine(ch), item);
+    radalt::OwnedRef<Velmarin::EngineAttribLong_ptr> engine = radalt::Item(mc_->Items(), Engine(ch), item);
     engine->Set(who, v);
   });
   UpdateFromEngine(attr, item, ch);
@@ -535,7 +535,7 @@ void CALIBRATION::FactoryCalibrationChannelCallback(int ch) {
         "<CALIBRATION::FactoryCalibrationChannelCallback:throw Cannot perform a factory calibration on an external channel",
         Errors::NotSupported("Cannot perform a factory calibration on an external channel"));
   for (int c = 1; c <= n; ++c) {
-    radalt::OwnedRef<Velmarin::EngineReadingBoolean_ptr> running = radalt::Item(Engine(c), &SC::FactoryCalRunning);
+    radalt::OwnedRef<Velmarin::EngineReadingBoolean_ptr> running = radalt::Item(mc_->Items(), Engine(c), &SC::FactoryCalRunning);
     if (running->Get())
       radalt::LogThrow(
           "<CALIBRATION::FactoryCalibrationChannelCallback:throw Cannot change channel since a factory calibration is active",
@@ -562,7 +562,7 @@ Velmarin::EngineReadingBoolean_ptr CALIBRATION::Aggregated(const CalValidRow& ro
   const int n = EnabledCount();
   bool all = n > 0;
   for (int ch = 1; all && ch <= n; ++ch) {
-    radalt::OwnedRef<Velmarin::EngineReadingBoolean_ptr> valid = radalt::Item(Engine(ch), row.engineValid);
+    radalt::OwnedRef<Velmarin::EngineReadingBoolean_ptr> valid = radalt::Item(mc_->Items(), Engine(ch), row.engineValid);
     all = valid->Get();
   }
   Velmarin::EngineReadingBoolean_i& reading = *valid_[static_cast<std::size_t>(row.kind)];

@@ -102,7 +102,7 @@ class DiagSetting : public Parameter<Servant> {
 
  private:
   static OwnedRef<ItemPtr> Channel1(Core* mc, ScItemOp<ItemPtr> item) {
-    return Item(mc->GetSingleChannelPtr(1), item);
+    return Item(mc->Items(), mc->GetSingleChannelPtr(1), item);
   }
 
   const std::string prefix_;

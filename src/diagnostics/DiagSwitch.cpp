@@ -57,7 +57,7 @@ const DiagSwitchRow kRows[] = {
 };
 
 bool EngineOn(Core* mc, ScItemOp<Velmarin::EngineAttribBoolean_ptr> op) {
-  return Item(mc->GetSingleChannelPtr(1), op)->Get();
+  return Item(mc->Items(), mc->GetSingleChannelPtr(1), op)->Get();
 }
 
 }  // namespace
@@ -97,7 +97,7 @@ void DiagSwitch::SwitchOn() {
     LogThrow(Prefix() + " throw Settings_Conflict:No enabled channels",
              Velmarin::Operation_errors::Settings_Conflict("No enabled channels"));
   const Velmarin::Locker_ID who = WriterId();
-  OwnedRef<Velmarin::EngineAttribBoolean_ptr> item = Item(mc_->GetSingleChannelPtr(1), row_.engineItem);
+  OwnedRef<Velmarin::EngineAttribBoolean_ptr> item = Item(mc_->Items(), mc_->GetSingleChannelPtr(1), row_.engineItem);
   if (attr_.Value()) {
     // Already on: the engine hears it again, nothing else moves.
     Forward(Prefix() + " throw Locking_Error_Exception", [&] { item->Set(who, true); });
@@ -129,7 +129,7 @@ void DiagSwitch::SwitchOn() {
 
 void DiagSwitch::SwitchOff() {
   if (mc_->HasChannelEngine(1)) {
-    OwnedRef<Velmarin::EngineAttribBoolean_ptr> item = Item(mc_->GetSingleChannelPtr(1), row_.engineItem);
+    OwnedRef<Velmarin::EngineAttribBoolean_ptr> item = Item(mc_->Items(), mc_->GetSingleChannelPtr(1), row_.engineItem);
     const Velmarin::Locker_ID who = WriterId();
     Forward(Prefix() + " throw Locking_Error_Exception", [&] { item->Set(who, false); });
     if (item->Get()) return;  // the engine keeps its output on
@@ -145,7 +145,7 @@ void DiagSwitch::ChannelsLost() {
   if (!attr_.Value()) return;
   if (mc_->HasChannelEngine(1)) {
     try {
-      Item(mc_->GetSingleChannelPtr(1), row_.engineItem)->Set(mc_->McLocker().Id(), false);
+      Item(mc_->Items(), mc_->GetSingleChannelPtr(1), row_.engineItem)->Set(mc_->McLocker().Id(), false);
     } catch (const CORBA::Exception& e) {
       std::cout << Prefix() << ": output not switched off (" << e._name() << ")" << std::endl;
     }

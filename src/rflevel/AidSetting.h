@@ -113,7 +113,7 @@ namespace radalt {
 template <class Kind>
 typename AidSetting<Kind>::ItemVar AidSetting<Kind>::Channel1Item(radalt::Core* mc, ItemOp op) {
   // The registry's entry as it is now: a restarted engine is reached at its new reference.
-  return (mc->GetSingleChannelPtr(1)->*op)();
+  return radalt::Item(mc->Items(), mc->GetSingleChannelPtr(1), op)._retn();
 }
 
 }  // namespace radalt
