@@ -24,6 +24,7 @@
 #include "ScEngine.h"
 #include "SelftestLock.h"
 #include "platform/ORB_wrapper.h"
+#include "../../support/Eventually.h"
 
 namespace calbench {
 
@@ -37,17 +38,6 @@ const LockGroup kActivityGroups[] = {LockGroup::SIMRUN,          LockGroup::DIAG
                                      LockGroup::DIAGLOOPBACKOUTPUT, LockGroup::DIAGLOOPBACKMEASURING,
                                      LockGroup::DIAGPASSTHRURUNNING, LockGroup::ALTZERORUN,
                                      LockGroup::CALRUN};
-
-// Polls cond until it holds or a generous deadline passes.
-template <class F>
-bool Eventually(F&& cond, std::chrono::seconds limit = 20s) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < end) {
-    if (cond()) return true;
-    std::this_thread::sleep_for(5ms);
-  }
-  return cond();
-}
 
 inline std::string FreshRoot() { return FreshTestRoot("calib"); }
 inline radalt::EngineConfig Config(const std::string& root) { return TestConfig(root); }

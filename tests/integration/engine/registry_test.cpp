@@ -15,6 +15,7 @@
 #include "RADALT_MC.h"
 #include "ScFixture.h"
 #include "TestConfig.h"
+#include "../../support/Eventually.h"
 
 using namespace Velmarin;
 namespace SCI = Velmarin::RadAltSingleChannelStateControl;
@@ -224,17 +225,6 @@ TEST(Registry, AClientsEnabledCountReachesEverySubsystem) {
   EXPECT_FALSE(sims.Engine(1).Items().Ref<EngineAttribBoolean>("DIAGATTENOUTPUTSTATUS")->Get());
   EXPECT_FALSE(mc.Group(radalt::LockGroup::SIMRUN).IsLocked());
 }
-
-namespace {
-
-// Waits (bounded, against a hang) until done() holds; the answer is done().
-template <class F>
-bool Eventually(F&& done) {
-  for (int i = 0; i < 1000 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  return done();
-}
-
-}  // namespace
 
 // An engine whose process ends without "destroy," is noticed by the periodic look; the counts
 // follow, channel 1 keeps working, and the engine started again is taken back.

@@ -14,6 +14,7 @@
 #include "SelftestHarness.h"
 #include "SelftestLocking.h"
 #include "TestConfig.h"
+#include "../../support/Eventually.h"
 
 using namespace Velmarin;
 using radalt::LockGroup;
@@ -44,16 +45,6 @@ struct TestSet {
   ORB_wrapper_base naming;
   std::unique_ptr<RADALT_MC> mc;
 };
-
-// Polls cond (every 10 ms, 20 s at most).
-template <class F>
-bool Eventually(F&& cond) {
-  for (int i = 0; i < 2000; ++i) {
-    if (cond()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return cond();
-}
 
 }  // namespace
 

@@ -12,6 +12,7 @@
 
 #include "ScEngine.h"
 #include "platform/Orb.h"
+#include "../../support/Eventually.h"
 
 using namespace Velmarin;
 using namespace std::chrono_literals;
@@ -35,17 +36,6 @@ class Published {
   std::mutex mutex_;
   std::map<std::string, int> count_;
 };
-
-// Polls cond until it holds or a generous deadline passes.
-template <class F>
-bool Eventually(F&& cond, std::chrono::seconds limit = 10s) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < end) {
-    if (cond()) return true;
-    std::this_thread::sleep_for(5ms);
-  }
-  return cond();
-}
 
 class Calibrating : public ::testing::Test {
  protected:

@@ -4,9 +4,10 @@
 #include "../engine/ScFixture.h"
 #include "SimBench.h"
 
+#include "../../support/Eventually.h"
 #include "RampParameter.h"
 
-#include <chrono>
+#include <atomic>
 #include <thread>
 
 using namespace simbench;
@@ -159,9 +160,7 @@ TEST(ReadingsFollow, WhatTheEngineDerivesFollowsTheWriteAndAReaderNeverSeesItLag
   // Without a reader, the follow-up comes by itself.
   Testset t({1}, 1);
   t.Descent(1);
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!(t.Published().duration == 5) && std::chrono::steady_clock::now() < until)
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  Eventually([&] { return t.Published().duration == 5; });
   EXPECT_TRUE(t.Published() == t.Engine1());
 }
 
@@ -186,9 +185,6 @@ TEST(ReadingsFollow, WritesRacingTheirFollowUpsEndWithWhatTheEngineHolds) {
 
   // Once the last follow-up is through, every attribute shows the engine's value, also to a
   // watcher that never reads.
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!(t.Published() == t.Engine1()) && std::chrono::steady_clock::now() < until)
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  EXPECT_TRUE(t.Published() == t.Engine1());
+  EXPECT_TRUE(Eventually([&] { return t.Published() == t.Engine1(); }));
   EXPECT_EQ(t.Engine1().duration, t.Duration(1));
 }

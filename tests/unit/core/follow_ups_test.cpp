@@ -10,23 +10,10 @@
 #include <thread>
 
 #include "FollowUps.h"
+#include "../../support/Eventually.h"
 
 using namespace std::chrono_literals;
 using radalt::FollowUps;
-
-namespace {
-
-template <class F>
-bool WaitUntil(F&& done, std::chrono::milliseconds limit = 5000ms) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(1ms);
-  }
-  return true;
-}
-
-}  // namespace
 
 TEST(FollowUps, ABurstOfPostsIsOneRunAfterTheDelay) {
   std::atomic<int> runs{0};
@@ -36,7 +23,7 @@ TEST(FollowUps, ABurstOfPostsIsOneRunAfterTheDelay) {
   followUps.Define(2, [&] { ++other; });
   const auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < 100; ++i) followUps.Post(1);
-  ASSERT_TRUE(WaitUntil([&] { return runs == 1; }));
+  ASSERT_TRUE(Eventually([&] { return runs == 1; }));
   EXPECT_GE(std::chrono::steady_clock::now() - start, 50ms);
   std::this_thread::sleep_for(100ms);
   EXPECT_EQ(1, runs);
@@ -44,7 +31,7 @@ TEST(FollowUps, ABurstOfPostsIsOneRunAfterTheDelay) {
 
   // A post after the run is a run of its own.
   followUps.Post(1);
-  EXPECT_TRUE(WaitUntil([&] { return runs == 2; }));
+  EXPECT_TRUE(Eventually([&] { return runs == 2; }));
   EXPECT_THROW(followUps.Post(3), std::out_of_range);
 }
 
@@ -133,9 +120,9 @@ TEST(FollowUps, FailingWorkIsLoggedAndStoppingDropsWhatIsDue) {
   });
   testing::internal::CaptureStderr();
   followUps.Post(1);
-  ASSERT_TRUE(WaitUntil([&] { return runs == 1; }));
+  ASSERT_TRUE(Eventually([&] { return runs == 1; }));
   followUps.Post(1);
-  ASSERT_TRUE(WaitUntil([&] { return runs == 2; }));
+  ASSERT_TRUE(Eventually([&] { return runs == 2; }));
   std::this_thread::sleep_for(20ms);
   EXPECT_NE(std::string::npos, testing::internal::GetCapturedStderr().find("engine gone"));
 
