@@ -48,7 +48,7 @@ typename RampParameter<R>::Initial RampParameter<R>::FromChannel1(radalt::Core* 
 template <RampRole R>
 RampParameter<R>::RampParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
                                 radalt::Core* mc, Velmarin::Lockable_i& group)
-    : RampParameter(channel, store, namer, gui, mc, group, FromChannel1(mc)) {}
+    : RampParameter(channel, store, namer, gui, mc, group, FromChannel1(mc), FollowUpsOf(mc)) {}
 
 template <RampRole R>
 FollowUps* RampParameter<R>::FollowUpsOf(radalt::Core* mc) {
@@ -59,19 +59,14 @@ FollowUps* RampParameter<R>::FollowUpsOf(radalt::Core* mc) {
 }
 
 template <RampRole R>
-std::function<void()> RampParameter<R>::Settler(FollowUps* followUps, int channel) {
-  if (!followUps) return [] {};
-  return [followUps, channel] { followUps->Settle(channel); };
-}
-
-template <RampRole R>
 RampParameter<R>::RampParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
-                                radalt::Core* mc, Velmarin::Lockable_i& group, const Initial& initial)
-    : Base(mc, store, Settler(FollowUpsOf(mc), channel), namer, gui, KeyOf(R, channel).c_str(), initial.value,
+                                radalt::Core* mc, Velmarin::Lockable_i& group, const Initial& initial,
+                                FollowUps* followUps)
+    : Base(mc, store, followUps, channel, namer, gui, KeyOf(R, channel).c_str(), initial.value,
            boost::bind(&RampParameter::Callback, this, boost::placeholders::_1), initial.params),
       channel_(channel),
       persistanceName_(PersistanceNameOf(R, channel)),
-      followUps_(FollowUpsOf(mc)) {
+      followUps_(followUps) {
   this->template Persist<typename Kind::Stored>(RoleInfo(R).valueIdBase + channel - 1, persistanceName_.c_str(),
                                                 initial.value.val, [this] { return Value().val; });
   this->attr_.GuardWith(group);
@@ -217,27 +212,30 @@ void RampParameter<R>::AfterReadBack(int enabled, bool coupled, bool paused) {
   for (int ch : TargetChannels(1, enabled, coupled)) mc.GetSingleChannelPtr(ch)->ApplyCurrentAltitude();
 }
 
-void ShowRampSettings(radalt::Core& mc, int channel, const std::function<void(RampRole, bool)>& shown) {
+namespace {
+// f(role, member) for the start, stop, rate and duration of channel, in that order (member null
+// where there is none).
+template <class F>
+void EachRampSetting(radalt::Core& mc, int channel, F&& f) {
   SimulationObjects& sim = Simulation(mc);
-  auto show = [&](RampRole role, auto* p) {
+  f(RampRole::StartAltitude, sim.Ramp<RampRole::StartAltitude>(channel));
+  f(RampRole::StopAltitude, sim.Ramp<RampRole::StopAltitude>(channel));
+  f(RampRole::Rate, sim.Ramp<RampRole::Rate>(channel));
+  f(RampRole::Duration, sim.Ramp<RampRole::Duration>(channel));
+}
+}  // namespace
+
+void ShowRampSettings(radalt::Core& mc, int channel, const std::function<void(RampRole, bool)>& shown) {
+  EachRampSetting(mc, channel, [&](RampRole role, auto* p) {
     const bool changed = p && p->ShowEngine();
     if (shown) shown(role, changed);
-  };
-  show(RampRole::StartAltitude, sim.Ramp<RampRole::StartAltitude>(channel));
-  show(RampRole::StopAltitude, sim.Ramp<RampRole::StopAltitude>(channel));
-  show(RampRole::Rate, sim.Ramp<RampRole::Rate>(channel));
-  show(RampRole::Duration, sim.Ramp<RampRole::Duration>(channel));
+  });
 }
 
 void FollowRampSettings(radalt::Core& mc, int channel) {
-  SimulationObjects& sim = Simulation(mc);
-  auto follow = [](auto* p) {
+  EachRampSetting(mc, channel, [](RampRole, auto* p) {
     if (p) p->FollowEngine();
-  };
-  follow(sim.Ramp<RampRole::StartAltitude>(channel));
-  follow(sim.Ramp<RampRole::StopAltitude>(channel));
-  follow(sim.Ramp<RampRole::Rate>(channel));
-  follow(sim.Ramp<RampRole::Duration>(channel));
+  });
 }
 
 template <RampRole R>

@@ -31,26 +31,30 @@ struct RampRoleInfo {
 const RampRoleInfo& RoleInfo(RampRole role);
 
 // A ramp setting's servant: a client's read first settles what its channel's engine derived
-// from the last writes (the follow-ups of the channel's ramp).
+// from the last writes (the channel's ramp follow-ups; none: nothing to settle).
 template <class Servant>
 class SettledServant : public Servant {
  public:
   template <class... Args>
-  explicit SettledServant(std::function<void()> settle, Args&&... args)
-      : Servant(std::forward<Args>(args)...), settle_(std::move(settle)) {}
+  SettledServant(FollowUps* followUps, int channel, Args&&... args)
+      : Servant(std::forward<Args>(args)...), followUps_(followUps), channel_(channel) {}
 
   decltype(std::declval<Servant&>().Get()) Get() override {
-    settle_();
+    Settle();
     return Servant::Get();
   }
   CORBA::Any* GetAny() override {
-    settle_();
+    Settle();
     return Servant::GetAny();
+  }
+  void Settle() {
+    if (followUps_) followUps_->Settle(channel_);
   }
   using Servant::operator=;
 
  private:
-  const std::function<void()> settle_;
+  FollowUps* const followUps_;
+  const int channel_;
 };
 
 // The altitudes and the rate carry a VALUE_DOUBLE, the duration a VALUE_LONG.
@@ -144,12 +148,10 @@ class RampParameter : public Parameter<typename RampKind<R>::Servant> {
     typename Kind::Params params;
   };
   RampParameter(int channel, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
-                Velmarin::Lockable_i& group, const Initial& initial);
+                Velmarin::Lockable_i& group, const Initial& initial, FollowUps* followUps);
   static Initial FromChannel1(radalt::Core* mc);
   // The follow-ups of the ramp settings (the current altitude has none: null).
   static FollowUps* FollowUpsOf(radalt::Core* mc);
-  // What a read does first: settle channel's follow-ups.
-  static std::function<void()> Settler(FollowUps* followUps, int channel);
   bool Assign(const Record& value);
 
   std::string ClassName() const;
