@@ -64,6 +64,9 @@ void DDS_Guarded(const std::string& where, Action action) {
 
 // Hands the samples of a reader to its subscriber, one at a time. Runs on Fast DDS threads:
 // a failure is written to standard error and never leaves the listener.
+//
+// One notification may stand for several samples (those that came in one go, a repaired gap):
+// each notification takes every sample the reader holds, in order, until there is none left.
 template <class T>
 class DDS_DataReaderListener : public eprosima::fastdds::dds::DataReaderListener {
  public:
@@ -90,7 +93,11 @@ class DDS_DataReaderListener : public eprosima::fastdds::dds::DataReaderListener
                       const eprosima::fastdds::dds::SampleLostStatus&) override {}
 
  private:
-  void TakeNextSample(eprosima::fastdds::dds::DataReader* reader, const std::string& function);
+  enum class Taken { Sample, None, Failed };
+  // Takes one sample and hands it on; None when the reader holds no more, Failed when the take
+  // failed (nothing more can be taken). A failure of the sample's own is written to standard
+  // error and leaves the next sample to be taken.
+  Taken TakeNextSample(eprosima::fastdds::dds::DataReader* reader, const std::string& function);
 
   std::atomic<Base*> base_;
 };
@@ -193,36 +200,48 @@ class DDS_Subscriber : public DDS_SubscriberBase<T, void(const char*, T)> {
 template <class T>
 void DDS_DataReaderListener<T>::on_data_available(eprosima::fastdds::dds::DataReader* reader) {
   const std::string function = __PRETTY_FUNCTION__;
-  DDS_Guarded(function, [&] { TakeNextSample(reader, function); });
+  Taken taken = Taken::Sample;
+  while (taken == Taken::Sample) {
+    taken = Taken::Failed;
+    DDS_Guarded(function, [&] { taken = TakeNextSample(reader, function); });
+  }
 }
 
 template <class T>
-void DDS_DataReaderListener<T>::TakeNextSample(eprosima::fastdds::dds::DataReader* reader,
-                                               const std::string& function) {
+typename DDS_DataReaderListener<T>::Taken DDS_DataReaderListener<T>::TakeNextSample(
+    eprosima::fastdds::dds::DataReader* reader, const std::string& function) {
   namespace dds = eprosima::fastdds::dds;
   Base* base = base_.load();
-  if (base == nullptr) return;
+  if (base == nullptr) return Taken::None;
 
   typename DDS_SampleTraits<T>::Sample sample;
   dds::SampleInfo info;
   const bool typed = reader != nullptr && reader->type().get_type_name() == base->TypeName();
-  if (!typed || reader->take_next_sample(&sample, &info) != DDS_ReturnCode::RETCODE_OK)
-    throw DDS_RuntimeError((function + " take_next_sample error.").c_str());
+  const DDS_ReturnCode code = typed ? reader->take_next_sample(&sample, &info) : DDS_ReturnCode::RETCODE_ERROR;
+  if (code == DDS_ReturnCode::RETCODE_NO_DATA) return Taken::None;
+  if (code != DDS_ReturnCode::RETCODE_OK) {
+    std::cerr << function << " take_next_sample error." << std::endl;
+    return Taken::Failed;
+  }
 
-  if (info.valid_data) {
-    base->Deliver(DDS_SampleTraits<T>::Value(sample));
-    return;
-  }
-  switch (info.instance_state) {
-    case dds::NOT_ALIVE_DISPOSED_INSTANCE_STATE:
-      std::cout << function << " instance is disposed" << std::endl;
+  // From here on the sample is taken: whatever it does, the next one is taken after it.
+  DDS_Guarded(function, [&] {
+    if (info.valid_data) {
+      base->Deliver(DDS_SampleTraits<T>::Value(sample));
       return;
-    case dds::NOT_ALIVE_NO_WRITERS_INSTANCE_STATE:
-      std::cout << function << " instance is unregistered" << std::endl;
-      return;
-    default:
-      throw DDS_RuntimeError((function + " ERROR: received unknown instance state").c_str());
-  }
+    }
+    switch (info.instance_state) {
+      case dds::NOT_ALIVE_DISPOSED_INSTANCE_STATE:
+        std::cout << function << " instance is disposed" << std::endl;
+        return;
+      case dds::NOT_ALIVE_NO_WRITERS_INSTANCE_STATE:
+        std::cout << function << " instance is unregistered" << std::endl;
+        return;
+      default:
+        throw DDS_RuntimeError((function + " ERROR: received unknown instance state").c_str());
+    }
+  });
+  return Taken::Sample;
 }
 
 template <class T, class F>

@@ -225,31 +225,33 @@ void RADALT_MC::RadAltDDS_SubCallback(const char* topic, const char* text) {
         }
       }
     } catch (const CORBA::Exception& e) {
-      std::cerr << "RADALT_MC::RadAltDDS_SubCallback: " << command << ": " << e._name() << std::endl;
+      std::cerr << "RADALT_MC::RadAltDDS_SubCallback: " << Velmarin::DDS_LogText(command) << ": " << e._name()
+                << std::endl;
       ok = false;
     } catch (...) {
       ok = false;
     }
     if (!ok)
-      std::cout << "RADALT_MC::RadAltDDS_SubCallback: Create RadAltSc, " << command << " is not a valid radaltsc"
-                << std::endl;
+      std::cout << "RADALT_MC::RadAltDDS_SubCallback: Create RadAltSc, " << Velmarin::DDS_LogText(command)
+                << " is not a valid radaltsc" << std::endl;
   } else if (parsed.verb == Velmarin::DDS_ChannelCommand::Verb::Destroy) {
     // Anyone can publish the command: the engine must really have gone (its reference no
     // longer answers) before it leaves the registry.
     SCI::RADALTSC_MAIN_INTERFACE_ptr engine = registry_.RefOrNil(n);
     if (!CORBA::is_nil(engine) &&
         !Velmarin::WaitGone(engine, std::chrono::milliseconds(config_.leaveGraceMs))) {
-      std::cout << "RADALT_MC::RadAltDDS_SubCallback: Remove RadAltSc, " << command
+      std::cout << "RADALT_MC::RadAltDDS_SubCallback: Remove RadAltSc, " << Velmarin::DDS_LogText(command)
                 << " refused: the engine of channel " << n << " has not gone" << std::endl;
       return;
     }
     try {
       RemoveRadAltSc(n);
     } catch (...) {
-      std::cout << "RADALT_MC::RadAltDDS_SubCallback: Remove RadAltSc, " << command << " is not a valid radaltsc"
-                << std::endl;
+      std::cout << "RADALT_MC::RadAltDDS_SubCallback: Remove RadAltSc, " << Velmarin::DDS_LogText(command)
+                << " is not a valid radaltsc" << std::endl;
     }
   } else {
-    std::cout << "RADALT_MC::RadAltDDS_SubCallback: " << command << " is not a valid command" << std::endl;
+    std::cout << "RADALT_MC::RadAltDDS_SubCallback: " << Velmarin::DDS_LogText(command) << " is not a valid command"
+              << std::endl;
   }
 }

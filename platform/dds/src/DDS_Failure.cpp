@@ -25,6 +25,7 @@ std::string DDS_ExceptionText(const CORBA::Exception& e) {
   const bool hasText = TextOf<Connection_errors::Generic>(e, text) ||
                        TextOf<Connection_errors::Not_Connected>(e, text) ||
                        TextOf<Connection_errors::Communications_failure>(e, text) ||
+                       TextOf<Runtime_errors::Generic>(e, text) ||
                        TextOf<Runtime_errors::Unhandled_switch>(e, text) ||
                        TextOf<Operation_errors::Settings_Conflict>(e, text) ||
                        TextOf<Operation_errors::NotConfigured>(e, text) ||

@@ -8,6 +8,7 @@
 #include <functional>
 #include <thread>
 
+#include "../../support/Eventually.h"
 #include "DDS_Publisher.h"
 #include "DDS_Subscriber.h"
 #include "DdsTestSupport.h"
@@ -214,6 +215,93 @@ TEST(DdsSubscriberCallbacks, AFailingOrEmptyCallbackIsReportedAndTheReaderGoesOn
   EXPECT_EQ(received.Values(), (std::vector<int>{1, 2}));
   EXPECT_NE(errors.WaitForLine("Settings_Conflict:Channel not enabled"), "");
   EXPECT_NE(errors.WaitForLine("empty"), "");  // boost::bad_function_call
+}
+
+// "create,1" ... "create,<count>".
+std::vector<std::string> Announcements(int count) {
+  std::vector<std::string> texts;
+  for (int i = 1; i <= count; ++i) texts.push_back("create," + std::to_string(i));
+  return texts;
+}
+
+TEST(DdsSubscriberBursts, ABurstSentQuicklyIsDeliveredWholeAndInOrder) {
+  const std::string topic = TestTopic();
+  Inbox<std::string> received;
+  DDS_Subscriber<CORBA::String_var> subscriber(
+      topic.c_str(), [&](const char*, CORBA::String_var text) { received.Put(text.in()); });
+  DDS_Publisher<CORBA::String_var> publisher(topic.c_str());
+  ASSERT_TRUE(publisher.WaitForSubscribers(1, boost::posix_time::seconds(20)));
+
+  const std::vector<std::string> burst = Announcements(50);
+  for (const auto& text : burst) publisher.sendData(CORBA::string_dup(text.c_str()));
+  EXPECT_TRUE(Eventually([&] { return received.Values().size() >= burst.size(); }));
+  EXPECT_EQ(received.Values(), burst);
+}
+
+// A subscriber whose listener the test can call as Fast DDS does.
+class ListenedSubscriber : public DDS_Subscriber<CORBA::String_var> {
+ public:
+  using DDS_Subscriber::DDS_Subscriber;
+  using DDS_Subscriber::Listener;
+};
+
+// Fast DDS reports the samples that came in one go (a repaired gap, a datagram of several) with a
+// single on_data_available: that call takes them all, in order, and one failing callback stops
+// none of the others.
+TEST(DdsSubscriberBursts, OneNotificationTakesEverySampleTheReaderHolds) {
+  const std::string topic = TestTopic();
+  Inbox<std::string> received;
+  ListenedSubscriber subscriber(topic.c_str(), [&](const char*, CORBA::String_var text) {
+    received.Put(text.in());
+    if (std::string(text.in()) == "create,3") throw Operation_errors::Settings_Conflict("third refused");
+  });
+  subscriber.WaitInitFinished();
+  auto* reader = subscriber.Reader();
+  ASSERT_NE(reader, nullptr);
+  ASSERT_EQ(reader->set_listener(nullptr), DDS_ReturnCode::RETCODE_OK);
+  DDS_Publisher<CORBA::String_var> publisher(topic.c_str());
+  ASSERT_TRUE(publisher.WaitForSubscribers(1, boost::posix_time::seconds(20)));
+
+  const std::vector<std::string> burst = Announcements(20);
+  for (const auto& text : burst) publisher.sendData(CORBA::string_dup(text.c_str()));
+  ASSERT_TRUE(Eventually([&] { return reader->get_unread_count() == burst.size(); }));
+
+  StreamRecorder errors(std::cerr);
+  subscriber.Listener()->on_data_available(reader);
+  EXPECT_EQ(received.Values(), burst);
+  EXPECT_EQ(reader->get_unread_count(), 0u);
+  EXPECT_NE(errors.WaitForLine("Settings_Conflict:third refused"), "");
+}
+
+// Our writers cut a string at its first NUL when they serialise it, but another writer may send
+// one whole: the bytes of such a sample, deserialised as the reader does, hold the NUL, and a
+// CORBA string cut at it would turn "create,2" NUL "junk" into "create,2". It is refused.
+TEST(DdsSubscriberStrings, AStringSampleHoldingANulIsRefusedNotCutAtIt) {
+  const std::string text("create,2\0junk", 13);
+  std::vector<unsigned char> wire = {0x00, 0x01, 0x00, 0x00,   // CDR, little endian
+                                     0, 0, 0, 0,               // instance 0
+                                     14, 0, 0, 0};             // length with the final NUL
+  wire.insert(wire.end(), text.begin(), text.end());
+  wire.push_back(0);
+  while (wire.size() % 4 != 0) wire.push_back(0);
+  eprosima::fastrtps::rtps::SerializedPayload_t payload(static_cast<uint32_t>(wire.size()));
+  std::copy(wire.begin(), wire.end(), payload.data);
+  payload.length = static_cast<uint32_t>(wire.size());
+
+  DDS_SampleTraits<CORBA::String_var>::TypeSupport type;
+  DDS_SampleTraits<CORBA::String_var>::Sample sample;
+  ASSERT_TRUE(type.deserialize(&payload, &sample));
+  ASSERT_EQ(sample.value(), text);
+  try {
+    CORBA::String_var value = DDS_SampleTraits<CORBA::String_var>::Value(sample);
+    ADD_FAILURE() << "taken as \"" << value.in() << '"';
+  } catch (const DDS_RuntimeError& e) {
+    EXPECT_EQ(DDS_ExceptionText(e).find("string sample of 13 bytes refused: NUL at byte 8") != std::string::npos,
+              true)
+        << DDS_ExceptionText(e);
+  }
+  sample.value("create,2");
+  EXPECT_STREQ(DDS_SampleTraits<CORBA::String_var>::Value(sample).in(), "create,2");
 }
 
 TEST(DdsSharedTopic, SubscribersOfOneTopicInOneProcessComeAndGoIndependently) {

@@ -146,6 +146,32 @@ TEST(DdsChannelCommand, TheWholeTextIsReadOrTheCommandIsInvalid) {
   }
 }
 
+TEST(DdsChannelCommand, ATextHoldingANulOrAControlCharacterOrTooLongIsNoCommand) {
+  const std::string texts[] = {
+      std::string("create,2\0junk", 13), std::string("create,2\0", 9), std::string("create,\0" "2", 9),
+      std::string("\0create,2", 9),      "create,2\n",                 "create,2\r",
+      "destroy,\t3",                     "create,2\x7f",               "create,2\x1b[2J",
+      "create," + std::string(1 << 20, '2'),
+  };
+  for (const std::string& text : texts)
+    EXPECT_EQ(DDS_ChannelCommand::Parse(text).verb, Verb::Invalid) << DDS_LogText(text);
+}
+
+TEST(DdsLogText, APayloadIsShownCutToEightyBytesWithControlCharactersVisible) {
+  EXPECT_EQ(DDS_LogText("create,2"), "create,2");
+  EXPECT_EQ(DDS_LogText(""), "");
+  EXPECT_EQ(DDS_LogText(std::string("create,2\0junk", 13)), "create,2\\x00junk");
+  EXPECT_EQ(DDS_LogText("a\nforged line\r\x7f"), "a\\x0Aforged line\\x0D\\x7F");
+
+  const std::string eighty(80, 'x');
+  EXPECT_EQ(DDS_LogText(eighty), eighty);
+  EXPECT_EQ(DDS_LogText(eighty + "y"), eighty + "... (81 bytes)");
+  EXPECT_EQ(DDS_LogText("create," + std::string(1 << 20, '7')),
+            "create," + std::string(73, '7') + "... (1048583 bytes)");
+  // Bytes from 0x80 up (UTF-8 text) pass as they are.
+  EXPECT_EQ(DDS_LogText("canal \xc3\xa9"), "canal \xc3\xa9");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -7,8 +7,7 @@
 
 namespace Velmarin {
 
-// The runtime error raised for a sample that cannot be handled. The platform's Runtime_errors
-// family has no Generic member; Unhandled_switch stands in for it.
+// The runtime error raised for a sample that cannot be handled.
 using DDS_RuntimeError = Runtime_errors::Generic;
 
 // Writes message to standard error and throws Connection_errors::Not_Connected(message).

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "VelmarinValues.hh"
+#include "platform/DDS_Failure.h"
 #include "VizuDds.h"
 #include "VizuDdsPubSubTypes.h"
 
@@ -56,7 +57,8 @@ struct DDS_SampleTraits<int> {
 };
 
 // Strings are sent from a String_var and arrive as a fresh String_var; a null string is sent
-// as "".
+// as "". A sample whose text holds a NUL has no String_var: it is refused (DDS_RuntimeError)
+// rather than cut at the NUL ("create,2" NUL "junk" is not "create,2").
 template <>
 struct DDS_SampleTraits<CORBA::String_var> {
   using Sample = VIZU_DDS::ATTR_STRING;
@@ -66,7 +68,13 @@ struct DDS_SampleTraits<CORBA::String_var> {
     sample.value(value.in() != nullptr ? value.in() : "");
   }
   static CORBA::String_var Value(const Sample& sample) {
-    return CORBA::string_dup(sample.value().c_str());
+    const std::string& text = sample.value();
+    const std::string::size_type nul = text.find('\0');
+    if (nul != std::string::npos)
+      throw DDS_RuntimeError(("string sample of " + std::to_string(text.size()) + " bytes refused: NUL at byte " +
+                              std::to_string(nul))
+                                 .c_str());
+    return CORBA::string_dup(text.c_str());
   }
 };
 
