@@ -1,5 +1,6 @@
 #include "EverybodyEng.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 
@@ -49,8 +50,11 @@ class EverybodyEng_i::TableSelection : public Velmarin::EngineAttribEnum_i {
   }
   void Set(const Velmarin::Locker_ID& who, CORBA::Long value) override {
     CheckWriter(who);
-    if (!HasValue(value)) throw OE::DataOutOfRange();
     engine_.CheckHolder(who);
+    if (!HasValue(value)) {
+      engine_.EndRefused(who, "no table " + std::to_string(value));
+      throw OE::DataOutOfRange();
+    }
     Velmarin::EngineAttribEnumParams_var labels = GetParams();
     std::lock_guard<std::mutex> lock(engine_.mutex_);
     engine_.table_ = labels[static_cast<CORBA::ULong>(value)].label.in();
@@ -67,12 +71,13 @@ class EverybodyEng_i::NameAttribute : public Velmarin::EngineAttribString_i {
       : EngineAttribString_i(n, r, "SNAPSHOTNAME", "", Callback(), Params()), engine_(engine) {}
   void Set(const Velmarin::Locker_ID& who, const char* name) override {
     CheckWriter(who);
+    engine_.CheckHolder(who);
     try {
       SnapshotStore::CheckName(name);
     } catch (const SnapshotError& e) {
+      engine_.EndRefused(who, e.what());
       throw OE::Settings_Conflict(e.what());
     }
-    engine_.CheckHolder(who);
     EngineAttribString_i::operator=(name);
   }
 
@@ -86,8 +91,10 @@ class EverybodyEng_i::NameAttribute : public Velmarin::EngineAttribString_i {
   EverybodyEng_i& engine_;
 };
 
-EverybodyEng_i::EverybodyEng_i(const std::string& directory, std::chrono::milliseconds idle, Owner owner)
+EverybodyEng_i::EverybodyEng_i(const std::string& directory, std::chrono::milliseconds idle, Owner owner,
+                               std::chrono::milliseconds wait)
     : idle_(idle),
+      wait_(wait),
       owner_(owner ? std::move(owner) : Owner(&EverybodyEng_i::AskRegisteredOwner)),
       holder_(Velmarin::NoLock()),
       namer_("EVERYBODYENG"),
@@ -112,14 +119,27 @@ Velmarin::EngineAttribVoid_ptr EverybodyEng_i::Recall() { return recall_->_this(
 
 void EverybodyEng_i::BeginHandOff(const Velmarin::Locker_ID& who) {
   std::unique_lock<std::mutex> lock(mutex_);
-  // Waits for the hand-off before it; one whose client went silent is given up.
-  while (active_) {
-    if (free_.wait_until(lock, expires_) == std::cv_status::timeout && active_ &&
-        std::chrono::steady_clock::now() >= expires_) {
+  // Callers have their turn in the order they came. One waits a while for the hand-offs
+  // before it, then is refused: a Begin never outlives the call that made it, so no caller
+  // that gave up is handed the engine afterwards. A hand-off whose client went silent is
+  // given up.
+  const auto deadline = std::chrono::steady_clock::now() + wait_;
+  const unsigned long ticket = nextTicket_++;
+  waiting_.push_back(ticket);
+  while (active_ || waiting_.front() != ticket) {
+    free_.wait_until(lock, active_ ? std::min(expires_, deadline) : deadline);
+    const auto now = std::chrono::steady_clock::now();
+    if (active_ && now >= expires_) {
       std::cout << "everybodyeng: hand-off of " << HolderName(holder_) << " given up" << std::endl;
       active_ = false;
+      free_.notify_all();
+    } else if (now >= deadline && (active_ || waiting_.front() != ticket)) {
+      waiting_.remove(ticket);
+      free_.notify_all();
+      Busy(holder_);
     }
   }
+  waiting_.pop_front();
   active_ = true;
   holder_ = who;
   table_.clear();
@@ -138,6 +158,19 @@ void EverybodyEng_i::EndHandOff() {
   std::lock_guard<std::mutex> lock(mutex_);
   active_ = false;
   free_.notify_all();
+}
+
+void EverybodyEng_i::EndRefused(const Velmarin::Locker_ID& who, const std::string& why) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!active_ || !Velmarin::SameLocker(holder_, who)) return;
+  std::cout << "everybodyeng: hand-off of " << HolderName(holder_) << " ended: " << why << std::endl;
+  active_ = false;
+  free_.notify_all();
+}
+
+bool EverybodyEng_i::HandOffActive() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return active_;
 }
 
 void EverybodyEng_i::Act(const Velmarin::Locker_ID& who, bool store) {
@@ -219,6 +252,8 @@ void EverybodyEng_i::AskRegisteredOwner(bool save, const std::string& table) {
     children = naming.FindChildContext("Lumaren/local/EVERYBODY_ABLE");
   } catch (const CORBA::Exception&) {
   }
+  // The registrations that did not answer: one of them may be the owner.
+  std::string silent;
   for (const std::string& child : children) {
     try {
       CORBA::Object_var obj = naming.LookupClient({"Lumaren", "local", "EVERYBODY_ABLE", child});
@@ -231,10 +266,14 @@ void EverybodyEng_i::AskRegisteredOwner(bool save, const std::string& table) {
       return;
     } catch (const OE::Object_Not_Found&) {
       // not this engine's table
-    } catch (const CORBA::SystemException&) {
-      // a registration of an engine that is gone
+    } catch (const CORBA::SystemException& e) {
+      // a registration of an engine that is gone, or of one that did not answer in time
+      silent += (silent.empty() ? "" : ", ") + child + " (" + e._name() + ")";
     }
   }
+  if (!silent.empty())
+    throw Velmarin::Connection_errors::Communications_failure(
+        ("No engine took table " + table + "; not reached: " + silent).c_str());
   throw OE::Object_Not_Found(("No engine owns table " + table).c_str());
 }
 

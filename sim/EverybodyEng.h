@@ -8,6 +8,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -31,8 +32,10 @@ class EverybodyEng_i : public virtual POA_Velmarin::EverybodyEng::Interfaces {
   using Owner = std::function<void(bool save, const std::string& table)>;
 
   // idle: a hand-off with no request for this long is given up (its client is gone).
+  // wait: how long a Begin waits for another client's hand-off before it is refused; shorter
+  // than a caller's call timeout, so that no Begin outlives the call that made it.
   EverybodyEng_i(const std::string& directory, std::chrono::milliseconds idle = std::chrono::seconds(30),
-                 Owner owner = Owner());
+                 Owner owner = Owner(), std::chrono::milliseconds wait = std::chrono::seconds(1));
   ~EverybodyEng_i() override;
 
   Velmarin::EngineAttribVoid_ptr Begin() override;
@@ -44,6 +47,8 @@ class EverybodyEng_i : public virtual POA_Velmarin::EverybodyEng::Interfaces {
   Velmarin::EverybodyEng::Differences* Diff(const char* table, const char* name) override;
 
   SnapshotStore& Snapshots() { return *snapshots_; }
+  // Whether a hand-off is under way (begun and neither acted on, refused nor given up).
+  bool HandOffActive();
 
  private:
   class Command;
@@ -55,15 +60,21 @@ class EverybodyEng_i : public virtual POA_Velmarin::EverybodyEng::Interfaces {
   void CheckHolder(const Velmarin::Locker_ID& who);
   void Act(const Velmarin::Locker_ID& who, bool store);
   void EndHandOff();
+  // A step of who's hand-off was refused: the hand-off ends (when who still holds it).
+  void EndRefused(const Velmarin::Locker_ID& who, const std::string& why);
   static void AskRegisteredOwner(bool save, const std::string& table);
 
   std::unique_ptr<SnapshotStore> snapshots_;
   const std::chrono::milliseconds idle_;
+  const std::chrono::milliseconds wait_;
   Owner owner_;
 
   std::mutex mutex_;
   std::condition_variable free_;
   bool active_ = false;
+  // The Begins waiting for their turn, first come first.
+  std::list<unsigned long> waiting_;
+  unsigned long nextTicket_ = 0;
   Velmarin::Locker_ID holder_;
   std::chrono::steady_clock::time_point expires_;
   std::string table_;

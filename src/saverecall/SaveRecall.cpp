@@ -1,5 +1,7 @@
 #include "SaveRecall.h"
 
+#include <chrono>
+
 #include <boost/bind/bind.hpp>
 
 #include "Core.h"
@@ -9,6 +11,10 @@
 namespace {
 
 namespace OE = Velmarin::Operation_errors;
+namespace Conn = Velmarin::Connection_errors;
+
+// How long a command waits for this master control's hand-off before it.
+constexpr std::chrono::seconds kHandOffTurn{3};
 
 constexpr const char* kSettingsTable = "radaltmc_settings";
 constexpr const char* kProfileTable = "radaltmc_altsim";
@@ -56,7 +62,14 @@ void SaveRecall::Command(const char* callback, const char* tableBase, Act act, V
   if (auto* attr = dynamic_cast<Velmarin::EngineAttribString_i*>(
           mc_->Gui().Local("CH" + std::to_string(ch) + "SETTINGSNAME")))
     name = attr->Value();
-  std::lock_guard<std::mutex> lock(handOffMutex_);
+  std::unique_lock<std::timed_mutex> lock(handOffMutex_, kHandOffTurn);
+  if (!lock.owns_lock()) {
+    const Velmarin::Locker_ID& self = mc_->McLocker().Id();
+    radalt::LogThrow(prefix + " throw Locking_Error_Exception:Store or recall in progress",
+                     OE::Locking_Error_Exception(self.name.in(), "Store or recall in progress",
+                                                 "Locked because another store or recall is being handed over. "
+                                                 "Try again"));
+  }
   setup_everybodyeng(tableBase, trigger, act, name);
 }
 
@@ -80,29 +93,42 @@ void SaveRecall::setup_everybodyeng(const char* tableBase, Velmarin::EngineAttri
   Velmarin::EverybodyEng::Interfaces_var engine = EverybodyEngine();
   Velmarin::Locker_ID_var who = trigger.GetLocker();
   const std::string table = tableBase + orbw_.GetInstanceNum();
+  try {
+    HandOver(engine.in(), who.in(), table, act, name);
+  } catch (const CORBA::SystemException& e) {
+    // The save/recall engine's failure, not the master control's: a client tells them apart.
+    const bool late = dynamic_cast<const CORBA::TIMEOUT*>(&e) != nullptr;
+    const std::string text = std::string("Save/recall engine EVERYBODYENG ") +
+                             (late ? "did not answer in time" : "not reached") + " (" + e._name() + ")";
+    radalt::LogThrow(" SaveRecall::setup_everybodyeng throw Communications_failure:" + text,
+                     Conn::Communications_failure(text.c_str()));
+  }
+}
 
+void SaveRecall::HandOver(Velmarin::EverybodyEng::Interfaces_ptr engine, const Velmarin::Locker_ID& who,
+                          const std::string& table, Act act, const std::string& name) {
   Velmarin::EngineAttribVoid_var begin = engine->Begin();
-  begin->Execute(who.in());
+  begin->Execute(who);
   Velmarin::EngineAttribEnum_var selection = engine->Table();
   Velmarin::EngineAttribEnumParams_var tables = selection->GetParams();
   bool known = false;
   for (CORBA::ULong i = 0; i < tables->length() && !known; ++i) {
     if (table != tables[i].label.in()) continue;
-    selection->Set(who.in(), tables[i].value);
+    selection->Set(who, tables[i].value);
     known = true;
   }
   if (!known) {
     // Ends the hand-off begun above: an act without a table is refused by the engine.
     Velmarin::EngineAttribVoid_var end = engine->Recall();
     try {
-      end->Execute(who.in());
+      end->Execute(who);
     } catch (const CORBA::UserException&) {
     }
     radalt::LogThrow(" SaveRecall::setup_everybodyeng throw NotSupported:No table " + table,
                      OE::NotSupported(("No table " + table).c_str()));
   }
   Velmarin::EngineAttribString_var snapshot = engine->SnapshotName();
-  snapshot->Set(who.in(), name.c_str());
+  snapshot->Set(who, name.c_str());
   Velmarin::EngineAttribVoid_var command = act == Act::Store ? engine->Store() : engine->Recall();
-  command->Execute(who.in());
+  command->Execute(who);
 }

@@ -37,17 +37,23 @@ class SaveRecall {
   enum class Act { Store, Recall };
   // The checks and the hand-off of one command.
   void Command(const char* callback, const char* tableBase, Act act, Velmarin::EngineAttribVoid_i& trigger);
-  // Hands table base and the snapshot name over, then acts, as the holder of trigger.
+  // Hands table base and the snapshot name over, then acts, as the holder of trigger. A
+  // refused step ends the engine's hand-off there (the engine's rule); an engine that does
+  // not answer is reported as Communications_failure naming it.
   void setup_everybodyeng(const char* tableBase, Velmarin::EngineAttribVoid_i& trigger, Act act,
                           const std::string& name);
+  // The four steps of the hand-off.
+  void HandOver(Velmarin::EverybodyEng::Interfaces_ptr engine, const Velmarin::Locker_ID& who,
+                const std::string& table, Act act, const std::string& name);
   // The save/recall engine, looked up anew for every command: a missing or unreachable
   // one is refused with Object_Not_Found.
   Velmarin::EverybodyEng::Interfaces_ptr EverybodyEngine();
 
   radalt::Core* mc_;
   Velmarin::ORB_wrapper& orbw_;
-  // One hand-off at a time from this master control.
-  std::mutex handOffMutex_;
+  // One hand-off at a time from this master control; a command that cannot have its turn
+  // soon is refused rather than left waiting beyond its client.
+  std::timed_mutex handOffMutex_;
   Velmarin::EngineAttribVoid_i recallSettings_;
   Velmarin::EngineAttribVoid_i storeSettings_;
   Velmarin::EngineAttribVoid_i recallProfile_;

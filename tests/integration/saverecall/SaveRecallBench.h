@@ -40,9 +40,10 @@ class SaveRecallBench : public Bench {
   }
   ~SaveRecallBench() { Unbind(kEnginePath); }
 
-  // The stand-in, on the master control's database folder, bound under kEnginePath.
-  radaltsim::EverybodyEng_i& StartEngine() {
-    engine_ = std::make_unique<radaltsim::EverybodyEng_i>(root_ + "/engines/lib");
+  // The stand-in, on the master control's database folder, bound under kEnginePath; owner
+  // in place of the registered owners when given.
+  radaltsim::EverybodyEng_i& StartEngine(radaltsim::EverybodyEng_i::Owner owner = {}) {
+    engine_ = std::make_unique<radaltsim::EverybodyEng_i>(root_ + "/engines/lib", std::chrono::seconds(30), owner);
     CORBA::Object_var ref = engine_->_this();
     naming_.InstallAt(kEnginePath, ref);
     return *engine_;

@@ -102,7 +102,8 @@ class Clients : public ::testing::Test {
  protected:
   Clients()
       : orb_(Velmarin::ProcessOrb()),
-        engine_(f_.Dir(), std::chrono::seconds(30), [this](bool save, const std::string&) { Owner(save); }) {}
+        engine_(f_.Dir(), std::chrono::seconds(30), [this](bool save, const std::string&) { Owner(save); },
+                std::chrono::seconds(30)) {}
 
   void Owner(bool save) {
     CORBA::String_var name = engine_.SnapshotName()->Get();
@@ -169,6 +170,51 @@ TEST_F(Clients, OnlyTheHolderOfTheHandOffMayGoOnAndAnActEndsIt) {
   Catch<OE::Settings_Conflict>([&] { engine_.Store()->Execute(first.Id()); });
   HandOff(second, "client 2", true);
   EXPECT_EQ((std::vector<std::string>{"client 2"}), engine_.Snapshots().Names(kTable));
+}
+
+TEST_F(Clients, ARefusedStepEndsTheHandOffOfItsHolderAndNoOtherClientsHandOff) {
+  Velmarin::Locker first("first");
+  Velmarin::Locker second("second");
+  engine_.Begin()->Execute(first.Id());
+  // Another client's bad name is refused as not its turn, and leaves the hand-off as it is.
+  auto e = Catch<OE::Locking_Error>([&] { engine_.SnapshotName()->Set(second.Id(), "a/b"); });
+  EXPECT_STREQ("first", e.holder.in());
+  EXPECT_TRUE(engine_.HandOffActive());
+  // The holder's bad name ends it: the next client has its turn at once.
+  Catch<OE::Settings_Conflict>([&] { engine_.SnapshotName()->Set(first.Id(), "a/b"); });
+  EXPECT_FALSE(engine_.HandOffActive());
+  HandOff(second, "client 2", true);
+  // The same for a table the engine does not know.
+  engine_.Begin()->Execute(first.Id());
+  Catch<OE::DataOutOfRange>([&] { engine_.Table()->Set(first.Id(), 999); });
+  EXPECT_FALSE(engine_.HandOffActive());
+  HandOff(second, "client 2", false);
+  EXPECT_EQ(0, mismatches_.load());
+}
+
+TEST(EverybodyEng, ABeginThatCannotHaveItsTurnIsRefusedNamingTheHolderAndTakesNothing) {
+  CORBA::ORB_ptr orb = Velmarin::ProcessOrb();
+  (void)orb;
+  Folder f;
+  // No wait at all: a Begin behind another client's hand-off is refused at once.
+  EverybodyEng_i engine(f.Dir(), std::chrono::seconds(30), [](bool, const std::string&) {}, std::chrono::milliseconds(0));
+  Velmarin::Locker first("first");
+  Velmarin::Locker second("second");
+  engine.Begin()->Execute(first.Id());
+  auto e = Catch<OE::Locking_Error>([&] { engine.Begin()->Execute(second.Id()); });
+  EXPECT_STREQ("first", e.holder.in());
+  EXPECT_STREQ("Store or recall in progress", e.reason.in());
+  // The refused caller is not handed the engine later: the holder goes on, then the next.
+  engine.Table()->Set(first.Id(), 0);
+  engine.SnapshotName()->Set(first.Id(), "first");
+  engine.Store()->Execute(first.Id());
+  EXPECT_FALSE(engine.HandOffActive());
+  engine.Begin()->Execute(second.Id());
+  Catch<OE::Locking_Error>([&] { engine.Table()->Set(first.Id(), 0); });
+  engine.Table()->Set(second.Id(), 0);
+  engine.SnapshotName()->Set(second.Id(), "second");
+  engine.Store()->Execute(second.Id());
+  EXPECT_EQ((std::vector<std::string>{"first", "second"}), engine.Snapshots().Names(kTable));
 }
 
 }  // namespace

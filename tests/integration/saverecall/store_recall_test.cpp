@@ -43,6 +43,46 @@ TEST(StoreRecall, AnUnknownNameIsRefusedAndChangesNothing) {
   EXPECT_EQ(before + 1, b.engines[1].AcceptedCount());
 }
 
+TEST(StoreRecall, ARefusedNameEndsItsHandOffSoTheNextStoreAndRecallGoThroughAtOnce) {
+  SaveRecallBench b;
+  b.Manual(false);
+  b.SetDouble("CH1OUTPWRLVL", -20.0);
+  for (const char* key : {"STORESETTINGS", "RECALLSETTINGS"}) {
+    Output([&] {
+      b.SetName(1, "a/b");
+      auto e = Catch<Operation_errors::Settings_Conflict>([&] { b.Exec(key); });
+      EXPECT_STREQ("A snapshot name holds only letters, digits, blanks, '_', '-' and '.'", e.text.in()) << key;
+    });
+    // Nothing of the refused command is left pending at the save/recall engine.
+    EXPECT_FALSE(b.Saver().HandOffActive()) << key;
+  }
+  b.StoreSettings("good");
+  b.SetDouble("CH1OUTPWRLVL", -40.0);
+  b.RecallSettings("good");
+  EXPECT_DOUBLE_EQ(-20.0, b.Shown("CH1OUTPWRLVL"));
+  EXPECT_DOUBLE_EQ(-20.0, b.EngineValue(1, "OUTPWRLVL"));
+  EXPECT_EQ((std::vector<std::string>{"good"}), b.Snapshots());
+}
+
+TEST(StoreRecall, ASaveRecallEngineThatFailsMidwayIsNamedNotTheMasterControl) {
+  SaveRecallBench b(false);
+  // The engine's act fails as a call that was not answered in time does.
+  bool answers = false;
+  b.StartEngine([&](bool save, const std::string& table) {
+    if (!answers) throw CORBA::TIMEOUT();
+    save ? b.mc.Save(table.c_str(), 0) : b.mc.Recall(table.c_str(), 0);
+  });
+  const std::string text = "Save/recall engine EVERYBODYENG did not answer in time (TIMEOUT)";
+  std::string out = Output([&] {
+    auto e = Catch<Connection_errors::Communications_failure>([&] { b.StoreSettings("x"); });
+    EXPECT_EQ(text, e.text.in());
+  });
+  EXPECT_EQ(" SaveRecall::setup_everybodyeng throw Communications_failure:" + text + "\n", out);
+  answers = true;
+  b.StoreSettings("after");
+  EXPECT_EQ((std::vector<std::string>{"after"}), b.Snapshots());
+}
+
 TEST(StoreRecall, WithoutSaveRecallEngineEveryCommandIsRefusedUntilOneIsRegistered) {
   SaveRecallBench b(false);
   for (const char* key : {"STORESETTINGS", "RECALLSETTINGS", "STOREPROFILE", "RECALLPROFILE"}) {
