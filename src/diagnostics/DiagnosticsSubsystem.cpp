@@ -59,11 +59,15 @@ class DiagnosticsSubsystem : public Subsystem {
   void Reset(ResetStep step) override {
     if (!objects_) return;
     if (step == ResetStep::StopActivities) {
-      // Every output off, the passthrough too.
-      for (DiagSwitch* s : objects_->interlock.Switches()) s->Write(false);
+      AllOff("reset");
     } else if (step == ResetStep::DiagnosticSettings) {
       for (const ResetValue& r : kResetValues) r.write(*objects_, r.value);
     }
+  }
+
+  void RecallSettings(RecallStep step) override {
+    // The recalled settings are applied with no diagnostic output on.
+    if (objects_ && step == RecallStep::ChannelConfiguration) AllOff("recall");
   }
 
   void ChannelsChanged(unsigned available, unsigned enabled) override {
@@ -74,6 +78,19 @@ class DiagnosticsSubsystem : public Subsystem {
   }
 
  private:
+  // Every output off, the passthrough too, each releasing its holds and the buttons' code. An
+  // output that its engine keeps on is logged and stays shown on; the others go off all the same.
+  void AllOff(const char* why) {
+    for (DiagSwitch* s : objects_->interlock.Switches()) {
+      try {
+        s->Write(false);
+      } catch (const CORBA::Exception& e) {
+        std::cout << " DiagnosticsSubsystem: " << s->Row().key << " not switched off on " << why << " ("
+                  << e._name() << ")" << std::endl;
+      }
+    }
+  }
+
   Core& core_;
   std::unique_ptr<DiagnosticsObjects> objects_;
 };

@@ -15,6 +15,12 @@ struct Default {
   double value;
 };
 
+// The diagnostic outputs, switched off first: each releases its holds and the calibration
+// buttons' code.
+constexpr const char* kDiagnosticOutputs[] = {"DIAGOUTPUTSTATUS",         "DIAGRXMEASURING",
+                                              "DIAGATTENOUTPUTSTATUS",    "DIAGLOOPBACKOUTPUTSTATUS",
+                                              "DIAGLOOPBACKMEASURING",    "DIAGPASSTHRURUNNING"};
+
 // One channel's RF path, in the order applied.
 constexpr Default kPerChannel[] = {
     {"OFFSET", 0.0},     {"OUTPWRLVL", -55.0},  {"LOOPLOSS", 48.9},  {"TXCBLLOSS", 0.0}, {"RXCBLLOSS", 0.0},
@@ -52,6 +58,7 @@ void FactoryDefault::Callback() {
     LogThrow(prefix_ + " throw Locking_Error_Exception:" + settings.Reason(),
              OE::Locking_Error_Exception(holder.name.in(), settings.Reason().c_str(), settings.Message().c_str()));
   }
+  for (const char* key : kDiagnosticOutputs) Apply(key, 0);
   const bool coupled = mc.CoupledAltitudeSimulation();
   for (int ch : WriteChannels(channel_, n, coupled)) {
     if (ch < 1 || ch > 3) {

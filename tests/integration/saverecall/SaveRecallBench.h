@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "CALIBRATION.h"
 #include "EverybodyEng.h"
 #include "SaveRecallObjects.h"
 
@@ -30,6 +31,14 @@ inline void Unbind(const std::vector<std::string>& path) {
 }
 
 const std::vector<std::string> kEnginePath{"Lumaren", "local", "EVERYBODYENG", "1"};
+
+// The diagnostic outputs (switches) of the maintenance screens, and the groups they hold.
+const char* const kDiagnosticOutputs[] = {"DIAGOUTPUTSTATUS",         "DIAGRXMEASURING",       "DIAGATTENOUTPUTSTATUS",
+                                          "DIAGLOOPBACKOUTPUTSTATUS", "DIAGLOOPBACKMEASURING", "DIAGPASSTHRURUNNING"};
+const LockGroup kDiagnosticHolds[] = {LockGroup::SIMRUN,          LockGroup::ALTZERORUN,         LockGroup::CALRUN,
+                                      LockGroup::DIAGTXOUTPUT,    LockGroup::DIAGTXATTENOUTPUT,  LockGroup::DIAGRXMEASURING,
+                                      LockGroup::DIAGLOOPBACKOUTPUT, LockGroup::DIAGLOOPBACKMEASURING,
+                                      LockGroup::DIAGPASSTHRURUNNING};
 
 class SaveRecallBench : public Bench {
  public:
@@ -72,6 +81,21 @@ class SaveRecallBench : public Bench {
     CORBA::String_var s = Attr<EngineAttribString>("CH" + std::to_string(channel) + "SETTINGSNAME")->Get();
     return s.in();
   }
+  // What is still on of the diagnostics: outputs shown or on at channel 1's engine, held
+  // groups, the calibration buttons' code; empty when every output is off.
+  std::vector<std::string> DiagnosticsLeftOn() {
+    std::vector<std::string> on;
+    for (const char* key : kDiagnosticOutputs) {
+      if (Attr<EngineAttribBoolean>(key)->Get()) on.push_back(std::string(key) + " shown");
+      if (EngineValue(1, key) != 0) on.push_back(std::string(key) + " at the engine");
+    }
+    for (LockGroup g : kDiagnosticHolds)
+      if (mc.Group(g).IsLocked()) on.push_back("group " + std::to_string(static_cast<int>(g)) + " held");
+    if (const unsigned code = mc.CalibrationObj()->CalibrationButtonsLocked())
+      on.push_back("calibration buttons code " + std::to_string(code));
+    return on;
+  }
+
   // Stores (or recalls) the settings under name, as an operator does.
   void StoreSettings(const std::string& name) {
     SetName(1, name);

@@ -38,6 +38,17 @@ TEST(FactoryDefault, UncoupledLeavesOtherChannelsButResetsTheSharedSettings) {
   EXPECT_EQ(0, b.Attr<EngineAttribEnum>("RFLVLMODE")->Get());
 }
 
+TEST(FactoryDefault, SwitchesEveryDiagnosticOutputOffThePassthroughToo) {
+  SaveRecallBench b;
+  for (const char* key : {"DIAGPASSTHRURUNNING", "DIAGLOOPBACKOUTPUTSTATUS"}) {
+    SCOPED_TRACE(key);
+    b.SetBool(key, true);
+    ASSERT_FALSE(b.DiagnosticsLeftOn().empty());
+    b.Exec("CH1FACTORYDEFAULT");
+    EXPECT_EQ(std::vector<std::string>{}, b.DiagnosticsLeftOn());
+  }
+}
+
 TEST(FactoryDefault, RefusedForADisabledChannelAndDuringARunWithNothingChanged) {
   SaveRecallBench b;
   b.Manual(false);

@@ -326,3 +326,32 @@ TEST_F(Diagnostics, ResetSwitchesEveryOutputOffThePassthroughToo) {
   EXPECT_EQ(63, b.EngineNumber(1, "DIAGPASSTHRUTX0RAW"));
   EXPECT_EQ(63, b.Attr<EngineAttribLong>("DIAGPASSTHRUTX0RAW")->Get());
 }
+
+TEST_F(Diagnostics, ARecallSwitchesEveryOutputOffAndOneItsEngineKeepsOnDoesNotKeepTheOthersOn) {
+  // The settings recalled are the ones of now (three channels enabled).
+  b.mc.Save(("radaltmc_settings" + std::to_string(b.mc.InstanceNum())).c_str(), 0);
+  Switch("DIAGPASSTHRURUNNING", true);
+  Output([&] { b.mc.RecallMCSettings(); });
+  EXPECT_FALSE(On("DIAGPASSTHRURUNNING"));
+  EXPECT_EQ(0, b.EngineNumber(1, "DIAGPASSTHRURUNNING"));
+  EXPECT_TRUE(AllFree());
+  EXPECT_EQ(0u, b.CalButtons());
+
+  // Both loopback switches on; the engine keeps measuring on (another locker holds it).
+  Switch("DIAGLOOPBACKOUTPUTSTATUS", true);
+  Switch("DIAGLOOPBACKMEASURING", true);
+  Velmarin::Locker holder("holder");
+  CORBA::ULong key = 0;
+  ASSERT_TRUE(b.peers[1].Items().Servant("DIAGLOOPBACKMEASURING").TryLock(holder.Authority("r", "m"), key));
+  const std::string out = Output([&] { b.mc.RecallMCSettings(); });
+  EXPECT_NE(std::string::npos, out.find(" DiagnosticsSubsystem: DIAGLOOPBACKMEASURING not switched off on recall"));
+  EXPECT_FALSE(On("DIAGLOOPBACKOUTPUTSTATUS"));
+  EXPECT_EQ(0, b.EngineNumber(1, "DIAGLOOPBACKOUTPUTSTATUS"));
+  // What stays on is shown on and keeps its holds and the buttons' code.
+  EXPECT_TRUE(On("DIAGLOOPBACKMEASURING"));
+  EXPECT_FALSE(b.Free(LockGroup::DIAGPASSTHRURUNNING));
+  EXPECT_EQ(9u, b.CalButtons());
+  b.peers[1].Items().Servant("DIAGLOOPBACKMEASURING").Unlock(holder.Id(), key);
+  Switch("DIAGLOOPBACKMEASURING", false);
+  EXPECT_TRUE(AllFree());
+}
