@@ -8,6 +8,7 @@
 
 #include "CalibrationKinds.h"
 #include "Core.h"
+#include "EngineFailure.h"
 #include "EngineItems.h"
 #include "Exceptions.h"
 
@@ -157,9 +158,9 @@ int CALIBRATION::CheckChannel(const std::string& op, const char* rangePrefix, co
 }
 
 template <class F>
-void CALIBRATION::OnEngine(const std::string& op, F&& f) {
+auto CALIBRATION::OnEngine(const std::string& op, int channel, F&& f) -> decltype(f()) {
   try {
-    f();
+    return radalt::OnChannel(channel, " CALIBRATION::" + op, std::forward<F>(f));
   } catch (const Errors::Locking_Error& e) {
     radalt::LogThrow(" CALIBRATION::" + op + " throw Locking_Error_Exception", Errors::Locking_Error_Exception(e));
   }
@@ -168,7 +169,7 @@ void CALIBRATION::OnEngine(const std::string& op, F&& f) {
 template <class P>
 P CALIBRATION::Forwarded(const char* op, ScItemOp<P> item, const char* rangePrefix, const char* externalPrefix) {
   const int ch = CheckChannel(op, rangePrefix, externalPrefix);
-  return (Engine(ch)->*item)();
+  return OnEngine(op, ch, [&] { return (Engine(ch)->*item)(); });
 }
 
 // ---- the run and its locks -----------------------------------------------------------------
@@ -240,17 +241,17 @@ bool CALIBRATION::End(unsigned id) {
 void CALIBRATION::AbortOn(const std::vector<int>& channels, const Velmarin::Locker_ID& who) {
   for (int ch : channels) {
     if (!mc_->HasChannelEngine(ch)) continue;
-    try {
-      OnEngine("AbortCalibrationCallback", [&] {
+    OnEngine("AbortCalibrationCallback", ch, [&] {
+      try {
         radalt::OwnedRef<Velmarin::EngineAttribVoid_ptr> abort = radalt::Item(mc_->Items(), Engine(ch), &SC::AbortCalibration);
         abort->Execute(who);
-      });
-    } catch (const CORBA::SystemException& e) {
-      // An engine that went away calibrates no more; the others are still told.
-      if (!EngineGone(e)) throw;
-      std::cerr << "CALIBRATION::AbortCalibrationCallback: channel " << ch << " gone (" << e._name() << ")"
-                << std::endl;
-    }
+      } catch (const CORBA::SystemException& e) {
+        // An engine that went away calibrates no more; the others are still told.
+        if (!EngineGone(e)) throw;
+        std::cerr << "CALIBRATION::AbortCalibrationCallback: channel " << ch << " gone (" << e._name() << ")"
+                  << std::endl;
+      }
+    });
   }
 }
 
@@ -278,7 +279,7 @@ void CALIBRATION::Start(CalKind kind) {
   std::vector<int> started;
   try {
     for (int ch : channels) {
-      OnEngine(k.startOp, [&] {
+      OnEngine(k.startOp, ch, [&] {
         radalt::OwnedRef<Velmarin::EngineAttribVoid_ptr> start = radalt::Item(mc_->Items(), Engine(ch), k.engineStart);
         start->Execute(who);
       });
@@ -298,11 +299,13 @@ void CALIBRATION::Start(CalKind kind) {
   const int ch = channels.front();
   switch (kind) {
     case CalKind::Tcxo:
-      UpdateFromEngine(tcxoDac_, &SC::TCXOCalDacValue, ch);
+      UpdateFromEngine(k.startOp, tcxoDac_, &SC::TCXOCalDacValue, ch);
       break;
     case CalKind::TxPower: {
-      radalt::OwnedRef<Velmarin::EngineAttribLong_ptr> atten = radalt::Item(mc_->Items(), Engine(ch), &SC::TxCalTXVarAtten);
-      TxCalTXVariableAttenCallback(atten->Get());
+      const CORBA::Long atten = OnEngine(k.startOp, ch, [&] {
+        return radalt::Item(mc_->Items(), Engine(ch), &SC::TxCalTXVarAtten)->Get();
+      });
+      TxCalTXVariableAttenCallback(atten);
       break;
     }
     case CalKind::Loopback:
@@ -371,7 +374,7 @@ bool CALIBRATION::AnyUserCalRunning(const std::vector<int>& channels) {
       radalt::OwnedRef<Velmarin::EngineReadingBoolean_ptr> running = radalt::Item(mc_->Items(), Engine(ch), &SC::UserCalRunning);
       if (running->Get()) return true;
     } catch (const CORBA::SystemException& e) {
-      if (!EngineGone(e)) throw;
+      if (!EngineGone(e)) radalt::RethrowEngineFailure(" CALIBRATION::AnyUserCalRunning", ch);
     }
   }
   return false;
@@ -416,16 +419,20 @@ void CALIBRATION::Step(CalKind kind) {
   const CalKindRow& k = radalt::KindRow(kind);
   const int ch = CheckChannel(k.stepOp, k.stepPrefix, k.stepPrefix);
   const Velmarin::Locker_ID who = step_[static_cast<std::size_t>(kind)]->Holder();
+  OnEngine(k.stepOp, ch, [&] { StepOn(k, ch, who); });
+}
+
+void CALIBRATION::StepOn(const CalKindRow& k, int ch, const Velmarin::Locker_ID& who) {
   SCI::RADALTSC_MAIN_INTERFACE_ptr sc = Engine(ch);
   radalt::OwnedRef<Velmarin::EngineAttribVoid_ptr> command = radalt::Item(mc_->Items(), sc, k.engineStep);
   if (!k.engineCurrentStep) {
-    OnEngine(k.stepOp, [&] { command->Execute(who); });
+    command->Execute(who);
     return;
   }
   radalt::OwnedRef<Velmarin::EngineReadingLong_ptr> current = radalt::Item(mc_->Items(), sc, k.engineCurrentStep);
   const CORBA::Long before = current->Get();
   const unsigned runId = Current().id;
-  OnEngine(k.stepOp, [&] { command->Execute(who); });
+  command->Execute(who);
 
   // The handshake: the engine confirms the step by showing the next step number (or one
   // beyond it); it is waited for, within a bound.
@@ -444,9 +451,9 @@ void CALIBRATION::Step(CalKind kind) {
                                         "The engine did not complete the calibration step in time");
     std::this_thread::sleep_for(timing.stepPoll);
   }
-  if (kind == CalKind::TxPower) {
-    UpdateFromEngine(txCalTxAtten_, &SC::TxCalTXVarAtten, ch);
-    UpdateFromEngine(txCalRxAtten_, &SC::TxCalRXVarAtten, ch);
+  if (k.kind == CalKind::TxPower) {
+    UpdateFromEngine(k.stepOp, txCalTxAtten_, &SC::TxCalTXVarAtten, ch);
+    UpdateFromEngine(k.stepOp, txCalRxAtten_, &SC::TxCalRXVarAtten, ch);
   }
 }
 
@@ -463,7 +470,7 @@ void CALIBRATION::Save(CalKind kind) {
     Refuse<Errors::Settings_Conflict>(k.saveOp, "Settings_Conflict",
                                       std::string("Cannot save since no ") + k.name + " calibration is active");
   const Velmarin::Locker_ID who = save_[static_cast<std::size_t>(kind)]->Holder();
-  OnEngine(k.saveOp, [&] {
+  OnEngine(k.saveOp, ch, [&] {
     radalt::OwnedRef<Velmarin::EngineAttribVoid_ptr> save = radalt::Item(mc_->Items(), Engine(ch), k.engineSave);
     save->Execute(who);
   });
@@ -495,10 +502,10 @@ void CALIBRATION::Reset() {
 
 // ---- attenuators and DAC -------------------------------------------------------------------
 
-void CALIBRATION::UpdateFromEngine(Velmarin::EngineAttribLong_i& attr, ScItemOp<Velmarin::EngineAttribLong_ptr> item,
-                                   int channel) {
-  radalt::OwnedRef<Velmarin::EngineAttribLong_ptr> engine = radalt::Item(mc_->Items(), Engine(channel), item);
-  const CORBA::Long v = engine->Get();
+void CALIBRATION::UpdateFromEngine(const std::string& op, Velmarin::EngineAttribLong_i& attr,
+                                   ScItemOp<Velmarin::EngineAttribLong_ptr> item, int channel) {
+  const CORBA::Long v =
+      OnEngine(op, channel, [&] { return radalt::Item(mc_->Items(), Engine(channel), item)->Get(); });
   if (v != attr.Value()) attr = v;
 }
 
@@ -506,11 +513,11 @@ void CALIBRATION::SetEngineLong(const char* op, Velmarin::EngineAttribLong_i& at
                                 ScItemOp<Velmarin::EngineAttribLong_ptr> item, int v) {
   const int ch = CheckChannel(op);
   const Velmarin::Locker_ID who = attr.Holder();
-  OnEngine(op, [&] {
+  OnEngine(op, ch, [&] {
     radalt::OwnedRef<Velmarin::EngineAttribLong_ptr> engine = radalt::Item(mc_->Items(), Engine(ch), item);
     engine->Set(who, v);
   });
-  UpdateFromEngine(attr, item, ch);
+  UpdateFromEngine(op, attr, item, ch);
 }
 
 void CALIBRATION::TCXOCalDacValueCallback(int v) {
@@ -535,8 +542,8 @@ void CALIBRATION::FactoryCalibrationChannelCallback(int ch) {
         "<CALIBRATION::FactoryCalibrationChannelCallback:throw Cannot perform a factory calibration on an external channel",
         Errors::NotSupported("Cannot perform a factory calibration on an external channel"));
   for (int c = 1; c <= n; ++c) {
-    radalt::OwnedRef<Velmarin::EngineReadingBoolean_ptr> running = radalt::Item(mc_->Items(), Engine(c), &SC::FactoryCalRunning);
-    if (running->Get())
+    if (OnEngine("FactoryCalibrationChannelCallback", c,
+                 [&] { return radalt::Item(mc_->Items(), Engine(c), &SC::FactoryCalRunning)->Get(); }))
       radalt::LogThrow(
           "<CALIBRATION::FactoryCalibrationChannelCallback:throw Cannot change channel since a factory calibration is active",
           Errors::Settings_Conflict("Cannot change channel since a factory calibration is active"));
@@ -561,10 +568,8 @@ void CALIBRATION::RecallFactoryCalChan() {
 Velmarin::EngineReadingBoolean_ptr CALIBRATION::Aggregated(const CalValidRow& row) {
   const int n = EnabledCount();
   bool all = n > 0;
-  for (int ch = 1; all && ch <= n; ++ch) {
-    radalt::OwnedRef<Velmarin::EngineReadingBoolean_ptr> valid = radalt::Item(mc_->Items(), Engine(ch), row.engineValid);
-    all = valid->Get();
-  }
+  for (int ch = 1; all && ch <= n; ++ch)
+    all = OnEngine(row.key, ch, [&] { return radalt::Item(mc_->Items(), Engine(ch), row.engineValid)->Get(); });
   Velmarin::EngineReadingBoolean_i& reading = *valid_[static_cast<std::size_t>(row.kind)];
   reading = all;
   return reading._this();

@@ -183,9 +183,11 @@ class CALIBRATION : public radalt::CalibrationButtons, public radalt::FactoryCal
   int CheckChannel(const std::string& op, const char* rangePrefix = " ", const char* externalPrefix = " ");
   int EnabledCount() const;
   radalt::SCI::RADALTSC_MAIN_INTERFACE_ptr Engine(int channel);
-  // Runs f; an engine's lock refusal is logged for op and passed on in the system's form.
+  // Runs f, which calls channel's engine; an engine's lock refusal is logged for op and passed
+  // on in the system's form, an engine not reached (a CORBA system exception) as
+  // Communications_failure naming the channel (EngineFailure.h).
   template <class F>
-  void OnEngine(const std::string& op, F&& f);
+  auto OnEngine(const std::string& op, int channel, F&& f) -> decltype(f());
   // A reading of the factory calibration channel's engine, after the channel check.
   template <class P>
   P Forwarded(const char* op, radalt::ScItemOp<P> item, const char* rangePrefix = " ",
@@ -198,6 +200,8 @@ class CALIBRATION : public radalt::CalibrationButtons, public radalt::FactoryCal
   // The flows shared by the kinds.
   void Start(Kind kind);
   void Step(Kind kind);
+  // The engine part of a step of kind k on channel ch: the command, then the handshake.
+  void StepOn(const radalt::CalKindRow& k, int ch, const Velmarin::Locker_ID& who);
   void Save(Kind kind);
   // Makes a calibration of kind on channels active: takes its groups and the self-test engine
   // and sets its code. Refuses while another is active. Returns the run's id.
@@ -215,8 +219,9 @@ class CALIBRATION : public radalt::CalibrationButtons, public radalt::FactoryCal
   // Sets the engine's long item of the role to v as writer who and shows what it accepted.
   void SetEngineLong(const char* op, Velmarin::EngineAttribLong_i& attr,
                      radalt::ScItemOp<Velmarin::EngineAttribLong_ptr> item, int v);
-  void UpdateFromEngine(Velmarin::EngineAttribLong_i& attr, radalt::ScItemOp<Velmarin::EngineAttribLong_ptr> item,
-                        int channel);
+  // Shows what channel's engine holds in item; a failure is told for op.
+  void UpdateFromEngine(const std::string& op, Velmarin::EngineAttribLong_i& attr,
+                        radalt::ScItemOp<Velmarin::EngineAttribLong_ptr> item, int channel);
   void SeedFromChannel1();
   void Persist();
 

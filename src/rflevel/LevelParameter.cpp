@@ -6,6 +6,7 @@
 
 #include "ChannelWrites.h"
 #include "Core.h"
+#include "EngineFailure.h"
 #include "RfLevelObjects.h"
 
 namespace radalt {
@@ -96,7 +97,7 @@ void LevelParameter::Callback(const Record& value) {
 
   // The engine's limits and step, as this channel's engine has them now.
   SCI::RADALTSC_MAIN_INTERFACE_var own = EngineNow(prefix);
-  attr_.SetParams(Item(mc_->Items(), own.in(), info.item)->GetParams());
+  attr_.SetParams(OnChannel(channel_, prefix, [&] { return Item(mc_->Items(), own.in(), info.item)->GetParams(); }));
 
   const int mode = RfLevelModeNow(mc);
   const bool coupled = CoupledManualRfLevelNow(mc);
@@ -121,7 +122,7 @@ void LevelParameter::WriteAndShow(const std::vector<int>& targets, const Record&
   const Velmarin::Locker_ID who = WriterId();
   std::vector<int> shown = {channel_};
   EngineWrite(prefix, false, [&] {
-    WriteChannels(
+    WriteChannelsNamed(
         targets, prefix,
         [&](int ch) {
           LevelParameter* twin = RfLevel(mc).Level(role_, ch);
@@ -133,7 +134,7 @@ void LevelParameter::WriteAndShow(const std::vector<int>& targets, const Record&
         [&](const std::vector<int>&) { ShowQuietly(mc, role_, shown); });
   });
   std::sort(shown.begin(), shown.end());
-  for (int ch : shown) RfLevel(mc).Level(role_, ch)->ReadBack();
+  for (int ch : shown) OnChannel(ch, prefix, [&] { RfLevel(mc).Level(role_, ch)->ReadBack(); });
 }
 
 void LevelParameter::Recall() {
@@ -141,8 +142,10 @@ void LevelParameter::Recall() {
   const Record stored = WithValue(Recalled<double>(persistanceName_.c_str()));
   SCI::RADALTSC_MAIN_INTERFACE_var engine = EngineNow(prefix);
   const Velmarin::Locker_ID who = WriterId();
-  EngineWrite(prefix, false, [&] { Item(mc_->Items(), engine.in(), LevelInfo(role_).item)->Set(who, stored); });
-  ReadBack();
+  OnChannel(channel_, prefix, [&] {
+    EngineWrite(prefix, false, [&] { Item(mc_->Items(), engine.in(), LevelInfo(role_).item)->Set(who, stored); });
+    ReadBack();
+  });
 }
 
 void CopyChannel1Level(radalt::Core& mc, LevelRole role, int n, const Velmarin::Locker_ID& who,
@@ -151,19 +154,17 @@ void CopyChannel1Level(radalt::Core& mc, LevelRole role, int n, const Velmarin::
   LevelParameter* first = RfLevel(mc).Level(role, 1);
   if (!first || n < 2) return;
   SCI::RADALTSC_MAIN_INTERFACE_var source = first->EngineNow(prefix);
-  const VALUE_DOUBLE::VALUE level = Item(mc.Items(), source.in(), info.item)->Get();
-  std::vector<int> written;
-  try {
-    for (int ch = 2; ch <= n && ch <= 3; ++ch) {
-      SCI::RADALTSC_MAIN_INTERFACE_var engine = RfLevel(mc).Level(role, ch)->EngineNow(prefix);
-      Item(mc.Items(), engine.in(), info.item)->Set(who, level);
-      written.push_back(ch);
-    }
-  } catch (...) {
-    ShowQuietly(mc, role, written);
-    throw;
-  }
-  for (int ch : written) RfLevel(mc).Level(role, ch)->ReadBack();
+  const VALUE_DOUBLE::VALUE level = OnChannel(1, prefix, [&] { return Item(mc.Items(), source.in(), info.item)->Get(); });
+  std::vector<int> targets;
+  for (int ch = 2; ch <= n && ch <= 3; ++ch) targets.push_back(ch);
+  WriteChannelsNamed(
+      targets, prefix,
+      [&](int ch) {
+        SCI::RADALTSC_MAIN_INTERFACE_var engine = RfLevel(mc).Level(role, ch)->EngineNow(prefix);
+        Item(mc.Items(), engine.in(), info.item)->Set(who, level);
+      },
+      [&](const std::vector<int>& took) { ShowQuietly(mc, role, took); });
+  for (int ch : targets) OnChannel(ch, prefix, [&] { RfLevel(mc).Level(role, ch)->ReadBack(); });
 }
 
 }  // namespace radalt

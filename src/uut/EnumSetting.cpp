@@ -2,6 +2,8 @@
 
 #include <boost/bind/bind.hpp>
 
+#include "EngineFailure.h"
+
 namespace radalt {
 
 namespace {
@@ -62,14 +64,23 @@ std::string EnumSetting::Prefix(const char* method) const {
 
 void EnumSetting::Forward(int n, int value, const char* method) {
   const Velmarin::Locker_ID who = WriterId();
+  std::vector<int> channels;
+  for (int ch = 1; ch <= n; ++ch) channels.push_back(ch);
   Parameter::Forward(Prefix(method) + " throw Locking_Error_Exception", [&] {
-    for (int ch = 1; ch <= n; ++ch) Item(mc_->Items(), mc_->GetSingleChannelPtr(ch), row_.engineItem)->Set(who, value);
+    WriteChannelsNamed(
+        channels, Prefix(method),
+        [&](int ch) { WriteItem(mc_->Items(), mc_->GetSingleChannelPtr(ch), row_.engineItem, who, value); },
+        // The attribute shows what the row's engine holds, as far as it can say.
+        [&](const std::vector<int>&) {
+          if (ShowAccepted(n)) Changed(attr_.Value());
+        });
   });
 }
 
+int EnumSetting::ReadFrom(int n) const { return row_.readBack == ReadBack::Channel1 ? 1 : n; }
+
 bool EnumSetting::ShowAccepted(int n) {
-  const int from = row_.readBack == ReadBack::Channel1 ? 1 : n;
-  const int accepted = Item(mc_->Items(), mc_->GetSingleChannelPtr(from), row_.engineItem)->Get();
+  const int accepted = ReadItem(mc_->Items(), mc_->GetSingleChannelPtr(ReadFrom(n)), row_.engineItem);
   if (accepted == attr_.Value()) return false;
   attr_ = accepted;
   return true;
@@ -81,7 +92,7 @@ void EnumSetting::Write(int value) {
     LogThrow(Prefix(row_.callbackName) + " throw Settings_Conflict:No enabled channels",
              Velmarin::Operation_errors::Settings_Conflict("No enabled channels"));
   Forward(n, value, row_.callbackName);
-  if (ShowAccepted(n)) Changed(attr_.Value());
+  if (OnChannel(ReadFrom(n), Prefix(row_.callbackName), [&] { return ShowAccepted(n); })) Changed(attr_.Value());
 }
 
 void EnumSetting::Recall() {
@@ -90,7 +101,7 @@ void EnumSetting::Recall() {
   // The stored value is shown only as far as an engine takes it: written, read back, shown.
   if (n == 0) return;
   Forward(n, value, row_.recallName);
-  ShowAccepted(n);
+  OnChannel(ReadFrom(n), Prefix(row_.recallName), [&] { return ShowAccepted(n); });
   Changed(attr_.Value());
 }
 

@@ -124,13 +124,14 @@ void Translate(const std::function<void()>& f) {
     SingleText(e, text);
     throw Refused(e._name(), text);
   } catch (const CORBA::TIMEOUT&) {
-    // The master control answers within its own engine call timeout; a TIMEOUT here is its
-    // engine's, passed on, or a master control that has stopped answering.
+    // A channel engine the master control did not reach (or that did not answer it) comes as
+    // the master control's Communications_failure naming the channel, a Refused above: a
+    // system exception here is this client's own call to the master control.
     throw Unreachable(std::string("no answer in time (TIMEOUT): the master control at ") +
-                      Velmarin::NameServiceAddress() + ", or a channel engine it waited for, did not answer");
+                      Velmarin::NameServiceAddress() + " did not answer");
   } catch (const CORBA::SystemException& e) {
-    throw Unreachable(std::string("the test set cannot be reached at ") + Velmarin::NameServiceAddress() + " (" +
-                      e._name() + ")");
+    throw Unreachable(std::string("the test set cannot be reached: no master control answers at ") +
+                      Velmarin::NameServiceAddress() + " (" + e._name() + ")");
   } catch (const radaltctl::BadValue& e) {
     throw Misuse(e.what());
   }

@@ -21,7 +21,8 @@ using Leg = std::array<double, 3>;
 // What an attribute holds: nothing (commands), a flag, a whole number, a number, a text, legs.
 using Value = std::variant<std::monostate, bool, long, double, std::string, std::vector<Leg>>;
 
-// The system refused a request: the exception's kind and its text.
+// The system refused a request: the exception's kind and its text. A channel engine the
+// master control could not reach is kind "Communications_failure", its text naming the channel.
 struct Refused : std::runtime_error {
   Refused(std::string k, std::string t) : std::runtime_error(k + ": " + t), kind(std::move(k)), text(std::move(t)) {}
   std::string kind, text;
@@ -124,7 +125,7 @@ class Client {
 };
 
 // Runs f, turning the system's refusals into Refused, Locked or OutOfRange and a middleware
-// failure into Unreachable.
+// failure of the call itself (the master control not reached) into Unreachable.
 void Translate(const std::function<void()>& f);
 // Value as text, the way radaltctl prints it.
 std::string Text(const Value& v);

@@ -349,4 +349,34 @@ TEST(Lifecycle, ResetAbortsAnActiveCalibration) {
   EXPECT_EQ(b.EngineNumber(1, "FACTORYCALRUNNING"), 0);
 }
 
+// ---- a channel engine that is gone ------------------------------------------------------------
+
+// The writer learns which channel failed: a raw middleware exception would tell the client that
+// the master control itself cannot be reached.
+TEST(GoneEngine, AStepSaveOrStartOnAKilledChannelNamesTheChannel) {
+  using Connection_errors::Communications_failure;
+  auto text = [](const Communications_failure& e) { return std::string(e.text.in()); };
+  Bench b({1, 2});
+  b.Exec("STARTRXCWCAL");
+  b.engines.Kill(1);
+
+  Communications_failure gone;
+  const std::string out = Output([&] { gone = Catch<Communications_failure>([&] { b.Exec("DORXCWCALSTEP"); }); });
+  EXPECT_NE(std::string::npos, text(gone).find("Channel 1 engine not reached")) << text(gone);
+  EXPECT_NE(std::string::npos, out.find(" CALIBRATION::DoRxCWCalStepCallback throw Communications_failure:")) << out;
+  Output([&] { gone = Catch<Communications_failure>([&] { b.Exec("SAVERXCWCAL"); }); });
+  EXPECT_NE(std::string::npos, text(gone).find("Channel 1 engine not reached")) << text(gone);
+  Output([&] { gone = Catch<Communications_failure>([&] { b.SetLong("TCXOCALDACVALUE", 3); }); });
+  EXPECT_NE(std::string::npos, text(gone).find("Channel 1 engine not reached")) << text(gone);
+
+  // The abort is told to the engines there are; the one gone is passed over.
+  Output([&] { b.Exec("ABORTCAL"); });
+  EXPECT_TRUE(b.AllFree());
+  // A start on the gone channel takes nothing.
+  Output([&] { gone = Catch<Communications_failure>([&] { b.Exec("STARTTCXOCAL"); }); });
+  EXPECT_NE(std::string::npos, text(gone).find("Channel 1 engine not reached")) << text(gone);
+  EXPECT_TRUE(b.AllFree());
+  EXPECT_FALSE(b.cal().Active());
+}
+
 }  // namespace

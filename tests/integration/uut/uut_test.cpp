@@ -2,6 +2,7 @@
 // the locks it moves, the UUT type, the readings of every channel, the units and display modes.
 #include "UutBench.h"
 #include "UutObjects.h"
+#include "platform/Orb.h"
 
 using namespace uutbench;
 
@@ -111,7 +112,7 @@ TEST_F(Uut, AnEngineItemHeldByAnotherClientRefusesTheWriteWithItsTexts) {
     EXPECT_EQ(" CdfAltCorrection::CdfAltCorrCallback throw Locking_Error_Exception\n", line);
   });
   EXPECT_STREQ("Bench test", e.reason.in());
-  EXPECT_STREQ("Locked because the bench holds it", e.message.in());
+  EXPECT_STREQ("Locked because the bench holds it (taken by channel 1; not taken by channels 2, 3)", e.message.in());
   EXPECT_STREQ("other", e.holder.in());
   EXPECT_EQ(1, uut().cdfAltCorrection->Value());  // nothing changed on the attribute
 }
@@ -231,4 +232,33 @@ TEST_F(Uut, AModeTheLastChannelRefusesLeavesTheAttributeAsItWas) {
   EXPECT_EQ(1, b.EngineNumber(1, "FREQDISPLAYMODE"));
   EXPECT_EQ(0, b.EngineNumber(3, "FREQDISPLAYMODE"));
   EXPECT_EQ(0, uut().freqDisplayMode->Value());
+}
+
+// ---- a setting of every channel that one engine does not take ---------------------------------
+
+TEST_F(Uut, ASettingOneEngineRefusesNamesTheChannelsThatTookIt) {
+  b.EngineItem<EngineAttribEnum>(2, "ALTUNITS")->Lock(b.other.Authority("held", "Locked because held"));
+  Locking_Error locked;
+  Output([&] { locked = Catch<Locking_Error>([&] { b.Attr<EngineAttribEnum>("ALTUNITS")->Set(b.client.Id(), 1); }); });
+  EXPECT_STREQ("held", locked.reason.in());
+  EXPECT_STREQ("Locked because held (taken by channel 1; not taken by channels 2, 3)", locked.message.in());
+  EXPECT_EQ(1, b.EngineNumber(1, "ALTUNITS"));
+  EXPECT_EQ(0, b.EngineNumber(3, "ALTUNITS"));
+  EXPECT_EQ(1, b.Attr<EngineAttribEnum>("ALTUNITS")->Get()) << "shows what channel 1's engine holds";
+}
+
+TEST_F(Uut, ASettingAGoneEngineMissesNamesThatChannel) {
+  for (const std::string& key : b.peers[3].Items().Keys()) Velmarin::DeactivateServant(&b.peers[3].Items().Servant(key));
+  Velmarin::DeactivateServant(&b.peers[3]);
+  Connection_errors::Communications_failure gone;
+  const std::string out = Output([&] {
+    gone = Catch<Connection_errors::Communications_failure>(
+        [&] { b.Attr<EngineAttribEnum>("DISTUNITS")->Set(b.client.Id(), 1); });
+  });
+  const std::string text = gone.text.in();
+  EXPECT_NE(std::string::npos, text.find("Channel 3 engine not reached")) << text;
+  EXPECT_NE(std::string::npos, text.find("(taken by channels 1, 2; not taken by channel 3)")) << text;
+  EXPECT_NE(std::string::npos, out.find(" DISTANCE_UNITS::DistanceUnitsCallback throw Communications_failure:")) << out;
+  EXPECT_EQ(1, b.EngineNumber(2, "DISTUNITS"));
+  EXPECT_EQ(1, b.Attr<EngineAttribEnum>("DISTUNITS")->Get());
 }

@@ -1,0 +1,28 @@
+#include "EngineFailure.h"
+
+#include "ItemRefs.h"
+
+namespace radalt {
+
+std::string EngineFailureText(int channel, const CORBA::SystemException& e) {
+  const std::string engine = "Channel " + std::to_string(channel) + " engine ";
+  const std::string kind = std::string(" (") + e._name() + ")";
+  // The request may have reached the engine (it timed out, or the connection broke after it
+  // was sent): the engine may have done it or not.
+  if (CORBA::TIMEOUT::_downcast(&e) || e.completed() != CORBA::COMPLETED_NO)
+    return engine + "did not answer" + kind + "; its state is unknown";
+  if (ObjectGone(e)) return engine + "not reached" + kind;
+  return engine + "failed the request" + kind;
+}
+
+void RethrowEngineFailure(const std::string& prefix, int channel) {
+  try {
+    throw;
+  } catch (const CORBA::SystemException& e) {
+    const std::string text = EngineFailureText(channel, e);
+    LogThrow(prefix + " throw Communications_failure:" + text,
+             Velmarin::Connection_errors::Communications_failure(text.c_str()));
+  }
+}
+
+}  // namespace radalt
