@@ -25,8 +25,20 @@ template <class E>
 
 }  // namespace
 
-std::string ChannelsTakenText(const std::vector<int>& took, const std::vector<int>& missed) {
-  return " (taken by " + Listed(took) + "; not taken by " + Listed(missed) + ")";
+std::string ChannelsTakenText(const std::vector<int>& took, const std::vector<int>& missed, int unknown) {
+  std::vector<int> notTaken;
+  for (int ch : missed)
+    if (ch != unknown) notTaken.push_back(ch);
+  std::string text = " (taken by " + Listed(took);
+  if (unknown != 0) text += "; state unknown on channel " + std::to_string(unknown);
+  if (unknown == 0 || !notTaken.empty()) text += "; not taken by " + Listed(notTaken);
+  return text + ")";
+}
+
+static bool StateUnknown(const CORBA::SystemException& e) {
+  // The request may have reached the engine (it timed out, or the connection broke after it
+  // was sent): the engine may have taken the value or not.
+  return e.completed() != CORBA::COMPLETED_NO;
 }
 
 void RethrowNamingChannels(const std::string& prefix, int failed, const std::vector<int>& took,
@@ -66,8 +78,11 @@ void RethrowNamingChannels(const std::string& prefix, int failed, const std::vec
   } catch (const Run::Generic& e) {
     WithText(prefix, "Generic", e, list);
   } catch (const CORBA::SystemException& e) {
+    const bool unknown = StateUnknown(e);
     const std::string text =
-        "Channel " + std::to_string(failed) + " engine not reached (" + e._name() + ")" + list;
+        unknown ? "Channel " + std::to_string(failed) + " engine did not answer (" + e._name() +
+                      "); its state is unknown" + ChannelsTakenText(took, missed, failed)
+                : "Channel " + std::to_string(failed) + " engine not reached (" + e._name() + ")" + list;
     LogThrow(prefix + " throw Communications_failure:" + text, Conn::Communications_failure(text.c_str()));
   }
   // Anything else (not a refusal of an engine) goes on as it is.

@@ -9,10 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "RecallScope.h"
+
 namespace radalt {
 
-// " (taken by channel 1; not taken by channels 2, 3)"
-std::string ChannelsTakenText(const std::vector<int>& took, const std::vector<int>& missed);
+// " (taken by channel 1; not taken by channels 2, 3)"; with unknown (a channel whose engine
+// got the request but did not answer, so that it may hold the value or not):
+// " (taken by channel 1; state unknown on channel 2; not taken by channel 3)"
+std::string ChannelsTakenText(const std::vector<int>& took, const std::vector<int>& missed, int unknown = 0);
 
 // Re-throws the exception in flight with ChannelsTakenText added to its text (a lock
 // refusal: to its message; a range refusal: to its record's text), keeping its type. An
@@ -26,9 +30,11 @@ std::string ChannelsTakenText(const std::vector<int>& took, const std::vector<in
 // Runs write(ch) for each of channels in order. When one fails, show(took) runs with the
 // channels that took the value (whatever it throws is dropped: the write's own failure is
 // the one the writer gets), then the failure goes on, naming the channels when the write
-// went to more than one.
+// went to more than one. A recall that brings one channel's engine back (RecallScope) writes
+// that channel only.
 template <class Write, class Show>
-void WriteChannels(const std::vector<int>& channels, const std::string& prefix, Write&& write, Show&& show) {
+void WriteChannels(const std::vector<int>& all, const std::string& prefix, Write&& write, Show&& show) {
+  const std::vector<int> channels = RecallScope::Within(all);
   std::vector<int> took;
   for (std::size_t i = 0; i < channels.size(); ++i) {
     try {
