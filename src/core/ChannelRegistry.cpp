@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <iostream>
+#include <thread>
 
 #include "Exceptions.h"
 #include "platform/Orb.h"
@@ -160,8 +161,8 @@ bool ChannelRegistry::Install(int channel, CORBA::Object_ptr obj) {
   SCI::RADALTSC_INHOUSE_INTERFACE_var inhouse = SCI::RADALTSC_INHOUSE_INTERFACE::_narrow(obj);
   std::unique_lock<std::shared_mutex> lock(mutex_);
   const std::size_t i = static_cast<std::size_t>(channel - 1);
-  if (!CORBA::is_nil(main_[i])) retired_.push_back(CORBA::Object::_duplicate(main_[i].in()));
-  if (!CORBA::is_nil(inhouse_[i])) retired_.push_back(CORBA::Object::_duplicate(inhouse_[i].in()));
+  if (!CORBA::is_nil(main_[i])) RetireLocked(main_[i].in());
+  if (!CORBA::is_nil(inhouse_[i])) RetireLocked(inhouse_[i].in());
   if (!CORBA::is_nil(main)) {
     // A call on it that gets no answer brings the next look at the engine forward.
     void* cookie = &handlerCookies_[i];
@@ -172,6 +173,12 @@ bool ChannelRegistry::Install(int channel, CORBA::Object_ptr obj) {
   }
   main_[i] = main._retn();
   inhouse_[i] = inhouse._retn();
+  {
+    // A new engine of the channel: the one taken out for silence is no longer waited for.
+    std::lock_guard<std::mutex> watch(livenessMutex_);
+    silentLost_[i] = CORBA::Object::_nil();
+    unsure_[i] = false;
+  }
   valid_[i] = !CORBA::is_nil(main_[i]);
   ++generation_[i];
   itemRefs_.Reset(channel, main_[i].in());
@@ -181,7 +188,7 @@ bool ChannelRegistry::Install(int channel, CORBA::Object_ptr obj) {
 void ChannelRegistry::InstallInhouse(int channel, SCI::RADALTSC_INHOUSE_INTERFACE_ptr inhouse) {
   std::unique_lock<std::shared_mutex> lock(mutex_);
   auto& slot = inhouse_[static_cast<std::size_t>(channel - 1)];
-  if (!CORBA::is_nil(slot)) retired_.push_back(CORBA::Object::_duplicate(slot.in()));
+  if (!CORBA::is_nil(slot)) RetireLocked(slot.in());
   slot = SCI::RADALTSC_INHOUSE_INTERFACE::_duplicate(inhouse);
 }
 
@@ -209,7 +216,7 @@ bool ChannelRegistry::Unregister(int channel, unsigned enabled, Snapshot& after)
   if (in != inhouseMap_.end()) {
     inhouseMap_.erase(in);
     auto& ref = inhouse_.at(static_cast<std::size_t>(channel - 1));
-    if (!CORBA::is_nil(ref)) retired_.push_back(CORBA::Object::_duplicate(ref.in()));
+    if (!CORBA::is_nil(ref)) RetireLocked(ref.in());
     ref = SCI::RADALTSC_INHOUSE_INTERFACE::_nil();
   } else {
     std::cout << "RADALT_MC::RemoveRadAltSc Error: " << channel << " could not be found in inhouse map!" << std::endl;
@@ -221,7 +228,7 @@ bool ChannelRegistry::Unregister(int channel, unsigned enabled, Snapshot& after)
   }
   mainMap_.erase(m);
   const std::size_t i = static_cast<std::size_t>(channel - 1);
-  if (!CORBA::is_nil(main_.at(i))) retired_.push_back(CORBA::Object::_duplicate(main_[i].in()));
+  if (!CORBA::is_nil(main_.at(i))) RetireLocked(main_[i].in());
   main_[i] = SCI::RADALTSC_MAIN_INTERFACE::_nil();
   valid_[i] = false;
   ++generation_[i];
@@ -262,6 +269,8 @@ void ChannelRegistry::Clear() {
   // The kept items go before the engines they were kept for.
   for (int channel = 1; channel <= 3; ++channel) itemRefs_.Reset(channel, SCI::RADALTSC_MAIN_INTERFACE::_nil());
   retired_.clear();
+  std::lock_guard<std::mutex> watch(livenessMutex_);
+  for (auto& r : silentLost_) r = CORBA::Object::_nil();
 }
 
 void ChannelRegistry::AddChannelBoundClass(std::vector<ChannelBound*> perChannel) {
@@ -305,14 +314,35 @@ void ChannelRegistry::Suspect(int channel) {
   {
     std::lock_guard<std::mutex> lock(livenessMutex_);
     suspected_[static_cast<std::size_t>(channel - 1)] = true;
+    unsure_[static_cast<std::size_t>(channel - 1)] = true;
   }
   livenessWake_.notify_all();
+}
+void ChannelRegistry::OnAnsweredAgain(AnsweredAgain answered) {
+  std::lock_guard<std::mutex> lock(livenessMutex_);
+  answered_ = std::move(answered);
+}
+void ChannelRegistry::OnCameBack(CameBack back) {
+  std::lock_guard<std::mutex> lock(livenessMutex_);
+  back_ = std::move(back);
+}
+std::size_t ChannelRegistry::Retired() const {
+  std::shared_lock<std::shared_mutex> lock(mutex_);
+  return retired_.size();
+}
+void ChannelRegistry::RetireLocked(CORBA::Object_ptr ref) {
+  retired_.push_back(CORBA::Object::_duplicate(ref));
+  while (retired_.size() > kKeptRetired) retired_.pop_front();
 }
 
 void ChannelRegistry::LivenessLoop(unsigned intervalMs, unsigned misses, LostEngine lost) {
   std::array<unsigned, 3> silent{};
   std::array<unsigned long, 3> reported{};  // the generation last reported lost, per channel
   for (;;) {
+    std::array<bool, 3> unsure{};
+    AnsweredAgain answered;
+    CameBack back;
+    std::array<CORBA::Object_var, 3> watched;
     {
       std::unique_lock<std::mutex> lock(livenessMutex_);
       auto anySuspected = [&] { return suspected_[0] || suspected_[1] || suspected_[2]; };
@@ -320,22 +350,55 @@ void ChannelRegistry::LivenessLoop(unsigned intervalMs, unsigned misses, LostEng
                              [&] { return livenessStop_ || anySuspected(); });
       if (livenessStop_) return;
       suspected_ = {};
+      unsure = unsure_;
+      answered = answered_;
+      back = back_;
+      for (std::size_t i = 0; i < 3; ++i) watched[i] = CORBA::Object::_duplicate(silentLost_[i].in());
     }
     for (int channel = 1; channel <= 3; ++channel) {
       const std::size_t i = static_cast<std::size_t>(channel - 1);
       SCI::RADALTSC_MAIN_INTERFACE_ptr engine;
       unsigned long generation;
+      bool registered;
       {
         std::shared_lock<std::shared_mutex> lock(mutex_);
-        if (!mainMap_.count(channel)) continue;
+        registered = mainMap_.count(channel) != 0;
         // Lent: a reference replaced meanwhile stays alive among the retired ones.
         engine = main_[i].in();
         generation = generation_[i];
       }
+      if (!registered) {
+        // An engine taken out that answers again is offered back; one that has not answered
+        // for kWatchLooks looks is given up.
+        if (CORBA::is_nil(watched[i])) continue;
+        const bool answers = Velmarin::Probe(watched[i].in()) == Velmarin::Liveness::Answers;
+        {
+          std::lock_guard<std::mutex> lock(livenessMutex_);
+          if (livenessStop_) return;
+          if (silentLost_[i].in() != watched[i].in()) continue;  // another engine came meanwhile
+          if (answers || --watchLooksLeft_[i] == 0) silentLost_[i] = CORBA::Object::_nil();
+        }
+        if (answers && back) back(channel, watched[i].in());
+        continue;
+      }
       if (CORBA::is_nil(engine) || reported[i] == generation) continue;
-      const Velmarin::Liveness l = Velmarin::Probe(engine);
+      Velmarin::Liveness l = Velmarin::Probe(engine);
+      if (l == Velmarin::Liveness::Gone) {
+        // A host too busy to accept a connection at once looks like a process that has gone:
+        // it is looked at once more before it counts as gone.
+        std::this_thread::sleep_for(std::chrono::milliseconds(kGoneRecheckMs));
+        l = Velmarin::Probe(engine);
+      }
       if (l == Velmarin::Liveness::Answers) {
         silent[i] = 0;
+        if (unsure[i]) {
+          {
+            std::lock_guard<std::mutex> lock(livenessMutex_);
+            unsure_[i] = false;
+          }
+          // It did not answer a call before: what it holds is read again.
+          if (answered) answered(channel);
+        }
         continue;
       }
       if (l == Velmarin::Liveness::Silent && ++silent[i] < misses) continue;
@@ -344,6 +407,11 @@ void ChannelRegistry::LivenessLoop(unsigned intervalMs, unsigned misses, LostEng
       {
         std::lock_guard<std::mutex> lock(livenessMutex_);
         if (livenessStop_) return;
+        // Stopped, too busy to answer, or only unreachable for a while is not always gone:
+        // it is watched, and taken again if it answers while its channel has no engine.
+        silentLost_[i] = CORBA::Object::_duplicate(engine);
+        watchLooksLeft_[i] = kWatchLooks;
+        unsure_[i] = false;
       }
       lost(channel, generation);
     }

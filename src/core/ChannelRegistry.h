@@ -4,6 +4,7 @@
 
 #include <array>
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -107,8 +108,20 @@ class ChannelRegistry : public ChannelAccess {
   void StartLiveness(unsigned intervalMs, unsigned misses, LostEngine lost);
   // Ends the thread (waits for a look in progress, at most one call timeout). Safe to repeat.
   void StopLiveness();
-  // A call on channel's engine was not answered: look at it now.
+  // A call on channel's engine was not answered: look at it now. Once it answers again, the
+  // engine may hold what the call asked for or not: answered(channel) is told (on the liveness
+  // thread) so that what is shown of it can be read again.
   void Suspect(int channel);
+  using AnsweredAgain = std::function<void(int channel)>;
+  void OnAnsweredAgain(AnsweredAgain answered);
+  // An engine taken out because it did not answer (stopped, or a host too busy to answer in
+  // time or to accept a connection) is looked at further; when it answers while its channel
+  // has no engine, back(channel, engine) is told (on the liveness thread), so that it can be
+  // taken again. A new engine of that channel ends the watch.
+  using CameBack = std::function<void(int channel, CORBA::Object_ptr engine)>;
+  void OnCameBack(CameBack back);
+  // How many replaced or removed references are kept alive (see the retired list).
+  std::size_t Retired() const;
 
   // Drops every reference (the master control goes).
   void Clear();
@@ -125,7 +138,11 @@ class ChannelRegistry : public ChannelAccess {
   std::array<unsigned long, 3> generation_{};
   std::map<int, SCI::RADALTSC_MAIN_INTERFACE_ptr> mainMap_;
   std::map<int, SCI::RADALTSC_INHOUSE_INTERFACE_ptr> inhouseMap_;
-  std::vector<CORBA::Object_var> retired_;
+  // Replaced and removed references, kept alive for a pointer lent before the change; the
+  // oldest go once more than kKeptRetired are kept (a lent pointer is used for one call).
+  static constexpr std::size_t kKeptRetired = 24;
+  std::deque<CORBA::Object_var> retired_;
+  void RetireLocked(CORBA::Object_ptr ref);
   // Told of every change of a channel's main reference, with the generation; the engines it
   // keeps items for stay alive among the retired references.
   ItemRefs itemRefs_;
@@ -142,6 +159,15 @@ class ChannelRegistry : public ChannelAccess {
   std::condition_variable livenessWake_;
   bool livenessStop_ = false;
   std::array<bool, 3> suspected_{};
+  std::array<bool, 3> unsure_{};
+  AnsweredAgain answered_;
+  CameBack back_;
+  // The engines taken out, watched until they answer, their channel has another engine, or
+  // kWatchLooks looks have passed.
+  static constexpr unsigned kWatchLooks = 120;
+  static constexpr unsigned kGoneRecheckMs = 100;
+  std::array<CORBA::Object_var, 3> silentLost_;
+  std::array<unsigned, 3> watchLooksLeft_{};
   std::thread liveness_;
   // What the ORB hands the handlers of calls on an engine that got no answer.
   std::array<std::pair<ChannelRegistry*, int>, 3> handlerCookies_{};

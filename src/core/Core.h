@@ -11,12 +11,14 @@
 #include <vector>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <typeindex>
 
 #include "ChannelRegistry.h"
 #include "EngineConfig.h"
 #include "LockGroups.h"
 #include "MYGUIABLE.h"
+#include "RecallScope.h"
 #include "Services.h"
 #include "persistence/PersistedValue.h"
 #include "platform/ItemNamer.h"
@@ -88,10 +90,40 @@ class Core {
   using CurrentValue = std::function<Bound()>;
   // Tells that value id of store is now what source gives (a later call for the same id
   // replaces the source). Sources are asked when a store's rows are brought up to date.
-  void KeepCurrent(STpersistance* store, unsigned id, CurrentValue source) {
+  void KeepCurrent(STpersistance* store, unsigned id, CurrentValue source, const std::string& name = "") {
     if (!store) return;
     std::lock_guard<std::mutex> lock(currentMutex_);
     current_[store][id] = std::move(source);
+    if (!name.empty()) names_[store][name] = id;
+  }
+  // The current value of every named value of the stores, as a recall would take them
+  // (RecallScope): what the attributes show now.
+  RecallScope::Kept CurrentValuesByName(const std::vector<STpersistance*>& stores) {
+    std::lock_guard<std::mutex> lock(currentMutex_);
+    RecallScope::Kept values;
+    for (STpersistance* store : stores) {
+      auto names = names_.find(store);
+      auto sources = current_.find(store);
+      if (names == names_.end() || sources == current_.end()) continue;
+      for (const auto& [name, id] : names->second) {
+        auto source = sources->second.find(id);
+        if (source != sources->second.end()) values[{store, name}] = source->second();
+      }
+    }
+    return values;
+  }
+  // The value a recall of name of store takes: the one the recall scope of this thread keeps,
+  // else the stored one (0, false or empty when there is none).
+  template <class T>
+  static T RecallValue(STpersistance* store, const std::string& name) {
+    if (!store) return T();
+    Bound kept;
+    if (!RecallScope::KeptValue(store, name, kept)) return store->GetValue<T>(name, 1.0f);
+    if constexpr (std::is_same_v<T, std::string>) {
+      return kept.text;
+    } else {
+      return kept.kind == Bound::Kind::Real ? static_cast<T>(kept.real) : static_cast<T>(kept.integer);
+    }
   }
   // The current value of every id of store with a source, by id.
   std::vector<std::pair<unsigned, Bound>> CurrentValues(STpersistance* store) {
@@ -131,6 +163,7 @@ class Core {
 
  private:
   std::mutex currentMutex_;
+  std::map<STpersistance*, std::map<std::string, unsigned>> names_;
   std::map<STpersistance*, std::map<unsigned, CurrentValue>> current_;
   mutable std::mutex providedMutex_;
   std::map<std::type_index, void*> provided_;

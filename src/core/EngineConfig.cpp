@@ -23,6 +23,8 @@ EngineConfig EngineConfig::FromEnvironment() {
   MillisecondsFrom("RADALT_DISCOVERY_POLL_MS", 1, c.discoveryPollMs);
   MillisecondsFrom("RADALT_LIVENESS_MS", 1, c.livenessIntervalMs);
   MillisecondsFrom("RADALT_FOLLOW_UP_MS", 0, c.followUpDelayMs);
+  MillisecondsFrom("RADALT_RUN_SETTLE_MS", 0, c.runSettleMs);
+  MillisecondsFrom("RADALT_LEAVE_GRACE_MS", 0, c.leaveGraceMs);
   return c;
 }
 

@@ -34,7 +34,7 @@ struct EngineConfig {
   Velmarin::AttributePublisher publisher;
 
   // RADALT_INSTALL_ROOT (default "."), RADALT_DISCOVERY_POLL_MS, RADALT_LIVENESS_MS,
-  // RADALT_FOLLOW_UP_MS.
+  // RADALT_FOLLOW_UP_MS, RADALT_RUN_SETTLE_MS, RADALT_LEAVE_GRACE_MS.
   static EngineConfig FromEnvironment();
 };
 

@@ -15,6 +15,18 @@ std::string EngineFailureText(int channel, const CORBA::SystemException& e) {
   return engine + "failed the request" + kind;
 }
 
+void RethrowPeerFailure() {
+  try {
+    throw;
+  } catch (const CORBA::SystemException& e) {
+    const int channel = ItemRefs::FailedChannel();
+    const std::string text = channel ? EngineFailureText(channel, e)
+                                     : std::string("A peer of the master control did not answer (") + e._name() + ")";
+    LogThrow(" RADALT_MC throw Communications_failure:" + text,
+             Velmarin::Connection_errors::Communications_failure(text.c_str()));
+  }
+}
+
 void RethrowEngineFailure(const std::string& prefix, int channel) {
   try {
     throw;

@@ -11,6 +11,7 @@
 
 #include "ChannelWrites.h"
 #include "Exceptions.h"
+#include "ItemRefs.h"
 
 namespace radalt {
 
@@ -24,6 +25,24 @@ std::string EngineFailureText(int channel, const CORBA::SystemException& e);
 // Communications_failure(EngineFailureText); anything else goes on as it is.
 [[noreturn]] void RethrowEngineFailure(const std::string& prefix, int channel);
 
+// Call only inside a catch block with a CORBA system exception in flight (see below).
+[[noreturn]] void RethrowPeerFailure();
+
+// A client's write runs callback(args...) (the attribute's handler). A CORBA system exception
+// that leaves it came from a peer the master control called, never from the master control
+// itself, which answers: it reaches the writer as Communications_failure naming the channel
+// whose engine failed last on this thread (ItemRefs), or "a peer" when no engine call failed.
+template <class Callback>
+auto PeerFailuresNamed(Callback callback) {
+  return [callback](auto&&... args) mutable {
+    ItemRefs::ForgetFailedChannel();
+    try {
+      return callback(std::forward<decltype(args)>(args)...);
+    } catch (const CORBA::SystemException&) {
+      RethrowPeerFailure();
+    }
+  };
+}
 // Runs f, which calls channel's engine, with its system exceptions told as above.
 template <class F>
 auto OnChannel(int channel, const std::string& prefix, F&& f) -> decltype(f()) {

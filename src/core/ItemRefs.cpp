@@ -13,16 +13,29 @@ bool Unanswered(const CORBA::SystemException& e) {
   return ObjectGone(e) || CORBA::TIMEOUT::_downcast(&e);
 }
 
+namespace {
+thread_local int failedChannel = 0;
+}  // namespace
+
+int ItemRefs::ChannelOf(Engine sc) const {
+  std::shared_lock<std::shared_mutex> lock(mutex_);
+  for (std::size_t i = 0; i < slots_.size(); ++i)
+    if (sc && slots_[i].engine == sc) return static_cast<int>(i) + 1;
+  return 0;
+}
+
 void ItemRefs::TellUnanswered(Engine sc) const {
   if (!unanswered_) return;
-  int channel = 0;
-  {
-    std::shared_lock<std::shared_mutex> lock(mutex_);
-    for (std::size_t i = 0; i < slots_.size(); ++i)
-      if (sc && slots_[i].engine == sc) channel = static_cast<int>(i) + 1;
-  }
-  if (channel) unanswered_(channel);
+  if (const int channel = ChannelOf(sc)) unanswered_(channel);
 }
+
+void ItemRefs::NoteFailed(Engine sc) const {
+  if (const int channel = ChannelOf(sc)) failedChannel = channel;
+}
+
+int ItemRefs::FailedChannel() { return failedChannel; }
+
+void ItemRefs::ForgetFailedChannel() { failedChannel = 0; }
 
 ItemRefs::~ItemRefs() {
   for (Slot& s : slots_) Release(s.items);

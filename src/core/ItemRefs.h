@@ -95,10 +95,16 @@ class ItemRefs {
     try {
       return UseOnce<P>(sc, key, fetch, call);
     } catch (const CORBA::SystemException& e) {
+      NoteFailed(sc);
       if (Unanswered(e)) TellUnanswered(sc);
       throw;
     }
   }
+
+  // The channel whose engine last failed a call on this thread in the middleware (0: none
+  // since Forget()); a writer told of a system exception learns which channel it was.
+  static int FailedChannel();
+  static void ForgetFailedChannel();
 
   // Who hears of a channel whose engine did not answer a call (set before any call is made).
   void OnUnanswered(std::function<void(int channel)> observer) { unanswered_ = std::move(observer); }
@@ -157,6 +163,8 @@ class ItemRefs {
   static void Release(std::map<Key, Entry>& items);
   // Tells the observer which channel sc serves (nothing for an engine no channel has).
   void TellUnanswered(Engine sc) const;
+  int ChannelOf(Engine sc) const;
+  void NoteFailed(Engine sc) const;
   std::function<void(int channel)> unanswered_;
 
   mutable std::shared_mutex mutex_;

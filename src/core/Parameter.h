@@ -9,8 +9,11 @@
 
 #include <vector>
 
+#include <boost/bind/bind.hpp>
+
 #include "ChannelWrites.h"
 #include "Core.h"
+#include "EngineFailure.h"
 #include "EngineItems.h"
 #include "Exceptions.h"
 #include "persistence/PersistedValue.h"
@@ -31,6 +34,24 @@ T StoredAs(const V& v) {
   }
 }
 
+namespace detail {
+template <class A>
+struct IsHandler : std::false_type {};
+template <class R, class F, class L>
+struct IsHandler<boost::_bi::bind_t<R, F, L>> : std::true_type {};
+
+// A servant argument as the servant gets it: the attribute's handler (the bound callback) with
+// the failures of the peers it calls named (PeerFailuresNamed), anything else as it is.
+template <class A>
+decltype(auto) ServantArgument(A&& a) {
+  if constexpr (IsHandler<std::decay_t<A>>::value) {
+    return PeerFailuresNamed(std::forward<A>(a));
+  } else {
+    return std::forward<A>(a);
+  }
+}
+}  // namespace detail
+
 template <class Servant>
 class Parameter {
  public:
@@ -45,10 +66,11 @@ class Parameter {
 
  protected:
   // servantArgs construct the attribute servant (namer, registration, key, initial value,
-  // callback bound to the derived object, parameter record ...).
+  // callback bound to the derived object, parameter record ...). A system exception out of
+  // the callback is a peer's failure, told to the writer as such (PeerFailuresNamed).
   template <class... Args>
   Parameter(Core* mc, STpersistance* store, Args&&... servantArgs)
-      : mc_(mc), store_(store), attr_(std::forward<Args>(servantArgs)...) {}
+      : mc_(mc), store_(store), attr_(detail::ServantArgument(std::forward<Args>(servantArgs))...) {}
 
   // The attribute's CORBA reference (for the accessor).
   Ref This() { return attr_._this(); }
@@ -63,12 +85,13 @@ class Parameter {
   void Persist(unsigned id, const char* name, T value, Source source) {
     if (!store_) return;
     store_->CreateValue<T>(id, name, 1.0f, value);
-    mc_->KeepCurrent(store_, id, [source] { return Bound::Of(static_cast<T>(source())); });
+    mc_->KeepCurrent(store_, id, [source] { return Bound::Of(static_cast<T>(source())); }, name);
   }
-  // The persisted value of name; 0 (false, empty) when there is none.
+  // The persisted value of name; 0 (false, empty) when there is none. Bringing a channel's
+  // engine back, the operator's setting as shown (RecallScope).
   template <class T>
   T Recalled(const char* name) {
-    return store_ ? store_->GetValue<T>(std::string(name), 1.0f) : T();
+    return Core::RecallValue<T>(store_, std::string(name));
   }
 
   // The identity a forwarded write carries: whoever holds this parameter's attribute.

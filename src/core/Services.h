@@ -52,6 +52,16 @@ class SimulationDisplay {
   virtual void FollowEngines(const std::vector<int>& channels) = 0;
 };
 
+// What the master control shows of one channel's engine (engine/): after the engine changed
+// settings by itself (it recalled stored settings of its own, it answered again after a call
+// it did not answer), every subsystem shows what it holds now. Never throws: a subsystem
+// whose engine cannot say keeps what it showed, with a line saying so.
+class EngineDisplay {
+ public:
+  virtual ~EngineDisplay() = default;
+  virtual void ShowEngine(int channel) = 0;
+};
+
 // The calibration buttons' state ("CALBUTTONSLOCKED", calibration/): which activity holds them.
 class CalibrationButtons {
  public:

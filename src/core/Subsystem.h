@@ -81,6 +81,9 @@ class Subsystem {
   // Deactivates them and waits for what they started: the first step of the destructor, so
   // that no remote request reaches what the rest of it takes apart.
   virtual void RemoveServants() {}
+  // Every attribute of channel shows what that channel's engine holds (an engine that joined
+  // again, answered again after a call it did not answer, or recalled settings of its own).
+  virtual void ShowEngine(int channel) { (void)channel; }
   // A channel engine came or went: the registry's counts now.
   virtual void ChannelsChanged(unsigned available, unsigned enabled) {
     (void)available;

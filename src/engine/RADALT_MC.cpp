@@ -118,6 +118,7 @@ void RADALT_MC::Construct() {
     if (p.script) gui_->Add_Script(p.key, uiDir + p.script);
 
   // 8. The subsystems, and their construction groups 0 to 3.
+  Provide<radalt::EngineDisplay>(*this);
   for (radalt::SubsystemFactory make : radalt::RegisteredSubsystems()) subsystems_.push_back(make(*this));
   for (int group = 0; group <= 3; ++group) ConstructGroup(group);
 
@@ -142,8 +143,16 @@ void RADALT_MC::Construct() {
   InstallServants();
 
   // 14. Complete: the channel-engine commands and validity changes received so far run now.
+  StartChannelWork();
   ddsCommands_->Open();
   // Engines that die without a goodbye are noticed; their removal queues behind the commands.
+  // One that did not answer a call is read again once it answers; one taken out for silence
+  // is taken again once it answers.
+  registry_.OnAnsweredAgain([this](int channel) { PostChannelJob(channel, kShowEngine); });
+  registry_.OnCameBack([this](int channel, CORBA::Object_ptr engine) {
+    auto ref = std::make_shared<CORBA::Object_var>(CORBA::Object::_duplicate(engine));
+    ddsCommands_->Post([this, channel, ref] { TakeBack(channel, ref->in()); });
+  });
   registry_.StartLiveness(config_.livenessIntervalMs, config_.livenessMisses, [this](int channel, unsigned long gen) {
     ddsCommands_->Post([this, channel, gen] { EngineLost(channel, gen); });
   });
@@ -244,6 +253,7 @@ void RADALT_MC::Teardown(bool announce) {
   // No engine is looked at, and no command runs, while the objects they would reach go.
   registry_.StopLiveness();
   if (ddsCommands_) ddsCommands_->Stop();
+  StopChannelWork();
   {
     std::lock_guard<std::mutex> lock(saveRecallMutex_);
     saveRecallOpen_ = false;

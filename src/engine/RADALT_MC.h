@@ -5,11 +5,13 @@
 // it only as radalt::Core.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "Core.h"
+#include "FollowUps.h"
 #include "Subsystem.h"
 #include "RadAltSC.hh"
 #include "VelmarinEngine.hh"
@@ -40,7 +42,7 @@ class NO_OF_ENABLED_CHANNELS;
 
 namespace SCI = Velmarin::RadAltSingleChannelStateControl;
 
-class RADALT_MC : public virtual POA_Velmarin::Everybody, public radalt::Core {
+class RADALT_MC : public virtual POA_Velmarin::Everybody, public radalt::Core, public radalt::EngineDisplay {
  public:
   RADALT_MC();
   explicit RADALT_MC(const radalt::EngineConfig& config);
@@ -95,6 +97,20 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody, public radalt::Core {
   void radaltIsValidConfigPublished(const char* topic, bool valid);
   void RecallMCSettings();
   void RecallMCProfile();
+  // A new engine (obj) for channel, announced or answering again: installed, brought back to
+  // the operator's settings of its channel (BringBack) before it counts, registered, and shown.
+  // An engine replaced by it leaves first. False when obj is no engine. Holds the change mutex.
+  bool JoinEngine(int channel, CORBA::Object_ptr obj);
+  // Channel's installed engine gets the operator's settings of that channel (as they were
+  // shown before it joined): the recall steps but the channel configuration, then the
+  // profiles, reaching that channel only (RecallScope).
+  void BringBack(int channel, radalt::RecallScope::Kept operatorSettings);
+  // With no channel enabled, channel's engine takes the settings of every channel from
+  // another engine (see the definition).
+  void CopyChannelWideFromOthers(int channel);
+  // Every subsystem shows what channel's engine holds (it answers again after a call it did
+  // not answer, or it recalled settings of its own).
+  void ShowEngine(int channel) override;
   unsigned AvailableCount() const { return registry_.AvailableCount(); }
   unsigned EnabledCount() const { return registry_.EnabledCount(); }
   // The channel-bound objects of one class, channel 1 to 3, told in registration order.
@@ -167,6 +183,18 @@ class RADALT_MC : public virtual POA_Velmarin::Everybody, public radalt::Core {
   std::unique_ptr<Velmarin::DDS_Subscriber<bool>> validConfigSubscriber_;
   // Runs what the two subscribers receive, in arrival order, once construction is complete.
   std::unique_ptr<Velmarin::DDS_Strand> ddsCommands_;
+  // What may be slow, one worker per channel so that a channel that does not answer holds up
+  // no other: the grace of an engine that said goodbye, showing an engine that answers again.
+  enum ChannelJob { kLeaveCheck, kShowEngine };
+  std::array<std::unique_ptr<radalt::FollowUps>, 3> channelWork_;
+  void PostChannelJob(int channel, ChannelJob job);
+  void StartChannelWork();
+  void StopChannelWork();
+  // An engine that said goodbye (destroy,) is removed once it is gone, within the grace.
+  void LeaveCheck(int channel);
+  // An engine taken out because it did not answer answers again: it is taken again unless
+  // another engine has its channel (on the command strand).
+  void TakeBack(int channel, CORBA::Object_ptr engine);
 
   std::string engineName_;
 

@@ -8,9 +8,12 @@
 #include <sstream>
 #include <thread>
 
+#include "ChannelWideItems.h"
 #include "DDS_ChannelCommand.h"
+#include "DDS_Strand.h"
 #include "Exceptions.h"
 #include "RADALT_MC.h"
+#include "RecallScope.h"
 #include "platform/Orb.h"
 
 namespace {
@@ -152,6 +155,157 @@ void RADALT_MC::RecallMCProfile() {
   for (auto& subsystem : subsystems_) subsystem->RecallProfile();
 }
 
+namespace {
+
+// Runs what a subsystem does for channel's engine; a failure is logged and the others go on.
+template <class Action>
+void ForChannel(int channel, const char* subsystem, const char* what, Action action) {
+  try {
+    action();
+    return;
+  } catch (const Velmarin::Operation_errors::Locking_Error& e) {
+    std::cout << " RADALT_MC: channel " << channel << ": " << subsystem << " could not " << what << " ("
+              << e.reason.in() << ": " << e.message.in() << ")" << std::endl;
+  } catch (const CORBA::Exception& e) {
+    std::cout << " RADALT_MC: channel " << channel << ": " << subsystem << " could not " << what << " ("
+              << e._name() << ")" << std::endl;
+  } catch (const std::exception& e) {
+    std::cout << " RADALT_MC: channel " << channel << ": " << subsystem << " could not " << what << " ("
+              << e.what() << ")" << std::endl;
+  }
+}
+
+}  // namespace
+
+void RADALT_MC::BringBack(int channel, radalt::RecallScope::Kept operatorSettings) {
+  // Without the settings store (reported at start-up) the operator's settings are not known:
+  // the engine keeps its own, and the attributes show them (ShowEngine).
+  if (!settingsStore_) return;
+  // The counts and the coupling are the registry's and the other engines' business; the rest
+  // is recalled in the recall's order, to this channel only, taking the operator's settings
+  // (not the stored start-up values).
+  radalt::RecallScope scope(channel, std::move(operatorSettings));
+  for (radalt::RecallStep step : radalt::kRecallSteps) {
+    if (step == radalt::RecallStep::ChannelConfiguration) continue;
+    for (auto& subsystem : subsystems_)
+      ForChannel(channel, subsystem->Name(), "recall its settings", [&] { subsystem->RecallSettings(step); });
+  }
+  for (auto& subsystem : subsystems_)
+    ForChannel(channel, subsystem->Name(), "recall its profiles", [&] { subsystem->RecallProfile(); });
+}
+
+void RADALT_MC::CopyChannelWideFromOthers(int channel) {
+  // Channels that become enabled take the settings of every channel from channel 1's engine
+  // (PrepareEnabledChange). With no channel enabled (channel 1 itself comes back) the engine
+  // takes them from the first engine left, which has followed the operator all along.
+  if (registry_.EnabledCount() != 0) return;
+  for (int donor = 1; donor <= 3; ++donor) {
+    if (donor == channel || !registry_.HasChannelEngine(donor)) continue;
+    SCI::RADALTSC_MAIN_INTERFACE_ptr from = registry_.RefOrNil(donor);
+    SCI::RADALTSC_MAIN_INTERFACE_ptr to = registry_.RefOrNil(channel);
+    for (const auto& copy : radalt::ChannelWideItems())
+      ForChannel(channel, "channels", "copy a setting of every channel",
+                 [&] { copy(registry_.Items(), from, to, McLocker().Id()); });
+    return;
+  }
+}
+
+bool RADALT_MC::JoinEngine(int channel, CORBA::Object_ptr obj) {
+  std::lock_guard<std::recursive_mutex> change(registry_.ChangeMutex());
+  SCI::RADALTSC_MAIN_INTERFACE_var engine = SCI::RADALTSC_MAIN_INTERFACE::_narrow(obj);
+  if (CORBA::is_nil(engine)) return false;
+  SCI::RADALTSC_MAIN_INTERFACE_ptr known = registry_.RefOrNil(channel);
+  // The operator's settings as shown before anything changes (a value the engine keeps in its
+  // own unit is asked of the engine it replaces while that one still answers).
+  radalt::RecallScope::Kept operatorSettings = CurrentValuesByName({settingsStore_.get(), altSimStore_.get()});
+  if (!CORBA::is_nil(known) && known->_is_equivalent(engine.in())) {
+    // The same engine announced again: counted once, and it holds what it held.
+    registry_.Install(channel, obj);
+    AddRadAltSc(channel);
+    return true;
+  }
+  // Another process took the channel: the engine it replaces has gone, with whatever ran on it.
+  if (!CORBA::is_nil(known)) RemoveRadAltSc(channel);
+  if (!registry_.Install(channel, obj)) return false;
+  // The new engine starts from its own defaults. Before it counts (a client cannot write it
+  // meanwhile) it gets the operator's settings of its channel; the objects bound to the
+  // channel follow it first.
+  radalt::ChannelRegistry::Snapshot installed = registry_.Current();
+  registry_.TellChannelBound(installed);
+  BringBack(channel, std::move(operatorSettings));
+  CopyChannelWideFromOthers(channel);
+  AddRadAltSc(channel);
+  // Whatever was refused on the way, the attributes show what the engine holds.
+  ShowEngine(channel);
+  return true;
+}
+
+void RADALT_MC::ShowEngine(int channel) {
+  // Not while an engine joins (the strand holds the change mutex from its installation to
+  // its registration): what the new engine holds before it is brought back is not shown.
+  std::lock_guard<std::recursive_mutex> change(registry_.ChangeMutex());
+  if (!registry_.HasChannelEngine(channel)) return;
+  for (auto& subsystem : subsystems_)
+    ForChannel(channel, subsystem->Name(), "show its engine", [&] { subsystem->ShowEngine(channel); });
+}
+
+void RADALT_MC::StartChannelWork() {
+  for (int channel = 1; channel <= 3; ++channel) {
+    auto work = std::make_unique<radalt::FollowUps>(std::chrono::milliseconds(0));
+    work->Define(kLeaveCheck, [this, channel] { LeaveCheck(channel); });
+    work->Define(kShowEngine, [this, channel] { ShowEngine(channel); });
+    channelWork_[static_cast<std::size_t>(channel - 1)] = std::move(work);
+  }
+}
+
+void RADALT_MC::StopChannelWork() {
+  for (auto& work : channelWork_)
+    if (work) work->Stop();
+  for (auto& work : channelWork_) work.reset();
+}
+
+void RADALT_MC::PostChannelJob(int channel, ChannelJob job) {
+  if (channel < 1 || channel > 3) return;
+  if (auto& work = channelWork_[static_cast<std::size_t>(channel - 1)]) work->Post(job);
+}
+
+void RADALT_MC::LeaveCheck(int channel) {
+  // Anyone can publish the command: the engine must really have gone (its reference no
+  // longer answers) before it leaves the registry.
+  SCI::RADALTSC_MAIN_INTERFACE_ptr engine = registry_.RefOrNil(channel);
+  const unsigned long generation = registry_.Generation(channel);
+  if (CORBA::is_nil(engine)) return;
+  if (!Velmarin::WaitGone(engine, std::chrono::milliseconds(config_.leaveGraceMs))) {
+    std::cout << "RADALT_MC::RadAltDDS_SubCallback: Remove RadAltSc, destroy," << channel
+              << " refused: the engine of channel " << channel << " has not gone" << std::endl;
+    return;
+  }
+  ddsCommands_->Post([this, channel, generation] {
+    std::lock_guard<std::recursive_mutex> change(registry_.ChangeMutex());
+    // Replaced meanwhile: the new engine stays.
+    if (registry_.Generation(channel) != generation) return;
+    try {
+      RemoveRadAltSc(channel);
+    } catch (...) {
+      std::cout << "RADALT_MC::RadAltDDS_SubCallback: Remove RadAltSc, destroy," << channel
+                << " is not a valid radaltsc" << std::endl;
+    }
+  });
+}
+
+void RADALT_MC::TakeBack(int channel, CORBA::Object_ptr engine) {
+  std::lock_guard<std::recursive_mutex> change(registry_.ChangeMutex());
+  // Another engine took the channel meanwhile: it stays.
+  if (registry_.HasChannelEngine(channel)) return;
+  std::cout << " RADALT_MC: the engine of channel " << channel << " answers again; channel " << channel
+            << " taken again" << std::endl;
+  try {
+    JoinEngine(channel, engine);
+  } catch (const CORBA::Exception& e) {
+    std::cout << " RADALT_MC: channel " << channel << " not taken again (" << e._name() << ")" << std::endl;
+  }
+}
+
 // ---- engines coming and going --------------------------------------------------------------
 
 void RADALT_MC::AddRadAltSc(int channel) {
@@ -166,9 +320,9 @@ void RADALT_MC::AddRadAltSc(int channel) {
   // A channel announced again (its engine restarted) is counted once; the subsystems hear
   // of its new engine all the same.
   TellChannelsChanged(s);
+  updateAttributeData(s.available, s.enabled, {s.refs.begin(), s.refs.end()});
   Velmarin::GUI_Able_var gui = gui_->_this();
   registry_.GetSingleChannelPtr(channel)->RegisterGui(gui);
-  updateAttributeData(s.available, s.enabled, {s.refs.begin(), s.refs.end()});
 }
 
 void RADALT_MC::RemoveRadAltSc(int channel) {
@@ -214,12 +368,10 @@ void RADALT_MC::RadAltDDS_SubCallback(const char* topic, const char* text) {
         for (const auto& name : orbw_->FindChildContext(kScContext)) {
           if (ChannelOf(name) != n) continue;
           CORBA::Object_var obj = orbw_->LookupClient({"Lumaren", "local", "RADALTSC", name});
-          std::lock_guard<std::recursive_mutex> change(registry_.ChangeMutex());
-          if (!registry_.Install(n, obj)) {
+          if (!JoinEngine(n, obj)) {
             std::cout << " RADALT_MC::RadAltDDS_SubCallback:throw 1" << std::endl;
             break;
           }
-          AddRadAltSc(n);
           ok = true;
           break;
         }
@@ -236,12 +388,11 @@ void RADALT_MC::RadAltDDS_SubCallback(const char* topic, const char* text) {
                 << " is not a valid radaltsc" << std::endl;
   } else if (parsed.verb == Velmarin::DDS_ChannelCommand::Verb::Destroy) {
     // Anyone can publish the command: the engine must really have gone (its reference no
-    // longer answers) before it leaves the registry.
+    // longer answers) before it leaves the registry. One that still answers is given the
+    // grace on the channel's worker: the commands behind this one do not wait for it.
     SCI::RADALTSC_MAIN_INTERFACE_ptr engine = registry_.RefOrNil(n);
-    if (!CORBA::is_nil(engine) &&
-        !Velmarin::WaitGone(engine, std::chrono::milliseconds(config_.leaveGraceMs))) {
-      std::cout << "RADALT_MC::RadAltDDS_SubCallback: Remove RadAltSc, " << Velmarin::DDS_LogText(command)
-                << " refused: the engine of channel " << n << " has not gone" << std::endl;
+    if (!CORBA::is_nil(engine) && Velmarin::Probe(engine) != Velmarin::Liveness::Gone) {
+      PostChannelJob(n, kLeaveCheck);
       return;
     }
     try {

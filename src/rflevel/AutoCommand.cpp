@@ -26,7 +26,7 @@ AutoCommand::AutoCommand(AutoRole role, int channel, unsigned available, unsigne
                          radalt::Core* mc)
     : role_(role),
       mc_(mc),
-      kept_(channel, available, enabled, engine),
+      kept_(channel, available, enabled, mc->Channels()),
       command_(namer, gui, KeyOf(role, channel).c_str(), boost::bind(&AutoCommand::Run, this)) {}
 
 void AutoCommand::Run() {

@@ -28,7 +28,7 @@ class AutoCommand : public ChannelBound {
   // The run: refused when the channel is not enabled or has no engine.
   void Run();
   void updateChannelData(unsigned available, unsigned enabled, SCI::RADALTSC_MAIN_INTERFACE_ptr engine) override {
-    kept_.Update(available, enabled, engine);
+    kept_.Update(available, enabled);
   }
   int Channel() const { return kept_.Channel(); }
   // The command attribute clients execute.

@@ -21,7 +21,7 @@ LOOP_LOSS::LOOP_LOSS(int channel, unsigned available, unsigned enabled, radalt::
                      radalt::Core* mc, Velmarin::Lockable_i& loopLoss)
     : LevelParameter(radalt::LevelRole::LoopLoss, channel, key, kPersistanceNames[Index(channel)],
                      kValueIds[Index(channel)], store, namer, gui, mc, loopLoss),
-      kept_(channel, available, enabled, engine) {}
+      kept_(channel, available, enabled, mc->Channels()) {}
 
 radalt::SCI::RADALTSC_MAIN_INTERFACE_var LOOP_LOSS::EngineNow(const std::string& prefix) {
   SCI::RADALTSC_MAIN_INTERFACE_var engine = kept_.Engine();

@@ -17,7 +17,7 @@ class LOOP_LOSS : public radalt::LevelParameter, public radalt::ChannelBound {
   Velmarin::EngineAttribValueDouble_ptr LoopLoss() { return Reference(); }
 
   void updateChannelData(unsigned available, unsigned enabled, radalt::SCI::RADALTSC_MAIN_INTERFACE_ptr engine) override {
-    kept_.Update(available, enabled, engine);
+    kept_.Update(available, enabled);
   }
   radalt::SCI::RADALTSC_MAIN_INTERFACE_var EngineNow(const std::string& prefix) override;
 

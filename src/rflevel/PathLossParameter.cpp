@@ -46,6 +46,7 @@ PathLossParameter::PathLossParameter(PathRole role, int channel, const char* key
   // What a store of the settings takes is the engine's value too; without an engine, what is shown.
   Persist<double>(PathInfo(role).valueIdBase + static_cast<unsigned>(channel) - 1, persistanceName_.c_str(),
                   initial.value.val, [this] {
+                    if (!mc_->HasChannelEngine(channel_)) return attr_.Value().val;
                     try {
                       return Item(mc_->Items(), mc_->GetSingleChannelPtr(channel_), PathInfo(role_).item)->Get().val;
                     } catch (const CORBA::Exception&) {
@@ -101,6 +102,11 @@ void PathLossParameter::Callback(const Record& value) {
   const Record forwarded = ToEngine(value);
   EngineWrite(prefix, true, [&] { Item(mc_->Items(), engine.in(), PathInfo(role_).item)->Set(who, forwarded); });
   SetValue(EngineValueShown(engine.in()));
+}
+
+bool PathLossParameter::ReadBack() {
+  SCI::RADALTSC_MAIN_INTERFACE_var engine = EngineNow(Prefix(ClassName(), MethodName("ReadBack")));
+  return SetValue(EngineValueShown(engine.in()));
 }
 
 void PathLossParameter::Recall() {

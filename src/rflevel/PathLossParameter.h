@@ -35,6 +35,8 @@ class PathLossParameter : public Parameter<Velmarin::EngineAttribValueDouble_i> 
   // Writes the persisted value to the engine and shows what it accepted.
   void Recall();
   bool SetValue(const Record& value);
+  // Shows what the channel's engine holds now; returns whether that changed the attribute.
+  bool ReadBack();
   Record Value() const { return attr_.Value(); }
   Record WithValue(double v) const;
   int Channel() const { return channel_; }
@@ -74,7 +76,7 @@ class PathLossParameter : public Parameter<Velmarin::EngineAttribValueDouble_i> 
 class BoundPathLoss : public PathLossParameter, public ChannelBound {
  public:
   void updateChannelData(unsigned available, unsigned enabled, SCI::RADALTSC_MAIN_INTERFACE_ptr engine) override {
-    kept_.Update(available, enabled, engine);
+    kept_.Update(available, enabled);
   }
 
  protected:
@@ -82,7 +84,7 @@ class BoundPathLoss : public PathLossParameter, public ChannelBound {
                 SCI::RADALTSC_MAIN_INTERFACE_ptr engine, const char* key, STpersistance* store,
                 Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc, Velmarin::Lockable_i& settings)
       : PathLossParameter(role, channel, key, store, namer, gui, mc, settings),
-        kept_(channel, available, enabled, engine) {}
+        kept_(channel, available, enabled, mc->Channels()) {}
   SCI::RADALTSC_MAIN_INTERFACE_var EngineNow(const std::string& prefix) override;
 
  private:

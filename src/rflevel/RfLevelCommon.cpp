@@ -62,20 +62,22 @@ std::vector<int> ChannelsUpTo(int n) {
   return out;
 }
 
-KeptChannel::KeptChannel(int channel, unsigned available, unsigned enabled, SCI::RADALTSC_MAIN_INTERFACE_ptr engine)
-    : channel_(channel), available_(available), enabled_(enabled),
-      engine_(SCI::RADALTSC_MAIN_INTERFACE::_duplicate(engine)) {}
+KeptChannel::KeptChannel(int channel, unsigned available, unsigned enabled, ChannelAccess& channels)
+    : channel_(channel), channels_(channels), available_(available), enabled_(enabled) {}
 
-void KeptChannel::Update(unsigned available, unsigned enabled, SCI::RADALTSC_MAIN_INTERFACE_ptr engine) {
+void KeptChannel::Update(unsigned available, unsigned enabled) {
   std::lock_guard<std::mutex> lock(mutex_);
   available_ = available;
   enabled_ = enabled;
-  if (engine_.in() != engine) engine_ = SCI::RADALTSC_MAIN_INTERFACE::_duplicate(engine);
 }
 
 SCI::RADALTSC_MAIN_INTERFACE_var KeptChannel::Engine() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return SCI::RADALTSC_MAIN_INTERFACE::_duplicate(engine_.in());
+  if (!channels_.HasChannelEngine(channel_)) return SCI::RADALTSC_MAIN_INTERFACE::_nil();
+  try {
+    return SCI::RADALTSC_MAIN_INTERFACE::_duplicate(channels_.GetSingleChannelPtr(channel_));
+  } catch (const Velmarin::Operation_errors::NotConfigured&) {
+    return SCI::RADALTSC_MAIN_INTERFACE::_nil();  // it went meanwhile
+  }
 }
 
 unsigned KeptChannel::Available() const {

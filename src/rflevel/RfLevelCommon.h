@@ -13,7 +13,10 @@
 #include "LockGroups.h"
 #include "RadAltSC.hh"
 
-namespace radalt { class Core; }
+namespace radalt {
+class Core;
+class ChannelAccess;
+}  // namespace radalt
 
 namespace radalt {
 
@@ -77,13 +80,15 @@ std::vector<int> ChannelsUpTo(int n);
 
 namespace radalt {
 
-// The channel data a channel-bound object keeps: the counts and a duplicated reference to its
-// channel's engine, replaced when engines come or go (from another thread than the writes).
+// The channel data a channel-bound object keeps: the counts, told when engines come or go
+// (from another thread than the writes). The engine is the registry's, asked at each use: a
+// replaced engine is never reached through a copy kept here.
 class KeptChannel {
  public:
-  KeptChannel(int channel, unsigned available, unsigned enabled, SCI::RADALTSC_MAIN_INTERFACE_ptr engine);
-  void Update(unsigned available, unsigned enabled, SCI::RADALTSC_MAIN_INTERFACE_ptr engine);
-  // A reference of its own to the engine as it is now (nil while the channel has none).
+  KeptChannel(int channel, unsigned available, unsigned enabled, ChannelAccess& channels);
+  void Update(unsigned available, unsigned enabled);
+  // A reference of its own to the channel's engine as the registry has it now (nil while the
+  // channel has none).
   SCI::RADALTSC_MAIN_INTERFACE_var Engine() const;
   int Channel() const { return channel_; }
   unsigned Available() const;
@@ -91,10 +96,10 @@ class KeptChannel {
 
  private:
   const int channel_;
+  ChannelAccess& channels_;
   mutable std::mutex mutex_;
   unsigned available_;
   unsigned enabled_;
-  SCI::RADALTSC_MAIN_INTERFACE_var engine_;
 };
 
 }  // namespace radalt

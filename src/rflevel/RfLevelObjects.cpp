@@ -11,6 +11,7 @@
 #include "OUTPUT_POWER_LEVEL_CHAN2.h"
 #include "OUTPUT_POWER_LEVEL_CHAN3.h"
 #include "Core.h"
+#include <exception>
 #include <stdexcept>
 #include "RFLEVEL_MODE.h"
 #include "RF_LEVEL_OFFSET.h"
@@ -180,6 +181,31 @@ void RecallChannelPath(RfLevelObjects& o, int channel) {
   for (PathRole role : {PathRole::TxCable, PathRole::RxCable, PathRole::TxCoupler, PathRole::RxCoupler,
                         PathRole::Offset})
     if (PathLossParameter* p = o.Path(role, channel)) p->Recall();
+}
+
+void BringBackChannel(RfLevelObjects& o, int channel) {
+  std::exception_ptr first;
+  auto recall = [&](auto* p) {
+    if (!p) return;
+    try {
+      p->Recall();
+    } catch (...) {
+      if (!first) first = std::current_exception();
+    }
+  };
+  for (LevelRole role : {LevelRole::OutputPower, LevelRole::LoopLoss}) recall(o.Level(role, channel));
+  for (PathRole role : {PathRole::TxCable, PathRole::RxCable, PathRole::TxCoupler, PathRole::RxCoupler,
+                        PathRole::TxExternal, PathRole::RxExternal, PathRole::Offset})
+    recall(o.Path(role, channel));
+  if (first) std::rethrow_exception(first);
+}
+
+void ShowChannelFromEngine(RfLevelObjects& o, int channel) {
+  for (LevelRole role : {LevelRole::OutputPower, LevelRole::LoopLoss})
+    if (LevelParameter* p = o.Level(role, channel)) p->ReadBack();
+  for (PathRole role : {PathRole::TxCable, PathRole::RxCable, PathRole::TxCoupler, PathRole::RxCoupler,
+                        PathRole::TxExternal, PathRole::RxExternal, PathRole::Offset})
+    if (PathLossParameter* p = o.Path(role, channel)) p->ReadBack();
 }
 
 // ---- reset ----------------------------------------------------------------------------------

@@ -95,6 +95,10 @@ void RecallAidSettings(RfLevelObjects& objects);
 void RecallRfLevelOffset(RfLevelObjects& objects);
 void RecallChannelLevels(RfLevelObjects& objects, int channel);
 void RecallChannelPath(RfLevelObjects& objects, int channel);
+// A new engine of channel gets the operator's levels and losses, the external losses too (a
+// settings recall leaves those to the test set's wiring); a setting it refuses does not keep
+// it from the others, and the first refusal goes on at the end.
+void BringBackChannel(RfLevelObjects& objects, int channel);
 
 // The start-up values of the reset, in the places the reset gives them: the AID settings; the
 // coupling switch; per channel the offset, output power and loop loss; the RF level mode;
@@ -105,6 +109,9 @@ void ResetChannelLevels(RfLevelObjects& objects, int channel);
 void ResetRfLevelMode(RfLevelObjects& objects);
 void ResetRfLevelOffset(RfLevelObjects& objects);
 void ResetChannelLosses(RfLevelObjects& objects, int channel);
+
+// Channel's levels and path losses show what its engine holds now.
+void ShowChannelFromEngine(RfLevelObjects& objects, int channel);
 
 // Every enabled channel's offset shows what its engine holds now, in the units in use.
 void ShowOffsetsFromEngines(radalt::Core& mc, RfLevelObjects& objects);

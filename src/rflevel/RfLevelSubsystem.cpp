@@ -1,6 +1,7 @@
 #include "RfLevelSubsystem.h"
 
 #include "Core.h"
+#include "RecallScope.h"
 #include "RFLEVEL_MODE.h"
 #include "RfLevelCommon.h"
 #include "RfLevelObjects.h"
@@ -53,11 +54,15 @@ class RfLevelSubsystem : public Subsystem, public RfLevelModeLocking, public Dis
         break;
       case RecallStep::RfLevels:
         RecallRfLevelOffset(objects_);
-        for (int ch = 1; ch <= 3; ++ch)
-          if (core_.HasChannelEngine(ch)) {
+        for (int ch = 1; ch <= 3; ++ch) {
+          if (!core_.HasChannelEngine(ch) || !RecallScope::Reaches(ch)) continue;
+          if (RecallScope::Brings(ch)) {
+            BringBackChannel(objects_, ch);
+          } else {
             RecallChannelLevels(objects_, ch);
             RecallChannelPath(objects_, ch);
           }
+        }
         break;
       default:
         break;
@@ -67,6 +72,8 @@ class RfLevelSubsystem : public Subsystem, public RfLevelModeLocking, public Dis
   void ChannelsChanged(unsigned available, unsigned enabled) override {
     TellChannelsChanged(core_, objects_, available, enabled);
   }
+
+  void ShowEngine(int channel) override { ShowChannelFromEngine(objects_, channel); }
 
   // The locks follow the mode shown (at start-up, and again when a simulation stops).
   void rfLevelModeLock() override { ApplyRfLevelLocks(core_, RfLevelModeNow(core_)); }

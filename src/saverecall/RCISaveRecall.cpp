@@ -170,6 +170,9 @@ void RCISaveRecall::ByName(const Role& role, const char* name) {
   SCI::RADALTSC_MAIN_INTERFACE_ptr sc = mc_->GetSingleChannelPtr(channel);
   const Velmarin::Locker_ID who = Text(role).Holder();
   Forward(role, [&] { radalt::WriteItem(mc_->Items(), sc, NameItem(role.act, role.kind), who, text.c_str()); });
+  // The engine recalled settings of its own: every attribute of its channel shows them.
+  if (role.act == Act::Recall)
+    if (auto* display = mc_->Find<radalt::EngineDisplay>()) display->ShowEngine(channel);
 }
 
 // Any value written makes the attribute show the number of entries channel 1's engine holds.

@@ -44,7 +44,7 @@ class SaveRecallSubsystem : public Subsystem {
   void RecallSettings(RecallStep step) override {
     if (step != RecallStep::SettingsNames) return;
     for (int ch = 1; ch <= 3; ++ch)
-      if (core_.HasChannelEngine(ch)) objects_.settingsName[static_cast<std::size_t>(ch - 1)]->Recall();
+      if (core_.HasChannelEngine(ch) && RecallScope::Reaches(ch)) objects_.settingsName[static_cast<std::size_t>(ch - 1)]->Recall();
   }
 
   void Reset(ResetStep step) override {

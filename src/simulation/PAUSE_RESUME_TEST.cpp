@@ -11,11 +11,6 @@ namespace {
 
 using SC = Velmarin::RadAltSingleChannelStateControl::_objref_RADALTSC_MAIN_INTERFACE;
 
-// The kept item of channel's engine, the caller's own reference.
-Velmarin::EngineAttribBoolean_ptr PauseItem(radalt::Core& mc, int channel) {
-  return radalt::Item(mc.Items(), mc.GetSingleChannelPtr(channel), &SC::PauseResumeTest)._retn();
-}
-
 }  // namespace
 
 const char* const PAUSE_RESUME_TEST::PersistanceName = "PauseResumeTest";
@@ -24,18 +19,14 @@ PAUSE_RESUME_TEST::PAUSE_RESUME_TEST(STpersistance* store, Velmarin::ItemNamer& 
                                      radalt::Core* mc)
     : Parameter(mc, store, namer, gui, "PAUSERESUMETEST", false,
                 boost::bind(&PAUSE_RESUME_TEST::PauseResumeTestCallback, this, boost::placeholders::_1)),
-      pauseButton_(namer, gui, "PAUSEBUTTON", boost::bind(&PAUSE_RESUME_TEST::pauseButtonCallback, this)),
-      engine_(PauseItem(*mc, 1)) {
-  attr_ = static_cast<bool>(engine_->Get());
+      pauseButton_(namer, gui, "PAUSEBUTTON", boost::bind(&PAUSE_RESUME_TEST::pauseButtonCallback, this)) {
+  attr_ = static_cast<bool>(radalt::ReadItem(mc->Items(), mc->GetSingleChannelPtr(1), &SC::PauseResumeTest));
   Persist<int>(103, PersistanceName, attr_.Value() ? 1 : 0);
 }
 
-void PAUSE_RESUME_TEST::WriteEngine(Velmarin::EngineAttribBoolean_ptr item, bool pause) {
-  {
-    std::lock_guard<std::mutex> lock(engineMutex_);
-    engine_ = Velmarin::EngineAttribBoolean::_duplicate(item);
-  }
-  item->Set(WriterId(), pause);
+void PAUSE_RESUME_TEST::WriteEngine(int channel, bool pause) {
+  lastChannel_ = channel;
+  radalt::WriteItem(mc_->Items(), mc_->GetSingleChannelPtr(channel), &SC::PauseResumeTest, WriterId(), pause);
 }
 
 void PAUSE_RESUME_TEST::PauseResumeTestCallback(bool pause) {
@@ -56,19 +47,14 @@ void PAUSE_RESUME_TEST::PauseResumeTestCallback(bool pause) {
     } else {
       radalt::Release(mc, LockGroup::CURRENTALT, radalt::activity::kCurrentAltitude);
     }
-    Velmarin::EngineAttribBoolean_var item = PauseItem(mc, ch);
-    WriteEngine(item, pause);
+    WriteEngine(ch, pause);
   }
   PauseResumeUpdateAttr();
 }
 
 void PAUSE_RESUME_TEST::PauseResumeUpdateAttr() {
-  Velmarin::EngineAttribBoolean_var item;
-  {
-    std::lock_guard<std::mutex> lock(engineMutex_);
-    item = Velmarin::EngineAttribBoolean::_duplicate(engine_.in());
-  }
-  const bool engine = item->Get();
+  const int channel = mc_->HasChannelEngine(lastChannel_) ? lastChannel_.load() : 1;
+  const bool engine = radalt::ReadItem(mc_->Items(), mc_->GetSingleChannelPtr(channel), &SC::PauseResumeTest);
   if (engine != attr_.Value()) attr_ = engine;
 }
 
@@ -77,7 +63,6 @@ void PAUSE_RESUME_TEST::RecallPauseResumeTest() {
   const bool pause = Recalled<int>(PersistanceName) != 0;
   attr_ = pause;
   for (int ch = 1; ch <= n; ++ch) {
-    Velmarin::EngineAttribBoolean_var item = PauseItem(*mc_, ch);
-    WriteEngine(item, pause);
+    WriteEngine(ch, pause);
   }
 }

@@ -2,7 +2,7 @@
 // = paused). While paused the current altitude may be changed; resuming locks it again.
 #pragma once
 
-#include <mutex>
+#include <atomic>
 
 #include "MYGUIABLE.h"
 #include "Parameter.h"
@@ -18,15 +18,16 @@ class PAUSE_RESUME_TEST : public radalt::Parameter<Velmarin::EngineAttribBoolean
   Velmarin::EngineAttribBoolean_ptr PauseResumeTest() { return This(); }
   void pauseButtonCallback() {}
   Velmarin::EngineAttribVoid_ptr PauseButton() { return pauseButton_._this(); }
-  // Shows the pause state of the engine written last, when it differs.
+  // Shows the pause state of the channel written last, as its engine has it now, when it
+  // differs (the channel's engine as the registry has it: one that restarted is asked, never
+  // the one that has gone).
   void PauseResumeUpdateAttr();
   bool Value() const { return attr_.Value(); }
 
  private:
-  // Remembers item as the engine attribute written last and writes pause to it.
-  void WriteEngine(Velmarin::EngineAttribBoolean_ptr item, bool pause);
+  // Remembers channel as the one written last and writes pause to its engine.
+  void WriteEngine(int channel, bool pause);
 
   Velmarin::EngineAttribVoid_i pauseButton_;
-  std::mutex engineMutex_;
-  Velmarin::EngineAttribBoolean_var engine_;
+  std::atomic<int> lastChannel_{1};
 };

@@ -44,7 +44,9 @@ void ProfileStore::Create(STpersistance* store, int channel) {
 void ProfileStore::KeepCurrent(Core& mc, STpersistance* store, int channel,
                                std::function<Legs::alt_sim_data_seq()> legs) {
   if (!store) return;
-  mc.KeepCurrent(store, BaseId(channel) + 1, [legs] { return Bound::Of(static_cast<int>(legs().length())); });
+  mc.KeepCurrent(
+      store, BaseId(channel) + 1, [legs] { return Bound::Of(static_cast<int>(legs().length())); },
+      LegCountName(channel));
   // One leg field of leg (1-based): its value when the profile has that leg, else the
   // slot's empty value.
   auto field = [legs](int leg, auto get, Bound empty) {
@@ -57,27 +59,31 @@ void ProfileStore::KeepCurrent(Core& mc, STpersistance* store, int channel,
   for (int leg = 1; leg <= kProfileLegSlots; ++leg) {
     using D = const Legs::Alt_Sim_Data&;
     mc.KeepCurrent(store, LegFieldId(channel, kLegNumber, leg),
-                   field(leg, [](D d) { return Bound::Of(static_cast<int>(d.Leg_Number)); }, Bound::Of(leg)));
+                   field(leg, [](D d) { return Bound::Of(static_cast<int>(d.Leg_Number)); }, Bound::Of(leg)),
+                   LegFieldName(channel, kLegNumber.stem, leg));
     mc.KeepCurrent(store, LegFieldId(channel, kAltRateDur, leg),
-                   field(leg, [](D d) { return Bound::Of(d.AltRate_Dur); }, Bound::Of(0.0)));
+                   field(leg, [](D d) { return Bound::Of(d.AltRate_Dur); }, Bound::Of(0.0)),
+                   LegFieldName(channel, kAltRateDur.stem, leg));
     mc.KeepCurrent(store, LegFieldId(channel, kStartAlt, leg),
-                   field(leg, [](D d) { return Bound::Of(d.Start_Alt); }, Bound::Of(0.0)));
+                   field(leg, [](D d) { return Bound::Of(d.Start_Alt); }, Bound::Of(0.0)),
+                   LegFieldName(channel, kStartAlt.stem, leg));
     mc.KeepCurrent(store, LegFieldId(channel, kStopAlt, leg),
-                   field(leg, [](D d) { return Bound::Of(d.Stop_Alt); }, Bound::Of(0.0)));
+                   field(leg, [](D d) { return Bound::Of(d.Stop_Alt); }, Bound::Of(0.0)),
+                   LegFieldName(channel, kStopAlt.stem, leg));
   }
 }
 
 bool ProfileStore::Load(STpersistance* store, int channel, Legs::alt_sim_data_seq& legs, int& count) {
-  count = store ? store->GetValue<int>(LegCountName(channel), 1.0f) : 0;
+  count = Core::RecallValue<int>(store, LegCountName(channel));
   legs.length(0);
   if (count < 0 || count > kProfileLegSlots) return false;
   legs.length(static_cast<CORBA::ULong>(count));
   for (int leg = 1; leg <= count; ++leg) {
     Legs::Alt_Sim_Data& d = legs[static_cast<CORBA::ULong>(leg - 1)];
-    d.Leg_Number = store->GetValue<int>(LegFieldName(channel, kLegNumber.stem, leg), 1.0f);
-    d.AltRate_Dur = store->GetValue<double>(LegFieldName(channel, kAltRateDur.stem, leg), 1.0f);
-    d.Start_Alt = store->GetValue<double>(LegFieldName(channel, kStartAlt.stem, leg), 1.0f);
-    d.Stop_Alt = store->GetValue<double>(LegFieldName(channel, kStopAlt.stem, leg), 1.0f);
+    d.Leg_Number = Core::RecallValue<int>(store, LegFieldName(channel, kLegNumber.stem, leg));
+    d.AltRate_Dur = Core::RecallValue<double>(store, LegFieldName(channel, kAltRateDur.stem, leg));
+    d.Start_Alt = Core::RecallValue<double>(store, LegFieldName(channel, kStartAlt.stem, leg));
+    d.Stop_Alt = Core::RecallValue<double>(store, LegFieldName(channel, kStopAlt.stem, leg));
   }
   return true;
 }

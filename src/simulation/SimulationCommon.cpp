@@ -8,7 +8,8 @@ int EnabledChannels(Core& mc) { return mc.EnabledChannels(); }
 
 int RequireChannelEnabled(radalt::Core& mc, int channel, const std::string& prefix) {
   const int n = EnabledChannels(mc);
-  if (n < channel) {
+  // A channel brought back is enabled once its recall is done.
+  if (n < channel && !RecallScope::Brings(channel)) {
     const std::string text = "Channel " + std::to_string(channel) + " not enabled";
     LogThrow(prefix + " throw Settings_Conflict:" + text,
              Velmarin::Operation_errors::Settings_Conflict(text.c_str()));

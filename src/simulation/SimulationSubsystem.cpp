@@ -85,6 +85,10 @@ class SimulationSubsystem : public Subsystem, public SimulationState, public Sim
     });
   }
 
+  void ShowEngine(int channel) override {
+    FollowEngines({channel});
+  }
+
   void RecallProfile() override {
     SimulationObjects& sim = objects_;
     if (sim.altSimTotalDuration) sim.altSimTotalDuration->RecallAltSimTotalDuration();
@@ -122,7 +126,7 @@ class SimulationSubsystem : public Subsystem, public SimulationState, public Sim
   template <class F>
   void PerRegisteredChannel(F&& recall) {
     for (int ch = 1; ch <= 3; ++ch)
-      if (core_.HasChannelEngine(ch)) recall(ch);
+      if (core_.HasChannelEngine(ch) && RecallScope::Reaches(ch)) recall(ch);
   }
   template <RampRole R, class V>
   void ResetRamp(V value) {

@@ -1,5 +1,6 @@
 // The automatic RF level runs of each channel and the AID settings, on simulated channels.
 #include "RfBench.h"
+#include "platform/Orb.h"
 
 #include "AID_FIXED.h"
 #include "AID_VARIABLE.h"
@@ -47,12 +48,14 @@ TEST(AutoRfLevel, AFailedRunOrAMissingEngineChangesNothing) {
   EXPECT_THROW(Execute(b, "CH2AUTORFLEVEL"), Runtime_errors::Generic);
   EXPECT_DOUBLE_EQ(-55.0, b.Shown("CH2OUTPWRLVL"));
 
-  b.rf().autoRfLevel[2]->updateChannelData(2, 3, SCI::RADALTSC_MAIN_INTERFACE::_nil());
+  // Channel 3's engine goes: its automatic run is refused before any engine is asked.
+  Velmarin::DeactivateServant(&b.engines[3]);
+  Output([&] { b.mc.RadAltDDS_SubCallback("Lumaren/local/RADALTSC", "destroy,3"); });
   std::string out = Output([&] {
-    auto e = Catch<Operation_errors::NotConfigured>([&] { b.rf().autoRfLevel[2]->AutoRfLevel(); });
-    EXPECT_STREQ("AUTORFLEVEL::AutoRfLevel - scptr is zero", e.text.in());
+    auto e = Catch<Operation_errors::Settings_Conflict>([&] { b.rf().autoRfLevel[2]->AutoRfLevel(); });
+    EXPECT_STREQ("Channel not enabled", e.text.in());
   });
-  EXPECT_EQ(" AUTORFLEVEL::AutoRfLevel:throw Pointer is zero\n", out);
+  EXPECT_EQ(" AUTORFLEVEL::AutoRfLevel throw Settings_Conflict:Channel 3 not enabled\n", out);
 }
 
 TEST(Aid, FixedAndModeAreAlwaysLockedWhileTheVariableReachesChannel1) {

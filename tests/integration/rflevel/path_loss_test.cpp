@@ -1,6 +1,7 @@
 // Loop loss, cable, coupler and external losses, the distance offset and the RF level offset
 // on three simulated channels; the recalls.
 #include "RfBench.h"
+#include "platform/Orb.h"
 
 #include "OFFSET.h"
 #include "RF_LEVEL_OFFSET.h"
@@ -73,14 +74,12 @@ TEST(PathLoss, WithTwoChannelsEveryChannel3SettingIsRefusedAndNoEngineChanges) {
   EXPECT_EQ(before, b.engines[3].AcceptedCount());
 }
 
-TEST(PathLoss, AChannelWithoutEngineIsRefusedNotConfigured) {
+TEST(PathLoss, AChannelWhoseEngineHasGoneIsRefused) {
   Bench b;
-  b.rf().txExternalLoss[2]->updateChannelData(2, 3, SCI::RADALTSC_MAIN_INTERFACE::_nil());
-  std::string out = Output([&] {
-    auto e = Catch<Operation_errors::NotConfigured>([&] { b.SetDouble("CH3TXEXTLOSS", 1.0); });
-    EXPECT_STREQ("TX_EXTERNAL_LOSS::TxExternalLossCallback - scptr is zero", e.text.in());
-  });
-  EXPECT_EQ(" TX_EXTERNAL_LOSS::TxExternalLossCallback:throw Pointer is zero\n", out);
+  Velmarin::DeactivateServant(&b.engines[3]);
+  Output([&] { b.mc.RadAltDDS_SubCallback("Lumaren/local/RADALTSC", "destroy,3"); });
+  auto e = Catch<Operation_errors::Settings_Conflict>([&] { b.SetDouble("CH3TXEXTLOSS", 1.0); });
+  EXPECT_STREQ("Channel not enabled", e.text.in());
 }
 
 TEST(DistanceOffset, TheEngineGetsFeetWhateverTheUnitWritten) {

@@ -110,6 +110,9 @@ TEST_F(Catalogue, NamesStoredOnTwoChannelsAreCountedListedRecalledAndDeletedOneB
   EXPECT_DOUBLE_EQ(-20.0, b.Engine(1).Number("OUTPWRLVL"));
   b.Write("CH2RCIRECALLSETTINGS", "Alpha");
   EXPECT_DOUBLE_EQ(-40.0, b.Engine(2).Number("OUTPWRLVL"));
+  // The master control shows what the engines recalled, not what it showed before.
+  EXPECT_DOUBLE_EQ(-20.0, b.Attr<EngineAttribValueDouble>("CH1OUTPWRLVL")->Get().val);
+  EXPECT_DOUBLE_EQ(-40.0, b.Attr<EngineAttribValueDouble>("CH2OUTPWRLVL")->Get().val);
 
   // A delete through channel 1 takes exactly the name given, whoever stored it.
   b.Write("RCIDELETESETTINGS", "Charlie 2");
