@@ -50,7 +50,10 @@ NO_OF_ENABLED_CHANNELS::NO_OF_ENABLED_CHANNELS(STpersistance* store, Velmarin::I
                 boost::bind(&NO_OF_ENABLED_CHANNELS::NoOfEnabledChannelsCallback, this,
                             boost::placeholders::_1),
                 get_NoOfEnabledChannelsParams()) {
-  Persist<int>(2, PersistanceName, attr_.Value());
+  Persist<int>(2, PersistanceName, attr_.Value(), [this] {
+    const int chosen = chosen_;
+    return chosen >= 0 ? chosen : attr_.Value();
+  });
 }
 
 Velmarin::EngineAttribLongParams NO_OF_ENABLED_CHANNELS::get_NoOfEnabledChannelsParams() const {
@@ -78,6 +81,7 @@ void NO_OF_ENABLED_CHANNELS::NoOfEnabledChannelsCallback(int n) {
     throw;
   }
   if (n < current) LimitFactoryCalibrationChannel(n);
+  chosen_ = n;
   mc_->ApplyEnabledCount(static_cast<unsigned>(n));
 }
 
@@ -88,6 +92,10 @@ void NO_OF_ENABLED_CHANNELS::PrepareEnabledChange(int current, int n, bool force
 }
 
 void NO_OF_ENABLED_CHANNELS::Show(int n) {
+  // The first count shown is the start-up's (every engine found is enabled): the choice until
+  // the user makes one.
+  int none = -1;
+  chosen_.compare_exchange_strong(none, n);
   // Published on every change and recall, the same count included: the topic has its writer
   // from the start, so a watcher that joins later meets it before the next change.
   attr_ = n;
@@ -118,10 +126,13 @@ void NO_OF_ENABLED_CHANNELS::LimitFactoryCalibrationChannel(int n) {
   if (auto* factory = mc_->Find<radalt::FactoryCalibrationChannel>()) factory->KeepWithinEnabled(n, WriterId());
 }
 
-// The stored count within the channels that can be enabled now; every subsystem follows it.
+// The stored count is the user's choice again: it is enabled within the channels that can be
+// enabled now, and the rest as their engines return (an engine missing at the recall does not
+// lower the choice); every subsystem follows it.
 void NO_OF_ENABLED_CHANNELS::RecallNoOfEnabledChans() {
   radalt::ChannelAccess& channels = mc_->Channels();
   std::lock_guard<std::recursive_mutex> change(channels.ChangeMutex());
-  const int stored = std::max(0, Recalled<int>(PersistanceName));
-  mc_->ApplyEnabledCount(std::min(static_cast<unsigned>(stored), channels.EnableableCount()));
+  const int stored = std::min(3, std::max(0, Recalled<int>(PersistanceName)));
+  chosen_ = stored;
+  mc_->ApplyEnabledCount(static_cast<unsigned>(stored));
 }

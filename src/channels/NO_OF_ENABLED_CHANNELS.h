@@ -3,6 +3,8 @@
 // then taken by the registry and told to every subsystem.
 #pragma once
 
+#include <atomic>
+
 #include "MYGUIABLE.h"
 #include "Parameter.h"
 
@@ -31,4 +33,8 @@ class NO_OF_ENABLED_CHANNELS : public radalt::Parameter<Velmarin::EngineAttribLo
   void CopyChannelWideItems(int current, int n);
   // The factory calibration channel stays among the enabled channels.
   void LimitFactoryCalibrationChannel(int n);
+
+  // The count the user chose (a write or a recall; before either, the start-up's): what a store
+  // of the settings keeps, not a count shown lower while an engine is missing.
+  std::atomic<int> chosen_{-1};
 };

@@ -224,7 +224,7 @@ int Pin(const Options& o) {
     }
   }
   std::cout << "pinned " << enabled << " channels" << (failures ? ", with failures" : "") << std::endl;
-  return failures ? 1 : 0;
+  return failures || enabled == 0 ? 1 : 0;
 }
 
 int Check(const Options& o) {

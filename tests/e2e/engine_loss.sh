@@ -88,6 +88,36 @@ kill -CONT "$(cat "$run/radaltsc-2.pid")" 2>/dev/null
 restart_channel2 stopped
 $ctl set RUNSTOPTEST false >/dev/null 2>&1
 
+# --- SIGSTOP until the engine is taken out, then SIGCONT: it answers again, so it is counted
+# again and the operator's enabled count comes back, without a restart
+$ctl set RFLVLMODE 1 >/dev/null
+$ctl set COUPLEDMANUALRFLVL false >/dev/null
+$ctl set CH2OUTPWRLVL -61 >/dev/null
+kill -STOP "$(cat "$run/radaltsc-2.pid")"
+counts_follow silent
+kill -CONT "$(cat "$run/radaltsc-2.pid")"
+check "silent: channel 2 is counted again once it answers" wait_for 20 3 $ctl get NOOFAVAILABLECHANNELS
+check "silent: the enabled count is the operator's again" wait_for 10 3 $ctl get NOOFENABLEDCHANNELS
+check "silent: channel 2 shows what its engine holds" test "$($ctl get CH2OUTPWRLVL)" = "$($ctl get CH2:OUTPWRLVL)"
+
+# --- SIGTERM and a new process: the operator's settings of the channel are brought back
+$ctl set CH3TXCBLLOSS 12.5 >/dev/null
+$ctl set CH3OUTPWRLVL -80 >/dev/null
+stop_sig radaltsc-3 TERM >/dev/null
+engine_start 3
+check "restarted: three channels enabled again" wait_for 30 3 $ctl get NOOFENABLEDCHANNELS
+check "restarted: channel 3's engine has the operator's output power" wait_for 10 "-80 dBm" $ctl get CH3:OUTPWRLVL
+check "restarted: and cable loss" test "$($ctl get CH3:TXCABLELOSS)" = "12.5 dB"
+check "restarted: the master control shows what the engine holds" test "$($ctl get CH3OUTPWRLVL)" = "-80 dBm"
+
+# --- SIGKILL of channel 1 and a new process 0.2 s later: the run button works
+kill -KILL "$(cat "$run/radaltsc-1.pid")"
+sleep 0.2
+engine_start 1
+check "fast restart: three channels enabled again" wait_for 30 3 $ctl get NOOFENABLEDCHANNELS
+check "fast restart: a run starts" wait_for 20 true bash -c "$ctl set RUNSTOPTEST true >/dev/null 2>&1; $ctl get RUNSTOPTEST"
+check "fast restart: and stops" wait_for 20 false bash -c "$ctl set RUNSTOPTEST false >/dev/null 2>&1; $ctl get RUNSTOPTEST"
+
 # --- the scripted session of 'make run' still plays
 BUILD=$build bash "$top/scripts/demo.sh" >"$run/demo.out" 2>&1
 check "the scripted session plays without an unreachable test set" \

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <mutex>
 #include <thread>
 
 #include "NO_OF_AVAILABLE_CHANNELS.h"
@@ -315,4 +316,60 @@ TEST(Registry, ARunEndsCleanlyWhenOneOfItsEnginesLeaves) {
   EXPECT_TRUE(engineRuns(1));
   run->Set(client.Id(), false);
   EXPECT_FALSE(engineRuns(1));
+}
+
+// A call an engine did not answer may still have been done by it (a TIMEOUT): once it answers
+// the next look, what is shown of it is read again; an engine that answers every look is not.
+TEST(Registry, AnEngineThatDidNotAnswerACallIsReadAgainOnceItAnswers) {
+  SimulatedChannels sims({1, 2});
+  radalt::ChannelRegistry registry;
+  for (int ch : {1, 2}) {
+    CORBA::Object_var engine = sims.Engine(ch)._this();
+    ASSERT_TRUE(registry.Install(ch, engine));
+    bool known = false;
+    registry.Register(ch, 2, known);
+  }
+  std::mutex mutex;
+  std::vector<int> readAgain;
+  registry.OnAnsweredAgain([&](int channel) {
+    std::lock_guard<std::mutex> lock(mutex);
+    readAgain.push_back(channel);
+  });
+  registry.StartLiveness(10, 2, [](int, unsigned long) {});
+  registry.Suspect(2);
+  EXPECT_TRUE(Eventually([&] {
+    std::lock_guard<std::mutex> lock(mutex);
+    return !readAgain.empty();
+  }));
+  // Several looks later it is still once, and only channel 2.
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  registry.StopLiveness();
+  std::lock_guard<std::mutex> lock(mutex);
+  EXPECT_EQ(std::vector<int>({2}), readAgain);
+}
+
+// The settings stored while channel 1's engine is missing (every channel shown disabled) keep
+// the user's enabled count: recalled once the engine is back, they enable every channel again.
+TEST(Registry, TheUsersEnabledCountOutlivesAStoreWhileChannelOneIsMissing) {
+  SimulatedChannels sims({1, 2, 3});
+  const std::string root = FreshTestRoot("registry");
+  radalt::EngineConfig config = TestConfig(root);
+  config.livenessIntervalMs = 3600 * 1000;
+  {
+    RADALT_MC mc(config);
+    sims.Remove(1);
+    Command(mc, "destroy,1");
+    ASSERT_EQ(0u, mc.EnabledCount());
+    mc.Save("radaltmc_settings1", 0);
+
+    sims.Add(1);
+    Command(mc, "create,1");
+    ASSERT_EQ(3u, mc.EnabledCount());
+    testing::internal::CaptureStdout();
+    mc.RecallMCSettings();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(3u, mc.EnabledCount());
+    EXPECT_EQ(3, mc.NoOfEnabledChannelsObj()->Value());
+  }
+  std::filesystem::remove_all(root);
 }
