@@ -62,6 +62,12 @@ void RADALT_MC::DiscoverSingleChannelEngines() {
       const int channel = ChannelOf(name);
       if (channel == 0 || found == 3) continue;
       CORBA::Object_var obj = orbw_->LookupClient({"Lumaren", "local", "RADALTSC", name});
+      // A name left behind by an engine whose process has gone is no engine: it is left out
+      // (a new process announces itself) instead of failing the start-up on its first call.
+      if (Velmarin::Probe(obj) == Velmarin::Liveness::Gone) {
+        std::cout << " RADALT_MC: channel " << channel << " engine named but gone; left out" << std::endl;
+        continue;
+      }
       registry_.Install(channel, obj);
       if (std::find(inhouseNames.begin(), inhouseNames.end(), name) != inhouseNames.end()) {
         CORBA::Object_var in = orbw_->LookupClient({"Lumaren", "local", "RADALTSC_INHOUSE", name});

@@ -62,14 +62,26 @@ void SaveRecall::Command(const char* callback, const char* tableBase, Act act, V
   if (auto* attr = dynamic_cast<Velmarin::EngineAttribString_i*>(
           mc_->Gui().Local("CH" + std::to_string(ch) + "SETTINGSNAME")))
     name = attr->Value();
-  std::unique_lock<std::timed_mutex> lock(handOffMutex_, kHandOffTurn);
-  if (!lock.owns_lock()) {
+  std::unique_lock<std::mutex> turn(handOffMutex_);
+  if (!handOffFree_.wait_for(turn, kHandOffTurn, [this] { return !handingOff_; })) {
     const Velmarin::Locker_ID& self = mc_->McLocker().Id();
     radalt::LogThrow(prefix + " throw Locking_Error_Exception:Store or recall in progress",
                      OE::Locking_Error_Exception(self.name.in(), "Store or recall in progress",
                                                  "Locked because another store or recall is being handed over. "
                                                  "Try again"));
   }
+  handingOff_ = true;
+  turn.unlock();
+  struct Done {
+    SaveRecall* self;
+    ~Done() {
+      {
+        std::lock_guard<std::mutex> lock(self->handOffMutex_);
+        self->handingOff_ = false;
+      }
+      self->handOffFree_.notify_one();
+    }
+  } done{this};
   setup_everybodyeng(tableBase, trigger, act, name);
 }
 

@@ -4,6 +4,9 @@
 // engine ("Lumaren/local/EVERYBODYENG/<child>"), which stores or recalls a named snapshot.
 #pragma once
 
+#include <condition_variable>
+#include <mutex>
+
 #include <mutex>
 #include <string>
 
@@ -53,7 +56,11 @@ class SaveRecall {
   Velmarin::ORB_wrapper& orbw_;
   // One hand-off at a time from this master control; a command that cannot have its turn
   // soon is refused rather than left waiting beyond its client.
-  std::timed_mutex handOffMutex_;
+  // One hand-off at a time; a command waits at most kHandOffTurn for its turn. (A mutex and a
+  // flag rather than a timed mutex, whose timed lock ThreadSanitizer does not follow.)
+  std::mutex handOffMutex_;
+  std::condition_variable handOffFree_;
+  bool handingOff_ = false;
   Velmarin::EngineAttribVoid_i recallSettings_;
   Velmarin::EngineAttribVoid_i storeSettings_;
   Velmarin::EngineAttribVoid_i recallProfile_;
