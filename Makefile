@@ -36,7 +36,7 @@ status:
 # Every test that starts threads (ORB, DDS or its own) under ThreadSanitizer (the
 # middleware's own locking is suppressed, see scripts/tsan.supp); the whole suite under
 # AddressSanitizer (Fast DDS 2.9 deletes its readers with a mismatched size, which the option
-# below leaves to it).
+# below leaves to it), then the threaded tests once more with the leak check.
 TSAN_TESTS = lock_test follow_ups_test channel_writes_test engine_rejoin_test attribute_test dds_adapter_test dds_attribute_publisher_test \
   engine_test registry_test locks_test channels_test \
   ramp_settings_test simulation_interlock_test profile_legs_test persisted_ids_test ramp_rule_test flight_test \
@@ -55,6 +55,7 @@ asan: deps
 	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRADALT_SANITIZE=address
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ASAN_OPTIONS=detect_leaks=0:new_delete_type_mismatch=0 ctest --output-on-failure -j $(JOBS) --timeout 600
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1:new_delete_type_mismatch=0 ctest --output-on-failure --timeout 600 -R '$(TSAN_REGEX)'
 
 # Figures against the middleware floor: a release build of its own, then the bench driver,
 # which starts and stops its own test set (see bench/results/README.md).
