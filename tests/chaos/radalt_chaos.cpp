@@ -122,36 +122,32 @@ int RunClient(const Options& o) {
       const std::string key = Named(kMirrors[pick(static_cast<int>(std::size(kMirrors)))].mc, channel);
       op = "get " + key;
       call = [&client, key] { client.Get(key); };
-    } else if (what < 74) {
-      const long mode = pick(2);
-      op = "set RFLVLMODE";
-      call = [&client, mode] { client.Set("RFLVLMODE", mode); };
-    } else if (what < 77) {
-      const bool on = pick(2) == 1;
-      op = "set COUPLEDMANUALRFLVL";
-      call = [&client, on] { client.Set("COUPLEDMANUALRFLVL", on); };
-    } else if (what < 80) {
-      const long type = 1 + pick(4);
-      op = "set UUTTYPE";
-      call = [&client, type] { client.Set("UUTTYPE", type); };
-    } else if (what < 86) {
-      const bool run = pick(2) == 1;
-      op = "set RUNSTOPTEST";
-      call = [&client, run] { client.Set("RUNSTOPTEST", run); };
-    } else if (what < 89) {
-      const bool pause = pick(2) == 1;
-      op = "set PAUSERESUMETEST";
-      call = [&client, pause] { client.Set("PAUSERESUMETEST", pause); };
-    } else if (what < 92) {
-      const bool on = pick(2) == 1;
-      op = "set DIAGOUTPUTSTATUS";
-      call = [&client, on] { client.Set("DIAGOUTPUTSTATUS", on); };
-    } else if (what < 96) {
-      op = "exec STORESETTINGS";
-      call = [&client] { client.Exec("STORESETTINGS"); };
     } else {
-      op = "exec RECALLSETTINGS";
-      call = [&client] { client.Exec("RECALLSETTINGS"); };
+      // The settings every channel shares and the commands, by their share of the calls left.
+      struct Command {
+        int below;          // taken when what < below
+        const char* key;
+        long first, count;  // the value: first + 0 .. count-1 (count 0: an executed command)
+        bool boolean;
+      };
+      static const Command kCommands[] = {
+          {74, "RFLVLMODE", 0, 2, false},        {77, "COUPLEDMANUALRFLVL", 0, 2, true},
+          {80, "UUTTYPE", 1, 4, false},          {86, "RUNSTOPTEST", 0, 2, true},
+          {89, "PAUSERESUMETEST", 0, 2, true},   {92, "DIAGOUTPUTSTATUS", 0, 2, true},
+          {96, "STORESETTINGS", 0, 0, false},    {100, "RECALLSETTINGS", 0, 0, false},
+      };
+      const Command& c = *std::find_if(std::begin(kCommands), std::end(kCommands),
+                                       [what](const Command& k) { return what < k.below; });
+      const std::string key = c.key;
+      if (c.count == 0) {
+        op = "exec " + key;
+        call = [&client, key] { client.Exec(key); };
+      } else {
+        const long v = c.first + pick(static_cast<int>(c.count));
+        const rc::Value value = c.boolean ? rc::Value(v != 0) : rc::Value(v);
+        op = "set " + key;
+        call = [&client, key, value] { client.Set(key, value); };
+      }
     }
     const auto t0 = Clock::now();
     ++t.calls;
