@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "EngineFailure.h"
 #include "Exceptions.h"
 
 namespace radalt {
@@ -33,12 +34,6 @@ std::string ChannelsTakenText(const std::vector<int>& took, const std::vector<in
   if (unknown != 0) text += "; state unknown on channel " + std::to_string(unknown);
   if (unknown == 0 || !notTaken.empty()) text += "; not taken by " + Listed(notTaken);
   return text + ")";
-}
-
-static bool StateUnknown(const CORBA::SystemException& e) {
-  // The request may have reached the engine (it timed out, or the connection broke after it
-  // was sent): the engine may have taken the value or not.
-  return e.completed() != CORBA::COMPLETED_NO;
 }
 
 void RethrowNamingChannels(const std::string& prefix, int failed, const std::vector<int>& took,
@@ -78,11 +73,8 @@ void RethrowNamingChannels(const std::string& prefix, int failed, const std::vec
   } catch (const Run::Generic& e) {
     WithText(prefix, "Generic", e, list);
   } catch (const CORBA::SystemException& e) {
-    const bool unknown = StateUnknown(e);
-    const std::string text =
-        unknown ? "Channel " + std::to_string(failed) + " engine did not answer (" + e._name() +
-                      "); its state is unknown" + ChannelsTakenText(took, missed, failed)
-                : "Channel " + std::to_string(failed) + " engine not reached (" + e._name() + ")" + list;
+    const std::string text = EngineFailureText(failed, e) +
+                             (EngineStateUnknown(e) ? ChannelsTakenText(took, missed, failed) : list);
     LogThrow(prefix + " throw Communications_failure:" + text, Conn::Communications_failure(text.c_str()));
   }
   // Anything else (not a refusal of an engine) goes on as it is.

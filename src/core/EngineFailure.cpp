@@ -4,13 +4,14 @@
 
 namespace radalt {
 
+bool EngineStateUnknown(const CORBA::SystemException& e) {
+  return CORBA::TIMEOUT::_downcast(&e) || e.completed() != CORBA::COMPLETED_NO;
+}
+
 std::string EngineFailureText(int channel, const CORBA::SystemException& e) {
   const std::string engine = "Channel " + std::to_string(channel) + " engine ";
   const std::string kind = std::string(" (") + e._name() + ")";
-  // The request may have reached the engine (it timed out, or the connection broke after it
-  // was sent): the engine may have done it or not.
-  if (CORBA::TIMEOUT::_downcast(&e) || e.completed() != CORBA::COMPLETED_NO)
-    return engine + "did not answer" + kind + "; its state is unknown";
+  if (EngineStateUnknown(e)) return engine + "did not answer" + kind + "; its state is unknown";
   if (ObjectGone(e)) return engine + "not reached" + kind;
   return engine + "failed the request" + kind;
 }

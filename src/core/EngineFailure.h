@@ -19,6 +19,9 @@ namespace radalt {
 // engine (a TIMEOUT, or completed "maybe") "Channel 2 engine did not answer (TIMEOUT); its
 // state is unknown"; any other system exception "Channel 2 engine failed the request (...)".
 std::string EngineFailureText(int channel, const CORBA::SystemException& e);
+// Whether the request may have reached the engine (it timed out, or the connection broke after
+// it was sent): the engine may have done it or not.
+bool EngineStateUnknown(const CORBA::SystemException& e);
 
 // Call only inside a catch block. A CORBA system exception in flight (from a call to channel's
 // engine) is logged as prefix + " throw Communications_failure:" + text and thrown as
