@@ -17,7 +17,7 @@
 #include "platform/ORB_wrapper.h"
 #include "platform/Orb.h"
 #include "platform/Signals.h"
-#include "DDS_Publisher.h"
+#include "platform/DDS_Publisher.h"
 #include "platform/DDS_AttributePublisher.h"
 
 namespace {

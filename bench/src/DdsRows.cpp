@@ -11,7 +11,7 @@
 #include "Process.h"
 
 #ifdef RADALT_BENCH_HAVE_DDS
-#include "DDS_Publisher.h"
+#include "platform/DDS_Publisher.h"
 #endif
 
 namespace radalt_bench {

@@ -17,7 +17,7 @@
 #include <deque>
 #include <string>
 
-#include "DDS_Subscriber.h"
+#include "platform/DDS_Subscriber.h"
 
 namespace Velmarin {
 

@@ -6,9 +6,9 @@
 #include <sstream>
 #include <thread>
 
-#include "DDS_Publisher.h"
+#include "platform/DDS_Publisher.h"
 #include "DDS_Strand.h"
-#include "DDS_Subscriber.h"
+#include "platform/DDS_Subscriber.h"
 #include "Exceptions.h"
 #include "Subsystems.h"
 #include "persistence/PersistedValue.h"

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <sstream>
 
-#include "DDS_Publisher.h"
+#include "platform/DDS_Publisher.h"
 #include "platform/Orb.h"
 
 namespace Velmarin {

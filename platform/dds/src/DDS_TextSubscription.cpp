@@ -3,7 +3,7 @@
 #include <iostream>
 #include <thread>
 
-#include "DDS_Subscriber.h"
+#include "platform/DDS_Subscriber.h"
 
 namespace Velmarin {
 

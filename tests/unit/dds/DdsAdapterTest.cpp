@@ -9,8 +9,8 @@
 #include <thread>
 
 #include "../../support/Eventually.h"
-#include "DDS_Publisher.h"
-#include "DDS_Subscriber.h"
+#include "platform/DDS_Publisher.h"
+#include "platform/DDS_Subscriber.h"
 #include "DdsTestSupport.h"
 
 namespace {

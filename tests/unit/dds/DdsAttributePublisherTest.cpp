@@ -8,7 +8,7 @@
 
 #include <cstring>
 
-#include "DDS_Publisher.h"
+#include "platform/DDS_Publisher.h"
 #include "DdsTestSupport.h"
 #include "RadAltSC.hh"
 #include "platform/DDS_AttributePublisher.h"

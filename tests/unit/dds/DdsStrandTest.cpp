@@ -7,9 +7,9 @@
 #include <thread>
 
 #include "DDS_ChannelCommand.h"
-#include "DDS_Publisher.h"
+#include "platform/DDS_Publisher.h"
 #include "DDS_Strand.h"
-#include "DDS_Subscriber.h"
+#include "platform/DDS_Subscriber.h"
 #include "DdsTestSupport.h"
 
 namespace {
