@@ -48,8 +48,9 @@ void EventHub::Close() {
 
 bool OwnAttribute(const std::string& name) { return name.find(':') == std::string::npos; }
 
+// Registered names: the key and the engine's instance digit.
 bool Followed(const std::string& name) {
-  return OwnAttribute(name) || name == "CH1:CURALT" || name == "CH2:CURALT" || name == "CH3:CURALT";
+  return OwnAttribute(name) || name == "CH1:CURALT1" || name == "CH2:CURALT1" || name == "CH3:CURALT1";
 }
 
 Connection::Connection(const ConsoleOptions& options, EventHub& hub)

@@ -66,8 +66,12 @@ bool NamedAttribute(const httplib::Request& req, httplib::Response& res, rc::Cli
     return false;
   }
   name = req.get_param_value("name");
-  for (const auto& n : c.Names())
-    if (n == name) return true;
+  // A registered name, the bare key, or a simulated engine's own control ("CH2:SIMUUTTYPE").
+  try {
+    Velmarin::EngineReadingBase_var found = c.Attr(name);
+    return true;
+  } catch (const rc::Misuse&) {
+  }
   Reply(res, 404, Object().Str("error", "NotFound").Str("text", "no attribute named " + name.substr(0, 64)).Text());
   return false;
 }

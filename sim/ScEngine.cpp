@@ -1,6 +1,7 @@
 #include "ScEngine.h"
 
 #include <iostream>
+#include <sstream>
 
 #include "ServerSegments.h"
 
@@ -25,7 +26,8 @@ ScEngine_i::ScEngine_i(int channel, const std::string& namerBase, ScEngineOption
       channel_(channel),
       namer_(Namer(namerBase, options.publisher)),
       gui_(new Velmarin::GUI_Able_i(namerBase + "/GUI_ABLE")),
-      items_(new ItemStore(namer_, *gui_)),
+      controls_(new Velmarin::GUI_Able_i(namerBase + "/SIM_CONTROLS")),
+      items_(new ItemStore(namer_, *gui_, controls_.get())),
       flight_(new FlightModel(*items_, options.tick)),
       calibration_(new CalibrationModel(*items_, options.calibration)),
       rfPath_(new RfPathModel(*items_)),
@@ -44,6 +46,7 @@ ScEngine_i::~ScEngine_i() {
   items_.reset();        // no write reaches the flight after this
   uut_.reset();
   flight_.reset();
+  controls_.reset();
   gui_.reset();
 }
 
@@ -55,15 +58,15 @@ void ScEngine_i::RegisterGui(Velmarin::GUI_Able_ptr gui) {
     registered_ = !CORBA::is_nil(gui);
   }
   if (CORBA::is_nil(target)) return;
-  // Offer every item to the master control's registry as "CH<n>:<key>".
-  const std::vector<std::string> keys = items_->Keys();
+  // Offer every item of the engine's registry to the master control's as "CH<n>:<name>".
+  CORBA::String_var list = gui_->Get_attr_list();
+  std::istringstream names(list.in());
   const std::string prefix = "CH" + std::to_string(channel_) + ":";
-  for (const std::string& key : keys) {
-    CORBA::Object_var ref = items_->Servant(key)._this();
-    Velmarin::EngineReadingBase_var attr = Velmarin::EngineReadingBase::_narrow(ref);
-    target->Add_attr((prefix + key).c_str(), attr);
+  std::size_t n = 0;
+  for (std::string name; names >> name; ++n) {
+    Velmarin::EngineReadingBase_var attr = gui_->Get_attr(name.c_str());
+    target->Add_attr((prefix + name).c_str(), attr);
   }
-  const std::size_t n = keys.size();
   std::cout << "radaltsc " << channel_ << ": registered " << n << " items with the master control"
             << std::endl;
 }

@@ -49,6 +49,10 @@ class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl:
   // Flips the configuration validity; returns the new state.
   bool ToggleConfigurationValid();
   Velmarin::GUI_Able_i& Gui() { return *gui_; }
+  // The simulator's own controls (what is plugged in, synthesiser unlocks): a registry of
+  // their own, apart from the engine's items, so that a master control publishes only what a
+  // real channel engine offers. Bound as Lumaren/local/RADALTSC_SIM/<channel>.
+  Velmarin::GUI_Able_i& Controls() { return *controls_; }
 
   // main interface
   CORBA::Boolean IsReady() override { return ready_; }
@@ -87,6 +91,7 @@ class ScEngine_i : public virtual POA_Velmarin::RadAltSingleChannelStateControl:
   const int channel_;
   Velmarin::ItemNamer namer_;
   std::unique_ptr<Velmarin::GUI_Able_i> gui_;
+  std::unique_ptr<Velmarin::GUI_Able_i> controls_;
   std::unique_ptr<ItemStore> items_;
   std::unique_ptr<FlightModel> flight_;
   std::unique_ptr<CalibrationModel> calibration_;

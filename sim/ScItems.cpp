@@ -162,17 +162,17 @@ struct ItemStore::Item {
   Command command;
 };
 
-ItemStore::ItemStore(Velmarin::ItemNamer& namer, Velmarin::GUI_Able_i& gui)
-    : namer_(namer), gui_(gui) {
+ItemStore::ItemStore(Velmarin::ItemNamer& namer, Velmarin::GUI_Able_i& gui, Velmarin::GUI_Able_i* controls)
+    : namer_(namer), gui_(gui), controls_(controls ? *controls : gui) {
   std::size_t n = 0;
   const ItemSpec* table = ItemTable(n);
-  for (std::size_t i = 0; i < n; ++i) Build(table[i]);
+  for (std::size_t i = 0; i < n; ++i) Build(table[i], gui_);
 }
 
 ItemStore::~ItemStore() = default;
 
 void ItemStore::Extend(const ItemSpec* rows, std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i) Build(rows[i]);
+  for (std::size_t i = 0; i < count; ++i) Build(rows[i], controls_);
 }
 
 std::vector<std::string> ItemStore::Keys() const {
@@ -201,9 +201,9 @@ void ItemStore::Numeric(Item& it, S* servant) {
 }
 
 template <class S, class... Extra>
-void ItemStore::Setting(Item& it, const Extra&... extra) {
+void ItemStore::Setting(Item& it, Velmarin::GUI_Able_i& gui, const Extra&... extra) {
   const ItemSpec& s = *it.row;
-  auto* servant = new S(namer_, gui_, s.key, FromNumber<typename S::Stored>(s, s.initial),
+  auto* servant = new S(namer_, gui, s.key, FromNumber<typename S::Stored>(s, s.initial),
                         [this, &it](typename S::In v) {
                           const double x = ToNumber(v);
                           CheckUnit(v, *it.row);
@@ -219,12 +219,12 @@ void ItemStore::Setting(Item& it, const Extra&... extra) {
 }
 
 template <class S>
-void ItemStore::Reading(Item& it) {
+void ItemStore::Reading(Item& it, Velmarin::GUI_Able_i& gui) {
   const ItemSpec& s = *it.row;
-  Numeric(it, new S(namer_, gui_, s.key, FromNumber<typename S::Stored>(s, s.initial)));
+  Numeric(it, new S(namer_, gui, s.key, FromNumber<typename S::Stored>(s, s.initial)));
 }
 
-void ItemStore::Build(const ItemSpec& s) {
+void ItemStore::Build(const ItemSpec& s, Velmarin::GUI_Able_i& gui) {
   using namespace Velmarin;
   auto owned = std::make_unique<Item>();
   Item& it = *owned;
@@ -234,27 +234,26 @@ void ItemStore::Build(const ItemSpec& s) {
              step = static_cast<CORBA::Long>(s.step), unit = static_cast<CORBA::Long>(UnitCode(s.unit));
 
   if (kind == "AttribBoolean") {
-    Setting<EngineAttribBoolean_i>(it);
+    Setting<EngineAttribBoolean_i>(it, gui);
   } else if (kind == "AttribLong") {
-    Setting<EngineAttribLong_i>(it, EngineAttribLongParams{min, max, step});
+    Setting<EngineAttribLong_i>(it, gui, EngineAttribLongParams{min, max, step});
   } else if (kind == "AttribEnum") {
-    Setting<EngineAttribEnum_i>(it, EnumLabels(s.text));
+    Setting<EngineAttribEnum_i>(it, gui, EnumLabels(s.text));
   } else if (kind == "AttribValueLong") {
-    Setting<EngineAttribValueLong_i>(it, EngineAttribValueLongParams{min, max, step, unit});
+    Setting<EngineAttribValueLong_i>(it, gui, EngineAttribValueLongParams{min, max, step, unit});
   } else if (kind == "AttribValueDouble") {
-    Setting<EngineAttribValueDouble_i>(
-        it, EngineAttribValueDoubleParams{s.min, s.max, s.step, unit, DoubleRecord(s, 0).resolution});
+    Setting<EngineAttribValueDouble_i>(it, gui, EngineAttribValueDoubleParams{s.min, s.max, s.step, unit, DoubleRecord(s, 0).resolution});
   } else if (kind == "ReadingBoolean") {
-    Reading<EngineReadingBoolean_i>(it);
+    Reading<EngineReadingBoolean_i>(it, gui);
   } else if (kind == "ReadingLong") {
-    Reading<EngineReadingLong_i>(it);
+    Reading<EngineReadingLong_i>(it, gui);
   } else if (kind == "ReadingValueDouble") {
-    Reading<EngineReadingValueDouble_i>(it);
+    Reading<EngineReadingValueDouble_i>(it, gui);
   } else if (kind == "AttribString") {
     EngineAttribStringParams p;
     p.max_length = 64;
     p.pattern = CORBA::string_dup("");
-    auto* sv = new EngineAttribString_i(namer_, gui_, s.key, s.text, [this, &it](const char* v) {
+    auto* sv = new EngineAttribString_i(namer_, gui, s.key, s.text, [this, &it](const char* v) {
       if (it.writeText)
         it.writeText(v ? v : "");
       else
@@ -264,7 +263,7 @@ void ItemStore::Build(const ItemSpec& s) {
     it.reset = [sv, &s] { *sv = s.text; };
     it.servant.reset(sv);
   } else if (kind == "AttribAny") {
-    auto* sv = new EngineAttribAny_i(namer_, gui_, s.key, CORBA::Any(), [this, &it](const CORBA::Any& v) {
+    auto* sv = new EngineAttribAny_i(namer_, gui, s.key, CORBA::Any(), [this, &it](const CORBA::Any& v) {
       if (it.writeAny)
         it.writeAny(v);
       else
@@ -275,7 +274,7 @@ void ItemStore::Build(const ItemSpec& s) {
     it.reset = [sv] { *sv = CORBA::Any(); };
     it.servant.reset(sv);
   } else if (kind == "AttribVoid") {
-    it.servant.reset(new EngineAttribVoid_i(namer_, gui_, s.key, [this, &it] {
+    it.servant.reset(new EngineAttribVoid_i(namer_, gui, s.key, [this, &it] {
       if (it.command) it.command();
       Accepted(it.row->key);
     }));

@@ -46,10 +46,12 @@ class ItemStore {
   using TextWrite = std::function<void(const std::string&)>;
   using Command = std::function<void()>;
 
-  ItemStore(Velmarin::ItemNamer& namer, Velmarin::GUI_Able_i& gui);
+  // The engine's items register with gui; the simulator's own controls (Extend) with
+  // controls, a registry apart from the engine's, or with gui when none is given.
+  ItemStore(Velmarin::ItemNamer& namer, Velmarin::GUI_Able_i& gui, Velmarin::GUI_Able_i* controls = nullptr);
   ~ItemStore();
 
-  // Adds items of the simulator's own (rows must outlive the store), before they are served.
+  // Adds controls of the simulator's own (rows must outlive the store), before they are served.
   void Extend(const ItemSpec* rows, std::size_t count);
   // The keys of every item, the table's and the simulator's own.
   std::vector<std::string> Keys() const;
@@ -101,11 +103,11 @@ class ItemStore {
 
  private:
   struct Item;
-  void Build(const ItemSpec& row);
+  void Build(const ItemSpec& row, Velmarin::GUI_Able_i& gui);
   template <class S, class... Extra>
-  void Setting(Item& it, const Extra&... extra);
+  void Setting(Item& it, Velmarin::GUI_Able_i& gui, const Extra&... extra);
   template <class S>
-  void Reading(Item& it);
+  void Reading(Item& it, Velmarin::GUI_Able_i& gui);
   template <class S>
   void Numeric(Item& it, S* servant);
   Item& Find(const std::string& key) const;
@@ -113,6 +115,7 @@ class ItemStore {
 
   Velmarin::ItemNamer& namer_;
   Velmarin::GUI_Able_i& gui_;
+  Velmarin::GUI_Able_i& controls_;
   std::map<std::string, std::unique_ptr<Item>> items_;
   std::atomic<unsigned long> calls_{0};
   mutable std::mutex countsMutex_;

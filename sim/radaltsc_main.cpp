@@ -25,8 +25,9 @@ namespace {
 void Usage() {
   std::cout << "usage: radaltsc-sim --channel N [--ns HOST:PORT] [--root DIR] [--ready-delay-ms MS] [--invalid-config]\n"
                "  Serves the main and in-house interfaces of channel N (1..3) under\n"
-               "  Lumaren/local/RADALTSC/N and Lumaren/local/RADALTSC_INHOUSE/N until\n"
-               "  SIGINT or SIGTERM. Item values are published on their topics as they change.\n"
+               "  Lumaren/local/RADALTSC/N and Lumaren/local/RADALTSC_INHOUSE/N, and the\n"
+               "  simulator's own controls (SIMUUTTYPE, ...) under Lumaren/local/RADALTSC_SIM/N,\n"
+               "  until SIGINT or SIGTERM. Item values are published on their topics as they change.\n"
                "  --root DIR        install root: the catalogue of named settings and profiles\n"
                "                    is kept in DIR/engines/radaltsc (default: $RADALT_INSTALL_ROOT;\n"
                "                    with neither, in memory until the engine stops)\n"
@@ -137,6 +138,9 @@ int main(int argc, char** argv) {
       CORBA::Object_var ref = engine->_this();
       naming.InstallAt({"Lumaren", "local", "RADALTSC", name}, ref);
       naming.InstallAt({"Lumaren", "local", "RADALTSC_INHOUSE", name}, ref);
+      // The simulator's own controls, apart from what the engine offers a master control.
+      CORBA::Object_var controls = engine->Controls()._this();
+      naming.InstallAt({"Lumaren", "local", "RADALTSC_SIM", name}, controls);
       // A naming service restarted without its log gets both names again.
       naming.KeepBound(Velmarin::ORB_wrapper_base::DefaultRebindPeriod());
       std::cout << "radaltsc " << channel << ": registered as Lumaren/local/RADALTSC/" << name

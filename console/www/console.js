@@ -12,6 +12,7 @@ const GROUPS = [
   ["Save and recall", /(SETTINGS|STORE|RECALL|FACTORYDEFAULT|RCI|CATALOG)/],
 ];
 const COLOURS = ["#1f77b4", "#d62728", "#2ca02c"];
+// Attributes by the names they are registered under: the key and the engine's instance digit.
 const attrs = new Map();       // name -> {type, value, holder, reason, message, row}
 const series = [[], [], []];   // per channel: [time s, altitude]
 let legs = [[], [], []];
@@ -142,9 +143,9 @@ function refreshInterlock() {
     }
     body.appendChild(tr);
   }
-  const cal = attrs.get("CALBUTTONSLOCKED");
+  const cal = attrs.get("CALBUTTONSLOCKED1");
   document.getElementById("calbuttons").textContent = cal ? cal.value : "–";
-  const rs = attrs.get("RUNSTOPTEST");
+  const rs = attrs.get("RUNSTOPTEST1");
   running = !!rs && rs.value === "true";
 }
 
@@ -163,7 +164,7 @@ function altitude(text) {
 }
 
 function record(name, value) {
-  const m = /^CH([123]):CURALT$/.exec(name);
+  const m = /^CH([123]):CURALT1$/.exec(name);
   if (m) {
     const v = altitude(value);
     if (v !== null) {
@@ -172,7 +173,7 @@ function record(name, value) {
       if (s.length > 2000) s.shift();
     }
   }
-  const l = /^CH([123])LEGDATA$/.exec(name);
+  const l = /^CH([123])LEGDATA1$/.exec(name);
   if (l) legs[Number(l[1]) - 1] = parseLegs(value);
 }
 
@@ -288,7 +289,7 @@ async function connect() {
     if (a) {
       a.value = ev.value;
       show(ev.name);
-      if (ev.name === "RUNSTOPTEST" || ev.name === "CALBUTTONSLOCKED" || ev.name.startsWith("NOOF")) refreshLocks();
+      if (ev.name === "RUNSTOPTEST1" || ev.name === "CALBUTTONSLOCKED1" || ev.name.startsWith("NOOF")) refreshLocks();
     }
   };
   source.onerror = () => {

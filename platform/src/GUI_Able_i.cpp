@@ -8,19 +8,27 @@
 
 namespace Velmarin {
 
-GUI_Able_i::GUI_Able_i(const std::string& name) : Lockable_i(name) {}
+GUI_Able_i::GUI_Able_i(const std::string& name, const std::string& instance)
+    : Lockable_i(name), instance_(instance) {}
 
 GUI_Able_i::~GUI_Able_i() { DeactivateServant(this); }
 
 void GUI_Able_i::Register(const std::string& name, EngineReadingBase_i& attr) {
   std::lock_guard<std::mutex> lock(mutex_);
-  local_[name] = &attr;
+  local_[Registered(name)] = &attr;
 }
 
 void GUI_Able_i::Unregister(const std::string& name, EngineReadingBase_i& attr) {
   std::lock_guard<std::mutex> lock(mutex_);
-  auto it = local_.find(name);
+  auto it = local_.find(Registered(name));
   if (it != local_.end() && it->second == &attr) local_.erase(it);
+}
+
+// The entry of name, or else of the bare key name in this instance.
+template <class Map>
+typename Map::const_iterator GUI_Able_i::Find(const Map& map, const std::string& name) const {
+  auto it = map.find(name);
+  return it != map.end() ? it : map.find(Registered(name));
 }
 
 char* GUI_Able_i::Get_attr_list() {
@@ -39,11 +47,12 @@ EngineReadingBase_ptr GUI_Able_i::Get_attr(const char* name) {
   EngineReadingBase_i* servant = nullptr;
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    auto it = local_.find(name);
+    const std::string wanted = name ? name : "";
+    auto it = Find(local_, wanted);
     if (it != local_.end()) {
       servant = it->second;
     } else {
-      auto r = remote_.find(name);
+      auto r = Find(remote_, wanted);
       if (r != remote_.end()) return EngineReadingBase::_duplicate(r->second.in());
       return EngineReadingBase::_nil();
     }
@@ -58,7 +67,7 @@ void GUI_Able_i::Add_attr(const char* name, EngineReadingBase_ptr attr) {
 
 EngineReadingBase_i* GUI_Able_i::Local(const std::string& name) const {
   std::lock_guard<std::mutex> lock(mutex_);
-  auto it = local_.find(name);
+  auto it = Find(local_, name);
   return it == local_.end() ? nullptr : it->second;
 }
 

@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-MY_GUIABLE_i::MY_GUIABLE_i(const std::string& name) : Velmarin::GUI_Able_i(name) {}
+MY_GUIABLE_i::MY_GUIABLE_i(const std::string& name, const std::string& instance)
+    : Velmarin::GUI_Able_i(name, instance) {}
 
 MY_GUIABLE_i::~MY_GUIABLE_i() = default;
 
@@ -29,9 +30,19 @@ void MY_GUIABLE_i::copy_to_local_map() {
   }
 }
 
-Velmarin::EngineReadingBase_ptr MY_GUIABLE_i::Get_attr(const char* name) {
+void MY_GUIABLE_i::Unregister(const std::string& name, Velmarin::EngineReadingBase_i& attr) {
+  const bool mine = Local(Registered(name)) == &attr;  // not a servant registered after it
+  Velmarin::GUI_Able_i::Unregister(name, attr);
+  if (!mine) return;
   std::lock_guard<std::mutex> lock(mapMutex_);
-  auto it = map_.find(name ? name : "");
+  map_.erase(Registered(name));
+}
+
+Velmarin::EngineReadingBase_ptr MY_GUIABLE_i::Get_attr(const char* name) {
+  const std::string wanted = name ? name : "";
+  std::lock_guard<std::mutex> lock(mapMutex_);
+  auto it = map_.find(wanted);
+  if (it == map_.end()) it = map_.find(Registered(wanted));  // the bare key: this instance's
   if (it == map_.end()) return Velmarin::EngineReadingBase::_nil();
   return Velmarin::EngineReadingBase::_duplicate(it->second.in());
 }

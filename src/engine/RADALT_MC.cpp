@@ -62,7 +62,7 @@ void RADALT_MC::Construct() {
   orbw_.reset(new Velmarin::ORB_wrapper("RADALT", kContext));
   namer_.reset(new Velmarin::ItemNamer(Velmarin::ItemNamer::DDS_Topic(InstanceNamer, orbw_->Name())));
   namer_->SetPublisher(config_.publisher ? config_.publisher : Velmarin::MakeDdsAttributePublisher());
-  gui_.reset(new MY_GUIABLE_i(namer_->DDS_Topic("GUI_ABLE")));
+  gui_.reset(new MY_GUIABLE_i(namer_->DDS_Topic("GUI_ABLE"), orbw_->GetInstanceNum()));
 
   // 2. The announcement publisher and the channel-engine command subscriber. Its commands
   // wait on the strand until construction is complete.

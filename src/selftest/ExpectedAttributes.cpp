@@ -1,6 +1,9 @@
 #include "ExpectedAttributes.h"
 
-#include <set>
+#include <sstream>
+#include <stdexcept>
+
+#include "ExpectedAttributesText.h"
 
 namespace radalt {
 
@@ -25,16 +28,51 @@ const std::vector<std::string>& MasterControlKeys() {
   return keys;
 }
 
+std::vector<std::string> ExpectedListWords() {
+  std::vector<std::string> words;
+  std::istringstream in(kExpectedAttributeText);
+  for (std::string w; in >> w;) words.push_back(w);
+  return words;
+}
+
+ExpectedDifferences ExpectedListDifferences() {
+  ExpectedDifferences d;
+  std::istringstream in(kExpectedAttributeAllow);
+  int number = 0;
+  for (std::string line; std::getline(in, line);) {
+    ++number;
+    std::istringstream words(line);
+    std::string mark, name, more;
+    words >> mark;
+    if (mark.empty() || mark[0] == '#') continue;
+    words >> name;
+    if ((mark != "-" && mark != "+") || name.empty() || (words >> more))
+      throw std::runtime_error("expected_attributes.allow line " + std::to_string(number) + ": \"" + line +
+                               "\" is not \"- NAME\" or \"+ NAME\"");
+    (mark == "-" ? d.absent : d.added).insert(name);
+  }
+  return d;
+}
+
 std::string ExpectedAttributeList(const std::function<bool(int channel)>& hasEngine) {
-  std::set<std::string> names(MasterControlKeys().begin(), MasterControlKeys().end());
-  static const char* const kEngineKeys[] = {
-#define SC_ITEM(op, kind, key, mn, mx, st, init, unit, text) key,
-#include "radaltsc_items.def"
-#undef SC_ITEM
-  };
-  for (int ch = 1; ch <= 3; ++ch)
-    if (hasEngine(ch))
-      for (const char* key : kEngineKeys) names.insert("CH" + std::to_string(ch) + ":" + key);
+  static const std::set<std::string> base = [] {
+    const ExpectedDifferences d = ExpectedListDifferences();
+    std::set<std::string> names;
+    for (const auto& w : ExpectedListWords())
+      if (!d.absent.count(w)) names.insert(w);
+    names.insert(d.added.begin(), d.added.end());
+    return names;
+  }();
+  const std::string channel1 = "CH1:";
+  std::set<std::string> names;
+  for (const auto& n : base) {
+    if (n.compare(0, channel1.size(), channel1) != 0) {
+      names.insert(n);
+      continue;
+    }
+    for (int ch = 1; ch <= 3; ++ch)
+      if (hasEngine(ch)) names.insert("CH" + std::to_string(ch) + ":" + n.substr(channel1.size()));
+  }
   std::string list;
   for (const auto& n : names) list += n + " ";
   return list;

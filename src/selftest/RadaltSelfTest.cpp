@@ -39,21 +39,17 @@ const std::map<std::string, Action>& Actions() {
   return actions;
 }
 
-// Booleans that would start a run or an output, by the names this system registers them under.
+// Booleans that would start a run or an output, by the names they are registered under.
 bool SkippedBoolean(const std::string& name) {
-  static const std::set<std::string> skipped = [] {
-    std::set<std::string> s;
-    for (const char* key : {"PAUSERESUMETEST", "RUNSTOPTEST", "DIAGOUTPUTSTATUS"}) {
-      s.insert(key);
-      for (const char* ch : {"CH1:", "CH2:", "CH3:"}) s.insert(std::string(ch) + key);
-    }
-    return s;
-  }();
+  static const std::set<std::string> skipped = {
+      "CH1:PAUSERESUMETEST1", "CH1:RUNSTOPTEST1", "CH1:DIAGOUTPUTSTATUS1", "CH2:PAUSERESUMETEST1",
+      "CH2:RUNSTOPTEST1",     "CH2:DIAGOUTPUTSTATUS1", "CH3:PAUSERESUMETEST1", "CH3:RUNSTOPTEST1",
+      "CH3:DIAGOUTPUTSTATUS1", "PAUSERESUMETEST1", "RUNSTOPTEST1", "DIAGOUTPUTSTATUS1"};
   return skipped.count(name) > 0;
 }
 
 bool SkippedValueDouble(const std::string& name) {
-  return name == "CH1CURALT" || name == "CH2CURALT" || name == "CH3CURALT";
+  return name == "CH1CURALT1" || name == "CH2CURALT1" || name == "CH3CURALT1";
 }
 
 }  // namespace

@@ -141,7 +141,7 @@ check "it stops" wait_for 10 false bash -c "$ctl set RUNSTOPTEST false >/dev/nul
 check "settings are stored" $ctl store chaos
 check "and recalled" $ctl recall chaos
 $ctl selftest basic >"$run/selftest.out" 2>&1
-check "the self test runs ($(head -1 "$run/selftest.out"))" grep -q "^Basic Self Test" "$run/selftest.out"
+check "the self test passes ($(head -1 "$run/selftest.out"))" grep -q "^Basic Self Test (RadAltMC Module): PASSED" "$run/selftest.out"
 
 # Growth, after the idle connections and threads have had their time.
 sleep "${CHAOS_IDLE_S:-15}"

@@ -92,15 +92,16 @@ try:
     def text(css):
         return driver.find_element(By.CSS_SELECTOR, css).text
 
+    # Rows are by registered name: the key and the master control's instance digit.
     def value_of(name):
-        return text(f"#attr-{name} td.value")
+        return text(f"#attr-{name}1 td.value")
 
     def set_field(name, value):
-        driver.execute_script(f"document.querySelector('#attr-{name} input').value = arguments[0]", value)
-        driver.find_element(By.CSS_SELECTOR, f"#attr-{name} button").click()
+        driver.execute_script(f"document.querySelector('#attr-{name}1 input').value = arguments[0]", value)
+        driver.find_element(By.CSS_SELECTOR, f"#attr-{name}1 button").click()
 
     def note_of(name):
-        return text(f"#attr-{name} td.note")
+        return text(f"#attr-{name}1 td.note")
 
     check("the page connects and lists the attributes by subsystem",
           wait_for("rows", lambda: value_of("NOOFENABLEDCHANNELS").startswith("3")

@@ -21,10 +21,18 @@ bash "$top/scripts/run.sh" || { echo "FAIL make run's script"; cat "$run"/*.log;
 
 list=$($ctl list)
 for c in 1 2 3; do
-  check "channel $c engine attributes are listed as CH$c:" grep -q "^CH$c:OUTPWRLVL " <<<"$list"
+  check "channel $c engine attributes are listed as CH$c:<key><instance>" grep -q "^CH$c:OUTPWRLVL1 " <<<"$list"
 done
-check "the master control's own attributes are listed" grep -q "^NOOFENABLEDCHANNELS " <<<"$list"
-check "three channels enabled" test "$($ctl get NOOFENABLEDCHANNELS)" = 3
+check "the master control's own attributes are listed with the instance digit" grep -q "^NOOFENABLEDCHANNELS1 " <<<"$list"
+check "the simulator's own controls are not published by the master control" \
+  bash -c "! grep -Eq ':SIM(UUT|RFUNLCK|DPLL)' <<<'$list'"
+check "but stay reachable by their channel" test "$($ctl get CH2:SIMUUTPRESENT)" = false
+check "three channels enabled (the bare key as shorthand)" test "$($ctl get NOOFENABLEDCHANNELS)" = 3
+check "the registered name answers too" test "$($ctl get NOOFENABLEDCHANNELS1)" = 3
+for t in basic software; do
+  out=$($ctl selftest $t 2>&1)
+  check "the $t self test passes on a healthy test set ($(head -1 <<<"$out"))" grep -q ": PASSED, " <<<"$out"
+done
 check "the master control reported its start-up complete" grep -q "hwenum: radalt.engine 1 at 100%" "$run/platform.log"
 
 $ctl set CH2:OUTPWRLVL -42.5
@@ -74,10 +82,10 @@ wait_for "an invalid configuration locks the self-test engine" 1 \
   grep -c "locked (1): Unit has an invalid configuration!  Please contact Velmarin for assistance." "$run/platform.log"
 locks=$($ctl locks)
 check "a client sees the run button refused with the invalid-configuration texts" \
-  grep -q "^RUNPUSHBUTTON .*locked by RadAltMc: Invalid Configuration - Unit has an invalid configuration!  Please contact Velmarin for assistance." <<<"$locks"
+  grep -q "^RUNPUSHBUTTON1 .*locked by RadAltMc: Invalid Configuration - Unit has an invalid configuration!  Please contact Velmarin for assistance." <<<"$locks"
 kill -USR1 "$(cat "$run/radaltsc-1.pid")"
 wait_for "a valid configuration unlocks it" 1 grep -c "unlocked (0 left)" "$run/platform.log"
-check "and frees the run button" bash -c "! $ctl locks | grep -q '^RUNPUSHBUTTON '"
+check "and frees the run button" bash -c "! $ctl locks | grep -q '^RUNPUSHBUTTON1 '"
 
 # ---- a unit under test on every channel, its readings, the detection mode, a diagnostic
 for c in 1 2 3; do $ctl set CH$c:SIMUUTTYPE 3 && $ctl set CH$c:SIMUUTPRESENT true; done
@@ -99,7 +107,7 @@ err=$($ctl set RUNSTOPTEST true 2>&1); rc=$?
 check "the passthrough refuses a run" \
   bash -c "[ $rc = 1 ] && grep -q 'reason:  Diagnostics passthrough is on' <<<'$err'"
 $ctl set DIAGPASSTHRURUNNING false
-check "and lets go of the run button when off" bash -c "! $ctl locks | grep -q '^RUNSTOPTEST '"
+check "and lets go of the run button when off" bash -c "! $ctl locks | grep -q '^RUNSTOPTEST1 '"
 
 pids=$(cat "$run"/*.pid)
 bash "$top/scripts/stop.sh" >/dev/null

@@ -225,8 +225,26 @@ std::vector<std::string> Client::Names() {
 
 Velmarin::EngineReadingBase_ptr Client::Attr(const std::string& name) {
   Velmarin::EngineReadingBase_var a = Translated([&] { return gui_->Get_attr(name.c_str()); });
+  if (CORBA::is_nil(a)) a = SimulatorControl(name);
   if (CORBA::is_nil(a)) throw Misuse("unknown attribute '" + name + "' (see 'radaltctl list')");
   return a._retn();
+}
+
+Velmarin::EngineReadingBase_ptr Client::SimulatorControl(const std::string& name) {
+  // "CH<n>:<control>", n 1..3
+  if (name.size() < 5 || name.compare(0, 2, "CH") != 0 || name[2] < '1' || name[2] > '3' || name[3] != ':')
+    return Velmarin::EngineReadingBase::_nil();
+  return Translated([&] {
+    Velmarin::ORB_wrapper_base naming;
+    CORBA::Object_var obj;
+    try {
+      obj = naming.LookupClient({"Lumaren", "local", "RADALTSC_SIM", name.substr(2, 1)});
+    } catch (const CosNaming::NamingContext::NotFound&) {
+      return Velmarin::EngineReadingBase::_nil();  // no simulated engine on that channel
+    }
+    Velmarin::GUI_Able_var controls = Velmarin::GUI_Able::_narrow(obj);
+    return CORBA::is_nil(controls) ? Velmarin::EngineReadingBase::_nil() : controls->Get_attr(name.c_str() + 4);
+  });
 }
 
 Velmarin::EngineReadingBase_ptr Client::Remote(const std::string& op) {

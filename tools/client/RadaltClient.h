@@ -66,9 +66,12 @@ class Client {
   // every call. The first client of a process fixes the ORB's settings.
   explicit Client(const std::string& ns = "", const std::string& engine = "", unsigned callTimeoutMs = 30000);
 
+  // The names the master control registers its attributes under ("NOOFENABLEDCHANNELS1").
   std::vector<std::string> Names();
   std::string TypeOf(const std::string& name);
-  // The attribute registered under name; Misuse when there is none.
+  // The attribute registered under name, or under the bare key name ("NOOFENABLEDCHANNELS");
+  // "CH<n>:<control>" also reaches a simulated channel engine's own controls (SIMUUTTYPE, ...),
+  // which a master control does not publish. Misuse when there is none.
   Velmarin::EngineReadingBase_ptr Attr(const std::string& name);
   // The attribute the main interface's operation op hands out.
   Velmarin::EngineReadingBase_ptr Remote(const std::string& op);
@@ -117,6 +120,8 @@ class Client {
   const Velmarin::Locker_ID& Me() const { return locker_.Id(); }
 
  private:
+  // A simulated channel engine's own control named "CH<n>:<control>", or nil.
+  Velmarin::EngineReadingBase_ptr SimulatorControl(const std::string& name);
   CORBA::Object_ptr Child(const std::string& context);
 
   Velmarin::Locker locker_;

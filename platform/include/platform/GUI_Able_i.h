@@ -1,4 +1,9 @@
 // An engine's attribute registry and its operator-interface pages.
+//
+// An attribute that registers itself under its key is listed under the key followed by the
+// engine's instance digit ("NOOFENABLEDCHANNELS1" for instance 1), the name operator pages and
+// the self test look for. References added from elsewhere (Add_attr) keep the name they are
+// given. A lookup by the bare key finds the attribute of this engine's instance.
 #pragma once
 
 #include <map>
@@ -15,7 +20,7 @@ class GUI_Able_i : public virtual POA_Velmarin::GUI_Able,
                    public Lockable_i,
                    public Lumaren::GUI_AbleRegistration {
  public:
-  explicit GUI_Able_i(const std::string& name);
+  explicit GUI_Able_i(const std::string& name, const std::string& instance = "1");
   ~GUI_Able_i() override;
 
   // Lumaren::GUI_AbleRegistration
@@ -35,11 +40,19 @@ class GUI_Able_i : public virtual POA_Velmarin::GUI_Able,
   void Add_XML(const std::string& key, const std::string& file);
   void Add_Script(const std::string& key, const std::string& file);
 
-  // The servant registered under name in this process, or null.
+  // The servant registered under name (or under the bare key name) in this process, or null.
   EngineReadingBase_i* Local(const std::string& name) const;
+
+  // The name an attribute registering under key is listed as.
+  std::string Registered(const std::string& key) const { return key + instance_; }
+  const std::string& Instance() const { return instance_; }
 
  private:
   std::string ReadFile(const std::string& file);
+  template <class Map>
+  typename Map::const_iterator Find(const Map& map, const std::string& name) const;
+
+  const std::string instance_;
 
   mutable std::mutex mutex_;
   std::map<std::string, EngineReadingBase_i*> local_;

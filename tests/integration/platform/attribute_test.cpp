@@ -94,10 +94,13 @@ TEST_F(AttributeTest, RegistryListsFindsAndForgetsAttributes) {
   {
     EngineReadingBoolean_i a(namer, gui, "B", false);
     EngineAttribVoid_i c(namer, gui, "A", {});
+    // Listed under the key and the instance digit; found by either name.
     CORBA::String_var list = gui.Get_attr_list();
-    EXPECT_STREQ("A B ", list.in());
+    EXPECT_STREQ("A1 B1 ", list.in());
     EngineReadingBase_var found = gui.Get_attr("B");
     ASSERT_FALSE(CORBA::is_nil(found));
+    EngineReadingBase_var registered = gui.Get_attr("B1");
+    EXPECT_TRUE(found->_is_equivalent(registered));
     CORBA::String_var type = found->TypeName();
     EXPECT_STREQ("EngineReadingBoolean", type.in());
     EngineReadingBase_var missing = gui.Get_attr("NOSUCH");

@@ -96,9 +96,14 @@ TEST_F(Uut, ThePlugIsAnAttributeOfTheSimulatorAndSurvivesAReset) {
   present->Set(client.Id(), false);
   EXPECT_EQ(0, type->Get());
   EXPECT_EQ(0, sc->ARINCCable()->Get());
-  // Every simulator item is offered with the engine's own.
-  const std::vector<std::string> keys = engine->Items().Keys();
-  EXPECT_NE(keys.end(), std::find(keys.begin(), keys.end(), "SIMDPLLUNLCK"));
+  // The simulator's controls are registered apart from the engine's items: a master control
+  // that takes the engine's registry does not publish them.
+  Velmarin::EngineReadingBase_var control = engine->Controls().Get_attr("SIMDPLLUNLCK");
+  EXPECT_FALSE(CORBA::is_nil(control));
+  Velmarin::EngineReadingBase_var offered = engine->Gui().Get_attr("SIMDPLLUNLCK");
+  EXPECT_TRUE(CORBA::is_nil(offered));
+  Velmarin::EngineReadingBase_var item = engine->Gui().Get_attr("DPLLUNLCK");
+  EXPECT_FALSE(CORBA::is_nil(item));
 }
 
 TEST_F(Uut, MeasurementsAreValidAndMoveOnlyWithAUnitAndARun) {

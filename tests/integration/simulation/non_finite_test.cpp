@@ -36,6 +36,7 @@ TEST(NonFiniteValues, AreRefusedByEveryDoubleAttributeBeforeAnEngineSeesThem) {
     auto* attr = dynamic_cast<EngineAttribValueDouble_i*>(b.mc.Gui().Local(key));
     if (!attr) continue;
     EngineAttribValueDouble_var ref = attr->_this();
+    CORBA::String_var name = ref->Name();  // the key the refusal names
     const VALUE_DOUBLE::VALUE before = ref->Get();
     CORBA::String_var holder, reason, message;
     if (attr->Blocked(b.client.Id(), holder.out(), reason.out(), message.out()))
@@ -43,7 +44,7 @@ TEST(NonFiniteValues, AreRefusedByEveryDoubleAttributeBeforeAnEngineSeesThem) {
     for (auto bad : {kNaN, kInf, -kInf}) {
       const unsigned long calls = AllCalls(b);
       DataOutOfRange e = Catch<DataOutOfRange>([&] { ref->Set(b.client.Id(), WithVal(before, bad)); });
-      EXPECT_EQ("Attribute : " + key + " - value is not a finite number", std::string(e.info.text.in()));
+      EXPECT_EQ("Attribute : " + std::string(name.in()) + " - value is not a finite number", std::string(e.info.text.in()));
       EXPECT_EQ(calls, AllCalls(b)) << key;
     }
     VALUE_DOUBLE::VALUE badLimit = before;

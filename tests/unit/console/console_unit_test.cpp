@@ -51,7 +51,8 @@ TEST(ConsoleEvents, AWaitingPageWakesOnAPushAndASlowOneLosesOnlyTheOldest) {
 }
 
 TEST(ConsoleEvents, OnlyOwnAttributesAndTheEnginesAltitudeAreFollowed) {
-  EXPECT_TRUE(radaltconsole::Followed("NOOFENABLEDCHANNELS"));
-  EXPECT_TRUE(radaltconsole::Followed("CH2:CURALT"));
-  EXPECT_FALSE(radaltconsole::Followed("CH2:OUTPWRLVL"));
+  // by the names they are registered under
+  EXPECT_TRUE(radaltconsole::Followed("NOOFENABLEDCHANNELS1"));
+  EXPECT_TRUE(radaltconsole::Followed("CH2:CURALT1"));
+  EXPECT_FALSE(radaltconsole::Followed("CH2:OUTPWRLVL1"));
 }
