@@ -57,16 +57,23 @@ start enginehost "$build/host/radalt-enginehost" --ns "$RADALT_NS" --root "$run/
   --domain "$RADALT_DDS_DOMAIN" --engine "$build/src/libradalt.engine.so.1"
 
 ctl="$build/tools/radaltctl --ns $RADALT_NS"
-for _ in $(seq 600); do
+# The master control waits for channel 1's engine up to RADALT_START_WAIT_MS (default 120 s)
+# and then refuses to start: wait that long and a minute more, or until the host ends.
+ready_s=$(( ${RADALT_START_WAIT_MS:-120000} / 1000 + 60 ))
+deadline=$((SECONDS + ready_s))
+until $ctl get NOOFENABLEDCHANNELS >/dev/null 2>&1; do
   if ! alive enginehost; then
     echo "The engine host stopped; its log:" >&2
     tail -n 20 "$run/enginehost.log" >&2
     exit 1
   fi
-  $ctl get NOOFENABLEDCHANNELS >/dev/null 2>&1 && break
+  if [ "$SECONDS" -ge "$deadline" ]; then
+    echo "The master control did not answer within ${ready_s} s (the engine host still runs; make stop ends it); its log:" >&2
+    tail -n 20 "$run/enginehost.log" >&2
+    exit 1
+  fi
   sleep 0.1
 done
-$ctl get NOOFENABLEDCHANNELS >/dev/null
 
 echo "The simulated test set runs (naming service $RADALT_NS; logs and pids in .run/)."
 echo "  channels enabled: $($ctl get NOOFENABLEDCHANNELS)"

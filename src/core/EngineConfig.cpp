@@ -21,6 +21,7 @@ EngineConfig EngineConfig::FromEnvironment() {
   const char* root = std::getenv("RADALT_INSTALL_ROOT");
   c.installRoot = (root && *root) ? root : ".";
   MillisecondsFrom("RADALT_DISCOVERY_POLL_MS", 1, c.discoveryPollMs);
+  MillisecondsFrom("RADALT_START_WAIT_MS", 1, c.startWaitMs);
   MillisecondsFrom("RADALT_LIVENESS_MS", 1, c.livenessIntervalMs);
   MillisecondsFrom("RADALT_FOLLOW_UP_MS", 0, c.followUpDelayMs);
   MillisecondsFrom("RADALT_RUN_SETTLE_MS", 0, c.runSettleMs);

@@ -12,6 +12,9 @@ struct EngineConfig {
   std::string installRoot;
   // Pause between two looks for channel engines while none is registered (ms).
   unsigned discoveryPollMs = 1000;
+  // How long the master control waits at start-up for channel 1's engine, whose start-up
+  // values and enumerations it takes, before it gives up and is not built (ms).
+  unsigned startWaitMs = 120000;
   // Pause between two readiness queries of a channel engine (ms).
   unsigned readyPollMs = 250;
   // How long the run button stays locked after a simulation starts or stops (ms).
@@ -33,8 +36,8 @@ struct EngineConfig {
   // Where attribute assignments are published; empty: the process's DDS participant.
   Velmarin::AttributePublisher publisher;
 
-  // RADALT_INSTALL_ROOT (default "."), RADALT_DISCOVERY_POLL_MS, RADALT_LIVENESS_MS,
-  // RADALT_FOLLOW_UP_MS, RADALT_RUN_SETTLE_MS, RADALT_LEAVE_GRACE_MS.
+  // RADALT_INSTALL_ROOT (default "."), RADALT_DISCOVERY_POLL_MS, RADALT_START_WAIT_MS,
+  // RADALT_LIVENESS_MS, RADALT_FOLLOW_UP_MS, RADALT_RUN_SETTLE_MS, RADALT_LEAVE_GRACE_MS.
   static EngineConfig FromEnvironment();
 };
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <sstream>
+#include <stdexcept>
 #include <thread>
 
 #include "ChannelWideItems.h"
@@ -30,31 +31,81 @@ int ChannelOf(const std::string& name) {
 
 void Sleep(unsigned ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
+// How often the wait for channel 1's engine says again what it waits for.
+constexpr std::chrono::milliseconds kWaitTellPeriod(10000);
+
+// The master control cannot be built: the host reports the text and ends.
+[[noreturn]] void StartUpError(const std::string& text) {
+  std::cout << " RADALT_MC: " << text << std::endl;
+  throw std::runtime_error(text);
+}
+
 }  // namespace
 
 // ---- discovery -----------------------------------------------------------------------------
 
 void RADALT_MC::DiscoverSingleChannelEngines() {
-  std::vector<std::string> mainNames = orbw_->FindChildContext(kScContext);
-  std::vector<std::string> inhouseNames = orbw_->FindChildContext(kScInhouseContext);
+  std::vector<std::string> mainNames, inhouseNames;
   // The master control takes its start-up values and enumerations from channel 1's engine:
-  // engines of other channels alone (channel 1 still starting) are not enough to go on.
-  auto hasChannel1 = [&] {
-    return std::any_of(mainNames.begin(), mainNames.end(), [](const std::string& n) { return ChannelOf(n) == 1; });
-  };
-  bool told = false;
-  while (!hasChannel1()) {
-    if (!mainNames.empty() && !told) {
-      std::cout << " RADALT_MC: waiting for the engine of channel 1" << std::endl;
-      told = true;
+  // it waits for one that answers, engines of other channels alone are not enough. A name
+  // left behind by an engine whose process has gone counts as no engine. What it waits for
+  // is said at once, when it changes and every kWaitTellPeriod; after startWaitMs it gives up.
+  const auto begin = std::chrono::steady_clock::now();
+  const auto deadline = begin + std::chrono::milliseconds(config_.startWaitMs);
+  auto nextTell = begin;
+  std::string told;
+  for (;;) {
+    std::string state;
+    try {
+      mainNames = orbw_->FindChildContext(kScContext);
+      inhouseNames = orbw_->FindChildContext(kScInhouseContext);
+      std::sort(mainNames.begin(), mainNames.end());
+      std::string others, channel1;
+      for (const auto& name : mainNames) {
+        const int channel = ChannelOf(name);
+        if (channel == 1) channel1 = name;
+        else if (channel != 0) others += (others.empty() ? "" : ", ") + std::to_string(channel);
+      }
+      const bool named = !channel1.empty();
+      if (named) {
+        CORBA::Object_var obj = orbw_->LookupClient({"Lumaren", "local", "RADALTSC", channel1});
+        if (Velmarin::Probe(obj) != Velmarin::Liveness::Gone) break;
+      }
+      state = std::string(named ? "named but gone; " : "") +
+              (others.empty() ? (named ? "no other engine found" : "no engine found yet") : "engines found: " + others);
+    } catch (const CORBA::TRANSIENT&) {
+      state = "naming service not reachable";
+    } catch (const CORBA::COMM_FAILURE&) {
+      state = "naming service not reachable";
+    } catch (const CORBA::TIMEOUT&) {
+      state = "naming service not reachable";
+    } catch (const CosNaming::NamingContext::NotFound&) {
+      state = "named but gone";  // unbound between the list and the look-up
+    } catch (const CORBA::BAD_INV_ORDER&) {
+      // the ORB is shut down: the host is stopping
+      StartUpError("stopped while waiting for the engine of channel 1");
+    } catch (const CORBA::Exception& e) {
+      StartUpError(std::string("the engine of channel 1 could not be looked for (") + e._name() +
+                   "): the master control cannot start without it");
     }
-    Sleep(config_.discoveryPollMs);
-    mainNames = orbw_->FindChildContext(kScContext);
-    inhouseNames = orbw_->FindChildContext(kScInhouseContext);
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= deadline) {
+      const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(now - begin).count();
+      std::ostringstream text;
+      text << "the engine of channel 1 is not registered after " << (waited + 500) / 1000 << " s (" << state
+           << "): the master control cannot start without it; its start-up values come from channel 1's engine";
+      StartUpError(text.str());
+    }
+    if (state != told || now >= nextTell) {
+      std::cout << " RADALT_MC: waiting for the engine of channel 1 (" << state << ")" << std::endl;
+      told = state;
+      nextTell = now + kWaitTellPeriod;
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
+    Sleep(static_cast<unsigned>(std::min<long long>(config_.discoveryPollMs, left)));
   }
   // Each engine goes to the entry of the channel it is bound as, the same place the
   // "create," command puts it; a name that is no channel number is skipped.
-  std::sort(mainNames.begin(), mainNames.end());
   unsigned found = 0;
   {
     std::lock_guard<std::recursive_mutex> change(registry_.ChangeMutex());
@@ -79,6 +130,8 @@ void RADALT_MC::DiscoverSingleChannelEngines() {
       ++found;
     }
   }
+  if (!registry_.HasChannelEngine(1))
+    StartUpError("the engine of channel 1 went during start-up: the master control cannot start without it");
   ApplyCounts(found, found);
 
   std::ostringstream main, inhouse;
