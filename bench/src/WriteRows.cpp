@@ -104,11 +104,14 @@ const char* const kOutputPowerCoupledId = "ch1_outpwr_coupled3";
 constexpr int kOutputPowerPartRequests = 5;
 constexpr int kOutputPowerPartSets = 3;
 
-// One reported row: its timed samples and the engine calls of its counted writes.
+// One reported row: its timed samples and the engine calls of its counted writes. The engines
+// count every request they receive, the master control's liveness checks included: a write's
+// requests are the median over the counted writes, so that a check falling into one write's
+// window does not pass for a request of the write.
 struct Measured {
   std::vector<double> samples;
-  std::uint64_t requests = 0;       // before the reply
-  std::uint64_t laterRequests = 0;  // after it, within kLaterWindow
+  std::vector<double> requests;       // each counted write's, before the reply
+  std::vector<double> laterRequests;  // after it, within kLaterWindow
   std::uint64_t accepted = 0;
   std::uint64_t hostCpuNs = 0;
   std::uint64_t enginesCpuNs = 0;
@@ -123,8 +126,8 @@ void Emit(Bench& bench, Table& table, Json& rows, const std::string& id, const s
           const std::string& attr, int designed, int designedLater, const Measured& m, const EngineCalls& calls,
           const std::string& note) {
   const Summary s = Summarize(m.samples);
-  const double requests = m.counted && calls.RequestsKnown() ? double(m.requests) / m.counted : NAN;
-  const double later = m.counted && calls.RequestsKnown() ? double(m.laterRequests) / m.counted : NAN;
+  const double requests = m.counted && calls.RequestsKnown() ? Summarize(m.requests).p50 : NAN;
+  const double later = m.counted && calls.RequestsKnown() ? Summarize(m.laterRequests).p50 : NAN;
   const double accepted = m.counted && calls.AcceptedKnown() ? double(m.accepted) / m.counted : NAN;
   const double hostCpu = m.counted ? m.hostCpuNs / 1e3 / m.counted : NAN;
   const double enginesCpu = m.counted ? m.enginesCpuNs / 1e3 / m.counted : NAN;
@@ -233,8 +236,8 @@ void Measure(Bench& bench, const WriteCase& wcase, Table& table, Json& rows) {
       const EngineCalls::Snapshot replied = calls.Take(EngineCalls::Side::Replied);
       std::this_thread::sleep_for(kLaterWindow);
       const EngineCalls::Snapshot after = calls.Take(EngineCalls::Side::After);
-      measured[which].requests += calls.Requests(before, replied);
-      measured[which].laterRequests += calls.Requests(replied, after);
+      measured[which].requests.push_back(double(calls.Requests(before, replied)));
+      measured[which].laterRequests.push_back(double(calls.Requests(replied, after)));
       measured[which].accepted += EngineCalls::Accepted(before, after);
       // a thread that ended in between takes its time with it: never count below zero
       measured[which].hostCpuNs += replied.hostCpuNs > before.hostCpuNs ? replied.hostCpuNs - before.hostCpuNs : 0;
