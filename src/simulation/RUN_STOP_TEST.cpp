@@ -22,6 +22,13 @@ using SC = Velmarin::RadAltSingleChannelStateControl::_objref_RADALTSC_MAIN_INTE
 
 const char* const kCallback = " RUN_STOP_TEST::RunStopTestCallback";
 
+// The master control's own UUT detection mode ("UUTDETECT": 0 automatic, 1 manual), as its
+// attribute shows it; -1 when there is no such attribute.
+int UutDetectionMode(radalt::Core& mc) {
+  const auto* mode = dynamic_cast<const Velmarin::EngineAttribEnum_i*>(mc.Gui().Local("UUTDETECT"));
+  return mode ? mode->Value() : -1;
+}
+
 }  // namespace
 
 const char* const RUN_STOP_TEST::PersistanceName = "RunStopTest";
@@ -70,8 +77,7 @@ void RUN_STOP_TEST::RunStopTestCallback(bool run) {
     if (run != attr_.Value()) {
       if (run) {
         CheckStartAllowed();
-        // Until the UUT detection setting exists the autodetect mode is channel 1's engine's.
-        const int autodetect = radalt::ReadItem(mc.Items(), mc.GetSingleChannelPtr(1), &SC::UutAutodetect);
+        const int autodetect = UutDetectionMode(mc);
         if (autodetect != 0 && autodetect != 1)
           radalt::LogThrow(" RUN_STOP_TEST::RunStopTestCallback throw RunStopTestCallback - uut_autodetect",
                            Velmarin::Runtime_errors::Unhandled_switch("RunStopTestCallback - uut_autodetect"));

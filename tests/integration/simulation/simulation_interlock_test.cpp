@@ -191,6 +191,30 @@ TEST(RunStop, AnEngineThatStaysStoppedGetsTheStoppedLocks) {
   EXPECT_EQ(calls, b.Engine(1).Calls());
 }
 
+TEST(RunStop, StartGoesByTheMasterControlsUutDetectionNotByChannelOnesEngine) {
+  Bench b({1});
+  auto& detection = dynamic_cast<EngineAttribEnum_i&>(*b.mc.Gui().Local("UUTDETECT"));
+  auto& engineDetection = dynamic_cast<EngineAttribEnum_i&>(b.Engine(1).Servant("UUTDETECT"));
+
+  // A detection mode the master control does not know refuses the start, whatever the engine holds.
+  detection = 7;
+  engineDetection = 1;
+  const std::string out = Output([&] {
+    auto e = Catch<Runtime_errors::Unhandled_switch>([&] { b.sim().runStopTest->RunStopTestCallback(true); });
+    EXPECT_STREQ("RunStopTestCallback - uut_autodetect", e.text.in());
+  });
+  EXPECT_EQ(" RUN_STOP_TEST::RunStopTestCallback throw RunStopTestCallback - uut_autodetect\n", out);
+  EXPECT_TRUE(EnginesRun(b, 1, false));
+  EXPECT_TRUE(b.Free(LockGroup::SIMRUN));
+
+  // Manual detection at the master control starts the run, though the engine holds an unknown mode.
+  detection = 1;
+  engineDetection = 7;
+  b.sim().runStopTest->RunStopTestCallback(true);
+  EXPECT_TRUE(b.sim().runStopTest->Value());
+  EXPECT_TRUE(EnginesRun(b, 1, true));
+}
+
 TEST(RunStop, ProfileModeKeepsTheRampLockedAfterTheStop) {
   Bench b({1});
   b.PinLegNumber(1, 1);
