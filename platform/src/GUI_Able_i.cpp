@@ -24,6 +24,18 @@ void GUI_Able_i::Unregister(const std::string& name, EngineReadingBase_i& attr) 
   if (it != local_.end() && it->second == &attr) local_.erase(it);
 }
 
+std::shared_ptr<WriteObserver> GUI_Able_i::Observer() const {
+  if (!observed_.load(std::memory_order_acquire)) return nullptr;
+  std::lock_guard<std::mutex> lock(observerMutex_);
+  return observer_;
+}
+
+void GUI_Able_i::Observe(std::shared_ptr<WriteObserver> observer) {
+  std::lock_guard<std::mutex> lock(observerMutex_);
+  observer_ = std::move(observer);
+  observed_.store(observer_ != nullptr, std::memory_order_release);
+}
+
 // The entry of name, or else of the bare key name in this instance.
 template <class Map>
 typename Map::const_iterator GUI_Able_i::Find(const Map& map, const std::string& name) const {

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <boost/function.hpp>
+#include <chrono>
+#include <exception>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -13,7 +16,32 @@
 
 namespace Velmarin {
 class EngineReadingBase_i;
-}
+
+// A client's write or command, told once its outcome is known.
+struct WriteEvent {
+  WriteEvent(const EngineReadingBase_i& a, const Locker_ID& w) : attr(a), who(w) {}
+  const EngineReadingBase_i& attr;
+  const Locker_ID& who;
+  bool command = false;
+  CORBA::Any before;     // the value before the write (empty for a command)
+  CORBA::Any requested;  // the value the client asked for (empty for a command)
+  CORBA::Any after;      // the value after it, accepted or not (empty for a command)
+  // What the write threw: a CORBA exception (refusals are user exceptions), or another
+  // exception's text; neither when it was accepted.
+  const CORBA::Exception* refusal = nullptr;
+  std::string failure;
+  std::chrono::system_clock::time_point at;  // when the write arrived
+  std::chrono::nanoseconds took{0};
+};
+
+// Hears every client write and command of a registry's attributes. Called on the writing
+// thread after the outcome is known; it must not block, and must not throw.
+class WriteObserver {
+ public:
+  virtual ~WriteObserver() = default;
+  virtual void Written(const WriteEvent& event) noexcept = 0;
+};
+}  // namespace Velmarin
 
 namespace Lumaren {
 // Where attribute servants register themselves by key (the engine's GUI servant).
@@ -22,6 +50,8 @@ class GUI_AbleRegistration {
   virtual ~GUI_AbleRegistration() = default;
   virtual void Register(const std::string& name, Velmarin::EngineReadingBase_i& attr) = 0;
   virtual void Unregister(const std::string& name, Velmarin::EngineReadingBase_i& attr) = 0;
+  // The observer of client writes, or null (then a write costs nothing more).
+  virtual std::shared_ptr<Velmarin::WriteObserver> Observer() const { return nullptr; }
 };
 }  // namespace Lumaren
 
@@ -52,11 +82,39 @@ class EngineReadingBase_i : public virtual POA_Velmarin::EngineReadingBase, publ
  protected:
   void Publish(const CORBA::Any& value) const;
 
+  // Runs call, a client's write (requested puts the value asked for into an any) or command
+  // (requested null), and tells the registry's observer, if there is one, how it ended.
+  template <class Requested, class Call>
+  void Observed(const Locker_ID& who, const Requested* requested, Call&& call) {
+    std::shared_ptr<WriteObserver> observer = registration_.Observer();
+    if (!observer) {
+      call();
+      return;
+    }
+    WriteEvent event = Begin(who, requested != nullptr);
+    if (requested) (*requested)(event.requested);
+    try {
+      call();
+    } catch (const CORBA::Exception& e) {
+      event.refusal = &e;
+      End(*observer, event);
+      throw;
+    } catch (const std::exception& e) {
+      event.failure = e.what();
+      End(*observer, event);
+      throw;
+    }
+    End(*observer, event);
+  }
+
  private:
   Lumaren::GUI_AbleRegistration& registration_;
   const std::string key_;
   const std::string topic_;
   const char* const typeName_;
+  WriteEvent Begin(const Locker_ID& who, bool write);
+  void End(WriteObserver& observer, WriteEvent& event);
+
   std::shared_ptr<const AttributePublisher> publisher_;
   mutable std::mutex guardsMutex_;
   std::vector<Lockable_i*> guards_;
@@ -181,9 +239,12 @@ class EngineSetting_t : public EngineValue_t<Skel, Kind> {
         callback_(std::move(callback)) {}
 
   void Set(const Locker_ID& who, In value) override {
-    this->CheckWriter(who);
-    detail::RefuseNonFinite(this->Key(), value);
-    if (callback_) callback_(value);
+    const auto requested = [&value](CORBA::Any& a) { Kind::ToAny(a, typename Kind::Stored(value)); };
+    this->Observed(who, &requested, [&] {
+      this->CheckWriter(who);
+      detail::RefuseNonFinite(this->Key(), value);
+      if (callback_) callback_(value);
+    });
   }
   using EngineValue_t<Skel, Kind>::operator=;
 
@@ -305,8 +366,11 @@ class EngineAttribVoid_i : public virtual POA_Velmarin::EngineAttribVoid, public
   EngineAttribVoid_i(ItemNamer& n, Lumaren::GUI_AbleRegistration& r, const char* key, Callback cb)
       : EngineReadingBase_i(n, r, key, "EngineAttribVoid"), callback_(std::move(cb)) {}
   void Execute(const Locker_ID& who) override {
-    CheckWriter(who);
-    if (callback_) callback_();
+    using NoValue = void (*)(CORBA::Any&);
+    Observed(who, static_cast<const NoValue*>(nullptr), [&] {
+      CheckWriter(who);
+      if (callback_) callback_();
+    });
   }
   CORBA::Any* GetAny() override { return new CORBA::Any; }
 

@@ -6,7 +6,9 @@
 // given. A lookup by the bare key finds the attribute of this engine's instance.
 #pragma once
 
+#include <atomic>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -26,6 +28,11 @@ class GUI_Able_i : public virtual POA_Velmarin::GUI_Able,
   // Lumaren::GUI_AbleRegistration
   void Register(const std::string& name, EngineReadingBase_i& attr) override;
   void Unregister(const std::string& name, EngineReadingBase_i& attr) override;
+  std::shared_ptr<WriteObserver> Observer() const override;
+
+  // Every client write and command of this registry's attributes is told to observer from
+  // now on (null: to nobody). A write under way keeps the observer it began with.
+  void Observe(std::shared_ptr<WriteObserver> observer);
 
   // IDL
   char* Get_attr_list() override;
@@ -53,6 +60,9 @@ class GUI_Able_i : public virtual POA_Velmarin::GUI_Able,
   typename Map::const_iterator Find(const Map& map, const std::string& name) const;
 
   const std::string instance_;
+  std::atomic<bool> observed_{false};
+  mutable std::mutex observerMutex_;
+  std::shared_ptr<WriteObserver> observer_;
 
   mutable std::mutex mutex_;
   std::map<std::string, EngineReadingBase_i*> local_;
