@@ -224,10 +224,14 @@ void ResetCoupledManualRfLevel(RfLevelObjects& o) {
   if (o.coupledManualRfLevel) o.coupledManualRfLevel->CoupledManualRfLevelCallback(0);
 }
 
-void ResetChannelLevels(RfLevelObjects& o, int channel) {
-  if (PathLossParameter* p = o.Path(PathRole::Offset, channel)) p->Callback(p->WithValue(0.0));
-  if (LevelParameter* p = o.Level(LevelRole::OutputPower, channel)) p->Callback(p->WithValue(-55.0));
-  if (LevelParameter* p = o.Level(LevelRole::LoopLoss, channel)) p->Callback(p->Value());
+// Each setting on every channel given before the next setting.
+void ResetChannelLevels(RfLevelObjects& o, const std::vector<int>& channels) {
+  for (int ch : channels)
+    if (PathLossParameter* p = o.Path(PathRole::Offset, ch)) p->Callback(p->WithValue(0.0));
+  for (int ch : channels)
+    if (LevelParameter* p = o.Level(LevelRole::OutputPower, ch)) p->Callback(p->WithValue(-55.0));
+  for (int ch : channels)
+    if (LevelParameter* p = o.Level(LevelRole::LoopLoss, ch)) p->Callback(p->Value());
 }
 
 void ResetRfLevelMode(RfLevelObjects& o) {
@@ -241,10 +245,11 @@ void ResetRfLevelOffset(RfLevelObjects& o) {
   o.rfLevelOffset->RfLevelOffsetCallback(none);
 }
 
-void ResetChannelLosses(RfLevelObjects& o, int channel) {
+void ResetChannelLosses(RfLevelObjects& o, const std::vector<int>& channels) {
   for (PathRole role : {PathRole::RxCable, PathRole::RxCoupler, PathRole::RxExternal, PathRole::TxCable,
                         PathRole::TxCoupler, PathRole::TxExternal})
-    if (PathLossParameter* p = o.Path(role, channel)) p->Callback(p->WithValue(0.0));
+    for (int ch : channels)
+      if (PathLossParameter* p = o.Path(role, ch)) p->Callback(p->WithValue(0.0));
 }
 
 void TellChannelsChanged(radalt::Core& mc, RfLevelObjects& o, unsigned available, unsigned enabled) {

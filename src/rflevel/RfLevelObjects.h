@@ -4,6 +4,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 namespace radalt { class Core; }
 class RFLEVEL_MODE;
@@ -105,10 +106,10 @@ void BringBackChannel(RfLevelObjects& objects, int channel);
 // the RF level offset; per channel the losses.
 void ResetAidSettings(RfLevelObjects& objects);
 void ResetCoupledManualRfLevel(RfLevelObjects& objects);
-void ResetChannelLevels(RfLevelObjects& objects, int channel);
+void ResetChannelLevels(RfLevelObjects& objects, const std::vector<int>& channels);
 void ResetRfLevelMode(RfLevelObjects& objects);
 void ResetRfLevelOffset(RfLevelObjects& objects);
-void ResetChannelLosses(RfLevelObjects& objects, int channel);
+void ResetChannelLosses(RfLevelObjects& objects, const std::vector<int>& channels);
 
 // Channel's levels and path losses show what its engine holds now.
 void ShowChannelFromEngine(RfLevelObjects& objects, int channel);

@@ -32,12 +32,12 @@ class RfLevelSubsystem : public Subsystem, public RfLevelModeLocking, public Dis
         ResetCoupledManualRfLevel(objects_);
         break;
       case ResetStep::RfLevels:
-        PerEnabledChannel([&](int ch) { ResetChannelLevels(objects_, ch); });
+        ResetChannelLevels(objects_, ResetChannels());
         break;
       case ResetStep::RfLevelMode:
         ResetRfLevelMode(objects_);
         ResetRfLevelOffset(objects_);
-        PerEnabledChannel([&](int ch) { ResetChannelLosses(objects_, ch); });
+        ResetChannelLosses(objects_, ResetChannels());
         break;
       default:
         break;
@@ -81,11 +81,12 @@ class RfLevelSubsystem : public Subsystem, public RfLevelModeLocking, public Dis
   void OffsetUpdateFromSC() override { ShowOffsetsFromEngines(core_, objects_); }
 
  private:
-  // Runs f for channel 1, then for channels 2 and 3 as far as they are enabled.
-  template <class F>
-  void PerEnabledChannel(F&& f) {
+  // Channel 1, and 2 and 3 as far as they are enabled.
+  std::vector<int> ResetChannels() const {
+    std::vector<int> channels;
     const int enabled = core_.EnabledChannels();
-    for (int ch = 1; ch <= 3 && (ch == 1 || ch <= enabled); ++ch) f(ch);
+    for (int ch = 1; ch <= 3 && (ch == 1 || ch <= enabled); ++ch) channels.push_back(ch);
+    return channels;
   }
 
   Core& core_;
