@@ -2,10 +2,14 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build test run stop status bench chaos tsan asan package clean
+.PHONY: deps test-deps build test run stop status bench chaos tsan asan package clean
 
 deps:
 	@bash scripts/install-deps.sh
+
+# What only the tests need besides (the browser of the console's test).
+test-deps:
+	@bash scripts/install-deps.sh test
 
 $(BUILD)/build.ninja:
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -13,7 +17,7 @@ $(BUILD)/build.ninja:
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
-test: build
+test: test-deps build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
 
 run: build

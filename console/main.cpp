@@ -1,6 +1,9 @@
 // radalt-console: the operator's web console, served on 127.0.0.1.
+#include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <string>
 
@@ -27,8 +30,48 @@ void Usage() {
                "  --listen ADDR     address to serve on (default 127.0.0.1)\n"
                "  --port N          port to serve on (default 28095; 0: any free port)\n"
                "  --timeout-ms N    bound of every call to the master control (default 5000)\n"
+               "  --access-token-file FILE\n"
+               "                    on an address other than 127.0.0.1: writes need the token this\n"
+               "                    file holds (open the page as http://ADDR:PORT/?access=TOKEN);\n"
+               "                    without it such a console serves read-only\n"
+               "  --max-streams N   event streams open at once, all clients together (default 16)\n"
                "Prints \"radalt-console: http://ADDR:PORT/\" once it serves.\n";
 }
+
+// A random token of 32 hex digits.
+std::string RandomToken() {
+  std::ifstream random("/dev/urandom", std::ios::binary);
+  unsigned char bytes[16] = {};
+  if (!random.read(reinterpret_cast<char*>(bytes), sizeof bytes)) throw std::runtime_error("no /dev/urandom");
+  static const char* const hex = "0123456789abcdef";
+  std::string token;
+  for (unsigned char b : bytes) token += {hex[b >> 4], hex[b & 15]};
+  return token;
+}
+
+bool Loopback(const std::string& address) {
+  return address == "127.0.0.1" || address == "localhost" || address == "::1";
+}
+
+// What a state-changing request must show: the console's own origin, the session token of a
+// page it served and, beyond this machine, the access token. Empty when it may go on.
+struct WriteGuard {
+  std::string session;
+  std::string access;  // empty: none needed (loopback) or none given (read-only)
+  bool readOnly = false;
+
+  std::string Refusal(const httplib::Request& req) const {
+    const std::string origin = req.get_header_value("Origin");
+    if (!origin.empty() && origin != "http://" + req.get_header_value("Host"))
+      return "a write from another origin (" + origin.substr(0, 100) + ") is refused";
+    if (req.get_header_value("X-Console-Session") != session)
+      return "a write needs the console's session token: reload the console's page";
+    if (readOnly) return "this console serves read-only (started on another address without an access token file)";
+    if (!access.empty() && req.get_header_value("X-Console-Access") != access)
+      return "a write needs the access token (open the page as /?access=TOKEN)";
+    return "";
+  }
+};
 
 void Reply(httplib::Response& res, int status, const std::string& json) {
   res.status = status;
@@ -83,7 +126,9 @@ httplib::Server* server = nullptr;
 int main(int argc, char** argv) {
   radaltconsole::ConsoleOptions options;
   std::string listen = "127.0.0.1";
+  std::string accessFile;
   int port = 28095;
+  int maxStreams = 16;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     auto next = [&]() -> std::string {
@@ -98,6 +143,8 @@ int main(int argc, char** argv) {
       else if (a == "--listen") listen = next();
       else if (a == "--port") port = std::stoi(next());
       else if (a == "--timeout-ms") options.callTimeoutMs = static_cast<unsigned>(std::stoul(next()));
+      else if (a == "--access-token-file") accessFile = next();
+      else if (a == "--max-streams") maxStreams = std::max(1, std::stoi(next()));
       else if (a == "-h" || a == "--help") { Usage(); return 0; }
       else {
         std::cerr << "radalt-console: unknown option " << a << std::endl;
@@ -110,6 +157,24 @@ int main(int argc, char** argv) {
     }
   }
 
+  WriteGuard guard;
+  guard.session = RandomToken();
+  if (!Loopback(listen)) {
+    if (accessFile.empty()) {
+      guard.readOnly = true;
+      std::cerr << "radalt-console: serving on " << listen << " without --access-token-file: read-only" << std::endl;
+    } else {
+      std::ifstream in(accessFile);
+      std::string token;
+      in >> token;
+      if (!in || token.size() < 16) {
+        std::cerr << "radalt-console: " << accessFile << " holds no access token (16 characters at least)" << std::endl;
+        return 2;
+      }
+      guard.access = token;
+    }
+  }
+
   // Before any thread starts, so that the signals reach the waiting thread only.
   Velmarin::HandleStopSignals([](int) {
     if (server) server->stop();
@@ -118,16 +183,44 @@ int main(int argc, char** argv) {
   radaltconsole::Connection conn(options, hub);
   httplib::Server srv;
   server = &srv;
-  srv.new_task_queue = [] { return new httplib::ThreadPool(24); };
+  // Event streams hold a worker each: at most maxStreams of them, so that the page and the
+  // API always find workers; an idle connection lets its worker go after a second.
+  const int workers = maxStreams + 8;
+  srv.new_task_queue = [workers] { return new httplib::ThreadPool(static_cast<std::size_t>(workers)); };
+  srv.set_keep_alive_timeout(1);
   srv.set_payload_max_length(kMaxBody);
+  std::atomic<int> streams{0};
+
+  srv.set_pre_routing_handler([&guard](const httplib::Request& req, httplib::Response& res) {
+    if (req.method != "POST") return httplib::Server::HandlerResponse::Unhandled;
+    const std::string refusal = guard.Refusal(req);
+    if (refusal.empty()) return httplib::Server::HandlerResponse::Unhandled;
+    Reply(res, 403, Object().Str("error", "Forbidden").Str("text", refusal).Text());
+    return httplib::Server::HandlerResponse::Handled;
+  });
 
   std::size_t count = 0;
   const Page* pages = radaltconsole::ConsolePages(count);
   for (std::size_t i = 0; i < count; ++i) {
     const Page page = pages[i];
-    srv.Get(page.path, [page](const httplib::Request&, httplib::Response& res) { res.set_content(page.body, page.type); });
-    if (std::string(page.path) == "/index.html")
-      srv.Get("/", [page](const httplib::Request&, httplib::Response& res) { res.set_content(page.body, page.type); });
+    if (std::string(page.path) != "/index.html") {
+      srv.Get(page.path, [page](const httplib::Request&, httplib::Response& res) { res.set_content(page.body, page.type); });
+      continue;
+    }
+    // The page carries the session token its writes must show.
+    std::string body = page.body;
+    const std::string slot = "<meta name=\"console-session\" content=\"\">";
+    const auto at = body.find(slot);
+    if (at == std::string::npos) {
+      std::cerr << "radalt-console: the page has no session slot" << std::endl;
+      return 1;
+    }
+    body.replace(at, slot.size(), "<meta name=\"console-session\" content=\"" + guard.session + "\">");
+    for (const char* path : {"/", "/index.html"})
+      srv.Get(path, [body, page](const httplib::Request&, httplib::Response& res) {
+        res.set_header("Cache-Control", "no-store");
+        res.set_content(body, page.type);
+      });
   }
 
   // Every own attribute with its type, value and, when a write by this console would be
@@ -181,6 +274,13 @@ int main(int argc, char** argv) {
   });
   // Server-sent events: status changes and every value assigned.
   srv.Get("/api/events", [&](const httplib::Request& req, httplib::Response& res) {
+    if (streams.fetch_add(1) >= maxStreams) {
+      --streams;
+      res.set_header("Retry-After", "5");
+      Reply(res, 503, Object().Str("error", "Busy").Str("text", "too many event streams open (" +
+                                                            std::to_string(maxStreams) + ")").Text());
+      return;
+    }
     unsigned long start = hub.Latest();
     if (req.has_param("after")) {
       try {
@@ -199,7 +299,7 @@ int main(int argc, char** argv) {
       for (const auto& e : hub.After(*seq, 1000)) out += "data: " + e + "\n\n";
       if (out.empty()) out = ": idle\n\n";
       return sink.write(out.data(), out.size());
-    });
+    }, [&streams](bool) { --streams; });
   });
 
   if (port == 0) port = srv.bind_to_any_port(listen.c_str());

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs every Debian package the project needs. Idempotent: does nothing
-# when everything is already there.
+# Installs every Debian package the project needs to build and run; with "test", also what
+# only the tests use (the console's browser test: Chromium, its driver, Selenium).
+# Idempotent: does nothing when everything is already there.
+#   install-deps.sh [test]
 set -euo pipefail
 
 PKGS=(
@@ -12,8 +14,9 @@ PKGS=(
   libgtest-dev libgmock-dev libbenchmark-dev
   iproute2
   pybind11-dev python3-dev python3-pytest
-  libcpp-httplib-dev chromium chromium-driver python3-selenium
+  libcpp-httplib-dev
 )
+[ "${1:-}" = test ] && PKGS+=(chromium chromium-driver python3-selenium)
 
 missing=()
 for p in "${PKGS[@]}"; do

@@ -38,9 +38,16 @@ function explain(err) {
   return `${err.error}: ${err.text}`;
 }
 
+// Writes carry this page's session token (only a page the console served holds it) and, on a
+// console served beyond this machine, the access token the page was opened with (?access=...).
+const SESSION = document.querySelector('meta[name="console-session"]').content;
+const ACCESS = new URLSearchParams(location.search).get("access") || "";
+
 async function post(path, fields) {
   const body = new URLSearchParams(fields);
-  const res = await fetch(path, { method: "POST", body });
+  const headers = { "X-Console-Session": SESSION };
+  if (ACCESS) headers["X-Console-Access"] = ACCESS;
+  const res = await fetch(path, { method: "POST", body, headers });
   let json = {};
   try { json = await res.json(); } catch (e) { json = { error: "Failure", text: `HTTP ${res.status}` }; }
   return { ok: res.ok, json };

@@ -6,14 +6,19 @@ goes away, and a master control that restarts.
     console_browser_test.py BUILD_DIR NS_PORT DDS_DOMAIN WORK_DIR
 Exits 77 (skipped) when Chromium, its driver or Selenium is not installed.
 """
+import json
 import os
 import re
 import shutil
 import signal
+import socket
 import subprocess
 import sys
 import tempfile
 import time
+import urllib.error
+import urllib.parse
+import urllib.request
 
 SKIP = 77
 build, port, domain, work = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4]
@@ -24,11 +29,11 @@ try:
     from selenium.webdriver.chrome.service import Service
     from selenium.webdriver.common.by import By
 except ImportError:
-    print("SKIP: python3-selenium is not installed (scripts/install-deps.sh installs it)")
+    print("SKIP: python3-selenium is not installed (scripts/install-deps.sh test installs it)")
     sys.exit(SKIP)
 for tool in ("/usr/bin/chromium", "/usr/bin/chromedriver"):
     if not os.path.exists(tool):
-        print(f"SKIP: {tool} is not installed (scripts/install-deps.sh installs it)")
+        print(f"SKIP: {tool} is not installed (scripts/install-deps.sh test installs it)")
         sys.exit(SKIP)
 
 shutil.rmtree(work, ignore_errors=True)
@@ -65,6 +70,51 @@ def pid_of(name):
 def run_script(name):
     subprocess.run(["bash", os.path.join(top, "scripts", name)], env=env, check=True,
                    stdout=subprocess.DEVNULL, stderr=subprocess.STDOUT, timeout=240)
+
+
+def http(url, data=None, headers=None, timeout=10):
+    """(status, body) of a GET, or of a POST of the form fields data."""
+    body = urllib.parse.urlencode(data).encode() if data is not None else None
+    req = urllib.request.Request(url, data=body, headers=headers or {})
+    try:
+        with urllib.request.urlopen(req, timeout=timeout) as res:
+            return res.status, res.read().decode()
+    except urllib.error.HTTPError as e:
+        return e.code, e.read().decode()
+
+
+def guards(url):
+    """Writes from another origin or without the page's session token are refused and change
+    nothing; event streams are bounded, and the page loads with 40 of them asked for."""
+    enabled = lambda: json.loads(http(url + "api/state")[1])["attributes"]
+    before = [a["value"] for a in enabled() if a["name"] == "NOOFENABLEDCHANNELS1"]
+    status, _ = http(url + "api/set", {"name": "NOOFENABLEDCHANNELS", "value": "1"},
+                     {"Origin": "http://evil.example"})
+    check("a cross-origin write is refused with 403", status == 403)
+    status, _ = http(url + "api/set", {"name": "NOOFENABLEDCHANNELS", "value": "1"})
+    check("a write without the page's session token is refused with 403", status == 403)
+    check("and nothing changed", [a["value"] for a in enabled() if a["name"] == "NOOFENABLEDCHANNELS1"] == before)
+    host, port = urllib.parse.urlparse(url).netloc.split(":")
+    streams = []
+    for _ in range(40):
+        s = socket.create_connection((host, int(port)), timeout=5)
+        s.sendall(f"GET /api/events HTTP/1.1\r\nHost: {host}:{port}\r\n\r\n".encode())
+        streams.append(s)
+    answers = []
+    for s in streams:
+        try:
+            answers.append(s.recv(64).decode(errors="replace").split("\r\n")[0])
+        except OSError as e:
+            answers.append(str(e))
+    refused = sum(1 for a in answers if " 503 " in a)
+    check(f"of 40 event streams asked for, those past the bound are refused ({refused} refused)", refused >= 16)
+    t = time.time()
+    status, page = http(url, timeout=5)
+    took = time.time() - t
+    print(f"     GET / with 40 streams asked for: {took * 1000:.0f} ms")
+    check("the page still loads while the streams are open", status == 200 and "console-session" in page)
+    for s in streams:
+        s.close()
 
 
 driver = None
@@ -106,6 +156,7 @@ try:
     check("the page connects and lists the attributes by subsystem",
           wait_for("rows", lambda: value_of("NOOFENABLEDCHANNELS").startswith("3")
                    and "connected" in text("#connection")))
+    guards(url)
     groups = [e.get_attribute("data-group") for e in driver.find_elements(By.CSS_SELECTOR, "table.group")]
     check("channels and altitude simulation groups are shown", "Channels" in groups and "Altitude simulation" in groups)
 
