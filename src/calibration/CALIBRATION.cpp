@@ -11,6 +11,7 @@
 #include "EngineFailure.h"
 #include "EngineItems.h"
 #include "Exceptions.h"
+#include "Keys.h"
 
 using radalt::CalKind;
 using radalt::CalKindRow;
@@ -58,22 +59,22 @@ Velmarin::EngineAttribLongParams ParamsOf(Velmarin::EngineAttribLong_ptr item) {
 CALIBRATION::CALIBRATION(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc)
     : mc_(mc),
       store_(store),
-      calButtonsLocked_(namer, gui, "CALBUTTONSLOCKED", 0),
-      factoryChannel_(namer, gui, "FACTORYCALIBRATIONCHANNEL", 1,
+      calButtonsLocked_(namer, gui, radalt::key::CALBUTTONSLOCKED, 0),
+      factoryChannel_(namer, gui, radalt::key::FACTORYCALIBRATIONCHANNEL, 1,
                       boost::bind(&CALIBRATION::FactoryCalibrationChannelCallback, this, boost::placeholders::_1),
                       get_FactoryCalibrationChannelParams()),
-      abort_(namer, gui, "ABORTCAL", boost::bind(&CALIBRATION::AbortCalibrationCallback, this)),
-      tcxoDac_(namer, gui, "TCXOCALDACVALUE", 0,
+      abort_(namer, gui, radalt::key::ABORTCAL, boost::bind(&CALIBRATION::AbortCalibrationCallback, this)),
+      tcxoDac_(namer, gui, radalt::key::TCXOCALDACVALUE, 0,
                boost::bind(&CALIBRATION::TCXOCalDacValueCallback, this, boost::placeholders::_1), {0, 0, 1}),
-      txCalTxAtten_(namer, gui, "TXCALTXVARATTEN", 0,
+      txCalTxAtten_(namer, gui, radalt::key::TXCALTXVARATTEN, 0,
                     boost::bind(&CALIBRATION::TxCalTXVariableAttenCallback, this, boost::placeholders::_1),
                     {0, 0, 1}),
-      txCalRxAtten_(namer, gui, "TXCALRXVARATTEN", 0,
+      txCalRxAtten_(namer, gui, radalt::key::TXCALRXVARATTEN, 0,
                     boost::bind(&CALIBRATION::TxCalRXVariableAttenCallback, this, boost::placeholders::_1),
                     {0, 0, 1}),
-      loopbackRunning_(namer, gui, "CHKANALOGVARATTENCALRUNNING", false),
-      rfdmRunning_(namer, gui, "CHKRFDMCALRUNNING", false),
-      userRunning_(namer, gui, "CHKUSERCALRUNNING", false) {
+      loopbackRunning_(namer, gui, radalt::key::CHKANALOGVARATTENCALRUNNING, false),
+      rfdmRunning_(namer, gui, radalt::key::CHKRFDMCALRUNNING, false),
+      userRunning_(namer, gui, radalt::key::CHKUSERCALRUNNING, false) {
   for (std::size_t i = 0; i < radalt::kCalKindCount; ++i) {
     const CalKindRow& k = radalt::KindRow(static_cast<CalKind>(i));
     start_[i].reset(new Velmarin::EngineAttribVoid_i(namer, gui, k.startKey, boost::bind(k.startCallback, this)));

@@ -4,6 +4,7 @@
 #include "EngineItems.h"
 #include "Services.h"
 #include "Core.h"
+#include "Keys.h"
 
 namespace {
 using SC = Velmarin::RadAltSingleChannelStateControl::_objref_RADALTSC_MAIN_INTERFACE;
@@ -13,7 +14,7 @@ const char* const COUPLED_ALTITUDE_SIMULATION::PersistanceName = "CoupledAltitud
 
 COUPLED_ALTITUDE_SIMULATION::COUPLED_ALTITUDE_SIMULATION(STpersistance* store, Velmarin::ItemNamer& namer,
                                                          MY_GUIABLE_i& gui, radalt::Core* mc)
-    : BooleanSetting(store, namer, gui, mc, "COUPLEDALTITUDESIMULATION", PersistanceName, 5,
+    : BooleanSetting(store, namer, gui, mc, radalt::key::COUPLEDALTITUDESIMULATION, PersistanceName, 5,
                      &COUPLED_ALTITUDE_SIMULATION::CoupledAltitudeSimulationCallback) {}
 
 void COUPLED_ALTITUDE_SIMULATION::CoupledAltitudeSimulationCallback(int v) {

@@ -3,9 +3,10 @@
 #include <boost/bind/bind.hpp>
 
 #include "Core.h"
+#include "Keys.h"
 
 namespace {
-const char* const kKey = "NOOFAVAILABLECHANNELS";
+const char* const kKey = radalt::key::NOOFAVAILABLECHANNELS;
 }
 
 const char* const NO_OF_AVAILABLE_CHANNELS::PersistanceName = "NoOfAvailableChannels";

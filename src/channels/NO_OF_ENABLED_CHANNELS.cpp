@@ -7,10 +7,11 @@
 
 #include "ChannelWideItems.h"
 #include "Core.h"
+#include "Keys.h"
 
 namespace {
 
-const char* const kKey = "NOOFENABLEDCHANNELS";
+const char* const kKey = radalt::key::NOOFENABLEDCHANNELS;
 
 using radalt::ItemRefs;
 using radalt::ReadItem;

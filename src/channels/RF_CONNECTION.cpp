@@ -3,6 +3,7 @@
 #include <boost/bind/bind.hpp>
 
 #include "Core.h"
+#include "Keys.h"
 
 namespace {
 using SC = Velmarin::RadAltSingleChannelStateControl::_objref_RADALTSC_MAIN_INTERFACE;
@@ -20,7 +21,7 @@ int Channel1Value(radalt::Core* mc) {
 const char* const RF_CONNECTION::PersistanceName = "RfConnection";
 
 RF_CONNECTION::RF_CONNECTION(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc)
-    : Parameter(mc, store, namer, gui, "RFCONNECT", Channel1Value(mc),
+    : Parameter(mc, store, namer, gui, radalt::key::RFCONNECT, Channel1Value(mc),
                 boost::bind(&RF_CONNECTION::RfConnectionCallback, this, boost::placeholders::_1)) {
   get_RfConnectionParams();
   Persist<int>(10, PersistanceName, attr_.Value());

@@ -20,6 +20,7 @@
 
 #include "platform/ItemNamer.h"
 #include "platform/Lock.h"
+#include "Keys.h"
 
 namespace radalt {
 
@@ -39,10 +40,10 @@ constexpr std::size_t kLockGroupCount = static_cast<std::size_t>(LockGroup::Coun
 constexpr const char* kLockGroupNames[kLockGroupCount] = {
     "RadAltMc", "RadAltMc", "RadAltMc",
     "MANUALTEST", "PROFILETEST", "SETTINGS", "CURRENTALT",
-    "DIAGTXOUTPUT", "DIAGTXATTENOUTPUT", "DIAGRXMEASURING", "DIAGLOOPBACKOUTPUT", "DIAGLOOPBACKMEASURING",
-    "DIAGPASSTHRURUNNING", "SIMRUN", "ALTZERORUN", "CALRUN",
+    "DIAGTXOUTPUT", "DIAGTXATTENOUTPUT", radalt::key::DIAGRXMEASURING, "DIAGLOOPBACKOUTPUT", radalt::key::DIAGLOOPBACKMEASURING,
+    radalt::key::DIAGPASSTHRURUNNING, "SIMRUN", "ALTZERORUN", "CALRUN",
     "RFLEVEL", "LOOPLOSS", "UUT_TYPE", "UUT_CDF_SUB_TYPE",
-    "PAUSERESUMEBUTTON", "RFLEVELMODE", "AIDITEMS", "POWERDISPLAYMODE"};
+    "PAUSERESUMEBUTTON", "RFLEVELMODE", "AIDITEMS", radalt::key::POWERDISPLAYMODE};
 
 inline const char* NameOf(LockGroup g) { return kLockGroupNames[static_cast<std::size_t>(g)]; }
 

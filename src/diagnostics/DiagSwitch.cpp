@@ -1,6 +1,7 @@
 #include "DiagSwitch.h"
 
 #include <boost/bind/bind.hpp>
+#include "Keys.h"
 
 namespace radalt {
 
@@ -16,21 +17,21 @@ const char* const kLoopbackMessage =
     "Maintenance / Diagnostics / Loopback screen";
 
 const DiagSwitchRow kRows[] = {
-    {DiagSwitchRole::TxOutput, "DIAG_OUTPUT_STATUS", "DiagOutputStatusCallback", "DIAGOUTPUTSTATUS",
+    {DiagSwitchRole::TxOutput, "DIAG_OUTPUT_STATUS", "DiagOutputStatusCallback", radalt::key::DIAGOUTPUTSTATUS,
      &SC::DiagOutputStatus, "transmit diagnostics", "Diagnostics output is on",
      "Locked because diagnostics output is on. Turn off diagnostics: Set Output Status to Off on the Maintenance / "
      "Diagnostics / Transmit screen",
      10, LockGroup::DIAGTXOUTPUT,
      {LockGroup::DIAGTXATTENOUTPUT, LockGroup::DIAGRXMEASURING, LockGroup::DIAGLOOPBACKOUTPUT,
       LockGroup::DIAGLOOPBACKMEASURING, LockGroup::DIAGPASSTHRURUNNING}},
-    {DiagSwitchRole::RxMeasuring, "DIAG_RX_MEASURING", "DiagRxMeasuringCallback", "DIAGRXMEASURING",
+    {DiagSwitchRole::RxMeasuring, "DIAG_RX_MEASURING", "DiagRxMeasuringCallback", radalt::key::DIAGRXMEASURING,
      &SC::DiagRxMeasuring, "receive diagnostics", "Receive Diagnostics measurements active",
      "Locked because receive diagnostics measurements are running. Turn off receive diagnostics: Set Measuring to Off "
      "on the Maintenance / Diagnostics / Receive screen",
      11, LockGroup::DIAGRXMEASURING,
      {LockGroup::DIAGTXOUTPUT, LockGroup::DIAGTXATTENOUTPUT, LockGroup::DIAGLOOPBACKOUTPUT,
       LockGroup::DIAGLOOPBACKMEASURING, LockGroup::DIAGPASSTHRURUNNING}},
-    {DiagSwitchRole::AttenOutput, "DiagAttenOutputStatus", "DiagAttenOutputStatusCallback", "DIAGATTENOUTPUTSTATUS",
+    {DiagSwitchRole::AttenOutput, "DiagAttenOutputStatus", "DiagAttenOutputStatusCallback", radalt::key::DIAGATTENOUTPUTSTATUS,
      &SC::DiagAttenOutputStatus, "attenuator diagnostics", "Diagnostics TX Atten output is on",
      "Locked because diagnostics output is on. Turn off diagnostics: Set Output Status to Off on the Maintenance / "
      "Diagnostics / Tx Attens screen",
@@ -38,16 +39,16 @@ const DiagSwitchRow kRows[] = {
      {LockGroup::DIAGTXOUTPUT, LockGroup::DIAGRXMEASURING, LockGroup::DIAGLOOPBACKOUTPUT,
       LockGroup::DIAGLOOPBACKMEASURING, LockGroup::DIAGPASSTHRURUNNING}},
     {DiagSwitchRole::LoopbackOutput, "DiagLoopbackOutputStatus", "DiagLoopbackOutputStatusCallback",
-     "DIAGLOOPBACKOUTPUTSTATUS", &SC::DiagLoopbackOutputStatus, "loopback diagnostics output",
+     radalt::key::DIAGLOOPBACKOUTPUTSTATUS, &SC::DiagLoopbackOutputStatus, "loopback diagnostics output",
      "Diagnostics loopback is on", kLoopbackMessage, 9, LockGroup::DIAGLOOPBACKOUTPUT,
      {LockGroup::DIAGTXOUTPUT, LockGroup::DIAGRXMEASURING, LockGroup::DIAGTXATTENOUTPUT,
       LockGroup::DIAGPASSTHRURUNNING}},
     {DiagSwitchRole::LoopbackMeasuring, "DiagLoopbackMeasuring", "DiagLoopbackMeasuringCallback",
-     "DIAGLOOPBACKMEASURING", &SC::DiagLoopbackMeasuring, "loopback diagnostics measuring",
+     radalt::key::DIAGLOOPBACKMEASURING, &SC::DiagLoopbackMeasuring, "loopback diagnostics measuring",
      "Diagnostics loopback is on", kLoopbackMessage, 9, LockGroup::DIAGLOOPBACKMEASURING,
      {LockGroup::DIAGTXOUTPUT, LockGroup::DIAGRXMEASURING, LockGroup::DIAGTXATTENOUTPUT,
       LockGroup::DIAGPASSTHRURUNNING}},
-    {DiagSwitchRole::PassthruRunning, "DiagPassthruRunning", "DiagPassthruRunningCallback", "DIAGPASSTHRURUNNING",
+    {DiagSwitchRole::PassthruRunning, "DiagPassthruRunning", "DiagPassthruRunningCallback", radalt::key::DIAGPASSTHRURUNNING,
      &SC::DiagPassthruRunning, "passthrough diagnostics", "Diagnostics passthrough is on",
      "Locked because diagnostics passthrough is on. Turn off diagnostics: Set Running to Off on the Maintenance / "
      "Diagnostics / Passthru screen",

@@ -18,6 +18,7 @@ const std::map<std::string, std::string>& EngineKeys() {
   static const std::map<std::string, std::string> keys = {
 #define SC_ITEM(op, kind, key, mn, mx, st, init, unit, text) {#op, key},
 #include "radaltsc_items.def"
+#include "Keys.h"
 #undef SC_ITEM
   };
   return keys;
@@ -60,7 +61,7 @@ CORBA::Long Velmarin_RADALTMC_RADALTMC_MAIN_INTERFACE_i::LongValue(const std::st
 
 void Velmarin_RADALTMC_RADALTMC_MAIN_INTERFACE_i::RequireEnabled(int channel, const std::string& who,
                                                                 const std::string& text) {
-  if (LongValue("NOOFENABLEDCHANNELS") < channel)
+  if (LongValue(radalt::key::NOOFENABLEDCHANNELS) < channel)
     radalt::LogThrow(who + " throw Settings_Conflict:" + text, OE::Settings_Conflict(text.c_str()));
 }
 
@@ -84,8 +85,8 @@ Velmarin::EngineReadingBase_ptr Velmarin_RADALTMC_RADALTMC_MAIN_INTERFACE_i::Swe
 
 Velmarin::EngineReadingBase_ptr Velmarin_RADALTMC_RADALTMC_MAIN_INTERFACE_i::CalibrationItem(
     const char* engineOperation, const std::string& who) {
-  const CORBA::Long ch = LongValue("FACTORYCALIBRATIONCHANNEL");
-  const CORBA::Long n = LongValue("NOOFENABLEDCHANNELS");
+  const CORBA::Long ch = LongValue(radalt::key::FACTORYCALIBRATIONCHANNEL);
+  const CORBA::Long n = LongValue(radalt::key::NOOFENABLEDCHANNELS);
   if (ch > n || ch < 1)
     radalt::LogThrow(who + " throw DataOutOfRangeException:Factory calibration channel out of range",
                      OE::DataOutOfRangeException<int>("Factory calibration channel out of range", 1, n, ch));
@@ -101,7 +102,7 @@ Velmarin::EngineReadingBase_ptr Velmarin_RADALTMC_RADALTMC_MAIN_INTERFACE_i::Cal
 
 void Velmarin_RADALTMC_RADALTMC_MAIN_INTERFACE_i::RunOnEngine(int channel, const std::string& who,
                                                              const char* nilText, EngineCommand command) {
-  if (LongValue("NOOFENABLEDCHANNELS") < channel)
+  if (LongValue(radalt::key::NOOFENABLEDCHANNELS) < channel)
     radalt::LogThrow(who + " throw Settings_Conflict:Channel " + std::to_string(channel) + " not enabled",
                      OE::Settings_Conflict("Channel not enabled"));
   if (!mc_->HasChannelEngine(channel))

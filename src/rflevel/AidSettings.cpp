@@ -2,13 +2,14 @@
 #include "AID_FIXED.h"
 #include "AID_MODE.h"
 #include "AID_VARIABLE.h"
+#include "Keys.h"
 
 namespace {
 // Settings-store ids 410 to 412: no other value of the store uses them.
-const radalt::AidInfo kAidFixed{"AID_FIXED", "AidFixedCallback", "RecallAidFixed", "AIDFIXED", "AidFixed", 410};
-const radalt::AidInfo kAidVariable{"AID_VARIABLE", "AidVariableCallback", "RecallAidVarible", "AIDVAR",
+const radalt::AidInfo kAidFixed{"AID_FIXED", "AidFixedCallback", "RecallAidFixed", radalt::key::AIDFIXED, "AidFixed", 410};
+const radalt::AidInfo kAidVariable{"AID_VARIABLE", "AidVariableCallback", "RecallAidVarible", radalt::key::AIDVAR,
                                    "AidVariable", 411};
-const radalt::AidInfo kAidMode{"AID_MODE", "AidModeCallback", "RecallAidMode", "AIDMODE", "AidMode", 412};
+const radalt::AidInfo kAidMode{"AID_MODE", "AidModeCallback", "RecallAidMode", radalt::key::AIDMODE, "AidMode", 412};
 }  // namespace
 
 AID_FIXED::AID_FIXED(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,

@@ -5,6 +5,7 @@
 #include "LevelParameter.h"
 #include "Core.h"
 #include "RfLevelCommon.h"
+#include "Keys.h"
 
 namespace {
 // Settings-store id 402: no other value of the store uses it.
@@ -15,7 +16,7 @@ const char* const COUPLED_MANUAL_RF_LEVEL::PersistanceName = "CoupledManualRfLev
 
 COUPLED_MANUAL_RF_LEVEL::COUPLED_MANUAL_RF_LEVEL(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
                                                  radalt::Core* mc)
-    : Parameter(mc, store, namer, gui, "COUPLEDMANUALRFLVL", false,
+    : Parameter(mc, store, namer, gui, radalt::key::COUPLEDMANUALRFLVL, false,
                 boost::bind(&COUPLED_MANUAL_RF_LEVEL::CoupledManualRfLevelCallback, this, boost::placeholders::_1)) {
   Persist<int>(kValueId, PersistanceName, 0);
 }

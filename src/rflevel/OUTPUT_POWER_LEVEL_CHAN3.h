@@ -2,13 +2,14 @@
 #pragma once
 
 #include "OutputPowerLevel.h"
+#include "Keys.h"
 
 class OUTPUT_POWER_LEVEL_CHAN3 : public radalt::OutputPowerLevel {
  public:
   static const char* const PersistanceName;
   OUTPUT_POWER_LEVEL_CHAN3(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                            Velmarin::Lockable_i& rfLevel)
-      : OutputPowerLevel(3, "CH3OUTPWRLVL", PersistanceName, 20, store, namer, gui, mc, rfLevel) {}
+      : OutputPowerLevel(3, radalt::key::CH3OUTPWRLVL, PersistanceName, 20, store, namer, gui, mc, rfLevel) {}
 
   void OutputPowerLevelChan3Callback(const VALUE_DOUBLE::VALUE& value) { Callback(value); }
   void RecallOutputPowerLevelChan3() { Recall(); }

@@ -5,6 +5,7 @@
 #include "LevelParameter.h"
 #include "Core.h"
 #include "RfLevelCommon.h"
+#include "Keys.h"
 
 namespace {
 // Settings-store id 401: no other value of the store uses it.
@@ -19,7 +20,7 @@ const char* const RFLEVEL_MODE::PersistanceName = "RfLevelMode";
 
 RFLEVEL_MODE::RFLEVEL_MODE(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                            Velmarin::Lockable_i& settings, Velmarin::Lockable_i& rfLevelMode)
-    : Parameter(mc, store, namer, gui, "RFLVLMODE", ModeItem(mc, 1)->Get(),
+    : Parameter(mc, store, namer, gui, radalt::key::RFLVLMODE, ModeItem(mc, 1)->Get(),
                 boost::bind(&RFLEVEL_MODE::RfLevelModeCallback, this, boost::placeholders::_1)) {
   get_RfLevelModeParams();
   Persist<int>(kValueId, PersistanceName, attr_.Value());

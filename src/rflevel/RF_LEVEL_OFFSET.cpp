@@ -4,6 +4,7 @@
 
 #include "Core.h"
 #include "RfLevelCommon.h"
+#include "Keys.h"
 
 namespace {
 // Settings-store id 409: no other value of the store uses it.
@@ -27,7 +28,7 @@ const char* const RF_LEVEL_OFFSET::PersistanceName = "RfLevelOffset";
 
 RF_LEVEL_OFFSET::RF_LEVEL_OFFSET(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                                  Velmarin::Lockable_i& settings)
-    : Parameter(mc, store, namer, gui, "RFLVLOFFSET", OffsetItem(mc, 1)->Get(),
+    : Parameter(mc, store, namer, gui, radalt::key::RFLVLOFFSET, OffsetItem(mc, 1)->Get(),
                 boost::bind(&RF_LEVEL_OFFSET::RfLevelOffsetCallback, this, boost::placeholders::_1),
                 OffsetItem(mc, 1)->GetParams()) {
   Persist<int>(kValueId, PersistanceName, attr_.Value().val);

@@ -2,12 +2,13 @@
 #pragma once
 
 #include "PathLossParameter.h"
+#include "Keys.h"
 
 class RX_COUPLER_LOSS_CHAN1 : public radalt::PathLossParameter {
  public:
   RX_COUPLER_LOSS_CHAN1(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                         Velmarin::Lockable_i& settings)
-      : PathLossParameter(radalt::PathRole::RxCoupler, 1, "CH1RXCOUPLOSS", store, namer, gui, mc, settings) {}
+      : PathLossParameter(radalt::PathRole::RxCoupler, 1, radalt::key::CH1RXCOUPLOSS, store, namer, gui, mc, settings) {}
 
   void RxCouplerLossChan1Callback(const VALUE_DOUBLE::VALUE& value) { Callback(value); }
   void RecallRxCouplerLossChan1() { Recall(); }

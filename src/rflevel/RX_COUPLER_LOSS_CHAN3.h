@@ -2,12 +2,13 @@
 #pragma once
 
 #include "PathLossParameter.h"
+#include "Keys.h"
 
 class RX_COUPLER_LOSS_CHAN3 : public radalt::PathLossParameter {
  public:
   RX_COUPLER_LOSS_CHAN3(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                         Velmarin::Lockable_i& settings)
-      : PathLossParameter(radalt::PathRole::RxCoupler, 3, "CH3RXCOUPLOSS", store, namer, gui, mc, settings) {}
+      : PathLossParameter(radalt::PathRole::RxCoupler, 3, radalt::key::CH3RXCOUPLOSS, store, namer, gui, mc, settings) {}
 
   void RxCouplerLossChan3Callback(const VALUE_DOUBLE::VALUE& value) { Callback(value); }
   void RecallRxCouplerLossChan3() { Recall(); }

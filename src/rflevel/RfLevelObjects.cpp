@@ -29,16 +29,17 @@
 #include "TX_COUPLER_LOSS_CHAN2.h"
 #include "TX_COUPLER_LOSS_CHAN3.h"
 #include "TX_EXTERNAL_LOSS.h"
+#include "Keys.h"
 
 namespace radalt {
 
 namespace {
 
 const char* const kKeys[][3] = {
-    {"CH1TXEXTLOSS", "CH2TXEXTLOSS", "CH3TXEXTLOSS"},
-    {"CH1RXEXTLOSS", "CH2RXEXTLOSS", "CH3RXEXTLOSS"},
-    {"CH1OFFSET", "CH2OFFSET", "CH3OFFSET"},
-    {"CH1LOOPLOSS", "CH2LOOPLOSS", "CH3LOOPLOSS"},
+    {radalt::key::CH1TXEXTLOSS, radalt::key::CH2TXEXTLOSS, radalt::key::CH3TXEXTLOSS},
+    {radalt::key::CH1RXEXTLOSS, radalt::key::CH2RXEXTLOSS, radalt::key::CH3RXEXTLOSS},
+    {radalt::key::CH1OFFSET, radalt::key::CH2OFFSET, radalt::key::CH3OFFSET},
+    {radalt::key::CH1LOOPLOSS, radalt::key::CH2LOOPLOSS, radalt::key::CH3LOOPLOSS},
 };
 enum KeyRow { kTxExt, kRxExt, kOffset, kLoopLoss };
 

@@ -2,12 +2,13 @@
 #pragma once
 
 #include "PathLossParameter.h"
+#include "Keys.h"
 
 class TX_CABLE_LOSS_CHAN3 : public radalt::PathLossParameter {
  public:
   TX_CABLE_LOSS_CHAN3(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                       Velmarin::Lockable_i& settings)
-      : PathLossParameter(radalt::PathRole::TxCable, 3, "CH3TXCBLLOSS", store, namer, gui, mc, settings) {}
+      : PathLossParameter(radalt::PathRole::TxCable, 3, radalt::key::CH3TXCBLLOSS, store, namer, gui, mc, settings) {}
 
   void TxCableLossChan3Callback(const VALUE_DOUBLE::VALUE& value) { Callback(value); }
   void RecallTxCableLossChan3() { Recall(); }

@@ -2,12 +2,13 @@
 #pragma once
 
 #include "PathLossParameter.h"
+#include "Keys.h"
 
 class TX_COUPLER_LOSS_CHAN2 : public radalt::PathLossParameter {
  public:
   TX_COUPLER_LOSS_CHAN2(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                         Velmarin::Lockable_i& settings)
-      : PathLossParameter(radalt::PathRole::TxCoupler, 2, "CH2TXCOUPLOSS", store, namer, gui, mc, settings) {}
+      : PathLossParameter(radalt::PathRole::TxCoupler, 2, radalt::key::CH2TXCOUPLOSS, store, namer, gui, mc, settings) {}
 
   void TxCouplerLossChan2Callback(const VALUE_DOUBLE::VALUE& value) { Callback(value); }
   void RecallTxCouplerLossChan2() { Recall(); }

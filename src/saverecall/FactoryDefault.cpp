@@ -3,6 +3,7 @@
 #include <boost/bind/bind.hpp>
 
 #include "SaveRecallCommon.h"
+#include "Keys.h"
 
 namespace radalt {
 
@@ -17,9 +18,9 @@ struct Default {
 
 // The diagnostic outputs, switched off first: each releases its holds and the calibration
 // buttons' code.
-constexpr const char* kDiagnosticOutputs[] = {"DIAGOUTPUTSTATUS",         "DIAGRXMEASURING",
-                                              "DIAGATTENOUTPUTSTATUS",    "DIAGLOOPBACKOUTPUTSTATUS",
-                                              "DIAGLOOPBACKMEASURING",    "DIAGPASSTHRURUNNING"};
+constexpr const char* kDiagnosticOutputs[] = {radalt::key::DIAGOUTPUTSTATUS,         radalt::key::DIAGRXMEASURING,
+                                              radalt::key::DIAGATTENOUTPUTSTATUS,    radalt::key::DIAGLOOPBACKOUTPUTSTATUS,
+                                              radalt::key::DIAGLOOPBACKMEASURING,    radalt::key::DIAGPASSTHRURUNNING};
 
 // One channel's RF path, in the order applied.
 constexpr Default kPerChannel[] = {
@@ -29,10 +30,10 @@ constexpr Default kPerChannel[] = {
 
 // The shared settings, applied once after the channels, in this order.
 constexpr Default kShared[] = {
-    {"AIDMODE", 0},    {"AIDFIXED", 1},          {"AIDVAR", 0},          {"ALTUNITS", 0},
-    {"DISTUNITS", 0},  {"RFLVLMODE", 0},         {"COUPLEDMANUALRFLVL", 0}, {"UUTDETECT", 0},
-    {"RFCONNECT", 0},  {"UUTTYPE", 0},           {"UUTCDFSUBTYPE", 0},   {"CDFALTCORRECTION", 1},
-    {"RFLVLOFFSET", 0}, {"FREQDISPLAYMODE", 0},  {"PROFILEDISPLAYUNITS", 0}, {"POWERDISPLAYMODE", 0},
+    {radalt::key::AIDMODE, 0},    {radalt::key::AIDFIXED, 1},          {radalt::key::AIDVAR, 0},          {radalt::key::ALTUNITS, 0},
+    {radalt::key::DISTUNITS, 0},  {radalt::key::RFLVLMODE, 0},         {radalt::key::COUPLEDMANUALRFLVL, 0}, {radalt::key::UUTDETECT, 0},
+    {radalt::key::RFCONNECT, 0},  {radalt::key::UUTTYPE, 0},           {radalt::key::UUTCDFSUBTYPE, 0},   {radalt::key::CDFALTCORRECTION, 1},
+    {radalt::key::RFLVLOFFSET, 0}, {radalt::key::FREQDISPLAYMODE, 0},  {radalt::key::PROFILEDISPLAYUNITS, 0}, {radalt::key::POWERDISPLAYMODE, 0},
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "Core.h"
 #include "EngineItems.h"
 #include "Exceptions.h"
+#include "Keys.h"
 
 // One attribute: its slot, its key, its callback's name (for the refusal lines), what it does,
 // to which kind of entry, and on which channel's engine (0: channel 1's, whatever is enabled).
@@ -56,24 +57,24 @@ radalt::ScItemOp<Velmarin::EngineAttribString_ptr> NameItem(Act act, Kind kind) 
 
 // In slot order.
 const RCISaveRecall::Role kRoles[] = {
-    {0, "CH1RCIRECALLALTSIM", "RCIRecallAltSimChan1Callback", Act::Recall, kAltSim, 1},
-    {1, "CH2RCIRECALLALTSIM", "RCIRecallAltSimChan2Callback", Act::Recall, kAltSim, 2},
-    {2, "CH3RCIRECALLALTSIM", "RCIRecallAltSimChan3Callback", Act::Recall, kAltSim, 3},
-    {3, "CH1RCISTOREALTSIM", "RCIStoreAltSimChan1Callback", Act::Store, kAltSim, 1},
-    {4, "CH2RCISTOREALTSIM", "RCIStoreAltSimChan2Callback", Act::Store, kAltSim, 2},
-    {5, "CH3RCISTOREALTSIM", "RCIStoreAltSimChan3Callback", Act::Store, kAltSim, 3},
-    {6, "RCIDELETEALTSIM", "RCIDeleteAltSimCallback", Act::Delete, kAltSim, 0},
-    {7, "RCIGETALTSIMLISTLENGTH", "RCIGetAltSimListLengthCallback", Act::Length, kAltSim, 0},
-    {8, "RCIGETALTSIMLIST", "RCIGetAltSimListCallback", Act::List, kAltSim, 0},
-    {9, "CH1RCIRECALLSETTINGS", "RCIRecallSettingsChan1Callback", Act::Recall, kSettings, 1},
-    {10, "CH2RCIRECALLSETTINGS", "RCIRecallSettingsChan2Callback", Act::Recall, kSettings, 2},
-    {11, "CH3RCIRECALLSETTINGS", "RCIRecallSettingsChan3Callback", Act::Recall, kSettings, 3},
-    {12, "CH1RCISTORESETTINGS", "RCIStoreSettingsChan1Callback", Act::Store, kSettings, 1},
-    {13, "CH2RCISTORESETTINGS", "RCIStoreSettingsChan2Callback", Act::Store, kSettings, 2},
-    {14, "CH3RCISTORESETTINGS", "RCIStoreSettingsChan3Callback", Act::Store, kSettings, 3},
-    {15, "RCIDELETESETTINGS", "RCIDeleteSettingsCallback", Act::Delete, kSettings, 0},
-    {16, "RCIGETSETTINGSLISTLENGTH", "RCIGetSettingsListLengthCallback", Act::Length, kSettings, 0},
-    {17, "RCIGETSETTINGSLIST", "RCIGetSettingsListCallback", Act::List, kSettings, 0},
+    {0, radalt::key::CH1RCIRECALLALTSIM, "RCIRecallAltSimChan1Callback", Act::Recall, kAltSim, 1},
+    {1, radalt::key::CH2RCIRECALLALTSIM, "RCIRecallAltSimChan2Callback", Act::Recall, kAltSim, 2},
+    {2, radalt::key::CH3RCIRECALLALTSIM, "RCIRecallAltSimChan3Callback", Act::Recall, kAltSim, 3},
+    {3, radalt::key::CH1RCISTOREALTSIM, "RCIStoreAltSimChan1Callback", Act::Store, kAltSim, 1},
+    {4, radalt::key::CH2RCISTOREALTSIM, "RCIStoreAltSimChan2Callback", Act::Store, kAltSim, 2},
+    {5, radalt::key::CH3RCISTOREALTSIM, "RCIStoreAltSimChan3Callback", Act::Store, kAltSim, 3},
+    {6, radalt::key::RCIDELETEALTSIM, "RCIDeleteAltSimCallback", Act::Delete, kAltSim, 0},
+    {7, radalt::key::RCIGETALTSIMLISTLENGTH, "RCIGetAltSimListLengthCallback", Act::Length, kAltSim, 0},
+    {8, radalt::key::RCIGETALTSIMLIST, "RCIGetAltSimListCallback", Act::List, kAltSim, 0},
+    {9, radalt::key::CH1RCIRECALLSETTINGS, "RCIRecallSettingsChan1Callback", Act::Recall, kSettings, 1},
+    {10, radalt::key::CH2RCIRECALLSETTINGS, "RCIRecallSettingsChan2Callback", Act::Recall, kSettings, 2},
+    {11, radalt::key::CH3RCIRECALLSETTINGS, "RCIRecallSettingsChan3Callback", Act::Recall, kSettings, 3},
+    {12, radalt::key::CH1RCISTORESETTINGS, "RCIStoreSettingsChan1Callback", Act::Store, kSettings, 1},
+    {13, radalt::key::CH2RCISTORESETTINGS, "RCIStoreSettingsChan2Callback", Act::Store, kSettings, 2},
+    {14, radalt::key::CH3RCISTORESETTINGS, "RCIStoreSettingsChan3Callback", Act::Store, kSettings, 3},
+    {15, radalt::key::RCIDELETESETTINGS, "RCIDeleteSettingsCallback", Act::Delete, kSettings, 0},
+    {16, radalt::key::RCIGETSETTINGSLISTLENGTH, "RCIGetSettingsListLengthCallback", Act::Length, kSettings, 0},
+    {17, radalt::key::RCIGETSETTINGSLIST, "RCIGetSettingsListCallback", Act::List, kSettings, 0},
 };
 constexpr int kSlots = sizeof(kRoles) / sizeof(kRoles[0]);
 

@@ -7,6 +7,7 @@
 #include "Core.h"
 #include "Exceptions.h"
 #include "platform/ORB_wrapper.h"
+#include "Keys.h"
 
 namespace {
 
@@ -27,10 +28,10 @@ std::string Prefix(const char* method) { return std::string(" SaveRecall::") + m
 SaveRecall::SaveRecall(Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc, Velmarin::ORB_wrapper& orbw)
     : mc_(mc),
       orbw_(orbw),
-      recallSettings_(namer, gui, "RECALLSETTINGS", boost::bind(&SaveRecall::RecallSettingsCallback, this)),
-      storeSettings_(namer, gui, "STORESETTINGS", boost::bind(&SaveRecall::StoreSettingsCallback, this)),
-      recallProfile_(namer, gui, "RECALLPROFILE", boost::bind(&SaveRecall::RecallProfileCallback, this)),
-      storeProfile_(namer, gui, "STOREPROFILE", boost::bind(&SaveRecall::StoreProfileCallback, this)) {}
+      recallSettings_(namer, gui, radalt::key::RECALLSETTINGS, boost::bind(&SaveRecall::RecallSettingsCallback, this)),
+      storeSettings_(namer, gui, radalt::key::STORESETTINGS, boost::bind(&SaveRecall::StoreSettingsCallback, this)),
+      recallProfile_(namer, gui, radalt::key::RECALLPROFILE, boost::bind(&SaveRecall::RecallProfileCallback, this)),
+      storeProfile_(namer, gui, radalt::key::STOREPROFILE, boost::bind(&SaveRecall::StoreProfileCallback, this)) {}
 
 SaveRecall::~SaveRecall() = default;
 

@@ -6,6 +6,7 @@
 #include "EngineItems.h"
 #include "SimulationCommon.h"
 #include "SimulationObjects.h"
+#include "Keys.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ const char* const ALT_SIM_TOTAL_DURATION::PersistanceName = "TotalDuration_min";
 
 ALT_SIM_TOTAL_DURATION::ALT_SIM_TOTAL_DURATION(STpersistance* store, Velmarin::ItemNamer& namer,
                                                MY_GUIABLE_i& gui, radalt::Core* mc)
-    : Parameter(mc, store, namer, gui, "TOTALDURATION", Record(0)) {
+    : Parameter(mc, store, namer, gui, radalt::key::TOTALDURATION, Record(0)) {
   attr_ = init_DurationValue();
   Persist<int>(104, PersistanceName, static_cast<int>(attr_.Value().val));
 }

@@ -5,6 +5,7 @@
 #include "CalibrationButtonCodes.h"
 #include "Core.h"
 #include "SimulationCommon.h"
+#include "Keys.h"
 
 namespace radalt {
 
@@ -19,9 +20,9 @@ struct CommandInfo {
 
 // In Step order.
 const CommandInfo kCommands[] = {
-    {"STARTALTINDZERO", &SC::StartAltIndZero},
-    {"SAVEALTINDZERO", &SC::SaveAltIndZero},
-    {"ABORTALTINDZERO", &SC::AbortAltIndZero},
+    {radalt::key::STARTALTINDZERO, &SC::StartAltIndZero},
+    {radalt::key::SAVEALTINDZERO, &SC::SaveAltIndZero},
+    {radalt::key::ABORTALTINDZERO, &SC::AbortAltIndZero},
 };
 
 const CommandInfo& InfoOf(AltIndZeroCommand::Step step) { return kCommands[static_cast<int>(step)]; }

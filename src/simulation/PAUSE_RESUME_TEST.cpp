@@ -4,6 +4,7 @@
 
 #include "Core.h"
 #include "SimulationCommon.h"
+#include "Keys.h"
 
 using radalt::LockGroup;
 
@@ -17,9 +18,9 @@ const char* const PAUSE_RESUME_TEST::PersistanceName = "PauseResumeTest";
 
 PAUSE_RESUME_TEST::PAUSE_RESUME_TEST(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
                                      radalt::Core* mc)
-    : Parameter(mc, store, namer, gui, "PAUSERESUMETEST", false,
+    : Parameter(mc, store, namer, gui, radalt::key::PAUSERESUMETEST, false,
                 boost::bind(&PAUSE_RESUME_TEST::PauseResumeTestCallback, this, boost::placeholders::_1)),
-      pauseButton_(namer, gui, "PAUSEBUTTON", boost::bind(&PAUSE_RESUME_TEST::pauseButtonCallback, this)) {
+      pauseButton_(namer, gui, radalt::key::PAUSEBUTTON, boost::bind(&PAUSE_RESUME_TEST::pauseButtonCallback, this)) {
   attr_ = static_cast<bool>(radalt::ReadItem(mc->Items(), mc->GetSingleChannelPtr(1), &SC::PauseResumeTest));
   Persist<int>(103, PersistanceName, attr_.Value() ? 1 : 0);
 }

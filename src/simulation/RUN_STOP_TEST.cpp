@@ -11,6 +11,7 @@
 #include "Core.h"
 #include "SimulationCommon.h"
 #include "SimulationObjects.h"
+#include "Keys.h"
 
 using radalt::LockGroup;
 namespace text = radalt::lock_text;
@@ -25,7 +26,7 @@ const char* const kCallback = " RUN_STOP_TEST::RunStopTestCallback";
 // The master control's own UUT detection mode ("UUTDETECT": 0 automatic, 1 manual), as its
 // attribute shows it; -1 when there is no such attribute.
 int UutDetectionMode(radalt::Core& mc) {
-  const auto* mode = dynamic_cast<const Velmarin::EngineAttribEnum_i*>(mc.Gui().Local("UUTDETECT"));
+  const auto* mode = dynamic_cast<const Velmarin::EngineAttribEnum_i*>(mc.Gui().Local(radalt::key::UUTDETECT));
   return mode ? mode->Value() : -1;
 }
 
@@ -34,9 +35,9 @@ int UutDetectionMode(radalt::Core& mc) {
 const char* const RUN_STOP_TEST::PersistanceName = "RunStopTest";
 
 RUN_STOP_TEST::RUN_STOP_TEST(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc)
-    : Parameter(mc, store, namer, gui, "RUNSTOPTEST", false,
+    : Parameter(mc, store, namer, gui, radalt::key::RUNSTOPTEST, false,
                 boost::bind(&RUN_STOP_TEST::RunStopTestCallback, this, boost::placeholders::_1)),
-      runPushButton_(namer, gui, "RUNPUSHBUTTON", boost::bind(&RUN_STOP_TEST::runPushButtonCallback, this)) {
+      runPushButton_(namer, gui, radalt::key::RUNPUSHBUTTON, boost::bind(&RUN_STOP_TEST::runPushButtonCallback, this)) {
   attr_ = static_cast<bool>(radalt::ReadItem(mc->Items(), mc->GetSingleChannelPtr(1), &SC::RunStopTest));
   Persist<int>(102, PersistanceName, attr_.Value() ? 1 : 0);
   // The run button is the SIMRUN group's: held while a run starts or stops (the settle), for

@@ -8,6 +8,7 @@
 #include "RampParameter.h"
 #include "SimulationCommon.h"
 #include "SimulationObjects.h"
+#include "Keys.h"
 
 using radalt::LockGroup;
 using radalt::RampRole;
@@ -54,7 +55,7 @@ const char* const SIMULATION_MODE::PersistanceName = "SimulationMode";
 
 SIMULATION_MODE::SIMULATION_MODE(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
                                  radalt::Core* mc, Velmarin::Lockable_i& settings)
-    : Parameter(mc, store, namer, gui, "SIMULATIONMODE", 0,
+    : Parameter(mc, store, namer, gui, radalt::key::SIMULATIONMODE, 0,
                 boost::bind(&SIMULATION_MODE::SimulationModeCallback, this, boost::placeholders::_1)) {
   get_SimulationModeParams();
   attr_ = radalt::ReadItem(mc->Items(), mc->GetSingleChannelPtr(1), &SC::SimulationMode);

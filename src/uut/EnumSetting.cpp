@@ -3,6 +3,7 @@
 #include <boost/bind/bind.hpp>
 
 #include "EngineFailure.h"
+#include "Keys.h"
 
 namespace radalt {
 
@@ -11,26 +12,26 @@ namespace {
 using SC = SCI::_objref_RADALTSC_MAIN_INTERFACE;
 
 const EnumSettingRow kRows[] = {
-    {EnumRole::UutAutodetect, "UUT_AUTODETECT", "UutAutodetectCallback", "RecallUutAutodetect", "UUTDETECT",
+    {EnumRole::UutAutodetect, "UUT_AUTODETECT", "UutAutodetectCallback", "RecallUutAutodetect", radalt::key::UUTDETECT,
      "UutAutodetect", 501, &SC::UutAutodetect, ReadBack::LastEnabled, {LockGroup::SETTINGS}},
-    {EnumRole::UutType, "UUT_TYPE", "UutUutTypeCallback", "RecallUutType", "UUTTYPE", "UutType", 502,
+    {EnumRole::UutType, "UUT_TYPE", "UutUutTypeCallback", "RecallUutType", radalt::key::UUTTYPE, "UutType", 502,
      &SC::UutType, ReadBack::LastEnabled, {LockGroup::SETTINGS, LockGroup::UUT_TYPE}},
     {EnumRole::UutCdfSubType, "UUT_CDF_SUB_TYPE", "UutUutCdfSubTypeCallback", "RecallUutCdfSubType",
-     "UUTCDFSUBTYPE", "UutCdfSubType", 503, &SC::UutCdfSubType, ReadBack::LastEnabled,
+     radalt::key::UUTCDFSUBTYPE, "UutCdfSubType", 503, &SC::UutCdfSubType, ReadBack::LastEnabled,
      {LockGroup::SETTINGS, LockGroup::UUT_CDF_SUB_TYPE}},
-    {EnumRole::CdfAltCorrection, "CdfAltCorrection", "CdfAltCorrCallback", "RecallCdfAltCorr", "CDFALTCORRECTION",
+    {EnumRole::CdfAltCorrection, "CdfAltCorrection", "CdfAltCorrCallback", "RecallCdfAltCorr", radalt::key::CDFALTCORRECTION,
      "CdfAltCorr", 504, &SC::CdfAltCorrection, ReadBack::LastEnabled, {LockGroup::SETTINGS}},
-    {EnumRole::AltitudeUnits, "ALTITUDE_UNITS", "AltitudeUnitsCallback", "RecallAltitudeUnits", "ALTUNITS",
+    {EnumRole::AltitudeUnits, "ALTITUDE_UNITS", "AltitudeUnitsCallback", "RecallAltitudeUnits", radalt::key::ALTUNITS,
      "AltitudeUnits", 505, &SC::AltitudeUnits, ReadBack::Channel1, {LockGroup::SETTINGS}},
-    {EnumRole::DistanceUnits, "DISTANCE_UNITS", "DistanceUnitsCallback", "RecallDistanceUnits", "DISTUNITS",
+    {EnumRole::DistanceUnits, "DISTANCE_UNITS", "DistanceUnitsCallback", "RecallDistanceUnits", radalt::key::DISTUNITS,
      "DistanceUnits", 506, &SC::DistanceUnits, ReadBack::Channel1, {LockGroup::SETTINGS}},
     {EnumRole::FreqDisplayMode, "FreqDisplayMode", "freqDisplayModeCallback", "recallFreqDisplayMode",
-     "FREQDISPLAYMODE", "FreqDisplayMode", 507, &SC::FreqDisplayMode, ReadBack::LastEnabled, {LockGroup::SETTINGS}},
+     radalt::key::FREQDISPLAYMODE, "FreqDisplayMode", 507, &SC::FreqDisplayMode, ReadBack::LastEnabled, {LockGroup::SETTINGS}},
     {EnumRole::ProfileDisplayUnits, "ProfileDisplayUnits", "profileDisplayUnitsCallback",
-     "recallProfileDisplayUnits", "PROFILEDISPLAYUNITS", "ProfileDisplayUnits", 508, &SC::ProfileDisplayUnits,
+     "recallProfileDisplayUnits", radalt::key::PROFILEDISPLAYUNITS, "ProfileDisplayUnits", 508, &SC::ProfileDisplayUnits,
      ReadBack::LastEnabled, {LockGroup::SETTINGS}},
     {EnumRole::PowerDisplayMode, "PowerDisplayMode", "powerDisplayModeCallback", "recallPowerDisplayMode",
-     "POWERDISPLAYMODE", "PowerDisplayMode", 509, &SC::PowerDisplayMode, ReadBack::LastEnabled,
+     radalt::key::POWERDISPLAYMODE, "PowerDisplayMode", 509, &SC::PowerDisplayMode, ReadBack::LastEnabled,
      {LockGroup::SETTINGS, LockGroup::POWERDISPLAYMODE}},
 };
 
