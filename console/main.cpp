@@ -124,6 +124,7 @@ httplib::Server* server = nullptr;
 }  // namespace
 
 int main(int argc, char** argv) {
+  rc::SetProgramName("radalt-console");
   radaltconsole::ConsoleOptions options;
   std::string listen = "127.0.0.1";
   std::string accessFile;
@@ -242,6 +243,69 @@ int main(int argc, char** argv) {
       }
       Reply(res, 200, Object().Bool("connected", true).Num("seq", static_cast<double>(hub.Latest()))
                           .Raw("attributes", "[" + list + "]").Text());
+    });
+  });
+  // What each own attribute's control needs: an enumeration's labels, a number's limits,
+  // step and unit (the master control still decides on every write).
+  srv.Get("/api/params", [&](const httplib::Request&, httplib::Response& res) {
+    Guarded(conn, res, [&](rc::Client& c) {
+      Object params;
+      for (const auto& name : c.Names()) {
+        if (!radaltconsole::OwnAttribute(name)) continue;
+        try {
+          params.Raw(name, radaltconsole::ParamsOf(c, name, c.TypeOf(name)));
+        } catch (const rc::Refused&) {
+          params.Raw(name, "{}");
+        } catch (const rc::Misuse&) {
+          params.Raw(name, "{}");
+        }
+      }
+      Reply(res, 200, Object().Raw("params", params.Text()).Text());
+    });
+  });
+  // Values the main interface hands out that the GUI registry does not list (the channels'
+  // UUT readings, the calibration's progress): ?ops=UUTFrequencyChan1,RxCwCalCurrentStep
+  srv.Get("/api/readings", [&](const httplib::Request& req, httplib::Response& res) {
+    Guarded(conn, res, [&](rc::Client& c) {
+      const std::string list = req.has_param("ops") ? req.get_param_value("ops") : "";
+      if (list.size() > 4096) {
+        Reply(res, 400, Object().Str("error", "BadRequest").Str("text", "too many operations asked for").Text());
+        return;
+      }
+      Object readings;
+      std::size_t from = 0;
+      while (from < list.size()) {
+        std::size_t to = list.find(',', from);
+        if (to == std::string::npos) to = list.size();
+        const std::string op = list.substr(from, to - from);
+        from = to + 1;
+        if (op.empty()) continue;
+        try {
+          readings.Raw(op, Object().Str("value", radaltconsole::ReadingOf(c, op)).Text());
+        } catch (const rc::Refused& e) {
+          readings.Raw(op, Object().Str("error", e.kind).Str("text", e.text).Text());
+        } catch (const rc::Misuse& e) {
+          readings.Raw(op, Object().Str("error", "NotFound").Str("text", e.what()).Text());
+        }
+      }
+      Reply(res, 200, Object().Raw("readings", readings.Text()).Text());
+    });
+  });
+  // The master control's self test through the platform's harness: kind basic or software.
+  // The harness's bound stays within the bound of the call.
+  srv.Post("/api/selftest", [&](const httplib::Request& req, httplib::Response& res) {
+    const std::string kind = req.has_param("kind") ? req.get_param_value("kind") : "basic";
+    if (kind != "basic" && kind != "software") {
+      Reply(res, 400, Object().Str("error", "BadRequest").Str("text", "kind is basic or software").Text());
+      return;
+    }
+    Guarded(conn, res, [&](rc::Client& c) {
+      const double seconds = std::max(1.0, options.callTimeoutMs / 1000.0 - 1.0);
+      const std::vector<std::string> lines = c.SelfTest(kind == "basic" ? 0 : 2, seconds);
+      std::string list;
+      for (const auto& line : lines) list += (list.empty() ? "" : ",") + radaltconsole::Quote(line);
+      const bool passed = !lines.empty() && lines.front().find(": PASSED") != std::string::npos;
+      Reply(res, 200, Object().Str("kind", kind).Bool("passed", passed).Raw("lines", "[" + list + "]").Text());
     });
   });
   srv.Get("/api/status", [&](const httplib::Request&, httplib::Response& res) {

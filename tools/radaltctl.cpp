@@ -13,6 +13,11 @@
 #include <ctime>
 #include <mutex>
 
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "JournalStore.h"
 #include "RadaltClient.h"
 #include "VelmarinEverybodyEng.hh"
 #include "platform/ORB_wrapper.h"
@@ -50,6 +55,15 @@ const char* const kHelp =
     "  selftest basic|software\n"
     "                       run the master control's self test through the platform's\n"
     "                       self-test harness and print its result line and its failures\n"
+    "  journal [--since TIME] [--key KEY] [--writer W] [--refused] [--follow] [--json|--csv]\n"
+    "                       what the test set was told and what it answered, oldest first:\n"
+    "                       time (UTC), writer, key, old -> asked = new value, outcome,\n"
+    "                       refusal with its texts, duration; engines joining and leaving.\n"
+    "                       TIME is UTC, YYYY-MM-DD[THH:MM[:SS]]; --refused: refused and failed\n"
+    "                       requests only; --follow: then print new entries as they come;\n"
+    "                       --json: one object a line; --csv: with a header line. Reads\n"
+    "                       engines/lib/journal.db below --root DIR (default\n"
+    "                       $RADALT_INSTALL_ROOT, else the root 'make run' uses: .run/root)\n"
     "\n"
     "Options:\n"
     "  --ns HOST:PORT       naming service (default: $RADALT_NS, else 127.0.0.1:28090, the one\n"
@@ -62,7 +76,7 @@ const char* const kHelp =
     "\n"
     "Exit status: 0 done; 1 the system refused the request (the exception kind and its texts\n"
     "are printed on standard error); 2 bad input (unknown name, unparsable value, bad usage);\n"
-    "3 the test set could not be reached.\n";
+    "3 the test set could not be reached. journal: 1 when the journal cannot be read.\n";
 
 std::string Stamp();
 
@@ -175,9 +189,121 @@ void Diff(const std::string& name, bool profile) {
   });
 }
 
+// ---- the journal ----------------------------------------------------------------------------
+
+struct JournalOptions {
+  std::string root;
+  radaltjournal::Filter filter;
+  bool follow = false, json = false, csv = false;
+};
+
+// The install root: --root, $RADALT_INSTALL_ROOT, $RUN_DIR/root, else the .run/root of the
+// checkout (the one 'make run' starts), looked for from here and beside the build tree.
+std::string InstallRoot(const std::string& given) {
+  if (!given.empty()) return given;
+  if (const char* env = std::getenv("RADALT_INSTALL_ROOT"); env && *env) return env;
+  if (const char* run = std::getenv("RUN_DIR"); run && *run) return std::string(run) + "/root";
+  std::error_code ec;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (!std::filesystem::exists(".run/root") && !ec) {
+    const std::filesystem::path beside = exe.parent_path() / "../../.run/root";
+    if (std::filesystem::exists(beside)) return beside.lexically_normal().string();
+  }
+  return ".run/root";
+}
+
+std::string JsonText(const std::string& s) {
+  std::string out = "\"";
+  for (const unsigned char c : s) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c < 0x20) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\u%04x", c);
+      out += buf;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out + "\"";
+}
+
+std::string CsvText(const std::string& s) {
+  if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
+  std::string out = "\"";
+  for (const char c : s) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return out + "\"";
+}
+
+void PrintEntry(const radaltjournal::Entry& e, const JournalOptions& o) {
+  const std::pair<const char*, const std::string*> fields[] = {
+      {"at", &e.at},         {"kind", &e.kind},       {"writer", &e.writer},   {"key", &e.key},
+      {"before", &e.before}, {"requested", &e.requested}, {"after", &e.after}, {"outcome", &e.outcome},
+      {"refusal", &e.refusal}, {"holder", &e.holder}, {"reason", &e.reason},   {"message", &e.message}};
+  if (o.json) {
+    std::cout << "{\"seq\":" << e.seq;
+    for (const auto& f : fields) std::cout << ",\"" << f.first << "\":" << JsonText(*f.second);
+    std::cout << ",\"duration_us\":" << e.durationUs << "}\n";
+  } else if (o.csv) {
+    std::cout << e.seq;
+    for (const auto& f : fields) std::cout << "," << CsvText(*f.second);
+    std::cout << "," << e.durationUs << "\n";
+  } else {
+    std::cout << e.at << "  " << std::left << std::setw(14) << (e.writer.empty() ? "-" : e.writer) << " ";
+    if (e.kind == "write" || e.kind == "command") {
+      std::cout << std::setw(24) << e.key << " ";
+      if (e.kind == "write") std::cout << e.before << " -> " << e.requested << " = " << e.after << "  ";
+      else std::cout << "(command)  ";
+      std::cout << e.outcome;
+      if (!e.refusal.empty()) std::cout << " " << e.refusal;
+      if (!e.holder.empty() || !e.reason.empty())
+        std::cout << " [holder " << e.holder << ", reason " << e.reason << ", message " << e.message << "]";
+      else if (!e.message.empty())
+        std::cout << ": " << e.message;
+      std::cout << "  " << e.durationUs << " us";
+    } else {
+      std::cout << e.kind << ": " << e.message;
+    }
+    std::cout << "\n";
+  }
+}
+
+int Journal(JournalOptions o) {
+  const std::string path = radaltjournal::JournalPath(InstallRoot(o.root));
+  std::unique_ptr<radaltjournal::Store> store;
+  try {
+    store = radaltjournal::Store::OpenForReading(path);
+  } catch (const radaltjournal::Error& e) {
+    std::cerr << "radaltctl: the journal cannot be read: " << e.what()
+              << " (give the install root with --root DIR or $RADALT_INSTALL_ROOT)" << std::endl;
+    return 1;
+  }
+  if (o.csv)
+    std::cout << "seq,at,kind,writer,key,before,requested,after,outcome,refusal,holder,reason,message,duration_us\n";
+  std::atomic<bool> stop{false};
+  if (o.follow) Velmarin::HandleStopSignals([&](int) { stop = true; });
+  do {
+    std::vector<radaltjournal::Entry> entries;
+    try {
+      entries = store->Query(o.filter);
+    } catch (const radaltjournal::Error& e) {
+      std::cerr << "radaltctl: the journal cannot be read: " << e.what() << std::endl;
+      return 1;
+    }
+    for (const auto& e : entries) PrintEntry(e, o);
+    if (!entries.empty()) o.filter.afterSeq = entries.back().seq;
+    std::cout << std::flush;
+    for (int i = 0; o.follow && i < 5 && !stop; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  } while (o.follow && !stop);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  rc::SetProgramName("radaltctl");
+  JournalOptions journal;
   std::string ns;
   // The master control bounds each of its calls to a channel engine (2 s by default) and a
   // write makes a few of them per channel: the client waits well beyond that.
@@ -213,6 +339,22 @@ int main(int argc, char** argv) {
       seconds = std::atof(argv[++i]);
     } else if (a == "--count" && i + 1 < argc) {
       count = std::atol(argv[++i]);
+    } else if (a == "--root" && i + 1 < argc) {
+      journal.root = argv[++i];
+    } else if (a == "--since" && i + 1 < argc) {
+      journal.filter.since = argv[++i];
+    } else if (a == "--key" && i + 1 < argc) {
+      journal.filter.key = argv[++i];
+    } else if (a == "--writer" && i + 1 < argc) {
+      journal.filter.writer = argv[++i];
+    } else if (a == "--refused") {
+      journal.filter.refusedOnly = true;
+    } else if (a == "--follow") {
+      journal.follow = true;
+    } else if (a == "--json") {
+      journal.json = true;
+    } else if (a == "--csv") {
+      journal.csv = true;
     } else {
       args.push_back(a);
     }
@@ -223,6 +365,18 @@ int main(int argc, char** argv) {
     auto need = [&](std::size_t n) {
       if (args.size() != n + 1) throw Usage("'" + cmd + "' takes " + std::to_string(n) + " argument(s)");
     };
+    if (cmd == "journal") {
+      need(0);
+      if (journal.json && journal.csv) throw Usage("'journal' takes --json or --csv, not both");
+      if (!journal.filter.since.empty()) {
+        try {
+          journal.filter.since = radaltjournal::SinceText(journal.filter.since);
+        } catch (const radaltjournal::Error& e) {
+          throw Usage(e.what());
+        }
+      }
+      return Journal(journal);
+    }
     if (cmd != "list" && cmd != "get" && cmd != "set" && cmd != "exec" && cmd != "locks" && cmd != "watch" &&
         cmd != "selftest" && cmd != "store" && cmd != "recall" && cmd != "diff" && cmd != "catalogue")
       throw Usage("unknown command '" + cmd + "'");

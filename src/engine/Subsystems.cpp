@@ -8,6 +8,7 @@
 #include "CalibrationSubsystem.h"
 #include "DiagnosticsSubsystem.h"
 #include "ChannelsSubsystem.h"
+#include "JournalSubsystem.h"
 #include "NO_OF_AVAILABLE_CHANNELS.h"
 #include "NO_OF_ENABLED_CHANNELS.h"
 #include "RADALT_MC.h"
@@ -36,6 +37,7 @@ const std::vector<SubsystemFactory>& RegisteredSubsystems() {
       &MakeUutSubsystem,
       &MakeDiagnosticsSubsystem,
       &MakeSaveRecallSubsystem,
+      &MakeJournalSubsystem,
   };
   return table;
 }

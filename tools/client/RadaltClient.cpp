@@ -158,7 +158,22 @@ std::string Text(const Value& v) {
   return std::visit(text, v);
 }
 
-Client::Client(const std::string& ns, const std::string& engine, unsigned callTimeoutMs) : locker_("radaltclient") {
+namespace {
+std::mutex programNameMutex;
+std::string programName = "radaltclient";
+std::string ProgramName() {
+  std::lock_guard<std::mutex> lock(programNameMutex);
+  return programName;
+}
+}  // namespace
+
+void SetProgramName(const std::string& name) {
+  std::lock_guard<std::mutex> lock(programNameMutex);
+  programName = name;
+}
+
+Client::Client(const std::string& ns, const std::string& engine, unsigned callTimeoutMs, const std::string& writer)
+    : locker_(writer.empty() ? ProgramName() : writer) {
   std::call_once(orbConfigured, [&] {
     Velmarin::OrbOptions options;
     options.callTimeoutMs = callTimeoutMs;

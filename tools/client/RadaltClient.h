@@ -59,12 +59,19 @@ struct LockInfo {
   std::string name, type, holder, reason, message;
 };
 
+// The name the clients of this process write under (their locker's name, which the
+// master control's journal and lock refusals show): "radaltctl", "radalt-python", ...
+// Clients built afterwards take it; "radaltclient" until it is set.
+void SetProgramName(const std::string& name);
+
 class Client {
  public:
   // ns: the naming service "HOST:PORT" (empty: $RADALT_NS, else the default); engine: the
   // GUI registration to use (empty: the first master control found). callTimeoutMs bounds
-  // every call. The first client of a process fixes the ORB's settings.
-  explicit Client(const std::string& ns = "", const std::string& engine = "", unsigned callTimeoutMs = 30000);
+  // every call. The first client of a process fixes the ORB's settings. writer: the
+  // locker's name (empty: the program name).
+  explicit Client(const std::string& ns = "", const std::string& engine = "", unsigned callTimeoutMs = 30000,
+                  const std::string& writer = "");
 
   // The names the master control registers its attributes under ("NOOFENABLEDCHANNELS1").
   std::vector<std::string> Names();

@@ -3,8 +3,10 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <cstdlib>
 #include <mutex>
 
+#include "JournalStore.h"
 #include "RadaltClient.h"
 
 namespace py = pybind11;
@@ -45,10 +47,58 @@ int SelfTestType(const std::string& kind) {
   throw rc::Misuse("a self test is 'basic' or 'software', not '" + kind + "'");
 }
 
+std::string Opt(const py::object& o) { return o.is_none() ? std::string() : o.cast<std::string>(); }
+
+py::list Journal(py::object since, py::object key, py::object writer, bool refused, py::object root) {
+  namespace rj = radaltjournal;
+  rj::Filter f;
+  std::vector<rj::Entry> entries;
+  try {
+    if (!since.is_none()) f.since = rj::SinceText(Opt(since));
+  } catch (const rj::Error& e) {
+    throw py::value_error(e.what());
+  }
+  try {
+    f.key = Opt(key);
+    f.writer = Opt(writer);
+    f.refusedOnly = refused;
+    std::string dir = Opt(root);
+    if (dir.empty()) {
+      const char* env = std::getenv("RADALT_INSTALL_ROOT");
+      dir = env && *env ? env : ".run/root";
+    }
+    entries = rj::Store::OpenForReading(rj::JournalPath(dir))->Query(f);
+  } catch (const rj::Error& e) {
+    PyErr_SetString(PyExc_OSError, (std::string("the journal cannot be read: ") + e.what()).c_str());
+    throw py::error_already_set();
+  }
+  py::list out;
+  for (const rj::Entry& e : entries) {
+    py::dict d;
+    d["seq"] = e.seq;
+    d["at"] = e.at;
+    d["kind"] = e.kind;
+    d["writer"] = e.writer;
+    d["key"] = e.key;
+    d["before"] = e.before;
+    d["requested"] = e.requested;
+    d["after"] = e.after;
+    d["outcome"] = e.outcome;
+    d["refusal"] = e.refusal;
+    d["holder"] = e.holder;
+    d["reason"] = e.reason;
+    d["message"] = e.message;
+    d["duration_us"] = e.durationUs;
+    out.append(d);
+  }
+  return out;
+}
+
 }  // namespace
 
 PYBIND11_MODULE(radalt, m) {
   m.doc() = "Client of the radar-altimeter test set's master control";
+  rc::SetProgramName("radalt-python");
 
   refusedType = PyErr_NewExceptionWithDoc("radalt.Refused", "The system refused the request (kind, text).",
                                           PyExc_RuntimeError, nullptr);
@@ -85,6 +135,12 @@ PYBIND11_MODULE(radalt, m) {
       Raise(misuseType, e.what(), {});
     }
   });
+
+  m.def("journal", &Journal, py::arg("since") = py::none(), py::arg("key") = py::none(),
+        py::arg("writer") = py::none(), py::arg("refused") = false, py::arg("root") = py::none(),
+        "The journal's entries (oldest first) as dicts, read from <root>/engines/lib/journal.db (root: "
+        "$RADALT_INSTALL_ROOT, else .run/root); since: a UTC time 'YYYY-MM-DD[THH:MM[:SS]]', refused: "
+        "only refused and failed requests. OSError when the journal cannot be read.");
 
   py::class_<rc::Client>(m, "Client", "A connection to the master control found in the naming service.")
       .def(py::init<const std::string&, const std::string&, unsigned>(), py::arg("ns") = "", py::arg("engine") = "",
