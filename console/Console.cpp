@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "Json.h"
+#include "ValueText.h"
 
 namespace radaltconsole {
 
@@ -51,6 +52,51 @@ bool OwnAttribute(const std::string& name) { return name.find(':') == std::strin
 // Registered names: the key and the engine's instance digit.
 bool Followed(const std::string& name) {
   return OwnAttribute(name) || name == "CH1:CURALT1" || name == "CH2:CURALT1" || name == "CH3:CURALT1";
+}
+
+std::string ParamsOf(radaltclient::Client& c, const std::string& name, const std::string& type) {
+  Velmarin::EngineReadingBase_var a = c.Attr(name);
+  std::string json = "{}";
+  radaltclient::Translate([&] {
+    Object o;
+    if (type == "EngineAttribEnum") {
+      Velmarin::EngineAttribEnum_var x = Velmarin::EngineAttribEnum::_narrow(a);
+      Velmarin::EngineAttribEnumParams_var p = x->GetParams();
+      std::string labels;
+      for (CORBA::ULong i = 0; i < p->length(); ++i)
+        labels += (i ? "," : "") + Object().Num("value", p[i].value).Str("label", p[i].label.in()).Text();
+      o.Raw("labels", "[" + labels + "]");
+    } else if (type == "EngineAttribLong") {
+      Velmarin::EngineAttribLong_var x = Velmarin::EngineAttribLong::_narrow(a);
+      const Velmarin::EngineAttribLongParams p = x->GetParams();
+      o.Num("min", p.min).Num("max", p.max).Num("step", p.step);
+    } else if (type == "EngineAttribValueLong") {
+      Velmarin::EngineAttribValueLong_var x = Velmarin::EngineAttribValueLong::_narrow(a);
+      const Velmarin::EngineAttribValueLongParams p = x->GetParams();
+      o.Num("min", p.min).Num("max", p.max).Num("step", p.step).Str("unit", radaltctl::UnitText(p.unit));
+    } else if (type == "EngineAttribValueDouble") {
+      Velmarin::EngineAttribValueDouble_var x = Velmarin::EngineAttribValueDouble::_narrow(a);
+      const Velmarin::EngineAttribValueDoubleParams p = x->GetParams();
+      o.Num("min", p.min).Num("max", p.max).Num("step", p.step).Str("unit", radaltctl::UnitText(p.unit))
+          .Num("resolution", p.resolution);
+    } else if (type == "EngineAttribString") {
+      Velmarin::EngineAttribString_var x = Velmarin::EngineAttribString::_narrow(a);
+      Velmarin::EngineAttribStringParams_var p = x->GetParams();
+      o.Num("maxLength", p->max_length);
+    }
+    json = o.Text();
+  });
+  return json;
+}
+
+std::string ReadingOf(radaltclient::Client& c, const std::string& op) {
+  Velmarin::EngineReadingBase_var a = c.Remote(op);
+  std::string text;
+  radaltclient::Translate([&] {
+    CORBA::Any_var v = a->GetAny();
+    text = radaltctl::Describe(v.in(), false);
+  });
+  return text;
 }
 
 Connection::Connection(const ConsoleOptions& options, EventHub& hub)

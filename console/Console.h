@@ -70,4 +70,11 @@ bool OwnAttribute(const std::string& name);
 // What the pages are told live: the own attributes and each channel engine's altitude.
 bool Followed(const std::string& name);
 
+// What a control for the attribute needs, as a JSON object: an enumeration's labels
+// ("labels": [{"value", "label"}]), a number's "min", "max", "step" and "unit" (with a
+// record's "resolution"), a text's "maxLength"; {} for the other types.
+std::string ParamsOf(radaltclient::Client& c, const std::string& name, const std::string& type);
+// The value the main interface's operation op hands out, as text with its unit.
+std::string ReadingOf(radaltclient::Client& c, const std::string& op);
+
 }  // namespace radaltconsole

@@ -1,7 +1,10 @@
 #!/usr/bin/python3
-"""The operator's console in headless Chromium against the simulated test set: a ramp run
-drawn in the plot, a refusal with its lock text beside the field, bad input, a channel that
-goes away, and a master control that restarts.
+"""The operator's console in headless Chromium against the simulated test set: every screen
+reached from the first page (by mouse and keyboard), a drop-down writing an enumeration, a
+refusal with its lock text beside the control it came from, markup from the master control
+shown as text, the self test, a ramp run drawn in the plot, bad input, a channel that goes
+away, and a master control that restarts. With RADALT_CONSOLE_SHOTS set to a folder, a
+screenshot of each screen is saved there as console-<screen>.png.
 
     console_browser_test.py BUILD_DIR NS_PORT DDS_DOMAIN WORK_DIR
 Exits 77 (skipped) when Chromium, its driver or Selenium is not installed.
@@ -28,6 +31,8 @@ try:
     from selenium import webdriver
     from selenium.webdriver.chrome.service import Service
     from selenium.webdriver.common.by import By
+    from selenium.webdriver.common.keys import Keys
+    from selenium.webdriver.support.ui import Select
 except ImportError:
     print("SKIP: python3-selenium is not installed (scripts/install-deps.sh test installs it)")
     sys.exit(SKIP)
@@ -133,7 +138,7 @@ try:
     options = webdriver.ChromeOptions()
     for flag in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage", "--disable-quic",
                  "--no-first-run", "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                 "--window-size=1280,1400", f"--user-data-dir={tempfile.mkdtemp(dir=work)}"):
+                 "--window-size=1100,800", f"--user-data-dir={tempfile.mkdtemp(dir=work)}"):
         options.add_argument(flag)
     options.binary_location = "/usr/bin/chromium"
     driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
@@ -142,23 +147,114 @@ try:
     def text(css):
         return driver.find_element(By.CSS_SELECTOR, css).text
 
-    # Rows are by registered name: the key and the master control's instance digit.
-    def value_of(name):
-        return text(f"#attr-{name}1 td.value")
+    # Controls are by registered name (the key and the master control's instance digit), each on
+    # one screen; a value is read whether or not its screen is shown.
+    def content(css):
+        return driver.execute_script("const e = document.querySelector(arguments[0]); return e ? e.textContent : ''", css)
 
-    def set_field(name, value):
-        driver.execute_script(f"document.querySelector('#attr-{name}1 input').value = arguments[0]", value)
-        driver.find_element(By.CSS_SELECTOR, f"#attr-{name}1 button").click()
+    def value_of(name):
+        return content(f"#attr-{name}1 .value")
 
     def note_of(name):
-        return text(f"#attr-{name}1 td.note")
+        return content(f"#attr-{name}1 .note")
+
+    def screen_of(name):
+        return driver.execute_script(
+            "return document.getElementById(arguments[0]).closest('[role=tabpanel]').id.replace('screen-', '')",
+            f"attr-{name}1")
+
+    def go(screen):
+        driver.find_element(By.ID, f"tab-{screen}").click()
+
+    def visible_screen():
+        return [e.get_attribute("id") for e in driver.find_elements(By.CSS_SELECTOR, "[role=tabpanel]") if e.is_displayed()]
+
+    # As an operator does: to the control's screen, type, Set.
+    def set_field(name, value):
+        go(screen_of(name))
+        field = driver.find_element(By.CSS_SELECTOR, f"#attr-{name}1 input.edit")
+        field.clear()
+        field.send_keys(value)
+        driver.find_element(By.CSS_SELECTOR, f"#attr-{name}1 .edit button").click()
 
     check("the page connects and lists the attributes by subsystem",
           wait_for("rows", lambda: value_of("NOOFENABLEDCHANNELS").startswith("3")
                    and "connected" in text("#connection")))
     guards(url)
-    groups = [e.get_attribute("data-group") for e in driver.find_elements(By.CSS_SELECTOR, "table.group")]
-    check("channels and altitude simulation groups are shown", "Channels" in groups and "Altitude simulation" in groups)
+    screens = [e.get_attribute("data-screen") for e in driver.find_elements(By.CSS_SELECTOR, "#tabs [role=tab]")]
+    check("the navigation lists every screen", screens == ["simulation", "rf", "uut", "diagnostics", "calibration",
+                                                         "saverecall", "selftest", "channels", "all"])
+    reached = []
+    for screen in screens:
+        go(screen)
+        if visible_screen() == [f"screen-{screen}"] and \
+                driver.find_element(By.ID, f"tab-{screen}").get_attribute("aria-selected") == "true":
+            reached.append(screen)
+    check(f"every screen is reached from the first page (reached {reached})", reached == screens)
+    check("the raw list holds every attribute", wait_for("all", lambda: len(driver.find_elements(
+        By.CSS_SELECTOR, "#all-table tbody tr")) == len(json.loads(http(url + "api/state")[1])["attributes"])))
+    go("simulation")
+    driver.find_element(By.ID, "tab-simulation").send_keys(Keys.ARROW_DOWN)
+    check("the arrow keys move between screens", visible_screen() == ["screen-rf"]
+          and driver.switch_to.active_element.get_attribute("id") == "tab-rf")
+    check("the controls sit on their screens",
+          [screen_of(n) for n in ("SIMULATIONMODE", "CH1OUTPWRLVL", "UUTTYPE", "DIAGMODE", "STARTRXCWCAL",
+                                  "CH1SETTINGSNAME", "NOOFENABLEDCHANNELS")]
+          == ["simulation", "rf", "uut", "diagnostics", "calibration", "saverecall", "channels"])
+
+    # Controls that fit the value: an enumeration is a drop-down of its own labels, a flag a
+    # switch, a number shows its unit and limits, a command is a button.
+    go("simulation")
+    mode = Select(driver.find_element(By.CSS_SELECTOR, "#attr-SIMULATIONMODE1 select"))
+    labels = [o.text for o in mode.options]
+    check(f"SIMULATIONMODE is a drop-down of its labels ({labels})", "Manual" in labels and len(labels) > 1)
+    other = next(o for o in mode.options if o.text != "Manual")
+    mode.select_by_value(other.get_attribute("value"))
+    check(f"choosing {other.text} writes it through",
+          wait_for("mode", lambda: value_of("SIMULATIONMODE").endswith(f"({other.text})")
+                   and note_of("SIMULATIONMODE") == "set"))
+    mode.select_by_visible_text("Manual")
+    check("and Manual again", wait_for("manual", lambda: value_of("SIMULATIONMODE") == "0 (Manual)"))
+    check("RUNSTOPTEST is a switch",
+          len(driver.find_elements(By.CSS_SELECTOR, "#attr-RUNSTOPTEST1 input[type=checkbox]")) == 1)
+    check("a ramp's start altitude shows its unit and limits", "10000 ft" in content("#attr-CH1CURSTARTALT1 .hint"))
+    check("altitude-indicator zero is a command button",
+          len(driver.find_elements(By.CSS_SELECTOR, "#attr-STARTALTINDZERO1 button.command")) == 1)
+
+    # A refused choice: explained beside the drop-down it was made in, with its lock shown, and
+    # the drop-down back on the value the master control keeps.
+    go("uut")
+    kind = Select(driver.find_element(By.CSS_SELECTOR, "#attr-UUTTYPE1 select"))
+    was = kind.first_selected_option.get_attribute("value")
+    kind.select_by_value(next(o.get_attribute("value") for o in kind.options if o.get_attribute("value") != was))
+    check("a refused choice is explained beside its drop-down",
+          wait_for("uuttype", lambda: "Locked because" in note_of("UUTTYPE")
+                   and "held by" in note_of("UUTTYPE")))
+    check("the control shows its lock", "locked by" in content("#attr-UUTTYPE1 .lock"))
+    check("the drop-down returns to the kept value",
+          wait_for("back", lambda: kind.first_selected_option.get_attribute("value") == was))
+    check("the refusal is not shown elsewhere", content("#control-note") == "" and
+          driver.execute_script("return [...document.querySelectorAll('.note')].filter(n => n.textContent.includes("
+                                "'Locked because')).length") == 1)
+
+    # Text from the master control is text: a settings name holding markup stays visible as such.
+    named = value_of("CH1SETTINGSNAME")
+    set_field("CH1SETTINGSNAME", "<b>x</b>")
+    check("a name holding markup is shown as text",
+          wait_for("markup", lambda: "<b>x</b>" in value_of("CH1SETTINGSNAME")
+                   and "<b>x</b>" in content("#all-CH1SETTINGSNAME1 .value")))
+    check("and creates no element", driver.execute_script("return document.querySelectorAll('main b').length") == 0)
+    set_field("CH1SETTINGSNAME", named.strip('"'))
+    check("the name is set back", wait_for("name", lambda: value_of("CH1SETTINGSNAME") == named))
+
+    # The self test, run from its screen.
+    go("selftest")
+    driver.find_element(By.ID, "selftest-basic").click()
+    check("the basic self test runs and shows its result line",
+          wait_for("selftest", lambda: "Basic Self Test" in text("#selftest-lines li")
+                   and "passed" in text("#selftest-result"), 60))
+    check("the channels screen shows each channel's engine alive",
+          [content(f"#channel-{c} td:nth-child(2)") for c in (1, 2, 3)] == ["alive"] * 3)
 
     # A refused write: the lock's reason and message beside the field.
     set_field("CH1CURALT", "5")
@@ -177,6 +273,7 @@ try:
     for name, value in (("CH1CURSTARTALT", "100"), ("CH1CURSTOPALT", "5000"), ("CH1CURALTRATE", "400")):
         set_field(name, value)
         check(f"{name} set to {value}", wait_for(name, lambda: note_of(name) == "set"))
+    go("simulation")
     driver.find_element(By.ID, "run").click()
     check("the run starts", wait_for("run", lambda: value_of("RUNSTOPTEST") == "true"))
     check("the plot draws channel 1's altitude as it moves",
@@ -187,6 +284,12 @@ try:
     driver.save_screenshot(shot)
     if os.environ.get("RADALT_CONSOLE_SCREENSHOT"):
         shutil.copy(shot, os.environ["RADALT_CONSOLE_SCREENSHOT"])
+    if os.environ.get("RADALT_CONSOLE_SHOTS"):
+        for screen in screens:
+            go(screen)
+            driver.execute_script("window.scrollTo(0, 0)")
+            driver.save_screenshot(os.path.join(os.environ["RADALT_CONSOLE_SHOTS"], f"console-{screen}.png"))
+        go("simulation")
     # A stop within the run button's settle time is refused; an operator clicks again.
     stopped = False
     for _ in range(6):
@@ -200,6 +303,10 @@ try:
     os.kill(pid_of("radaltsc-3"), signal.SIGTERM)
     check("a channel disappears when its engine stops",
           wait_for("gone", lambda: value_of("NOOFAVAILABLECHANNELS").startswith("2"), 40))
+    check("the channels screen says so and the screens show two channels",
+          wait_for("columns", lambda: content("#channel-3 td:nth-child(2)") == "not available"
+                   and {(e.get_attribute("data-channel"), e.is_displayed()) for e in driver.find_elements(
+                       By.CSS_SELECTOR, "#screen-simulation th[data-channel]")} == {("1", True), ("2", True), ("3", False)}))
 
     # The master control restarts: the page says so and comes back by itself (the console
     # keeps running: make run's script starts only what is not running).
