@@ -110,7 +110,9 @@ int TestSet::StartHost() {
   std::vector<std::string> argv = config_.hostWrapper;
   argv.insert(argv.end(), {config_.host, "--ns", config_.Ns(), "--root", config_.runDir + "/root", "--domain",
                            std::to_string(config_.domain), "--engine", config_.engineLib});
-  const int pid = Spawn(argv, config_.Environment(), LogPath("enginehost"));
+  std::vector<std::string> env = config_.Environment();
+  env.insert(env.end(), hostEnvironment_.begin(), hostEnvironment_.end());
+  const int pid = Spawn(argv, env, LogPath("enginehost"));
   WritePid("enginehost", pid);
   return pid;
 }

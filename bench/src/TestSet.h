@@ -52,6 +52,9 @@ class TestSet {
   void StopHost();
   // Starts the engine host as scripts/run.sh does (its log truncated); returns its pid.
   int StartHost();
+  // Variables the engine host is started with from now on besides the test set's
+  // ("RADALT_JOURNAL=off").
+  void SetHostEnvironment(std::vector<std::string> extra) { hostEnvironment_ = std::move(extra); }
 
   // Naming-service look-ups of this process.
   Velmarin::ORB_wrapper_base& Naming();
@@ -60,6 +63,7 @@ class TestSet {
   bool GuiRegistered();
 
  private:
+  std::vector<std::string> hostEnvironment_;
   TestSetConfig config_;
   std::unique_ptr<Velmarin::ORB_wrapper_base> naming_;
 };

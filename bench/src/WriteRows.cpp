@@ -8,7 +8,9 @@
 #include <stdexcept>
 #include <thread>
 
+#include "Attr.h"
 #include "Bench.h"
+#include "Process.h"
 
 namespace radalt_bench {
 
@@ -270,6 +272,53 @@ void Measure(Bench& bench, const WriteCase& wcase, Table& table, Json& rows) {
          calls, "");
 }
 
+// Restarts the engine host with extra in its environment and waits until it publishes its
+// attributes again.
+void RestartHost(Bench& bench, std::vector<std::string> extra) {
+  bench.ForgetRegistry();
+  bench.testSet.StopHost();
+  bench.testSet.SetHostEnvironment(std::move(extra));
+  const int pid = bench.testSet.StartHost();
+  const auto deadline = Clock::now() + std::chrono::seconds(60);
+  while (Clock::now() < deadline) {
+    if (!Alive(pid)) throw std::runtime_error("the engine host stopped (see enginehost.log)");
+    try {
+      Registry registry;
+      Velmarin::EngineReadingBase_var attr = registry.Find("NOOFENABLEDCHANNELS");
+      if (!CORBA::is_nil(attr) && std::isfinite(ReadNumber(attr))) return;
+    } catch (const CORBA::Exception&) {
+      // not answering yet
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  throw std::runtime_error("the engine host did not publish its attributes within 60 s");
+}
+
+// The uncoupled ramp write once more with the journal off (the engine host restarted without
+// it, then with it again), beside the row with it on.
+void JournalOff(Bench& bench, Table& table, Json& rows) {
+  const char* const on = "ch1_ramp_uncoupled";
+  const char* const off = "ch1_ramp_uncoupled_journal_off";
+  const bool chosen = bench.opt.rows.empty() ||
+                      std::find(bench.opt.rows.begin(), bench.opt.rows.end(), off) != bench.opt.rows.end();
+  if (!chosen || bench.opt.attach) return;
+  WriteCase wcase = *std::find_if(Cases().begin(), Cases().end(), [&](const WriteCase& c) { return c.id == std::string(on); });
+  wcase.id = off;
+  wcase.label = "CH1CURSTARTALT, uncoupled, journal off";
+  bench.Progress("write: " + std::string(wcase.label) + " (engine host restarted without the journal)");
+  try {
+    RestartHost(bench, {"RADALT_JOURNAL=off"});
+    Measure(bench, wcase, table, rows);
+  } catch (const std::exception& e) {
+    table.AddSkipped(wcase.label, std::string("failed: ") + e.what());
+    rows.Set(wcase.id, SkippedRow(wcase.label, std::string("failed: ") + e.what(), kFigures));
+  } catch (const CORBA::Exception& e) {
+    table.AddSkipped(wcase.label, "failed: " + DescribeException(e));
+    rows.Set(wcase.id, SkippedRow(wcase.label, "failed: " + DescribeException(e), kFigures));
+  }
+  RestartHost(bench, {});
+}
+
 }  // namespace
 
 void RunWrites(Bench& bench) {
@@ -293,6 +342,7 @@ void RunWrites(Bench& bench) {
       rows.Set(wcase.id, SkippedRow(wcase.label, std::string("failed: ") + e.what(), kFigures));
     }
   }
+  JournalOff(bench, table, rows);
   // Leave the test set as the rows found it: channels uncoupled, all enabled.
   for (const char* name : {"COUPLEDALTITUDESIMULATION", "COUPLEDMANUALRFLVL"}) {
     try {

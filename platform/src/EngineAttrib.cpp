@@ -26,20 +26,14 @@ WriteEvent EngineReadingBase_i::Begin(const Locker_ID& who, bool write) {
   WriteEvent event(*this, who);
   event.command = !write;
   event.at = std::chrono::system_clock::now();
-  if (write) {
-    CORBA::Any_var before = GetAny();
-    event.before = before.in();
-  }
+  if (write) HeldValue(event.before);
   event.took = std::chrono::steady_clock::now().time_since_epoch();  // the start, until End
   return event;
 }
 
 void EngineReadingBase_i::End(WriteObserver& observer, WriteEvent& event) {
   event.took = std::chrono::steady_clock::now().time_since_epoch() - event.took;
-  if (!event.command) {
-    CORBA::Any_var after = GetAny();
-    event.after = after.in();
-  }
+  if (!event.command) HeldValue(event.after);
   observer.Written(event);
 }
 

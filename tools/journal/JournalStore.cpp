@@ -247,6 +247,8 @@ void Writer::Add(Entry entry) noexcept {
         return;
       }
       queue_.push_back(std::move(entry));
+      // The writer is woken by the first entry it gathers, and early when half full.
+      if (queue_.size() != 1 && queue_.size() != options_.capacity / 2) return;
     }
     wake_.notify_one();
   } catch (...) {
@@ -268,7 +270,10 @@ void Writer::Note(const std::string& kind, const std::string& message) noexcept 
 
 void Writer::Flush() {
   std::unique_lock<std::mutex> lock(mutex_);
+  ++flushing_;
+  wake_.notify_all();
   drained_.wait(lock, [this] { return failed_ || !thread_.joinable() || (queue_.empty() && !dropped_ && !busy_); });
+  --flushing_;
 }
 
 void Writer::Run() {
@@ -277,6 +282,8 @@ void Writer::Run() {
   for (;;) {
     wake_.wait(lock, [this] { return stopping_ || !queue_.empty() || dropped_; });
     if (queue_.empty() && !dropped_ && stopping_) break;
+    wake_.wait_for(lock, options_.gather,
+                   [this] { return stopping_ || flushing_ > 0 || queue_.size() >= options_.capacity / 2; });
     // What was dropped while the queue was full is said as soon as there is room.
     if (dropped_) NoteDroppedLocked();
     std::vector<Entry> batch(std::make_move_iterator(queue_.begin()), std::make_move_iterator(queue_.end()));

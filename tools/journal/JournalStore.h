@@ -93,6 +93,9 @@ class Writer {
     std::int64_t maxRows = 200000;
     int maxDays = 365;
     unsigned pruneEvery = 1000;  // entries written between two prunes
+    // How long the writer gathers entries after the first before it writes them in one
+    // transaction (a burst of writes costs one commit, and a write wakes no thread of its own).
+    std::chrono::milliseconds gather{20};
   };
   // off(reason) is called once, on the writer thread, when the store fails.
   Writer(std::unique_ptr<Store> store, Options options, std::function<void(const std::string&)> off);
@@ -120,6 +123,7 @@ class Writer {
   std::deque<Entry> queue_;
   std::size_t dropped_ = 0;
   bool stopping_ = false, failed_ = false, busy_ = false;
+  int flushing_ = 0;  // callers of Flush waiting: write now
   std::thread thread_;
 };
 

@@ -82,6 +82,9 @@ class EngineReadingBase_i : public virtual POA_Velmarin::EngineReadingBase, publ
  protected:
   void Publish(const CORBA::Any& value) const;
 
+  // The value as held, into a: nothing a client's read may do first (a command holds none).
+  virtual void HeldValue(CORBA::Any& a) const { (void)a; }
+
   // Runs call, a client's write (requested puts the value asked for into an any) or command
   // (requested null), and tells the registry's observer, if there is one, how it ended.
   template <class Requested, class Call>
@@ -219,6 +222,10 @@ class EngineValue_t : public virtual Skel, public EngineReadingBase_i {
   Stored Value() const {
     std::lock_guard<std::mutex> lock(valueMutex_);
     return value_;
+  }
+  void HeldValue(CORBA::Any& a) const override {
+    std::lock_guard<std::mutex> lock(valueMutex_);
+    Kind::ToAny(a, value_);
   }
 
  private:
