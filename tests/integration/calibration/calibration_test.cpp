@@ -66,7 +66,7 @@ TEST_P(Stepped, StartStepsAndSaveRunTheStateTable) {
     EXPECT_EQ(b.mc.Group(g).Reason(), k.reason);
     EXPECT_EQ(b.mc.Group(g).Message(), k.message);
   }
-  EXPECT_TRUE(b.selftest.lock.IsLocked());
+  EXPECT_TRUE(b.selftest->lock.IsLocked());
   const Locking_Error refused = RunRefusal(b);
   EXPECT_STREQ(refused.reason.in(), k.reason) << "a run is refused with the calibration's texts";
   EXPECT_STREQ(refused.message.in(), k.message);
@@ -85,7 +85,7 @@ TEST_P(Stepped, StartStepsAndSaveRunTheStateTable) {
   b.Exec(k.save);
   EXPECT_TRUE(b.AllFree());
   EXPECT_EQ(b.cal().CalibrationButtonsLocked(), 0u);
-  EXPECT_FALSE(b.selftest.lock.IsLocked());
+  EXPECT_FALSE(b.selftest->lock.IsLocked());
   EXPECT_FALSE(b.cal().Active());
   EXPECT_THROW(b.Exec(k.save), Settings_Conflict) << "nothing left to save";
 }
@@ -98,7 +98,7 @@ TEST_P(Stepped, AbortEndsTheCalibrationOnTheEngineAndReleasesEverything) {
   EXPECT_EQ(b.EngineNumber(1, "FACTORYCALRUNNING"), 0);
   EXPECT_TRUE(b.AllFree());
   EXPECT_EQ(b.cal().CalibrationButtonsLocked(), 0u);
-  EXPECT_FALSE(b.selftest.lock.IsLocked());
+  EXPECT_FALSE(b.selftest->lock.IsLocked());
   EXPECT_NO_THROW(b.Exec(k.start)) << "the next calibration starts";
   b.Exec("ABORTCAL");
 }
@@ -161,7 +161,7 @@ TEST(LoopbackCalibration, EndsByItselfAndReleasesItsLocks) {
   ASSERT_TRUE(Eventually([&] { return b.AllFree(); }));
   EXPECT_FALSE(b.Flag("CHKANALOGVARATTENCALRUNNING"));
   EXPECT_EQ(b.cal().CalibrationButtonsLocked(), 0u);
-  EXPECT_FALSE(b.selftest.lock.IsLocked());
+  EXPECT_FALSE(b.selftest->lock.IsLocked());
   EXPECT_TRUE(b.Flag("ANALOGVARATTENCALVALID"));
   EngineReadingLong_var pct = b.cal().LoopbackCalPctComplete();
   EXPECT_EQ(pct->Get(), 100);
@@ -214,7 +214,7 @@ TEST(UserCalibration, AnEngineKilledOnTheWayEndsItsPartWithoutAHang) {
   b.engines.Kill(2);
   ASSERT_TRUE(Eventually([&] { return b.AllFree() && !b.cal().Active(); }));
   EXPECT_EQ(b.cal().CalibrationButtonsLocked(), 0u);
-  EXPECT_FALSE(b.selftest.lock.IsLocked());
+  EXPECT_FALSE(b.selftest->lock.IsLocked());
 }
 
 // ---- the factory calibration channel and abort -----------------------------------------------
@@ -269,7 +269,7 @@ TEST(Start, AnEngineRefusalPartWayLeavesNothingLockedAndNothingActive) {
   EXPECT_TRUE(b.AllFree());
   EXPECT_FALSE(b.cal().Active());
   EXPECT_EQ(b.cal().CalibrationButtonsLocked(), 0u);
-  EXPECT_FALSE(b.selftest.lock.IsLocked());
+  EXPECT_FALSE(b.selftest->lock.IsLocked());
 }
 
 TEST(Results, AValidReadingIsTrueOnlyWhenEveryEnabledChannelIsValid) {
@@ -326,10 +326,10 @@ TEST(Overlap, ASelfTestThatComesAndGoesLeavesTheCalibrationItsLocks) {
     EXPECT_TRUE(b.HeldByMc(g)) << radalt::kLockGroupNames[static_cast<std::size_t>(g)];
     EXPECT_EQ(b.mc.Group(g).Reason(), "RX CW Calibration active");
   }
-  EXPECT_TRUE(b.selftest.lock.IsLocked());
+  EXPECT_TRUE(b.selftest->lock.IsLocked());
   b.Exec("SAVERXCWCAL");
   EXPECT_TRUE(b.AllFree());
-  EXPECT_FALSE(b.selftest.lock.IsLocked());
+  EXPECT_FALSE(b.selftest->lock.IsLocked());
 }
 
 TEST(Lifecycle, AMasterControlGoesWhileAPollerRuns) {

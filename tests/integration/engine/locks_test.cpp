@@ -37,15 +37,7 @@ struct Fixture {
   RADALT_MC mc;
 };
 
-// The self-test engine's lock, registered where the master control looks for it.
-struct SelftestEngine {
-  SelftestEngine() {
-    CORBA::Object_var ref = lock._this();
-    naming.InstallAt({"Lumaren", "local", "HHSELFTEST_LOCK", "1"}, ref);
-  }
-  radaltsim::SelftestLock_i lock;
-  ORB_wrapper_base naming;
-};
+using testset::SelftestEngine;
 
 }  // namespace
 

@@ -73,7 +73,6 @@ class SaveRecallBench : public Bench {
   }
 
   radalt::SaveRecallObjects& sr() { return *mc.Find<radalt::SaveRecallObjects>(); }
-  void Exec(const std::string& key) { Attr<EngineAttribVoid>(key)->Execute(client.Id()); }
   void SetName(int channel, const std::string& name) {
     Attr<EngineAttribString>("CH" + std::to_string(channel) + "SETTINGSNAME")->Set(client.Id(), name.c_str());
   }

@@ -1,39 +1,31 @@
 // The remote catalogue of named settings and profiles: the master control's attributes as a
 // remote client writes and reads them, over simulated channel engines that keep the catalogue
 // in SQLite below the install root.
-#include "../engine/TestConfig.h"
-
-#include "../engine/Catch.h"
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <memory>
-#include <string>
-#include <vector>
-
-#include "NO_OF_ENABLED_CHANNELS.h"
-#include "RADALT_MC.h"
-#include "ScEngine.h"
-#include "platform/ORB_wrapper.h"
+#include "../../support/TestSet.h"
 
 using namespace Velmarin;
 
 namespace {
 
-// Simulated engines of channels 1 to n over the catalogue of root, a master control over them,
-// and a client writing the master control's attributes.
-class Bench {
- public:
-  Bench(const std::string& root, int channels) : engines_(Start(root, channels)), mc(TestConfig(root)) {}
+std::vector<int> UpTo(int n) {
+  std::vector<int> channels;
+  for (int ch = 1; ch <= n; ++ch) channels.push_back(ch);
+  return channels;
+}
 
-  template <class I>
-  typename I::_var_type Attr(const std::string& key) {
-    EngineReadingBase_i* attr = mc.Gui().Local(key);
-    if (!attr) throw std::logic_error("no attribute " + key);
-    CORBA::Object_var obj = attr->_this();
-    return I::_narrow(obj);
-  }
+radaltsim::ScEngineOptions OverCatalogue(const std::string& root) {
+  radaltsim::ScEngineOptions options = testset::Stopped();
+  options.catalogueFolder = root + "/engines/radaltsc";
+  return options;
+}
+
+// Simulated engines of channels 1 to n over the catalogue of root (kept for the next bench),
+// a master control over them, and a client writing the master control's attributes.
+class Bench : public testset::Bench {
+ public:
+  Bench(const std::string& root, int channels)
+      : testset::Bench({UpTo(channels), OverCatalogue(root), false, root, {}, true}) {}
+
   void Write(const std::string& key, const char* text) { Attr<EngineAttribString>(key)->Set(client.Id(), text); }
   std::string Read(const std::string& key) { return CORBA::String_var(Attr<EngineAttribString>(key)->Get()).in(); }
   // The length a client reads after writing any value.
@@ -47,32 +39,6 @@ class Bench {
     Write(key, index);
     return Read(key);
   }
-  radaltsim::ItemStore& Engine(int channel) { return engines_[static_cast<std::size_t>(channel - 1)]->Items(); }
-  void Enable(int n) { mc.NoOfEnabledChannelsObj()->NoOfEnabledChannelsCallback(n); }
-
- private:
-  using Engines = std::vector<std::unique_ptr<radaltsim::ScEngine_i>>;
-  Engines Start(const std::string& root, int channels) {
-    Engines engines;
-    for (int ch = 1; ch <= channels; ++ch) {
-      radaltsim::ScEngineOptions options;
-      options.tick = std::chrono::milliseconds(0);
-      options.catalogueFolder = root + "/engines/radaltsc";
-      auto e = std::make_unique<radaltsim::ScEngine_i>(ch, "Lumaren/local/RADALTSC/" + std::to_string(ch), options);
-      e->SetReady(true);
-      CORBA::Object_var ref = e->_this();
-      naming_.InstallAt({"Lumaren", "local", "RADALTSC", std::to_string(ch)}, ref);
-      naming_.InstallAt({"Lumaren", "local", "RADALTSC_INHOUSE", std::to_string(ch)}, ref);
-      engines.push_back(std::move(e));
-    }
-    return engines;
-  }
-  Velmarin::ORB_wrapper_base naming_;
-  Engines engines_;
-
- public:
-  RADALT_MC mc;
-  Locker client{"client"};
 };
 
 class Catalogue : public ::testing::Test {
@@ -86,7 +52,7 @@ class Catalogue : public ::testing::Test {
 
 TEST_F(Catalogue, NamesStoredOnTwoChannelsAreCountedListedRecalledAndDeletedOneByOne) {
   Bench b(root, 2);
-  b.Enable(2);
+  b.SetEnabled(2);
   b.Engine(1).Apply("OUTPWRLVL", -40.0);
   b.Write("CH1RCISTORESETTINGS", "Alpha");
   b.Engine(1).Apply("OUTPWRLVL", -60.0);
@@ -124,7 +90,7 @@ TEST_F(Catalogue, NamesStoredOnTwoChannelsAreCountedListedRecalledAndDeletedOneB
 
 TEST_F(Catalogue, BadNamesNeverReachAnEngineAndUnknownNamesAreRefused) {
   Bench b(root, 2);
-  b.Enable(2);
+  b.SetEnabled(2);
   const std::string longName(21, 'n');
   testing::internal::CaptureStdout();
   for (const char* key : {"CH1RCISTORESETTINGS", "CH2RCIRECALLALTSIM", "RCIDELETESETTINGS"})
@@ -150,7 +116,7 @@ TEST_F(Catalogue, BadNamesNeverReachAnEngineAndUnknownNamesAreRefused) {
 
 TEST_F(Catalogue, AChannelBeyondTheEnabledOnesIsRefusedAndNothingIsSent) {
   Bench b(root, 3);
-  b.Enable(2);
+  b.SetEnabled(2);
   testing::internal::CaptureStdout();
   auto e = Catch<Operation_errors::Settings_Conflict>([&] { b.Write("CH3RCISTORESETTINGS", "Third"); });
   const std::string out = testing::internal::GetCapturedStdout();
@@ -161,7 +127,7 @@ TEST_F(Catalogue, AChannelBeyondTheEnabledOnesIsRefusedAndNothingIsSent) {
   EXPECT_EQ(0, b.Length("RCIGETSETTINGSLISTLENGTH"));
   // Deletes and lists address channel 1 whatever is enabled.
   b.Write("CH2RCISTOREALTSIM", "Second");
-  b.Enable(1);
+  b.SetEnabled(1);
   b.Write("RCIDELETEALTSIM", "Second");
   EXPECT_EQ(1u, b.Engine(1).Count("DELETEALTSIM"));
   EXPECT_EQ(0, b.Length("RCIGETALTSIMLISTLENGTH"));

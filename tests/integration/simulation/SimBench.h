@@ -3,27 +3,11 @@
 // engine's own items.
 #pragma once
 
-#include "../engine/TestConfig.h"
-
-#include "../engine/Catch.h"
-
-#include <gtest/gtest.h>
-#include <stdlib.h>
-
 #include <atomic>
-#include <filesystem>
-#include <functional>
-#include <memory>
-#include <string>
-#include <vector>
 
-#include "EngineConfig.h"
-#include "NO_OF_ENABLED_CHANNELS.h"
-#include "RADALT_MC.h"
-#include "ScEngine.h"
+#include "../../support/TestSet.h"
 #include "SimulationCommon.h"
 #include "SimulationObjects.h"
-#include "platform/ORB_wrapper.h"
 
 namespace simbench {
 
@@ -34,8 +18,8 @@ namespace Legs = ::RadAltSingleChannelModel::AltimeterSimulationObjects;
 // A channel engine that serves plain items: a write inside the limits becomes the value.
 class PlainChannel : public radaltsim::ScEngine_i {
  public:
-  PlainChannel(int channel, const std::string& base)
-      : ScEngine_i(channel, base), namer_(base + "/PLAIN"), gui_(base + "/PLAIN/GUI_ABLE"), plain_(namer_, gui_) {
+  PlainChannel(int channel, const std::string& base, radaltsim::ScEngineOptions options = {})
+      : ScEngine_i(channel, base, options), namer_(base + "/PLAIN"), gui_(base + "/PLAIN/GUI_ABLE"), plain_(namer_, gui_) {
     SetReady(true);
   }
 #define SC_ITEM(op, kind, key, ...) \
@@ -57,44 +41,15 @@ class PlainChannel : public radaltsim::ScEngine_i {
 };
 
 inline std::string FreshRoot() { return FreshTestRoot("simobj"); }
-inline radalt::EngineConfig Config(const std::string& root) { return TestConfig(root); }
 
-// Engines for the channels given, bound where the master control looks for them.
-class Channels {
- public:
-  explicit Channels(std::vector<int> channels) {
-    for (int ch : channels) {
-      auto e = std::make_unique<PlainChannel>(ch, "Lumaren/local/RADALTSC/" + std::to_string(ch));
-      CORBA::Object_var ref = e->_this();
-      naming_.InstallAt({"Lumaren", "local", "RADALTSC", std::to_string(ch)}, ref);
-      naming_.InstallAt({"Lumaren", "local", "RADALTSC_INHOUSE", std::to_string(ch)}, ref);
-      engines_.push_back(std::move(e));
-    }
-  }
-  PlainChannel& operator[](int channel) { return *engines_.at(static_cast<std::size_t>(channel - 1)); }
-
- private:
-  Velmarin::ORB_wrapper_base naming_;
-  std::vector<std::unique_ptr<PlainChannel>> engines_;
-};
-
-// The master control with its simulation objects, a client and the engines.
-class Bench {
+// The master control with its simulation objects, a client and plain engines.
+class Bench : public testset::BasicBench<PlainChannel> {
  public:
   explicit Bench(std::vector<int> channels, std::string root = FreshRoot())
-      : root_(std::move(root)), engines(std::move(channels)), mc(Config(root_)) {}
-  ~Bench() {
-    coupling_.reset();
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
-  }
+      : BasicBench({std::move(channels), {}, false, std::move(root)}) {}
+  ~Bench() override { coupling_.reset(); }
 
   radalt::SimulationObjects& sim() { return mc.Simulation(); }
-  radaltsim::ItemStore& Engine(int channel) { return engines[channel].Items(); }
-  template <class I>
-  typename I::_var_type EngineItem(int channel, const char* key) {
-    return Engine(channel).Ref<I>(key);
-  }
   double EngineValue(int channel, const char* key) {
     return EngineItem<EngineAttribValueDouble>(channel, key)->Get().val;
   }
@@ -104,8 +59,6 @@ class Bench {
     auto& reading = dynamic_cast<EngineReadingLong_i&>(Engine(channel).Servant("PROFILELEGNUM"));
     reading = leg;
   }
-  void SetEnabled(int n) { mc.NoOfEnabledChannelsObj()->NoOfEnabledChannelsCallback(n); }
-
   // The coupling switch as a client sets it; a stand-in attribute while the master control
   // has none of its own.
   void SetCoupled(bool on) {
@@ -119,22 +72,9 @@ class Bench {
     EngineAttribBoolean::_narrow(obj)->Set(client.Id(), on);
   }
 
-  bool HeldByMc(LockGroup g) { return SameLocker(mc.McLocker().Id(), mc.Group(g).Holder()); }
-  bool Free(LockGroup g) { return !mc.Group(g).IsLocked(); }
-
- private:
-  std::string root_;
-
- public:
-  Channels engines;
-  RADALT_MC mc;
-  Locker client{"client"};
-  Locker other{"other"};
-
  private:
   std::unique_ptr<EngineAttribBoolean_i> coupling_;
 };
-
 
 inline VALUE_DOUBLE::VALUE WithVal(VALUE_DOUBLE::VALUE r, double v) {
   r.val = v;

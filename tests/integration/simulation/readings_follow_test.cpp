@@ -1,7 +1,6 @@
 // The master control's simulation attributes show what the channel engines make of a write:
 // a simulated engine ties start, stop, rate and duration together, takes channel 1's
 // settings when coupling is switched on, and totals the legs of its profile.
-#include "../engine/ScFixture.h"
 #include "SimBench.h"
 
 #include "../../support/Eventually.h"
@@ -14,32 +13,13 @@ using namespace simbench;
 
 namespace {
 
-radalt::EngineConfig WithFollowUpDelay(radalt::EngineConfig c, unsigned ms) {
-  c.followUpDelayMs = ms;
-  return c;
-}
-
-class Testset {
+class Testset : public testset::Bench {
  public:
   explicit Testset(std::vector<int> channels, unsigned followUpMs = 5)
-      : root_(FreshRoot()), engines(std::move(channels)), mc(WithFollowUpDelay(Config(root_), followUpMs)) {}
-  ~Testset() {
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
-  }
+      : testset::Bench({std::move(channels), {}, false, FreshRoot(),
+                        [followUpMs](radalt::EngineConfig& c) { c.followUpDelayMs = followUpMs; }}) {}
 
-  template <class I>
-  typename I::_var_type Attr(const std::string& key) {
-    Velmarin::EngineReadingBase_i* attr = mc.Gui().Local(key);
-    EXPECT_NE(nullptr, attr) << key;
-    CORBA::Object_var obj = attr->_this();
-    return I::_narrow(obj);
-  }
-  void SetDouble(const std::string& key, double v) {
-    auto a = Attr<EngineAttribValueDouble>(key);
-    a->Set(client.Id(), WithVal(a->Get(), v));
-  }
-  double Double(const std::string& key) { return Attr<EngineAttribValueDouble>(key)->Get().val; }
+  double Double(const std::string& key) { return testset::Bench::Shown(key); }
   long Duration(int channel) {
     return Attr<EngineAttribValueLong>("CH" + std::to_string(channel) + "CURALTDUR")->Get().val;
   }
@@ -70,7 +50,6 @@ class Testset {
             items.Ref<EngineAttribValueDouble>("CURALTRATE")->Get().val,
             items.Ref<EngineAttribValueLong>("CURDURATION")->Get().val};
   }
-  void SetEnabled(int n) { mc.NoOfEnabledChannelsObj()->NoOfEnabledChannelsCallback(n); }
   // 1000 ft down to 500 ft at 100 ft/s on channel.
   void Descent(int channel) {
     const std::string ch = "CH" + std::to_string(channel);
@@ -79,13 +58,6 @@ class Testset {
     SetDouble(ch + "CURALTRATE", 100.0);
   }
 
- private:
-  std::string root_;
-
- public:
-  SimulatedChannels engines;
-  RADALT_MC mc;
-  Locker client{"client"};
 };
 
 }  // namespace

@@ -28,14 +28,8 @@ const LockGroup kDiagnostics[] = {LockGroup::DIAGTXOUTPUT,          LockGroup::D
                                   LockGroup::DIAGLOOPBACKMEASURING, LockGroup::DIAGPASSTHRURUNNING};
 
 // The platform's self-test engine lock, where the master control looks for it.
-struct SelftestEngine {
-  SelftestEngine() {
-    CORBA::Object_var ref = lock._this();
-    naming.InstallAt({"Lumaren", "local", "HHSELFTEST_LOCK", "1"}, ref);
-  }
+struct SelftestEngine : testset::SelftestEngine {
   std::string LastRequest() const { return lock.Requests().empty() ? "" : lock.Requests().back(); }
-  radaltsim::SelftestLock_i lock;
-  ORB_wrapper_base naming;
 };
 
 // A client writes run to RUNSTOPTEST. Returns the reason SIMRUN showed while the write

@@ -135,10 +135,10 @@ TEST_F(Diagnostics, WithoutAnEnabledChannelEveryWriteIsRefused) {
 TEST_F(Diagnostics, ReadingsAreChannelOnesAndMoveWhileTheirSwitchIsOn) {
   EngineReadingValueDouble_var rx = diag().diagRxPower->DiagRxPower();
   const double before = rx->Get().val;
-  b.peers[1].Uut().Advance(0.3);
+  b.engines[1].Uut().Advance(0.3);
   EXPECT_EQ(before, rx->Get().val);
   Switch("DIAGRXMEASURING", true);
-  b.peers[1].Uut().Advance(0.3);
+  b.engines[1].Uut().Advance(0.3);
   EXPECT_NE(before, rx->Get().val);
   Switch("DIAGRXMEASURING", false);
 }
@@ -159,7 +159,7 @@ TEST_F(Diagnostics, EachSwitchTakesItsGroupsRefusesTheOthersAndGivesBackWhatItTo
     }
     EXPECT_TRUE(b.Free(row.own));
     EXPECT_EQ(s.code, b.CalButtons());
-    EXPECT_EQ(std::string("lock: ") + row.message, b.peers.LastSelftestRequest());
+    EXPECT_EQ(std::string("lock: ") + row.message, b.LastSelftestRequest());
 
     for (const SwitchCase& other : kSwitches) {
       if (&other == &s || LoopbackPair(s, other)) continue;
@@ -180,7 +180,7 @@ TEST_F(Diagnostics, EachSwitchTakesItsGroupsRefusesTheOthersAndGivesBackWhatItTo
     EXPECT_EQ(0, b.EngineNumber(1, s.key));
     EXPECT_TRUE(AllFree());
     EXPECT_EQ(0u, b.CalButtons());
-    EXPECT_EQ("unlock", b.peers.LastSelftestRequest());
+    EXPECT_EQ("unlock", b.LastSelftestRequest());
   }
 }
 
@@ -304,7 +304,7 @@ TEST_F(Diagnostics, AnEngineLeavingTakesItsOutputAndLocksWithIt) {
 TEST_F(Diagnostics, AfterChannelOneRestartsEverySettingAndSwitchReachesTheNewEngine) {
   Switch("DIAGLOOPBACKMEASURING", true);
   // The engine restarts without the master control hearing it go: the new one knows of no output.
-  b.peers.Add(1);
+  b.engines.Add(1);
   Output([&] { b.mc.RadAltDDS_SubCallback("Lumaren/local/RADALTSC", "create,1"); });
   b.Attr<EngineAttribLong>("DIAGLOOPBACKTX1RAW")->Set(b.client.Id(), 12);
   EXPECT_EQ(12, b.EngineNumber(1, "DIAGLOOPBACKTX1RAW"));
@@ -342,7 +342,7 @@ TEST_F(Diagnostics, ARecallSwitchesEveryOutputOffAndOneItsEngineKeepsOnDoesNotKe
   Switch("DIAGLOOPBACKMEASURING", true);
   Velmarin::Locker holder("holder");
   CORBA::ULong key = 0;
-  ASSERT_TRUE(b.peers[1].Items().Servant("DIAGLOOPBACKMEASURING").TryLock(holder.Authority("r", "m"), key));
+  ASSERT_TRUE(b.engines[1].Items().Servant("DIAGLOOPBACKMEASURING").TryLock(holder.Authority("r", "m"), key));
   const std::string out = Output([&] { b.mc.RecallMCSettings(); });
   EXPECT_NE(std::string::npos, out.find(" DiagnosticsSubsystem: DIAGLOOPBACKMEASURING not switched off on recall"));
   EXPECT_FALSE(On("DIAGLOOPBACKOUTPUTSTATUS"));
@@ -351,7 +351,7 @@ TEST_F(Diagnostics, ARecallSwitchesEveryOutputOffAndOneItsEngineKeepsOnDoesNotKe
   EXPECT_TRUE(On("DIAGLOOPBACKMEASURING"));
   EXPECT_FALSE(b.Free(LockGroup::DIAGPASSTHRURUNNING));
   EXPECT_EQ(9u, b.CalButtons());
-  b.peers[1].Items().Servant("DIAGLOOPBACKMEASURING").Unlock(holder.Id(), key);
+  b.engines[1].Items().Servant("DIAGLOOPBACKMEASURING").Unlock(holder.Id(), key);
   Switch("DIAGLOOPBACKMEASURING", false);
   EXPECT_TRUE(AllFree());
 }

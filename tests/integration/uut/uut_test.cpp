@@ -50,9 +50,9 @@ TEST_F(Uut, TheTypeLocksFollowTheDetectionModeFromConstructionOn) {
 }
 
 TEST(UutConstruction, AMasterControlBuiltInManualDetectionLeavesTheTypeFree) {
-  Peers manual({1});
+  testset::SimulatedChannels manual({1}, testset::SimulatedChannels::Options(testset::Stopped()));
   manual[1].Items().Assign("UUTDETECT", 1);
-  RADALT_MC mc(Config(FreshRoot()));
+  RADALT_MC mc(TestConfig(FreshTestRoot("uut")));
   EXPECT_FALSE(mc.Group(LockGroup::UUT_TYPE).IsLocked());
   EXPECT_FALSE(mc.Group(LockGroup::UUT_CDF_SUB_TYPE).IsLocked());
 }
@@ -80,7 +80,7 @@ TEST_F(Uut, AWrittenTypeTheEnginesIgnoreLeavesTheAttributeAndShowsWhatTheyDetect
   EXPECT_EQ(0, uut().uutType->Value());
   EXPECT_EQ(0, b.EngineNumber(3, "UUTTYPE"));
   EXPECT_TRUE(TypeGroupsHeld());
-  for (int ch = 1; ch <= 3; ++ch) b.peers[ch].Uut().Plug(3, 0);
+  for (int ch = 1; ch <= 3; ++ch) b.engines[ch].Uut().Plug(3, 0);
   uut().uutType->UutTypeCallback(2);
   EXPECT_EQ(3, uut().uutType->Value());
   EXPECT_TRUE(TypeGroupsHeld());
@@ -124,7 +124,7 @@ TEST_F(Uut, ARecallWritesReadsBackAndKeepsTheLocksWithTheMode) {
   uut().uutAutodetect->RecallUutAutodetect();
   EXPECT_EQ(0, uut().uutAutodetect->Value());
   EXPECT_TRUE(TypeGroupsHeld());
-  for (int ch = 1; ch <= 3; ++ch) b.peers[ch].Uut().Plug(1, 0);
+  for (int ch = 1; ch <= 3; ++ch) b.engines[ch].Uut().Plug(1, 0);
   uut().uutType->RecallUutType();
   EXPECT_EQ(1, uut().uutType->Value());  // what the engines detect, not what was stored
 }
@@ -145,7 +145,7 @@ TEST_F(Uut, EachReadingChecksItsChannelAndHandsOutItsEngineItem) {
       return;
     }
     auto got = (reading->*getter)();
-    auto want = (b.peers[ch].*engineOp)();
+    auto want = (b.engines[ch].*engineOp)();
     CORBA::String_var gotTopic = got->DDS_Topic(), wantTopic = want->DDS_Topic();
     EXPECT_STREQ(wantTopic.in(), gotTopic.in());
     CORBA::release(got);
@@ -184,16 +184,16 @@ TEST_F(Uut, TheSweepRateOfATypeThreeUnitIsItsOwnReading) {
 }
 
 TEST_F(Uut, APluggedUnitIsMeasuredWhileARampRuns) {
-  for (int ch = 1; ch <= 3; ++ch) b.peers[ch].Uut().Plug(3, 0);
+  for (int ch = 1; ch <= 3; ++ch) b.engines[ch].Uut().Plug(3, 0);
   EngineReadingBoolean_var valid = uut().readings->m_MEASUREMENTS_VALID_CHAN3->MeasurementsValidChan3();
   EngineReadingValueDouble_var altitude = uut().readings->m_ALTITUDE_CHAN3->AltitudeChan3();
   EXPECT_FALSE(valid->Get());
   b.EngineItem<EngineAttribBoolean>(3, "RUNSTOPTEST")->Set(b.client.Id(), true);
-  b.peers[3].Flight().Advance(1.0);
-  b.peers[3].Uut().Advance(0.5);
+  b.engines[3].Flight().Advance(1.0);
+  b.engines[3].Uut().Advance(0.5);
   EXPECT_TRUE(valid->Get());
   const double first = altitude->Get().val;
-  b.peers[3].Uut().Advance(0.5);
+  b.engines[3].Uut().Advance(0.5);
   EXPECT_NE(first, altitude->Get().val);
   // Automatic detection found the variable-sweep unit: its sweep comes from its own reading.
   EngineReadingValueDouble_var sweep = uut().readings->m_UUT_SWEEP_RATE_CHAN3->UUTSweepRateChan3();
@@ -248,8 +248,8 @@ TEST_F(Uut, ASettingOneEngineRefusesNamesTheChannelsThatTookIt) {
 }
 
 TEST_F(Uut, ASettingAGoneEngineMissesNamesThatChannel) {
-  for (const std::string& key : b.peers[3].Items().Keys()) Velmarin::DeactivateServant(&b.peers[3].Items().Servant(key));
-  Velmarin::DeactivateServant(&b.peers[3]);
+  for (const std::string& key : b.engines[3].Items().Keys()) Velmarin::DeactivateServant(&b.engines[3].Items().Servant(key));
+  Velmarin::DeactivateServant(&b.engines[3]);
   Connection_errors::Communications_failure gone;
   const std::string out = Output([&] {
     gone = Catch<Connection_errors::Communications_failure>(
