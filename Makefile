@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps test-deps build test run stop status bench chaos tsan asan package clean
+.PHONY: deps test-deps bench-deps build test run stop status bench chaos tsan asan package clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -10,6 +10,10 @@ deps:
 # What only the tests need besides (the browser of the console's test).
 test-deps:
 	@bash scripts/install-deps.sh test
+
+# What only the bench needs besides (the peer of its "Peer" section).
+bench-deps:
+	@bash scripts/install-deps.sh bench
 
 $(BUILD)/build.ninja:
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -45,7 +49,7 @@ TSAN_TESTS = lock_test follow_ups_test channel_writes_test engine_rejoin_test at
   engine_test registry_test locks_test channels_test \
   ramp_settings_test simulation_interlock_test profile_legs_test persisted_ids_test ramp_rule_test flight_test \
   store_recall_test everybodyeng_test catalogue_model_test catalogue_test \
-  coupled_writes_test readings_follow_test non_finite_test channel_roles_test
+  coupled_writes_test readings_follow_test non_finite_test channel_roles_test journal_store_test journal_writes_test
 empty :=
 space := $(empty) $(empty)
 TSAN_REGEX = ^(naming_service_start|naming_service_stop|$(subst $(space),|,$(strip $(TSAN_TESTS))))$$
@@ -63,7 +67,7 @@ asan: deps
 
 # Figures against the middleware floor: a release build of its own, then the bench driver,
 # which starts and stops its own test set (see bench/results/README.md).
-bench: deps
+bench: bench-deps
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
 	cmake --build build-bench -j $(JOBS)
 	build-bench/bench/radalt-bench

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs to build and run; with "test", also what
-# only the tests use (the console's browser test: Chromium, its driver, Selenium).
+# only the tests use (the console's browser test: Chromium, its driver, Selenium); with "bench",
+# also the peer the bench compares against (an open control system's test device server, its
+# C++ client library and its Python binding).
 # Idempotent: does nothing when everything is already there.
-#   install-deps.sh [test]
+#   install-deps.sh [test|bench]
 set -euo pipefail
 
 PKGS=(
@@ -16,7 +18,10 @@ PKGS=(
   pybind11-dev python3-dev python3-pytest
   libcpp-httplib-dev
 )
-[ "${1:-}" = test ] && PKGS+=(chromium chromium-driver python3-selenium)
+case "${1:-}" in
+  test) PKGS+=(chromium chromium-driver python3-selenium) ;;
+  bench) PKGS+=(tango-test libtango-dev python3-tango) ;;
+esac
 
 missing=()
 for p in "${PKGS[@]}"; do

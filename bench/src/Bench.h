@@ -1,6 +1,7 @@
 // What every part of the bench run shares: its settings, the test set, the report.
 #pragma once
 
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -59,6 +60,19 @@ struct Bench {
 // Sets name to value when the registry has it; false when it has not. A refusal is thrown.
 bool SetIfPresent(Bench& bench, const std::string& name, double value);
 
+// What clients processes writing at once achieved.
+struct ClientsRun {
+  double perSecond = NAN;
+  double p50 = NAN;  // median of the clients' medians
+  double p99 = NAN;  // worst of the clients' p99
+  long refused = 0;
+  std::string error;
+};
+// clients processes (radalt-bench-client), client k on targets[k % size] (or on the floor
+// server), all from the same instant, for bench.opt.seconds.
+ClientsRun RunClients(Bench& bench, int clients, const std::vector<std::string>& targets, bool floor,
+                      const std::string& values);
+
 void RunFloor(Bench& bench);
 void RunStartup(Bench& bench);
 void RunWrites(Bench& bench);
@@ -66,5 +80,7 @@ void RunThroughput(Bench& bench);
 void RunWatch(Bench& bench);
 void RunCreate(Bench& bench);
 void RunFootprint(Bench& bench, const std::string& when);
+// The peer's writes beside ours (skipped when the peer's packages are missing).
+void RunPeer(Bench& bench);
 
 }  // namespace radalt_bench

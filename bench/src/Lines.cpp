@@ -73,4 +73,80 @@ double NumberOf(const std::map<std::string, std::string>& values, const std::str
   }
 }
 
+namespace {
+
+// A JSON string starting at text[at] (a quote); at moves past its closing quote.
+bool ReadJsonString(const std::string& text, std::size_t& at, std::string& out) {
+  if (at >= text.size() || text[at] != '"') return false;
+  out.clear();
+  for (++at; at < text.size(); ++at) {
+    char c = text[at];
+    if (c == '"') {
+      ++at;
+      return true;
+    }
+    if (c == '\\' && at + 1 < text.size()) {
+      c = text[++at];
+      switch (c) {
+        case 'n': c = '\n'; break;
+        case 't': c = '\t'; break;
+        case 'r': c = '\r'; break;
+        case 'u': c = '?'; at += 4; break;  // the peers print no such characters
+        default: break;
+      }
+    }
+    out += c;
+  }
+  return false;
+}
+
+bool ParseOneJsonLine(const std::string& line, std::map<std::string, std::string>& out) {
+  std::size_t at = line.find_first_not_of(" \t");
+  if (at == std::string::npos || line[at] != '{') return false;
+  auto skip = [&] {
+    while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
+  };
+  ++at;
+  skip();
+  if (at < line.size() && line[at] == '}') return true;
+  while (at < line.size()) {
+    std::string key, value;
+    if (!ReadJsonString(line, at, key)) return false;
+    skip();
+    if (at >= line.size() || line[at] != ':') return false;
+    ++at;
+    skip();
+    if (at < line.size() && line[at] == '"') {
+      if (!ReadJsonString(line, at, value)) return false;
+    } else {
+      const std::size_t end = line.find_first_of(",} \t", at);
+      if (end == std::string::npos) return false;
+      value = line.substr(at, end - at);
+      if (value.empty()) return false;
+      if (value == "null") value.clear();
+      at = end;
+    }
+    out[key] = value;
+    skip();
+    if (at < line.size() && line[at] == '}') return true;
+    if (at >= line.size() || line[at] != ',') return false;
+    ++at;
+    skip();
+  }
+  return false;
+}
+
+}  // namespace
+
+std::map<std::string, std::string> ParseJsonLine(const std::string& text) {
+  std::map<std::string, std::string> last;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    std::map<std::string, std::string> members;
+    if (ParseOneJsonLine(line, members)) last = std::move(members);
+  }
+  return last;
+}
+
 }  // namespace radalt_bench

@@ -23,6 +23,11 @@ ClientResult ParseClientResult(const std::string& text);
 // "key=value" lines (a value may hold '=' and blanks, not a line break).
 std::string FormatKeyValues(const std::map<std::string, std::string>& values);
 std::map<std::string, std::string> ParseKeyValues(const std::string& text);
+// The members of a one-line JSON object whose values are numbers, strings, booleans or null
+// (as the peer clients print them): strings unquoted, null as an empty text. The last such
+// line of text counts; an empty map when there is none.
+std::map<std::string, std::string> ParseJsonLine(const std::string& text);
+
 // The number under key; NaN when it is absent or no number.
 double NumberOf(const std::map<std::string, std::string>& values, const std::string& key);
 

@@ -45,15 +45,10 @@ std::vector<std::string> EngineItemPool() {
   return pool;
 }
 
-struct Run {
-  double perSecond = NAN;
-  double p50 = NAN;  // median of the clients' medians
-  double p99 = NAN;  // worst of the clients' p99
-  long refused = 0;
-  std::string error;
-};
+using Run = ClientsRun;
 
-// clients processes, client k on targets[k % size], all from the same instant.
+}  // namespace
+
 Run RunClients(Bench& bench, int clients, const std::vector<std::string>& targets, bool floor,
                const std::string& values) {
   const auto& cfg = bench.testSet.Config();
@@ -94,8 +89,6 @@ Run RunClients(Bench& bench, int clients, const std::vector<std::string>& target
   run.perSecond = writes / bench.opt.seconds;
   return run;
 }
-
-}  // namespace
 
 void RunThroughput(Bench& bench) {
   std::vector<std::string> headings = {"clients write"};

@@ -33,7 +33,7 @@ const char* const kUsage =
     "  --writes N        timed writes per write row (default 2000)\n"
     "  --seconds S       duration of each throughput measurement (default 2)\n"
     "  --cycles N        engine host starts (default 5)\n"
-    "  --only LIST       sections to run, comma-separated: floor,startup,writes,throughput,dds,footprint\n"
+    "  --only LIST       sections to run, comma-separated: floor,startup,writes,throughput,peer,dds,footprint\n"
     "  --rows LIST       write rows to run, by their JSON id (ch1_ramp_uncoupled, ...)\n"
     "  --quick           fewer samples everywhere (a check that the bench works, not figures)\n"
     "  --port N          naming-service port of the bench's test set (default 28290)\n"
@@ -183,7 +183,7 @@ int main(int argc, char** argv) {
   data.Set("settings", settings);
   // The sections in the order of the table, null until measured.
   data.Set("machine", machine);
-  for (const char* section : {"floor", "writes", "throughput", "startup", "dds", "footprint"})
+  for (const char* section : {"floor", "writes", "throughput", "startup", "dds", "footprint", "peer"})
     data.Set(section, nullptr);
 
   int status = 0;
@@ -204,6 +204,7 @@ int main(int argc, char** argv) {
     if (bench.Wants("footprint")) RunFootprint(bench, "after start");
     if (bench.Wants("writes")) RunWrites(bench);
     if (bench.Wants("throughput")) RunThroughput(bench);
+    if (bench.Wants("peer")) RunPeer(bench);
     if (bench.Wants("dds")) RunWatch(bench);
     if (bench.Wants("footprint")) RunFootprint(bench, "after the run");
     // Last: it takes channel 3 away and back.

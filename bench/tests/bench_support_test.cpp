@@ -180,3 +180,25 @@ TEST(Lines, KeyValues) {
   EXPECT_TRUE(std::isnan(NumberOf(back, "absent")));
   EXPECT_TRUE(ParseKeyValues("no equals sign\n=no key\n").empty());
 }
+
+// The peer clients print one JSON object per line; the driver reads the last one, written by
+// this bench's own Json, with whatever the peer's library printed around it.
+TEST(Lines, JsonLines) {
+  Json line = Json::Object();
+  line.Set("kind", "latency");
+  line.Set("p50_us", 172.25);
+  line.Set("n", 300);
+  line.Set("error", "DevFailed: \"sys/tg_test/1\", not\nexported");
+  line.Set("p99_us", NAN);
+  const auto back = ParseJsonLine("{\"kind\": \"warmup\"}\nomniORB: warning {x}\n" + line.Dump(0) + "\n");
+  EXPECT_EQ(back.at("kind"), "latency");
+  EXPECT_DOUBLE_EQ(NumberOf(back, "p50_us"), 172.25);
+  EXPECT_DOUBLE_EQ(NumberOf(back, "n"), 300);
+  EXPECT_EQ(back.at("error"), "DevFailed: \"sys/tg_test/1\", not\nexported");
+  EXPECT_TRUE(std::isnan(NumberOf(back, "p99_us")));  // null
+
+  EXPECT_TRUE(ParseJsonLine("").empty());
+  EXPECT_TRUE(ParseJsonLine("{\"kind\": \"cut off").empty());
+  EXPECT_TRUE(ParseJsonLine("{\"a\" 1}").empty());
+  EXPECT_EQ(ParseJsonLine("{}").size(), 0u);
+}
