@@ -1,6 +1,7 @@
 #include "NO_OF_ENABLED_CHANNELS.h"
 
 #include <algorithm>
+#include <iostream>
 #include <mutex>
 
 #include <boost/bind/bind.hpp>
@@ -90,6 +91,21 @@ void NO_OF_ENABLED_CHANNELS::PrepareEnabledChange(int current, int n, bool force
   if (!forced && current >= 1) CheckNoActivity(current);
   if (current >= 1 && current < n) CopyChannelWideItems(current, n);
   if (n < current) LimitFactoryCalibrationChannel(n);
+}
+
+void NO_OF_ENABLED_CHANNELS::FollowChoice() {
+  radalt::ChannelAccess& channels = mc_->Channels();
+  std::lock_guard<std::recursive_mutex> change(channels.ChangeMutex());
+  const int current = static_cast<int>(channels.EnabledCount());
+  const int target = std::min(static_cast<int>(chosen_), static_cast<int>(channels.EnableableCount()));
+  if (target <= current) return;
+  try {
+    PrepareEnabledChange(current, target, false);
+  } catch (const Velmarin::Operation_errors::Settings_Conflict&) {
+    return;  // still kept down
+  }
+  std::cout << " RADALT_MC: enabled channels back to " << target << ", as chosen" << std::endl;
+  mc_->ApplyEnabledCount(static_cast<unsigned>(target));
 }
 
 void NO_OF_ENABLED_CHANNELS::Show(int n) {

@@ -25,6 +25,7 @@ class NO_OF_ENABLED_CHANNELS : public radalt::Parameter<Velmarin::EngineAttribLo
   void Show(int n);
   // EnabledCountChange
   void PrepareEnabledChange(int current, int n, bool forced) override;
+  void FollowChoice() override;
 
  private:
   // Refuses the change while a calibration, a test or a diagnostic runs on an enabled channel.

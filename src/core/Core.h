@@ -75,6 +75,9 @@ class Core {
     auto* s = Find<SimulationState>();
     return s ? s->SimulationMode() : 0;
   }
+  void FollowEnabledChoice() {
+    if (auto* c = Find<EnabledCountChange>()) c->FollowChoice();
+  }
   void SetCalibrationButtonsLocked(unsigned code) {
     if (auto* c = Find<CalibrationButtons>()) c->SetCalibrationButtonsLocked(code);
   }

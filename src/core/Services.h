@@ -31,6 +31,9 @@ class EnabledCountChange {
   // unless forced (an engine has gone: the change cannot wait); newly enabled channels take
   // channel 1's channel-wide settings; the factory calibration channel stays among the enabled.
   virtual void PrepareEnabledChange(int from, int to, bool forced) = 0;
+  // Once what kept the count down has ended (a run that stopped), the count goes back up to
+  // the operator's choice as far as engines are there; still kept down, nothing changes.
+  virtual void FollowChoice() = 0;
 };
 
 // The altitude simulation (simulation/).

@@ -103,6 +103,10 @@ void RUN_STOP_TEST::RunStopTestCallback(bool run) {
   boost::this_thread::sleep(boost::posix_time::microsec_clock::universal_time() +
                             boost::posix_time::milliseconds(mc.Config().runSettleMs));
   radalt::Release(mc, LockGroup::SIMRUN, activity::kSettle);
+  const bool stopped = !attr_.Value();
+  lock.unlock();
+  // Engines that came back while it ran were not enabled then: now they may be.
+  if (stopped) mc.FollowEnabledChoice();
 }
 
 void RUN_STOP_TEST::LockForRunning() {

@@ -329,7 +329,65 @@ std::string Client::Describe(const std::string& name, bool full) {
   });
 }
 
+Velmarin::EngineReadingBase_ptr Client::Kept(const std::string& name, std::string& type, bool& kept) {
+  {
+    std::lock_guard<std::mutex> lock(keptMutex_);
+    auto it = kept_.find(name);
+    if (it != kept_.end()) {
+      type = it->second.second;
+      kept = true;
+      return Velmarin::EngineReadingBase::_duplicate(it->second.first.in());
+    }
+  }
+  kept = false;
+  Velmarin::EngineReadingBase_var a = Attr(name);
+  type = Translated([&] {
+    CORBA::String_var t = a->TypeName();
+    return std::string(t.in());
+  });
+  std::lock_guard<std::mutex> lock(keptMutex_);
+  kept_[name] = {Velmarin::EngineReadingBase::_duplicate(a.in()), type};
+  return a._retn();
+}
+
+void Client::Forget(const std::string& name) {
+  std::lock_guard<std::mutex> lock(keptMutex_);
+  kept_.erase(name);
+}
+
+void Client::Set(const std::string& name, const Value& value) {
+  for (int attempt = 0;; ++attempt) {
+    std::string type;
+    bool kept = false;
+    Velmarin::EngineReadingBase_var a = Kept(name, type, kept);
+    try {
+      SetTyped(a, type, value);
+      return;
+    } catch (const Unreachable&) {
+      Forget(name);
+      if (!kept || attempt > 0) throw;
+      // Tried again only when the name now leads elsewhere (a master control that restarted):
+      // a write that merely went unanswered is not sent twice.
+      bool same = true;
+      try {
+        Velmarin::EngineReadingBase_var now = Attr(name);
+        same = Translated([&] { return static_cast<bool>(now->_is_equivalent(a.in())); });
+      } catch (const std::exception&) {
+      }
+      if (same) throw;
+    }
+  }
+}
+
 void Client::SetOf(Velmarin::EngineReadingBase_ptr a, const Value& value) {
+  const std::string type = Translated([&] {
+    CORBA::String_var t = a->TypeName();
+    return std::string(t.in());
+  });
+  SetTyped(a, type, value);
+}
+
+void Client::SetTyped(Velmarin::EngineReadingBase_ptr a, const std::string& t, const Value& value) {
   auto asLong = [&]() -> long {
     if (auto* l = std::get_if<long>(&value)) return *l;
     if (auto* b = std::get_if<bool>(&value)) return *b ? 1 : 0;
@@ -345,8 +403,6 @@ void Client::SetOf(Velmarin::EngineReadingBase_ptr a, const Value& value) {
     throw Misuse("'" + Text(value) + "' is not a number");
   };
   Translate([&] {
-    CORBA::String_var type = a->TypeName();
-    const std::string t = type.in();
     const Velmarin::Locker_ID& me = locker_.Id();
     if (t == "EngineAttribBoolean") {
       bool v;
@@ -401,15 +457,16 @@ void Client::SetOf(Velmarin::EngineReadingBase_ptr a, const Value& value) {
 }
 
 void Client::SetText(const std::string& name, const std::string& text) {
-  Velmarin::EngineReadingBase_var a = Attr(name);
-  const std::string t = TypeOf(name);
+  std::string t;
+  bool kept = false;
+  Velmarin::EngineReadingBase_var a = Kept(name, t, kept);
   Value v = text;
   Translate([&] {
     if (t == "EngineAttribBoolean") v = radaltctl::ParseBool(text);
     else if (t == "EngineAttribLong" || t == "EngineAttribValueLong") v = radaltctl::ParseLong(text);
     else if (t == "EngineAttribValueDouble") v = radaltctl::ParseDouble(text);
   });
-  SetOf(a, v);
+  Set(name, v);
 }
 
 void Client::ExecOf(Velmarin::EngineReadingBase_ptr a) {

@@ -5,7 +5,9 @@
 
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <variant>
@@ -88,7 +90,10 @@ class Client {
   // A value record's every field, as text; the value alone otherwise.
   std::string Describe(const std::string& name, bool full);
   // Writes value; a value record takes it as its value field, an enumeration also by label.
-  void Set(const std::string& name, const Value& value) { SetOf(Velmarin::EngineReadingBase_var(Attr(name)), value); }
+  // A name's reference and type are kept after its first use: a write is then one call (two
+  // for a value record). A kept reference that no longer reaches its attribute (the master
+  // control restarted) is dropped and the name looked up again, once.
+  void Set(const std::string& name, const Value& value);
   void SetOf(Velmarin::EngineReadingBase_ptr attr, const Value& value);
   // Writes value given as text, parsed by the attribute's type (radaltctl's syntax).
   void SetText(const std::string& name, const std::string& text);
@@ -131,9 +136,17 @@ class Client {
   Velmarin::EngineReadingBase_ptr SimulatorControl(const std::string& name);
   CORBA::Object_ptr Child(const std::string& context);
 
+  // The attribute and type kept for name (looked up on first use); kept tells whether they
+  // came from what was kept.
+  Velmarin::EngineReadingBase_ptr Kept(const std::string& name, std::string& type, bool& kept);
+  void Forget(const std::string& name);
+  void SetTyped(Velmarin::EngineReadingBase_ptr attr, const std::string& type, const Value& value);
+
   Velmarin::Locker locker_;
   std::string engine_;
   Velmarin::GUI_Able_var gui_;
+  std::mutex keptMutex_;
+  std::map<std::string, std::pair<Velmarin::EngineReadingBase_var, std::string>> kept_;
 };
 
 // Runs f, turning the system's refusals into Refused, Locked or OutOfRange and a middleware
