@@ -3,6 +3,7 @@
 // lock refusal into the system's exception.
 #pragma once
 
+#include <stdexcept>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -16,6 +17,7 @@
 #include "EngineFailure.h"
 #include "EngineItems.h"
 #include "Exceptions.h"
+#include "PersistedValues.h"
 #include "persistence/PersistedValue.h"
 #include "platform/EngineAttrib.h"
 
@@ -84,8 +86,17 @@ class Parameter {
   template <class T, class Source>
   void Persist(unsigned id, const char* name, T value, Source source) {
     if (!store_) return;
+    if (store_ == mc_->SettingsStore()) RequireTableRow(id, name);
     store_->CreateValue<T>(id, name, 1.0f, value);
     mc_->KeepCurrent(store_, id, [source] { return Bound::Of(static_cast<T>(source())); }, name);
+  }
+  // A settings-store value is a line of the table of persisted values, with this
+  // attribute's key: anything else is a start-up error (std::logic_error).
+  void RequireTableRow(unsigned id, const char* name) const {
+    const persisted::Row& row = persisted::Of(name);
+    if (row.id != id || attr_.Key() != row.key)
+      throw std::logic_error(std::string("persisted value ") + name + " (id " + std::to_string(id) + ", key " +
+                             attr_.Key() + ") differs from its line in the table of persisted values");
   }
   // The persisted value of name; 0 (false, empty) when there is none. Bringing a channel's
   // engine back, the operator's setting as shown (RecallScope).
