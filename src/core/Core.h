@@ -87,6 +87,9 @@ class Core {
   void UnlockSelftestEngine(const Activity& activity) {
     if (auto* s = Find<SelftestEngineLock>()) s->Unlock(activity);
   }
+  void NoteEvent(const std::string& kind, const std::string& text) {
+    if (auto* j = Find<EventJournal>()) j->Note(kind, text);
+  }
 
   // ---- what the persisted values are now
   // A persisted value's current value, as its store keeps it.

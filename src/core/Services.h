@@ -108,4 +108,12 @@ class DistanceOffsets {
   virtual void OffsetUpdateFromSC() = 0;
 };
 
+// The journal (journal/): what happened besides client writes (a recall's changes, a self
+// test run), one entry each. Must not block.
+class EventJournal {
+ public:
+  virtual ~EventJournal() = default;
+  virtual void Note(const std::string& kind, const std::string& text) = 0;
+};
+
 }  // namespace radalt

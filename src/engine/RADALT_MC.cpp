@@ -323,10 +323,23 @@ void RADALT_MC::Recall(const char* table, CORBA::Long) {
   if (!anyEngine)
     radalt::LogThrow(" RADALT_MC::Recall throw NotConfigured:No channel engine to apply the recalled values",
                      Velmarin::Operation_errors::NotConfigured("No channel engine to apply the recalled values"));
+  const radalt::RecallScope::Kept before = CurrentValuesByName({store});
   if (store == settingsStore_.get())
     RecallMCSettings();
   else
     RecallMCProfile();
+  // How many settings the recall changed, for the journal.
+  const radalt::RecallScope::Kept after = CurrentValuesByName({store});
+  int changed = 0;
+  for (const auto& [name, value] : after) {
+    auto it = before.find(name);
+    changed += it == before.end() || it->second.kind != value.kind || it->second.integer != value.integer ||
+                       it->second.real != value.real || it->second.text != value.text
+                   ? 1
+                   : 0;
+  }
+  NoteEvent("recall", "recall of " + std::string(table) + ": " + std::to_string(changed) + " setting" +
+                          (changed == 1 ? "" : "s") + " changed");
 }
 
 void RADALT_MC::Lock(const Velmarin::Lock_Authority&) {

@@ -13,7 +13,7 @@ namespace radalt {
 
 namespace {
 
-class JournalSubsystem : public Subsystem {
+class JournalSubsystem : public Subsystem, public EventJournal {
  public:
   explicit JournalSubsystem(Core& core) : core_(core) {
     // RADALT_JOURNAL=off: kept by nobody (the bench measures a write with and without it).
@@ -34,7 +34,10 @@ class JournalSubsystem : public Subsystem {
     writer_->Start();
     writer_->Note("start", "master control started");
     core_.Gui().Observe(std::make_shared<JournalObserver>(writer_));
+    core_.Provide<EventJournal>(*this);
   }
+
+  void Note(const std::string& kind, const std::string& text) override { writer_->Note(kind, text); }
 
   ~JournalSubsystem() override {
     if (!writer_) return;
@@ -45,9 +48,15 @@ class JournalSubsystem : public Subsystem {
   const char* Name() const override { return "journal"; }
 
   void Construct(int group) override {
-    if (group == 4) NoteEngines();
+    if (group == 4) {
+      NoteEngines();
+      NoteEnabled(core_.Channels().EnabledCount());
+    }
   }
-  void ChannelsChanged(unsigned, unsigned) override { NoteEngines(); }
+  void ChannelsChanged(unsigned, unsigned enabled) override {
+    NoteEngines();
+    NoteEnabled(enabled);
+  }
 
  private:
   // Which channel engines came, went or were replaced since the last look.
@@ -64,8 +73,19 @@ class JournalSubsystem : public Subsystem {
     }
   }
 
+  // The enabled count when it differs from the last one noted (a client's write of it is an
+  // entry of its own; this also covers the changes that follow engines).
+  void NoteEnabled(unsigned enabled) {
+    if (!writer_) return;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (enabled == enabled_) return;
+    enabled_ = enabled;
+    writer_->Note("channels", std::to_string(enabled) + " channel" + (enabled == 1 ? "" : "s") + " enabled");
+  }
+
   Core& core_;
   std::shared_ptr<radaltjournal::Writer> writer_;
+  unsigned enabled_ = ~0u;
   std::mutex mutex_;
   struct Seen {
     bool present = false;

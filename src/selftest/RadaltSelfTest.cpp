@@ -129,6 +129,7 @@ void RadaltSelfTest::RunTask(Velmarin::SelfTestHarness_var h, Task* task) {
       std::cerr << className_ << "::RunTask: failure not reported: " << text << std::endl;
     }
   };
+  if (note_) note_(title_ + " started");
   try {
     h->TestStart(title_.c_str());
     Velmarin::GUI_Able_var gui = gui_ ? gui_->_this() : Velmarin::GUI_Able::_nil();
@@ -151,6 +152,7 @@ void RadaltSelfTest::RunTask(Velmarin::SelfTestHarness_var h, Task* task) {
     std::cerr << className_ << "::RunTask: the harness did not take the end of the test: " << e._name() << std::endl;
   }
   h = Velmarin::SelfTestHarness::_nil();
+  if (note_) note_(title_ + (Stopping() ? " stopped early" : " finished"));
   std::lock_guard<std::mutex> lock(mutex_);
   task->done = true;
 }

@@ -36,6 +36,9 @@ class RadaltSelfTest {
   void StopAll();
   // Runs still going.
   std::size_t Running() const;
+  // Told "<title> started" and "<title> finished" (the harness keeps the verdict), for the
+  // journal; set before the first run.
+  void OnEvent(std::function<void(const std::string&)> note) { note_ = std::move(note); }
 
  private:
   struct Task {
@@ -54,6 +57,7 @@ class RadaltSelfTest {
   const std::string title_;
   const std::string className_;
   const std::string typeNotFound_;
+  std::function<void(const std::string&)> note_;
 
   mutable std::mutex mutex_;
   std::list<Task> tasks_;

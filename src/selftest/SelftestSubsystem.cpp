@@ -24,6 +24,7 @@ class SelftestSubsystem : public Subsystem {
       testAble_.reset(new Velmarin::Velmarin_Test_Able_i(&core_.Gui(), [this] {
         return ExpectedAttributeList([this](int ch) { return core_.HasChannelEngine(ch); });
       }));
+      testAble_->OnEvent([this](const std::string& text) { core_.NoteEvent("selftest", text); });
       engineLock_.reset(new lockingSelftestEngine(&core_.OrbWrapper(), &core_));
       core_.Provide<SelftestEngineLock>(*engineLock_);
       core_.Provide(*engineLock_);

@@ -20,6 +20,11 @@ class Velmarin_Test_Able_i : public virtual POA_Velmarin::Test_Able {
 
   // Ends running self tests early and waits for them.
   void StopSelfTests();
+  // Where both tests tell their start and end (RadaltSelfTest::OnEvent).
+  void OnEvent(const std::function<void(const std::string&)>& note) {
+    basic_.OnEvent(note);
+    software_.OnEvent(note);
+  }
 
  private:
   SelfTest_Basic_Radalt basic_;

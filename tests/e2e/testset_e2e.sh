@@ -33,6 +33,8 @@ for t in basic software; do
   out=$($ctl selftest $t 2>&1)
   check "the $t self test passes on a healthy test set ($(head -1 <<<"$out"))" grep -q ": PASSED, " <<<"$out"
 done
+check "the journal keeps the self tests' runs" wait_for 5 2 \
+  bash -c "$ctl journal | grep -cE '(Basic|Software) Self Test finished'"
 check "the master control reported its start-up complete" grep -q "hwenum: radalt.engine 1 at 100%" "$run/platform.log"
 
 $ctl set CH2:OUTPWRLVL -42.5

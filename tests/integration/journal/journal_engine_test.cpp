@@ -9,6 +9,7 @@
 #include "JournalStore.h"
 #include "NO_OF_ENABLED_CHANNELS.h"
 #include "RADALT_MC.h"
+#include "SLAVE_MODE.h"
 #include "../../support/Eventually.h"
 #include "../engine/ScFixture.h"
 #include "../engine/TestConfig.h"
@@ -42,6 +43,14 @@ TEST(JournalEngine, ClientWritesAndEnginesJoiningAreJournalledAcrossARestart) {
     mc.NoOfEnabledChannelsObj()->NoOfEnabledChannels()->Set(client.Id(), 1);
     EXPECT_TRUE(Eventually([&] { return Has(Journal(root), "write", "NOOFENABLEDCHANNELS radaltctl accepted"); }));
     EXPECT_TRUE(Has(Journal(root), "engine", "channel 1's engine joined"));
+    EXPECT_TRUE(Has(Journal(root), "channels", "1 channel enabled"));
+    // A recall says how many settings it changed: none when nothing differs, one after a change.
+    mc.Save("radaltmc_settings1", 0);
+    mc.Recall("radaltmc_settings1", 0);
+    mc.SlaveModeObj()->SlaveMode()->Set(client.Id(), !mc.SlaveModeObj()->Value());
+    mc.Recall("radaltmc_settings1", 0);
+    EXPECT_TRUE(Eventually([&] { return Has(Journal(root), "recall", "recall of radaltmc_settings1: 1 setting changed"); }));
+    EXPECT_TRUE(Has(Journal(root), "recall", "recall of radaltmc_settings1: 0 settings changed"));
   }
   RADALT_MC again(TestConfig(root));
   EXPECT_TRUE(Eventually([&] { return Has(Journal(root), "start", "master control started"); }));
