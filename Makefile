@@ -30,13 +30,13 @@ run: build
 stop:
 	@bash scripts/stop.sh
 
-# The chaos run (tests/chaos/chaos.sh): random writes from CHAOS_CLIENTS processes while
+# The chaos run (tools/chaos/chaos.sh): random writes from CHAOS_CLIENTS processes while
 # channel engines are killed, stopped and restarted, for CHAOS_SECONDS (default 120); then the
 # truth of what the master control shows is checked. Its own port and folder (build/chaos).
 CHAOS_SECONDS ?= 120
 chaos: build
 	CHAOS_SECONDS=$(CHAOS_SECONDS) RADALT_DDS_DOMAIN=$${RADALT_DDS_DOMAIN:-66} \
-	  bash tests/chaos/chaos.sh $(CURDIR)/$(BUILD) $${RADALT_CHAOS_PORT:-28097} $(CURDIR)/$(BUILD)/chaos
+	  bash tools/chaos/chaos.sh $(CURDIR)/$(BUILD) $${RADALT_CHAOS_PORT:-28097} $(CURDIR)/$(BUILD)/chaos
 
 status:
 	@bash scripts/status.sh

@@ -4,29 +4,11 @@
 #include <sstream>
 #include <string>
 
+#include "JsonText.h"
+
 namespace radaltconsole {
 
-inline std::string Quote(const std::string& s) {
-  std::string out = "\"";
-  for (unsigned char c : s) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", c);
-          out += buf;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
-}
+inline std::string Quote(const std::string& s) { return radalt::JsonQuote(s); }
 
 // {"a":..., "b":...} built one field at a time.
 class Object {

@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "JournalStore.h"
+#include "JsonText.h"
 #include "RadaltClient.h"
 #include "VelmarinEverybodyEng.hh"
 #include "platform/ORB_wrapper.h"
@@ -212,23 +213,6 @@ std::string InstallRoot(const std::string& given) {
   return ".run/root";
 }
 
-std::string JsonText(const std::string& s) {
-  std::string out = "\"";
-  for (const unsigned char c : s) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\u%04x", c);
-      out += buf;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
-}
-
 std::string CsvText(const std::string& s) {
   if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
   std::string out = "\"";
@@ -243,7 +227,7 @@ void PrintEntry(const radaltjournal::Entry& e, const JournalOptions& o) {
       {"refusal", &e.refusal}, {"holder", &e.holder}, {"reason", &e.reason},   {"message", &e.message}};
   if (o.json) {
     std::cout << "{\"seq\":" << e.seq;
-    for (const auto& f : fields) std::cout << ",\"" << f.first << "\":" << JsonText(*f.second);
+    for (const auto& f : fields) std::cout << ",\"" << f.first << "\":" << radalt::JsonQuote(*f.second);
     std::cout << ",\"duration_us\":" << e.durationUs << "}\n";
   } else if (o.csv) {
     std::cout << e.seq;

@@ -1,5 +1,7 @@
 #include "Json.h"
 
+#include "JsonText.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -35,27 +37,7 @@ double Json::AsNumber() const {
   return NAN;
 }
 
-std::string JsonQuote(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", c);
-          out += buf;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
-}
+std::string JsonQuote(const std::string& text) { return radalt::JsonQuote(text); }
 
 std::string Json::Dump(int indent) const {
   std::string out;

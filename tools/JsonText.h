@@ -1,0 +1,32 @@
+// A text as a JSON string: quotes, backslashes and control characters escaped. The
+// console, radaltctl and the bench write their JSON with it.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace radalt {
+
+inline std::string JsonQuote(const std::string& text) {
+  std::string out = "\"";
+  for (unsigned char c : text) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (c < 0x20) {
+          char buf[8];
+          std::snprintf(buf, sizeof buf, "\\u%04x", c);
+          out += buf;
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  return out + "\"";
+}
+
+}  // namespace radalt
