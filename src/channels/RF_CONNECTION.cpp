@@ -2,6 +2,7 @@
 
 #include <boost/bind/bind.hpp>
 
+#include "ChannelChecks.h"
 #include "Core.h"
 #include "Keys.h"
 
@@ -40,10 +41,7 @@ Velmarin::EngineAttribEnumParams RF_CONNECTION::get_RfConnectionParams() {
 }
 
 void RF_CONNECTION::RfConnectionCallback(int v) {
-  const int n = mc_->EnabledChannels();
-  if (n == 0)
-    radalt::LogThrow(" RF_CONNECTION::RfConnectionCallback throw Settings_Conflict:No enabled channels",
-                     Velmarin::Operation_errors::Settings_Conflict("No enabled channels"));
+  const int n = radalt::RequireAnyChannelEnabled(*mc_, " RF_CONNECTION::RfConnectionCallback");
   if (n > 3)
     radalt::LogThrow(" RF_CONNECTION::RfConnectionCallback throw RfConnectionCallback - current_Channel",
                      Velmarin::Runtime_errors::Unhandled_switch("RfConnectionCallback - current_Channel"));

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "ChannelChecks.h"
+
 #include "Core.h"
 #include "EngineItems.h"
 #include "Exceptions.h"
@@ -39,11 +41,7 @@ class ChannelReading {
   // The engine's reading; refused with "Channel n not enabled" (the engine is not asked)
   // while fewer than n channels are enabled. Errors of the engine pass unchanged.
   P Fetch() {
-    if (mc_->EnabledChannels() < channel_) {
-      const std::string text = "Channel " + std::to_string(channel_) + " not enabled";
-      LogThrow(" " + className_ + "::" + getter_ + " throw Settings_Conflict:" + text,
-               Velmarin::Operation_errors::Settings_Conflict(text.c_str()));
-    }
+    RequireChannelEnabled(*mc_, channel_, " " + className_ + "::" + getter_, NotEnabledText::kNumbered);
     return fetch_(mc_->GetSingleChannelPtr(channel_));
   }
 

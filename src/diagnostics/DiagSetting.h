@@ -13,6 +13,7 @@
 
 #include <boost/bind/bind.hpp>
 
+#include "ChannelChecks.h"
 #include "Parameter.h"
 
 namespace radalt {
@@ -90,9 +91,7 @@ class DiagSetting : public Parameter<Servant> {
   }
 
   void Write(In value) {
-    if (this->mc_->EnabledChannels() == 0)
-      LogThrow(prefix_ + " throw Settings_Conflict:No enabled channels",
-               Velmarin::Operation_errors::Settings_Conflict("No enabled channels"));
+    RequireAnyChannelEnabled(*this->mc_, prefix_);
     OwnedRef<ItemPtr> item = Channel1(this->mc_, item_);
     const Velmarin::Locker_ID who = this->WriterId();
     this->Forward(prefix_ + " throw Locking_Error_Exception", [&] { item->Set(who, value); });

@@ -1,6 +1,8 @@
 #include "DiagSwitch.h"
 
 #include <boost/bind/bind.hpp>
+
+#include "ChannelChecks.h"
 #include "Keys.h"
 
 namespace radalt {
@@ -94,9 +96,7 @@ void DiagSwitch::Write(bool on) {
 }
 
 void DiagSwitch::SwitchOn() {
-  if (mc_->EnabledChannels() == 0)
-    LogThrow(Prefix() + " throw Settings_Conflict:No enabled channels",
-             Velmarin::Operation_errors::Settings_Conflict("No enabled channels"));
+  RequireAnyChannelEnabled(*mc_, Prefix());
   const Velmarin::Locker_ID who = WriterId();
   OwnedRef<Velmarin::EngineAttribBoolean_ptr> item = Item(mc_->Items(), mc_->GetSingleChannelPtr(1), row_.engineItem);
   if (attr_.Value()) {

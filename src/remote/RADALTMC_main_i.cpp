@@ -3,8 +3,9 @@
 #include <iostream>
 #include <map>
 
-#include "Exceptions.h"
+#include "ChannelChecks.h"
 #include "Core.h"
+#include "Exceptions.h"
 #include "platform/Orb.h"
 
 namespace OE = Velmarin::Operation_errors;
@@ -59,16 +60,11 @@ CORBA::Long Velmarin_RADALTMC_RADALTMC_MAIN_INTERFACE_i::LongValue(const std::st
   return reading->Get();
 }
 
-void Velmarin_RADALTMC_RADALTMC_MAIN_INTERFACE_i::RequireEnabled(int channel, const std::string& who,
-                                                                const std::string& text) {
-  if (LongValue(radalt::key::NOOFENABLEDCHANNELS) < channel)
-    radalt::LogThrow(who + " throw Settings_Conflict:" + text, OE::Settings_Conflict(text.c_str()));
-}
-
 Velmarin::EngineReadingBase_ptr Velmarin_RADALTMC_RADALTMC_MAIN_INTERFACE_i::EngineItem(int channel,
                                                                                        const char* engineOperation,
                                                                                        const std::string& who) {
-  RequireEnabled(channel, who, "Channel " + std::to_string(channel) + " not enabled");
+  radalt::RequireChannelEnabled(LongValue(radalt::key::NOOFENABLEDCHANNELS), channel, who,
+                                radalt::NotEnabledText::kNumbered);
   const std::string name = EngineItemName(channel, engineOperation);
   Velmarin::EngineReadingBase_var item = name.empty() ? Velmarin::EngineReadingBase::_nil() : Registered(name);
   if (CORBA::is_nil(item))
@@ -78,7 +74,8 @@ Velmarin::EngineReadingBase_ptr Velmarin_RADALTMC_RADALTMC_MAIN_INTERFACE_i::Eng
 
 Velmarin::EngineReadingBase_ptr Velmarin_RADALTMC_RADALTMC_MAIN_INTERFACE_i::SweepRate(int channel,
                                                                                       const std::string& who) {
-  RequireEnabled(channel, who, "Channel " + std::to_string(channel) + " not enabled");
+  radalt::RequireChannelEnabled(LongValue(radalt::key::NOOFENABLEDCHANNELS), channel, who,
+                                radalt::NotEnabledText::kNumbered);
   const bool type3 = LongValue(EngineItemName(channel, "UutType")) == 3;
   return EngineItem(channel, type3 ? "UUTSweepRateType3" : "UUTSweepRate", who);
 }
@@ -102,9 +99,8 @@ Velmarin::EngineReadingBase_ptr Velmarin_RADALTMC_RADALTMC_MAIN_INTERFACE_i::Cal
 
 void Velmarin_RADALTMC_RADALTMC_MAIN_INTERFACE_i::RunOnEngine(int channel, const std::string& who,
                                                              const char* nilText, EngineCommand command) {
-  if (LongValue(radalt::key::NOOFENABLEDCHANNELS) < channel)
-    radalt::LogThrow(who + " throw Settings_Conflict:Channel " + std::to_string(channel) + " not enabled",
-                     OE::Settings_Conflict("Channel not enabled"));
+  radalt::RequireChannelEnabled(LongValue(radalt::key::NOOFENABLEDCHANNELS), channel, who,
+                                radalt::NotEnabledText::kNumberedLogOnly);
   if (!mc_->HasChannelEngine(channel))
     radalt::LogThrow(who + ":throw Pointer is zero", OE::NotConfigured(nilText));
   (mc_->GetSingleChannelPtr(channel)->*command)();

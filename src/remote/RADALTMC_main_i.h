@@ -58,7 +58,6 @@ class Velmarin_RADALTMC_RADALTMC_MAIN_INTERFACE_i : public virtual POA_Velmarin:
 
   // The value of a long attribute or reading registered under key.
   CORBA::Long LongValue(const std::string& key);
-  void RequireEnabled(int channel, const std::string& who, const std::string& text);
   // Looks name up in the registry; nil when not registered.
   Velmarin::EngineReadingBase_ptr Registered(const std::string& name);
 

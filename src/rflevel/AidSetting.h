@@ -64,7 +64,7 @@ class AidSetting : public Parameter<typename Kind::Servant> {
   // Write handler: refused with no enabled channel; written to channel 1's engine.
   void Callback(const Value& v) {
     const std::string prefix = Prefix(info_.className, info_.callbackName);
-    RequireAnyEnabled(*this->mc_, prefix);
+    RequireAnyChannelEnabled(*this->mc_, prefix);
     WriteAndShow(v, prefix);
   }
   // Writes the persisted value to channel 1's engine and shows what it accepted.

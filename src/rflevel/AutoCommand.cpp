@@ -33,9 +33,7 @@ void AutoCommand::Run() {
   const AutoRoleInfo& info = AutoInfo(role_);
   const std::string prefix = Prefix(info.className, info.operation);
   const int channel = kept_.Channel();
-  if (EnabledNow(*mc_) < channel)
-    LogThrow(prefix + " throw Settings_Conflict:Channel " + std::to_string(channel) + " not enabled",
-             Velmarin::Operation_errors::Settings_Conflict("Channel not enabled"));
+  RequireChannelEnabled(*mc_, channel, prefix, NotEnabledText::kNumberedLogOnly);
   SCI::RADALTSC_MAIN_INTERFACE_var engine = kept_.Engine();
   RequireEngine(engine.in(), prefix, prefix.substr(1) + " - scptr is zero");
   try {

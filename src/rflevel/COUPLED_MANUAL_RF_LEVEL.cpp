@@ -23,7 +23,7 @@ COUPLED_MANUAL_RF_LEVEL::COUPLED_MANUAL_RF_LEVEL(STpersistance* store, Velmarin:
 
 void COUPLED_MANUAL_RF_LEVEL::CoupledManualRfLevelCallback(int coupled) {
   const std::string prefix = " COUPLED_MANUAL_RF_LEVEL::CoupledManualRfLevelCallback";
-  const int n = radalt::RequireAnyEnabled(*mc_, prefix);
+  const int n = radalt::RequireAnyChannelEnabled(*mc_, prefix);
   const bool before = Value();
   if ((coupled != 0) != before) attr_ = (coupled != 0);
   const int mode = radalt::Item(mc_->Items(), mc_->GetSingleChannelPtr(1), &radalt::ScMain::RfLevelMode)->Get();

@@ -15,9 +15,10 @@ namespace {
 
 // In LevelRole order.
 const LevelRoleInfo kLevels[] = {
-    {"OUTPUT_POWER_LEVEL_CHAN", true, "OutputPowerLevelChan", true, true, LockGroup::RFLEVEL,
+    {"OUTPUT_POWER_LEVEL_CHAN", true, "OutputPowerLevelChan", NotEnabledText::kNumbered, true, LockGroup::RFLEVEL,
      &ScMain::OutputPowerLevel, &ScMain::UpdateOutputPower},
-    {"LOOP_LOSS", false, "LoopLoss", false, false, LockGroup::LOOPLOSS, &ScMain::LoopLoss, &ScMain::UpdateLoopLoss},
+    {"LOOP_LOSS", false, "LoopLoss", NotEnabledText::kUnnumbered, false, LockGroup::LOOPLOSS, &ScMain::LoopLoss,
+     &ScMain::UpdateLoopLoss},
 };
 
 // Shows on each channel what its engine holds, as far as it can: used on the way out of a
@@ -91,9 +92,7 @@ void LevelParameter::Callback(const Record& value) {
   const std::string method = MethodName("Callback");
   const std::string prefix = Prefix(ClassName(), method);
   radalt::Core& mc = *mc_;
-  const std::string refusal = info.digitInRefusal ? "Channel " + std::to_string(channel_) + " not enabled"
-                                                  : "Channel not enabled";
-  const int n = RequireEnabled(mc, channel_, prefix, refusal);
+  const int n = RequireChannelEnabled(mc, channel_, prefix, info.refusal);
 
   // The engine's limits and step, as this channel's engine has them now.
   SCI::RADALTSC_MAIN_INTERFACE_var own = EngineNow(prefix);

@@ -21,7 +21,7 @@ struct LevelRoleInfo {
   const char* classStem;      // OUTPUT_POWER_LEVEL_CHAN + digit; LOOP_LOSS
   bool digitInNames;          // the class and method names carry the channel digit
   const char* methodStem;     // OutputPowerLevelChan + digit; LoopLoss
-  bool digitInRefusal;        // "Channel 2 not enabled" rather than "Channel not enabled"
+  NotEnabledText refusal;     // "Channel 2 not enabled" or "Channel not enabled"
   bool automaticWritesOwn;    // in automatic mode channels 2 and 3 still write their own engine
   LockGroup group;            // the group the attribute joins
   ScItemOp<Velmarin::EngineAttribValueDouble_ptr> item;

@@ -94,9 +94,8 @@ PathLossParameter::Record PathLossParameter::EngineValueShown(SCI::RADALTSC_MAIN
 
 void PathLossParameter::Callback(const Record& value) {
   const std::string prefix = Prefix(ClassName(), MethodName("Callback"));
-  const std::string refusal = PathInfo(role_).channelBound ? "Channel not enabled"
-                                                           : "Channel " + std::to_string(channel_) + " not enabled";
-  RequireEnabled(*mc_, channel_, prefix, refusal);
+  RequireChannelEnabled(*mc_, channel_, prefix,
+                        PathInfo(role_).channelBound ? NotEnabledText::kUnnumbered : NotEnabledText::kNumbered);
   SCI::RADALTSC_MAIN_INTERFACE_var engine = EngineNow(prefix);
   const Velmarin::Locker_ID who = WriterId();
   const Record forwarded = ToEngine(value);

@@ -71,7 +71,7 @@ void RFLEVEL_MODE::RfLevelModeCallback(int mode) {
                      Velmarin::Operation_errors::DataOutOfRangeException<int>(
                          "Attribute : RfLevelModeCallback - illegal rf level mode", radalt::kAutomaticRfLevel,
                          radalt::kManualRfLevel, mode));
-  const int n = radalt::RequireAnyEnabled(*mc_, prefix);
+  const int n = radalt::RequireAnyChannelEnabled(*mc_, prefix);
   const bool coupled = radalt::CoupledManualRfLevelNow(*mc_);
   const int before = attr_.Value();
   const int shown = WriteAndShow(n, mode, prefix);

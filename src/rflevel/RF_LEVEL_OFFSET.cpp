@@ -36,7 +36,7 @@ RF_LEVEL_OFFSET::RF_LEVEL_OFFSET(STpersistance* store, Velmarin::ItemNamer& name
 }
 
 void RF_LEVEL_OFFSET::RfLevelOffsetCallback(const VALUE_LONG::VALUE& v) {
-  const int n = radalt::RequireAnyEnabled(*mc_, " RF_LEVEL_OFFSET::RfLevelOffsetCallback");
+  const int n = radalt::RequireAnyChannelEnabled(*mc_, " RF_LEVEL_OFFSET::RfLevelOffsetCallback");
   WriteAndShow(n, v);
 }
 

@@ -40,17 +40,6 @@ void ApplyRfLevelLocks(radalt::Core& mc, int mode) {
   }
 }
 
-int RequireEnabled(radalt::Core& mc, int channel, const std::string& prefix, const std::string& text) {
-  const int n = EnabledNow(mc);
-  if (n < channel)
-    LogThrow(prefix + " throw Settings_Conflict:" + text, Velmarin::Operation_errors::Settings_Conflict(text.c_str()));
-  return n;
-}
-
-int RequireAnyEnabled(radalt::Core& mc, const std::string& prefix) {
-  return RequireEnabled(mc, 1, prefix, "No enabled channels");
-}
-
 void RequireEngine(CORBA::Object_ptr engine, const std::string& prefix, const std::string& text) {
   if (CORBA::is_nil(engine))
     LogThrow(prefix + ":throw Pointer is zero", Velmarin::Operation_errors::NotConfigured(text.c_str()));

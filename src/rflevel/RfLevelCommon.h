@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ChannelChecks.h"
 #include "EngineItems.h"
 #include "Exceptions.h"
 #include "LockGroups.h"
@@ -46,12 +47,6 @@ void ApplyRfLevelLocks(radalt::Core& mc, int mode);
 inline std::string Prefix(const std::string& className, const std::string& method) {
   return " " + className + "::" + method;
 }
-
-// Refuses unless channel is enabled now: logs prefix + " throw Settings_Conflict:" + text
-// and throws Settings_Conflict(text). Returns the enabled count.
-int RequireEnabled(radalt::Core& mc, int channel, const std::string& prefix, const std::string& text);
-// Refuses while no channel is enabled ("No enabled channels"). Returns the enabled count.
-int RequireAnyEnabled(radalt::Core& mc, const std::string& prefix);
 
 // A nil engine reference is refused, never used: logs prefix + ":throw Pointer is zero" and
 // throws NotConfigured(text).

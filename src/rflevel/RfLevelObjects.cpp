@@ -43,30 +43,6 @@ const char* const kKeys[][3] = {
 };
 enum KeyRow { kTxExt, kRxExt, kOffset, kLoopLoss };
 
-// Entry channel of the three, as B*; null outside 1 to 3.
-template <class B, class P1, class P2, class P3>
-B* ByChannel(int channel, const P1& c1, const P2& c2, const P3& c3) {
-  switch (channel) {
-    case 1:
-      return c1.get();
-    case 2:
-      return c2.get();
-    case 3:
-      return c3.get();
-    default:
-      return nullptr;
-  }
-}
-template <class B, class T>
-B* ByChannel(int channel, const std::array<std::unique_ptr<T>, 3>& all) {
-  return (channel >= 1 && channel <= 3) ? all[static_cast<std::size_t>(channel - 1)].get() : nullptr;
-}
-
-template <class T>
-std::vector<ChannelBound*> Bound(const std::array<std::unique_ptr<T>, 3>& all) {
-  return {all[0].get(), all[1].get(), all[2].get()};
-}
-
 // The engine of channel as the registry has it now, nil when it has none.
 SCI::RADALTSC_MAIN_INTERFACE_ptr EngineOrNil(radalt::Core& mc, int channel) {
   return mc.HasChannelEngine(channel) ? mc.GetSingleChannelPtr(channel) : SCI::RADALTSC_MAIN_INTERFACE::_nil();
@@ -77,19 +53,24 @@ void Setting(std::unique_ptr<T>& slot, radalt::Core& mc, LockGroup group) {
   slot.reset(new T(mc.SettingsStore(), mc.Namer(), mc.Gui(), &mc, mc.Group(group)));
 }
 
-template <class T>
-void PathPerChannel(std::array<std::unique_ptr<T>, 3>& slots, radalt::Core& mc, KeyRow row, LockGroup group) {
-  for (int ch = 1; ch <= 3; ++ch)
-    slots[static_cast<std::size_t>(ch - 1)].reset(new T(ch, mc.Channels().AvailableCount(), mc.Channels().EnabledCount(),
-                                                         EngineOrNil(mc, ch), kKeys[row][ch - 1], mc.SettingsStore(),
-                                                         mc.Namer(), mc.Gui(), &mc, mc.Group(group)));
+// The twins C1 to C3 of a per-channel setting.
+template <class C1, class C2, class C3, class T>
+void Twins(PerChannel<T>& slots, radalt::Core& mc, LockGroup group) {
+  slots.template BuildEach<C1, C2, C3>(mc.SettingsStore(), mc.Namer(), mc.Gui(), &mc, mc.Group(group));
 }
 
 template <class T>
-void AutoPerChannel(std::array<std::unique_ptr<T>, 3>& slots, radalt::Core& mc) {
+void PathPerChannel(PerChannel<T>& slots, radalt::Core& mc, KeyRow row, LockGroup group) {
   for (int ch = 1; ch <= 3; ++ch)
-    slots[static_cast<std::size_t>(ch - 1)].reset(
-        new T(ch, mc.Channels().AvailableCount(), mc.Channels().EnabledCount(), EngineOrNil(mc, ch), mc.Namer(), mc.Gui(), &mc));
+    slots.Build(ch, ch, mc.Channels().AvailableCount(), mc.Channels().EnabledCount(), EngineOrNil(mc, ch),
+                kKeys[row][ch - 1], mc.SettingsStore(), mc.Namer(), mc.Gui(), &mc, mc.Group(group));
+}
+
+template <class T>
+void AutoPerChannel(PerChannel<T>& slots, radalt::Core& mc) {
+  for (int ch = 1; ch <= 3; ++ch)
+    slots.Build(ch, ch, mc.Channels().AvailableCount(), mc.Channels().EnabledCount(), EngineOrNil(mc, ch), mc.Namer(),
+                mc.Gui(), &mc);
 }
 
 }  // namespace
@@ -98,26 +79,26 @@ RfLevelObjects::RfLevelObjects() = default;
 RfLevelObjects::~RfLevelObjects() = default;
 
 LevelParameter* RfLevelObjects::Level(LevelRole role, int channel) const {
-  if (role == LevelRole::LoopLoss) return ByChannel<LevelParameter>(channel, loopLoss);
-  return ByChannel<LevelParameter>(channel, outputPowerLevelChan1, outputPowerLevelChan2, outputPowerLevelChan3);
+  if (role == LevelRole::LoopLoss) return loopLoss.At(channel);
+  return outputPowerLevel.At(channel);
 }
 
 PathLossParameter* RfLevelObjects::Path(PathRole role, int channel) const {
   switch (role) {
     case PathRole::TxCable:
-      return ByChannel<PathLossParameter>(channel, txCableLossChan1, txCableLossChan2, txCableLossChan3);
+      return txCableLoss.At(channel);
     case PathRole::RxCable:
-      return ByChannel<PathLossParameter>(channel, rxCableLossChan1, rxCableLossChan2, rxCableLossChan3);
+      return rxCableLoss.At(channel);
     case PathRole::TxCoupler:
-      return ByChannel<PathLossParameter>(channel, txCouplerLossChan1, txCouplerLossChan2, txCouplerLossChan3);
+      return txCouplerLoss.At(channel);
     case PathRole::RxCoupler:
-      return ByChannel<PathLossParameter>(channel, rxCouplerLossChan1, rxCouplerLossChan2, rxCouplerLossChan3);
+      return rxCouplerLoss.At(channel);
     case PathRole::TxExternal:
-      return ByChannel<PathLossParameter>(channel, txExternalLoss);
+      return txExternalLoss.At(channel);
     case PathRole::RxExternal:
-      return ByChannel<PathLossParameter>(channel, rxExternalLoss);
+      return rxExternalLoss.At(channel);
     case PathRole::Offset:
-      return ByChannel<PathLossParameter>(channel, offset);
+      return offset.At(channel);
   }
   return nullptr;
 }
@@ -132,22 +113,13 @@ void ConstructRfLevelObjects(radalt::Core& mc, RfLevelObjects& o) {
   o.aidMode.reset(new AID_MODE(mc.SettingsStore(), mc.Namer(), mc.Gui(), &mc, settings, aidItems));
   o.aidFixed.reset(new AID_FIXED(mc.SettingsStore(), mc.Namer(), mc.Gui(), &mc, settings, aidItems));
   o.aidVariable.reset(new AID_VARIABLE(mc.SettingsStore(), mc.Namer(), mc.Gui(), &mc, settings));
-  Setting(o.outputPowerLevelChan1, mc, LockGroup::RFLEVEL);
-  Setting(o.outputPowerLevelChan2, mc, LockGroup::RFLEVEL);
-  Setting(o.outputPowerLevelChan3, mc, LockGroup::RFLEVEL);
+  Twins<OUTPUT_POWER_LEVEL_CHAN1, OUTPUT_POWER_LEVEL_CHAN2, OUTPUT_POWER_LEVEL_CHAN3>(o.outputPowerLevel, mc,
+                                                                                      LockGroup::RFLEVEL);
   Setting(o.rfLevelOffset, mc, LockGroup::SETTINGS);
-  Setting(o.txCableLossChan1, mc, LockGroup::SETTINGS);
-  Setting(o.txCableLossChan2, mc, LockGroup::SETTINGS);
-  Setting(o.txCableLossChan3, mc, LockGroup::SETTINGS);
-  Setting(o.rxCableLossChan1, mc, LockGroup::SETTINGS);
-  Setting(o.rxCableLossChan2, mc, LockGroup::SETTINGS);
-  Setting(o.rxCableLossChan3, mc, LockGroup::SETTINGS);
-  Setting(o.txCouplerLossChan1, mc, LockGroup::SETTINGS);
-  Setting(o.txCouplerLossChan2, mc, LockGroup::SETTINGS);
-  Setting(o.txCouplerLossChan3, mc, LockGroup::SETTINGS);
-  Setting(o.rxCouplerLossChan1, mc, LockGroup::SETTINGS);
-  Setting(o.rxCouplerLossChan2, mc, LockGroup::SETTINGS);
-  Setting(o.rxCouplerLossChan3, mc, LockGroup::SETTINGS);
+  Twins<TX_CABLE_LOSS_CHAN1, TX_CABLE_LOSS_CHAN2, TX_CABLE_LOSS_CHAN3>(o.txCableLoss, mc, LockGroup::SETTINGS);
+  Twins<RX_CABLE_LOSS_CHAN1, RX_CABLE_LOSS_CHAN2, RX_CABLE_LOSS_CHAN3>(o.rxCableLoss, mc, LockGroup::SETTINGS);
+  Twins<TX_COUPLER_LOSS_CHAN1, TX_COUPLER_LOSS_CHAN2, TX_COUPLER_LOSS_CHAN3>(o.txCouplerLoss, mc, LockGroup::SETTINGS);
+  Twins<RX_COUPLER_LOSS_CHAN1, RX_COUPLER_LOSS_CHAN2, RX_COUPLER_LOSS_CHAN3>(o.rxCouplerLoss, mc, LockGroup::SETTINGS);
   PathPerChannel(o.txExternalLoss, mc, kTxExt, LockGroup::SETTINGS);
   PathPerChannel(o.rxExternalLoss, mc, kRxExt, LockGroup::SETTINGS);
   PathPerChannel(o.offset, mc, kOffset, LockGroup::SETTINGS);
@@ -256,23 +228,22 @@ void ResetChannelLosses(RfLevelObjects& o, const std::vector<int>& channels) {
 void TellChannelsChanged(radalt::Core& mc, RfLevelObjects& o, unsigned available, unsigned enabled) {
   SCI::RADALTSC_MAIN_INTERFACE_ptr refs[3];
   for (int ch = 1; ch <= 3; ++ch) refs[ch - 1] = EngineOrNil(mc, ch);
-  auto tell = [&](const std::vector<ChannelBound*>& perChannel) {
-    for (std::size_t i = 0; i < perChannel.size(); ++i)
-      if (perChannel[i]) perChannel[i]->updateChannelData(available, enabled, refs[i]);
+  auto tell = [&](const auto& perChannel) {
+    for (auto [ch, bound] : perChannel) bound->updateChannelData(available, enabled, refs[ch - 1]);
   };
   // In this order, channel 1 to 3 each.
-  tell(Bound(o.pwrLvlDiff));
-  tell(Bound(o.txExternalLoss));
-  tell(Bound(o.rxExternalLoss));
-  tell(Bound(o.autoRfLevel));
-  tell(Bound(o.autoLoopLoss));
-  tell(Bound(o.loopLoss));
-  tell(Bound(o.offset));
+  tell(o.pwrLvlDiff);
+  tell(o.txExternalLoss);
+  tell(o.rxExternalLoss);
+  tell(o.autoRfLevel);
+  tell(o.autoLoopLoss);
+  tell(o.loopLoss);
+  tell(o.offset);
 }
 
 void ShowOffsetsFromEngines(radalt::Core& mc, RfLevelObjects& o) {
   for (int ch : ChannelsUpTo(mc.EnabledChannels()))
-    if (OFFSET* offset = ByChannel<OFFSET>(ch, o.offset)) offset->OffsetUpdateFromSC();
+    if (OFFSET* offset = o.offset.At(ch)) offset->OffsetUpdateFromSC();
 }
 
 RfLevelObjects& RfLevel(radalt::Core& mc) {

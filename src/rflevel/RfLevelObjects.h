@@ -2,29 +2,15 @@
 // subsystem and built in construction group 5.
 #pragma once
 
-#include <array>
 #include <memory>
 #include <vector>
+
+#include "PerChannel.h"
 
 namespace radalt { class Core; }
 class RFLEVEL_MODE;
 class COUPLED_MANUAL_RF_LEVEL;
-class OUTPUT_POWER_LEVEL_CHAN1;
-class OUTPUT_POWER_LEVEL_CHAN2;
-class OUTPUT_POWER_LEVEL_CHAN3;
 class LOOP_LOSS;
-class TX_CABLE_LOSS_CHAN1;
-class TX_CABLE_LOSS_CHAN2;
-class TX_CABLE_LOSS_CHAN3;
-class RX_CABLE_LOSS_CHAN1;
-class RX_CABLE_LOSS_CHAN2;
-class RX_CABLE_LOSS_CHAN3;
-class TX_COUPLER_LOSS_CHAN1;
-class TX_COUPLER_LOSS_CHAN2;
-class TX_COUPLER_LOSS_CHAN3;
-class RX_COUPLER_LOSS_CHAN1;
-class RX_COUPLER_LOSS_CHAN2;
-class RX_COUPLER_LOSS_CHAN3;
 class TX_EXTERNAL_LOSS;
 class RX_EXTERNAL_LOSS;
 class OFFSET;
@@ -41,40 +27,31 @@ namespace radalt {
 enum class LevelRole;
 enum class PathRole;
 class LevelParameter;
+class OutputPowerLevel;
 class PathLossParameter;
 
 struct RfLevelObjects {
   RfLevelObjects();
   virtual ~RfLevelObjects();
 
-  std::array<std::unique_ptr<AUTORFLEVEL>, 3> autoRfLevel;
-  std::array<std::unique_ptr<AUTOLOOPLOSS>, 3> autoLoopLoss;
+  PerChannel<AUTORFLEVEL> autoRfLevel;
+  PerChannel<AUTOLOOPLOSS> autoLoopLoss;
   std::unique_ptr<RFLEVEL_MODE> rfLevelMode;
   std::unique_ptr<AID_MODE> aidMode;
   std::unique_ptr<AID_FIXED> aidFixed;
   std::unique_ptr<AID_VARIABLE> aidVariable;
-  std::unique_ptr<OUTPUT_POWER_LEVEL_CHAN1> outputPowerLevelChan1;
-  std::unique_ptr<OUTPUT_POWER_LEVEL_CHAN2> outputPowerLevelChan2;
-  std::unique_ptr<OUTPUT_POWER_LEVEL_CHAN3> outputPowerLevelChan3;
+  PerChannel<OutputPowerLevel> outputPowerLevel;  // OUTPUT_POWER_LEVEL_CHAN1 ..
   std::unique_ptr<RF_LEVEL_OFFSET> rfLevelOffset;
-  std::unique_ptr<TX_CABLE_LOSS_CHAN1> txCableLossChan1;
-  std::unique_ptr<TX_CABLE_LOSS_CHAN2> txCableLossChan2;
-  std::unique_ptr<TX_CABLE_LOSS_CHAN3> txCableLossChan3;
-  std::unique_ptr<RX_CABLE_LOSS_CHAN1> rxCableLossChan1;
-  std::unique_ptr<RX_CABLE_LOSS_CHAN2> rxCableLossChan2;
-  std::unique_ptr<RX_CABLE_LOSS_CHAN3> rxCableLossChan3;
-  std::unique_ptr<TX_COUPLER_LOSS_CHAN1> txCouplerLossChan1;
-  std::unique_ptr<TX_COUPLER_LOSS_CHAN2> txCouplerLossChan2;
-  std::unique_ptr<TX_COUPLER_LOSS_CHAN3> txCouplerLossChan3;
-  std::unique_ptr<RX_COUPLER_LOSS_CHAN1> rxCouplerLossChan1;
-  std::unique_ptr<RX_COUPLER_LOSS_CHAN2> rxCouplerLossChan2;
-  std::unique_ptr<RX_COUPLER_LOSS_CHAN3> rxCouplerLossChan3;
-  std::array<std::unique_ptr<TX_EXTERNAL_LOSS>, 3> txExternalLoss;
-  std::array<std::unique_ptr<RX_EXTERNAL_LOSS>, 3> rxExternalLoss;
-  std::array<std::unique_ptr<OFFSET>, 3> offset;
+  PerChannel<PathLossParameter> txCableLoss;    // TX_CABLE_LOSS_CHAN1 ..
+  PerChannel<PathLossParameter> rxCableLoss;    // RX_CABLE_LOSS_CHAN1 ..
+  PerChannel<PathLossParameter> txCouplerLoss;  // TX_COUPLER_LOSS_CHAN1 ..
+  PerChannel<PathLossParameter> rxCouplerLoss;  // RX_COUPLER_LOSS_CHAN1 ..
+  PerChannel<TX_EXTERNAL_LOSS> txExternalLoss;
+  PerChannel<RX_EXTERNAL_LOSS> rxExternalLoss;
+  PerChannel<OFFSET> offset;
   std::unique_ptr<COUPLED_MANUAL_RF_LEVEL> coupledManualRfLevel;
-  std::array<std::unique_ptr<LOOP_LOSS>, 3> loopLoss;
-  std::array<std::unique_ptr<PwrLvlDiff>, 3> pwrLvlDiff;
+  PerChannel<LOOP_LOSS> loopLoss;
+  PerChannel<PwrLvlDiff> pwrLvlDiff;
 
   // The per-channel objects by channel (1 to 3); null when not built or outside 1 to 3.
   LevelParameter* Level(LevelRole role, int channel) const;

@@ -50,7 +50,7 @@ FactoryDefault::FactoryDefault(int channel, Velmarin::ItemNamer& namer, MY_GUIAB
 
 void FactoryDefault::Callback() {
   radalt::Core& mc = *mc_;
-  const int n = RequireEnabled(mc, channel_, prefix_);
+  const int n = RequireChannelEnabled(mc, channel_, prefix_, NotEnabledText::kNumbered);
   // The values below are written as the master control: its own groups (auto modes) do
   // not stop them, so a running simulation's hold is refused here.
   Velmarin::Lockable_i& settings = mc.Group(LockGroup::SETTINGS);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <regex>
 
+#include "ChannelChecks.h"
 #include "Core.h"
 #include "EngineItems.h"
 #include "Exceptions.h"
@@ -157,10 +158,8 @@ Velmarin::EngineAttribLong_i& RCISaveRecall::Number(const Role& role) {
 // acceptable; then the engine's item is set to the name as this attribute's holder.
 void RCISaveRecall::ByName(const Role& role, const char* name) {
   const std::string text = name ? name : "";
-  if (role.channel > 0 && mc_->EnabledChannels() < role.channel) {
-    const std::string why = "Channel " + std::to_string(role.channel) + " not enabled";
-    radalt::LogThrow(Prefix(role) + " throw Settings_Conflict:" + why, OE::Settings_Conflict(why.c_str()));
-  }
+  if (role.channel > 0)
+    radalt::RequireChannelEnabled(*mc_, role.channel, Prefix(role), radalt::NotEnabledText::kNumbered);
   const std::string fault = NameFault(text);
   if (!fault.empty()) {
     const std::string why = std::string(role.callback) + " - " + fault;

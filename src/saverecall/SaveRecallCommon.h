@@ -1,10 +1,11 @@
-// What the save/recall objects share: the refusal of a channel that is not enabled and the
-// engines a per-channel write goes to.
+// What the save/recall objects share: the log prefix of a channel's twin, the refusal of a
+// channel that is not enabled (ChannelChecks.h) and the engines a per-channel write goes to.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "ChannelChecks.h"
 #include "Core.h"
 #include "Exceptions.h"
 
@@ -14,17 +15,6 @@ namespace radalt {
 inline std::string TwinPrefix(const char* className, const char* method, int channel) {
   const std::string n = std::to_string(channel);
   return std::string(" ") + className + n + "::" + method;
-}
-
-// Throws Settings_Conflict "Channel <channel> not enabled" unless channel is among the
-// enabled ones; returns the enabled count.
-inline int RequireEnabled(Core& mc, int channel, const std::string& prefix) {
-  const int n = mc.EnabledChannels();
-  if (n < channel) {
-    const std::string text = "Channel " + std::to_string(channel) + " not enabled";
-    LogThrow(prefix + " throw Settings_Conflict:" + text, Velmarin::Operation_errors::Settings_Conflict(text.c_str()));
-  }
-  return n;
 }
 
 // The channels a per-channel write goes to: channel alone, or coupled every enabled one.

@@ -2,10 +2,10 @@
 // interface's accessors.
 #pragma once
 
-#include <array>
 #include <memory>
 
 #include "FactoryDefault.h"
+#include "PerChannel.h"
 #include "SaveRecall.h"
 #include "SettingsName.h"
 
@@ -13,8 +13,8 @@ namespace radalt {
 
 struct SaveRecallObjects {
   std::unique_ptr<SaveRecall> saveRecall;
-  std::array<std::unique_ptr<SettingsName>, 3> settingsName;
-  std::array<std::unique_ptr<FactoryDefault>, 3> factoryDefault;
+  PerChannel<SettingsName> settingsName;      // Settings_Name_Chan1 ..
+  PerChannel<FactoryDefault> factoryDefault;  // Factory_Default_Chan1 ..
 };
 
 }  // namespace radalt

@@ -1,7 +1,5 @@
 #include "SaveRecallSubsystem.h"
 
-#include <array>
-
 #include "Core.h"
 #include "Factory_Default_Chan1.h"
 #include "Factory_Default_Chan2.h"
@@ -28,15 +26,11 @@ class SaveRecallSubsystem : public Subsystem {
     MY_GUIABLE_i& gui = core_.Gui();
     STpersistance* store = core_.SettingsStore();
     objects_.saveRecall = std::make_unique<SaveRecall>(namer, gui, &core_, core_.OrbWrapper());
-    objects_.settingsName[0] = std::make_unique<Settings_Name_Chan1>(store, namer, gui, &core_);
-    objects_.settingsName[1] = std::make_unique<Settings_Name_Chan2>(store, namer, gui, &core_);
-    objects_.settingsName[2] = std::make_unique<Settings_Name_Chan3>(store, namer, gui, &core_);
-    const SettingsName::Twins twins{objects_.settingsName[0].get(), objects_.settingsName[1].get(),
-                                    objects_.settingsName[2].get()};
-    for (auto& name : objects_.settingsName) name->SetTwins(twins);
-    objects_.factoryDefault[0] = std::make_unique<Factory_Default_Chan1>(namer, gui, &core_);
-    objects_.factoryDefault[1] = std::make_unique<Factory_Default_Chan2>(namer, gui, &core_);
-    objects_.factoryDefault[2] = std::make_unique<Factory_Default_Chan3>(namer, gui, &core_);
+    objects_.settingsName.BuildEach<Settings_Name_Chan1, Settings_Name_Chan2, Settings_Name_Chan3>(store, namer, gui,
+                                                                                                   &core_);
+    for (auto [ch, name] : objects_.settingsName) name->SetTwins(objects_.settingsName);
+    objects_.factoryDefault.BuildEach<Factory_Default_Chan1, Factory_Default_Chan2, Factory_Default_Chan3>(namer, gui,
+                                                                                                           &core_);
     catalogue_ = std::make_unique<RCISaveRecall>(&core_);
     core_.Provide<SaveRecallObjects>(objects_);
   }
@@ -44,13 +38,13 @@ class SaveRecallSubsystem : public Subsystem {
   void RecallSettings(RecallStep step) override {
     if (step != RecallStep::SettingsNames) return;
     for (int ch = 1; ch <= 3; ++ch)
-      if (core_.HasChannelEngine(ch) && RecallScope::Reaches(ch)) objects_.settingsName[static_cast<std::size_t>(ch - 1)]->Recall();
+      if (core_.HasChannelEngine(ch) && RecallScope::Reaches(ch)) objects_.settingsName.At(ch)->Recall();
   }
 
   void Reset(ResetStep step) override {
     if (step != ResetStep::SettingsNames) return;
     const int n = core_.EnabledChannels();
-    for (int ch = 1; ch <= n && ch <= 3; ++ch) objects_.settingsName[static_cast<std::size_t>(ch - 1)]->Callback("Settings1");
+    for (int ch = 1; ch <= n && ch <= 3; ++ch) objects_.settingsName.At(ch)->Callback("Settings1");
   }
 
  private:

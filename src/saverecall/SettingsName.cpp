@@ -43,7 +43,7 @@ void SettingsName::Callback(const char* name) {
   radalt::Core& mc = *mc_;
   const std::string prefix =
       TwinPrefix("Settings_Name_Chan", ("SettingsNameChan" + std::to_string(channel_) + "Callback").c_str(), channel_);
-  const int n = RequireEnabled(mc, channel_, prefix);
+  const int n = RequireChannelEnabled(mc, channel_, prefix, NotEnabledText::kNumbered);
   const bool coupled = mc.CoupledAltitudeSimulation();
   const Velmarin::Locker_ID who = WriterId();
   for (int ch : WriteChannels(channel_, n, coupled))
@@ -51,9 +51,9 @@ void SettingsName::Callback(const char* name) {
             [&] { WriteItem(mc.Items(), mc.GetSingleChannelPtr(ch), &SC::SettingsName, who, name); });
   CORBA::String_var accepted = ReadItem(mc.Items(), mc.GetSingleChannelPtr(channel_), &SC::SettingsName);
   SetValue(accepted.in());
-  if (!coupled) return;
-  for (SettingsName* twin : twins_)
-    if (twin && twin != this) twin->SetValue(accepted.in());
+  if (!coupled || !twins_) return;
+  for (auto [ch, twin] : *twins_)
+    if (twin != this) twin->SetValue(accepted.in());
 }
 
 void SettingsName::Recall() {

@@ -2,18 +2,18 @@
 // Coupled, a new name goes to every enabled engine and shows on all three channels.
 #pragma once
 
-#include <array>
 #include <string>
 
 #include "MYGUIABLE.h"
 #include "Parameter.h"
+#include "PerChannel.h"
 
 namespace radalt {
 
 class SettingsName : public Parameter<Velmarin::EngineAttribString_i> {
  public:
   // The three channels' names, so that a coupled write shows on the other two.
-  using Twins = std::array<SettingsName*, 3>;
+  using Twins = PerChannel<SettingsName>;
 
   void Callback(const char* name);
   // Assigns the persisted name and writes it to this channel's engine.
@@ -22,7 +22,7 @@ class SettingsName : public Parameter<Velmarin::EngineAttribString_i> {
   void SetValue(const char* name) { attr_ = name; }
   std::string Value() const { return attr_.Value(); }
   int Channel() const { return channel_; }
-  void SetTwins(const Twins& twins) { twins_ = twins; }
+  void SetTwins(const Twins& twins) { twins_ = &twins; }
   Velmarin::EngineAttribString_ptr Reference() { return This(); }
 
  protected:
@@ -39,7 +39,7 @@ class SettingsName : public Parameter<Velmarin::EngineAttribString_i> {
 
   const int channel_;
   const std::string persistanceName_;
-  Twins twins_{};
+  const Twins* twins_ = nullptr;
 };
 
 }  // namespace radalt

@@ -118,7 +118,7 @@ void AltSimDataParameter::Callback(const CORBA::Any& data) {
   radalt::Core& mc = *mc_;
   const std::string method = MethodName("Callback");
   const std::string prefix = Prefix(method);
-  const int n = RequireChannelEnabled(mc, channel_, prefix);
+  const int n = RequireChannelEnabled(mc, channel_, prefix, NotEnabledText::kNumbered, BroughtBack::kPasses);
   CheckStorable(data, prefix, method);
   const bool coupled = CoupledAltitudeSimulationOn(mc);
   const Velmarin::Locker_ID who = WriterIdentity();

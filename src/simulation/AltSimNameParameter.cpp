@@ -47,7 +47,7 @@ void AltSimNameParameter::Callback(const char* name) {
   radalt::Core& mc = *mc_;
   const std::string method = MethodName(channel_);
   const std::string prefix = LogPrefix(ClassName(channel_), method);
-  const int n = RequireChannelEnabled(mc, channel_, prefix);
+  const int n = RequireChannelEnabled(mc, channel_, prefix, NotEnabledText::kNumbered, BroughtBack::kPasses);
   const bool coupled = CoupledAltitudeSimulationOn(mc);
   const Velmarin::Locker_ID who = WriterId();
   // A channel's name shows what its engine holds.

@@ -163,7 +163,7 @@ void RampParameter<R>::Callback(const Record& value) {
   const std::string method = MethodName("Callback");
   const std::string prefix = LogPrefix(ClassName(), method);
   radalt::Core& mc = *this->mc_;
-  const int n = RequireChannelEnabled(mc, channel_, prefix);
+  const int n = RequireChannelEnabled(mc, channel_, prefix, NotEnabledText::kNumbered, BroughtBack::kPasses);
   bool paused = false;
   if (R == RampRole::CurrentAltitude) {
     PAUSE_RESUME_TEST* pause = Simulation(mc).pauseResumeTest.get();

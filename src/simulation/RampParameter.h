@@ -13,11 +13,10 @@
 #include "FollowUps.h"
 #include "MYGUIABLE.h"
 #include "Parameter.h"
+#include "RampRole.h"
 #include "SimulationCommon.h"
 
 namespace radalt {
-
-enum class RampRole { CurrentAltitude, StartAltitude, StopAltitude, Rate, Duration };
 
 // What tells the five members apart, besides their record kind.
 struct RampRoleInfo {

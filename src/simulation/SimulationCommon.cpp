@@ -6,25 +6,6 @@ namespace radalt {
 
 int EnabledChannels(Core& mc) { return mc.EnabledChannels(); }
 
-int RequireChannelEnabled(radalt::Core& mc, int channel, const std::string& prefix) {
-  const int n = EnabledChannels(mc);
-  // A channel brought back is enabled once its recall is done.
-  if (n < channel && !RecallScope::Brings(channel)) {
-    const std::string text = "Channel " + std::to_string(channel) + " not enabled";
-    LogThrow(prefix + " throw Settings_Conflict:" + text,
-             Velmarin::Operation_errors::Settings_Conflict(text.c_str()));
-  }
-  return n;
-}
-
-int RequireAnyChannelEnabled(radalt::Core& mc, const std::string& prefix) {
-  const int n = EnabledChannels(mc);
-  if (n == 0)
-    LogThrow(prefix + " throw Settings_Conflict:No enabled channels",
-             Velmarin::Operation_errors::Settings_Conflict("No enabled channels"));
-  return n;
-}
-
 std::vector<int> TargetChannels(int channel, int enabled, bool coupled) {
   if (!coupled) return {channel};
   std::vector<int> all;

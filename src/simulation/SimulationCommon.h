@@ -1,10 +1,11 @@
-// What the altitude-simulation parameter objects share: the channel checks, the coupling
+// What the altitude-simulation parameter objects share: the enabled count, the coupling
 // switch, the channel engines, and the lock texts of the simulation interlocks.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "ChannelChecks.h"
 #include "Exceptions.h"
 #include "LockGroups.h"
 #include "RadAltSC.hh"
@@ -24,14 +25,6 @@ int EnabledChannels(radalt::Core& mc);
 
 // Whether channels 2 and 3 follow channel 1's altitude simulation.
 bool CoupledAltitudeSimulationOn(radalt::Core& mc);
-
-// Refuses a write to channel unless it is enabled: logs prefix + " throw
-// Settings_Conflict:Channel N not enabled" and throws Settings_Conflict("Channel N not
-// enabled"). Returns the enabled count.
-int RequireChannelEnabled(radalt::Core& mc, int channel, const std::string& prefix);
-
-// Refuses a write while no channel is enabled ("No enabled channels"). Returns the count.
-int RequireAnyChannelEnabled(radalt::Core& mc, const std::string& prefix);
 
 // The channels a per-channel write goes to: all enabled ones when coupled, else its own.
 std::vector<int> TargetChannels(int channel, int enabled, bool coupled);

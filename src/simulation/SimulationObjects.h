@@ -4,49 +4,28 @@
 
 #include <memory>
 
+#include "PerChannel.h"
+#include "RampRole.h"
+
 namespace radalt {
 class Core;
 }  // namespace radalt
 class START_ALT_IND_ZERO;
 class SAVE_ALT_IND_ZERO;
 class ABORT_ALT_IND_ZERO;
-class PROFILE_LEG_NUMBER_CHAN1;
-class PROFILE_LEG_NUMBER_CHAN2;
-class PROFILE_LEG_NUMBER_CHAN3;
-class ALT_SIM_DATA_CHAN1;
-class ALT_SIM_DATA_CHAN2;
-class ALT_SIM_DATA_CHAN3;
 class ALT_SIM_MODIFIED;
 class ALT_SIM_TOTAL_DURATION;
 class RUN_STOP_TEST;
 class PAUSE_RESUME_TEST;
 class SIMULATION_MODE;
-class CURRENT_START_ALTITUDE_CHAN1;
-class CURRENT_START_ALTITUDE_CHAN2;
-class CURRENT_START_ALTITUDE_CHAN3;
-class CURRENT_STOP_ALTITUDE_CHAN1;
-class CURRENT_STOP_ALTITUDE_CHAN2;
-class CURRENT_STOP_ALTITUDE_CHAN3;
-class CURRENT_ALTITUDE_RATE_CHAN1;
-class CURRENT_ALTITUDE_RATE_CHAN2;
-class CURRENT_ALTITUDE_RATE_CHAN3;
-class CURRENT_ALTITUDE_DURATION_CHAN1;
-class CURRENT_ALTITUDE_DURATION_CHAN2;
-class CURRENT_ALTITUDE_DURATION_CHAN3;
-class ALT_SIM_NAME_CHAN1;
-class ALT_SIM_NAME_CHAN2;
-class ALT_SIM_NAME_CHAN3;
-class CURRENT_ALTITUDE_CHAN1;
-class CURRENT_ALTITUDE_CHAN2;
-class CURRENT_ALTITUDE_CHAN3;
 
 namespace radalt {
 
-enum class RampRole;
 template <RampRole R>
 class RampParameter;
 class AltSimDataParameter;
 class AltSimNameParameter;
+class ProfileLegNumber;
 
 class FollowUps;
 
@@ -64,46 +43,44 @@ struct SimulationObjects {
   std::unique_ptr<SAVE_ALT_IND_ZERO> saveAltIndZero;
   std::unique_ptr<ABORT_ALT_IND_ZERO> abortAltIndZero;
   // construction group 3
-  std::unique_ptr<PROFILE_LEG_NUMBER_CHAN1> profileLegNumberChan1;
-  std::unique_ptr<PROFILE_LEG_NUMBER_CHAN2> profileLegNumberChan2;
-  std::unique_ptr<PROFILE_LEG_NUMBER_CHAN3> profileLegNumberChan3;
+  PerChannel<ProfileLegNumber> profileLegNumber;  // PROFILE_LEG_NUMBER_CHAN1 ..
   // construction group 4
-  std::unique_ptr<ALT_SIM_DATA_CHAN1> altSimDataChan1;
-  std::unique_ptr<ALT_SIM_DATA_CHAN2> altSimDataChan2;
-  std::unique_ptr<ALT_SIM_DATA_CHAN3> altSimDataChan3;
-  std::unique_ptr<ALT_SIM_MODIFIED> altSimModifiedChan1;
-  std::unique_ptr<ALT_SIM_MODIFIED> altSimModifiedChan2;
-  std::unique_ptr<ALT_SIM_MODIFIED> altSimModifiedChan3;
+  PerChannel<AltSimDataParameter> altSimData;  // ALT_SIM_DATA_CHAN1 ..
+  PerChannel<ALT_SIM_MODIFIED> altSimModified;
   // construction group 5
   std::unique_ptr<ALT_SIM_TOTAL_DURATION> altSimTotalDuration;
   std::unique_ptr<RUN_STOP_TEST> runStopTest;
   std::unique_ptr<PAUSE_RESUME_TEST> pauseResumeTest;
   std::unique_ptr<SIMULATION_MODE> simulationMode;
-  std::unique_ptr<CURRENT_START_ALTITUDE_CHAN1> currentStartAltitudeChan1;
-  std::unique_ptr<CURRENT_START_ALTITUDE_CHAN2> currentStartAltitudeChan2;
-  std::unique_ptr<CURRENT_START_ALTITUDE_CHAN3> currentStartAltitudeChan3;
-  std::unique_ptr<CURRENT_STOP_ALTITUDE_CHAN1> currentStopAltitudeChan1;
-  std::unique_ptr<CURRENT_STOP_ALTITUDE_CHAN2> currentStopAltitudeChan2;
-  std::unique_ptr<CURRENT_STOP_ALTITUDE_CHAN3> currentStopAltitudeChan3;
-  std::unique_ptr<CURRENT_ALTITUDE_RATE_CHAN1> currentAltitudeRateChan1;
-  std::unique_ptr<CURRENT_ALTITUDE_RATE_CHAN2> currentAltitudeRateChan2;
-  std::unique_ptr<CURRENT_ALTITUDE_RATE_CHAN3> currentAltitudeRateChan3;
-  std::unique_ptr<CURRENT_ALTITUDE_DURATION_CHAN1> currentAltitudeDurationChan1;
-  std::unique_ptr<CURRENT_ALTITUDE_DURATION_CHAN2> currentAltitudeDurationChan2;
-  std::unique_ptr<CURRENT_ALTITUDE_DURATION_CHAN3> currentAltitudeDurationChan3;
-  std::unique_ptr<ALT_SIM_NAME_CHAN1> altSimNameChan1;
-  std::unique_ptr<ALT_SIM_NAME_CHAN2> altSimNameChan2;
-  std::unique_ptr<ALT_SIM_NAME_CHAN3> altSimNameChan3;
-  std::unique_ptr<CURRENT_ALTITUDE_CHAN1> currentAltitudeChan1;
-  std::unique_ptr<CURRENT_ALTITUDE_CHAN2> currentAltitudeChan2;
-  std::unique_ptr<CURRENT_ALTITUDE_CHAN3> currentAltitudeChan3;
+  PerChannel<RampParameter<RampRole::StartAltitude>> currentStartAltitude;  // CURRENT_START_ALTITUDE_CHAN1 ..
+  PerChannel<RampParameter<RampRole::StopAltitude>> currentStopAltitude;    // CURRENT_STOP_ALTITUDE_CHAN1 ..
+  PerChannel<RampParameter<RampRole::Rate>> currentAltitudeRate;            // CURRENT_ALTITUDE_RATE_CHAN1 ..
+  PerChannel<RampParameter<RampRole::Duration>> currentAltitudeDuration;    // CURRENT_ALTITUDE_DURATION_CHAN1 ..
+  PerChannel<AltSimNameParameter> altSimName;                               // ALT_SIM_NAME_CHAN1 ..
+  PerChannel<RampParameter<RampRole::CurrentAltitude>> currentAltitude;     // CURRENT_ALTITUDE_CHAN1 ..
 
-  // The per-channel objects by channel (1 to 3); null when not built.
+  // The ramp settings of role R.
   template <RampRole R>
-  RampParameter<R>* Ramp(int channel) const;
-  AltSimDataParameter* AltSimData(int channel) const;
-  AltSimNameParameter* AltSimName(int channel) const;
-  ALT_SIM_MODIFIED* AltSimModified(int channel) const;
+  const PerChannel<RampParameter<R>>& Ramps() const {
+    if constexpr (R == RampRole::CurrentAltitude)
+      return currentAltitude;
+    else if constexpr (R == RampRole::StartAltitude)
+      return currentStartAltitude;
+    else if constexpr (R == RampRole::StopAltitude)
+      return currentStopAltitude;
+    else if constexpr (R == RampRole::Rate)
+      return currentAltitudeRate;
+    else
+      return currentAltitudeDuration;
+  }
+  // The per-channel objects by channel (1 to 3); null when not built or outside 1 to 3.
+  template <RampRole R>
+  RampParameter<R>* Ramp(int channel) const {
+    return Ramps<R>().At(channel);
+  }
+  AltSimDataParameter* AltSimData(int channel) const { return altSimData.At(channel); }
+  AltSimNameParameter* AltSimName(int channel) const { return altSimName.At(channel); }
+  ALT_SIM_MODIFIED* AltSimModified(int channel) const { return altSimModified.At(channel); }
 };
 
 // Builds the simulation objects of construction group (2 to 5) into objects.

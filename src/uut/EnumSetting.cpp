@@ -2,6 +2,7 @@
 
 #include <boost/bind/bind.hpp>
 
+#include "ChannelChecks.h"
 #include "EngineFailure.h"
 #include "Keys.h"
 
@@ -88,10 +89,7 @@ bool EnumSetting::ShowAccepted(int n) {
 }
 
 void EnumSetting::Write(int value) {
-  const int n = mc_->EnabledChannels();
-  if (n == 0)
-    LogThrow(Prefix(row_.callbackName) + " throw Settings_Conflict:No enabled channels",
-             Velmarin::Operation_errors::Settings_Conflict("No enabled channels"));
+  const int n = RequireAnyChannelEnabled(*mc_, Prefix(row_.callbackName));
   Forward(n, value, row_.callbackName);
   if (OnChannel(ReadFrom(n), Prefix(row_.callbackName), [&] { return ShowAccepted(n); })) Changed(attr_.Value());
 }

@@ -33,8 +33,8 @@ TEST(AutoRfLevel, EveryEnabledChannelReachesItsOwnEngine) {
   Bench b;
   for (int ch = 1; ch <= 3; ++ch) {
     const std::string c = "CH" + std::to_string(ch);
-    b.rf().autoLoopLoss[ch - 1]->AutoLoopLoss();
-    b.rf().pwrLvlDiff[ch - 1]->AutoOutputPwrLvlDiff();
+    b.rf().autoLoopLoss.At(ch)->AutoLoopLoss();
+    b.rf().pwrLvlDiff.At(ch)->AutoOutputPwrLvlDiff();
     EXPECT_EQ(1u, b.Count(ch, "AutoLoopLoss")) << ch;
     EXPECT_EQ(1u, b.Count(ch, "AutoOutputPowerLevelDiff")) << ch;
     EXPECT_DOUBLE_EQ(b.EngineValue(ch, "LOOPLOSS"), b.Shown(c + "LOOPLOSS"));
@@ -52,7 +52,7 @@ TEST(AutoRfLevel, AFailedRunOrAMissingEngineChangesNothing) {
   Velmarin::DeactivateServant(&b.engines[3]);
   Output([&] { b.mc.RadAltDDS_SubCallback("Lumaren/local/RADALTSC", "destroy,3"); });
   std::string out = Output([&] {
-    auto e = Catch<Operation_errors::Settings_Conflict>([&] { b.rf().autoRfLevel[2]->AutoRfLevel(); });
+    auto e = Catch<Operation_errors::Settings_Conflict>([&] { b.rf().autoRfLevel.At(3)->AutoRfLevel(); });
     EXPECT_STREQ("Channel not enabled", e.text.in());
   });
   EXPECT_EQ(" AUTORFLEVEL::AutoRfLevel throw Settings_Conflict:Channel 3 not enabled\n", out);

@@ -84,7 +84,7 @@ TEST(PathLoss, AChannelWhoseEngineHasGoneIsRefused) {
 
 TEST(DistanceOffset, TheEngineGetsFeetWhateverTheUnitWritten) {
   Bench b;
-  OFFSET& offset = *b.rf().offset[0];
+  OFFSET& offset = *b.rf().offset.At(1);
   offset.OffsetCallback(Record(offset.Value(), 100.0, Units::METRES));
   EXPECT_DOUBLE_EQ(328.08, b.EngineValue(1, "DISTOFFSET"));
   EXPECT_DOUBLE_EQ(328.08, offset.Value().val);  // the distance units are feet
@@ -93,7 +93,7 @@ TEST(DistanceOffset, TheEngineGetsFeetWhateverTheUnitWritten) {
 
 TEST(DistanceOffset, RoundTripsThroughAChangeOfDistanceUnits) {
   Bench b;
-  OFFSET& offset = *b.rf().offset[0];
+  OFFSET& offset = *b.rf().offset.At(1);
   // Metres in use: 30.48 m is 100 ft in the engine.
   b.Engine(1).Assign("DISTUNITS", 1);
   offset.OffsetCallback(Record(offset.Value(), 30.48, Units::METRES));
@@ -162,7 +162,7 @@ TEST(Recall, WritesReadsBackThenShowsAndTheLocksFollowTheRecalledMode) {
   // An engine that refuses the recalled value: the attribute keeps what an engine took.
   b.SetDouble("CH1TXCBLLOSS", 6.0);
   b.HoldEngineItem(1, "TXCABLELOSS");
-  EXPECT_THROW(b.rf().txCableLossChan1->RecallTxCableLossChan1(), Operation_errors::Locking_Error);
+  EXPECT_THROW(b.rf().txCableLoss.At(1)->Recall(), Operation_errors::Locking_Error);
   EXPECT_DOUBLE_EQ(6.0, b.Shown("CH1TXCBLLOSS"));
 }
 

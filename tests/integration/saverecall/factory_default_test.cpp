@@ -67,7 +67,7 @@ TEST(FactoryDefault, RefusedForADisabledChannelAndDuringARunWithNothingChanged) 
                     "Locked because a simulation is running. Stop the simulation");
   auto e = Catch<Operation_errors::Locking_Error>([&] { b.Exec("CH1FACTORYDEFAULT"); });
   EXPECT_STREQ("Simulation is running", e.reason.in());
-  Output([&] { Catch<Operation_errors::Locking_Error>([&] { b.sr().factoryDefault[0]->Callback(); }); });
+  Output([&] { Catch<Operation_errors::Locking_Error>([&] { b.sr().factoryDefault.At(1)->Callback(); }); });
   EXPECT_EQ(before, b.engines[1].AcceptedCount() + b.engines[2].AcceptedCount());
   EXPECT_DOUBLE_EQ(2.0, b.Shown("CH1TXCBLLOSS"));
   EXPECT_EQ(radalt::kManualRfLevel, b.Attr<EngineAttribEnum>("RFLVLMODE")->Get());

@@ -41,7 +41,7 @@ TEST(EngineRestart, TheFirstCoupledWriteAfterAReturnReachesTheNewEngine) {
   Bench b({1, 2, 3});
   b.SetEnabled(3);
   b.SetCoupled(true);
-  EngineAttribValueDouble_var start1 = b.sim().currentStartAltitudeChan1->CurrentStartAltitudeChan1();
+  EngineAttribValueDouble_var start1 = b.sim().currentStartAltitude.At(1)->Reference();
   start1->Set(b.client.Id(), WithVal(start1->Get(), 100.0));
   EXPECT_DOUBLE_EQ(100.0, b.EngineValue(2, "CURSTARTALT"));
   EXPECT_GT(b.mc.Items().Kept(2), 0u);
@@ -54,7 +54,7 @@ TEST(EngineRestart, TheFirstCoupledWriteAfterAReturnReachesTheNewEngine) {
   EXPECT_DOUBLE_EQ(100.0, b.EngineValue(2, "CURSTARTALT"));  // the old engine kept its last value
   EXPECT_DOUBLE_EQ(200.0, b.EngineValue(1, "CURSTARTALT"));
   EXPECT_DOUBLE_EQ(200.0, b.EngineValue(3, "CURSTARTALT"));
-  EXPECT_DOUBLE_EQ(200.0, b.sim().currentStartAltitudeChan2->Value().val);
+  EXPECT_DOUBLE_EQ(200.0, b.sim().currentStartAltitude.At(2)->Value().val);
 
   // A channel whose engine leaves keeps nothing.
   Velmarin::DeactivateServant(&b.engines[3]);
