@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <iostream>
-#include <thread>
 
 #include <boost/bind/bind.hpp>
 
@@ -27,27 +26,16 @@ namespace {
 const char* const kFactoryChannelName = "FactoryCalibrationChannel";
 using SC = radalt::SCI::_objref_RADALTSC_MAIN_INTERFACE;
 
-// The order lockAll takes the groups in; unlockAll releases the first three, shows the buttons
-// free, then releases the rest.
-const LockGroup kLockOrder[] = {LockGroup::SIMRUN,          LockGroup::DIAGTXOUTPUT,
-                                LockGroup::DIAGTXATTENOUTPUT, LockGroup::DIAGRXMEASURING,
-                                LockGroup::DIAGLOOPBACKOUTPUT, LockGroup::DIAGLOOPBACKMEASURING,
-                                LockGroup::DIAGPASSTHRURUNNING, LockGroup::ALTZERORUN,
-                                LockGroup::CALRUN};
-const LockGroup kReleaseFirst[] = {LockGroup::SIMRUN, LockGroup::ALTZERORUN, LockGroup::CALRUN};
-const LockGroup kReleaseThen[] = {LockGroup::DIAGTXOUTPUT,       LockGroup::DIAGTXATTENOUTPUT,
-                                  LockGroup::DIAGRXMEASURING,    LockGroup::DIAGLOOPBACKOUTPUT,
-                                  LockGroup::DIAGLOOPBACKMEASURING, LockGroup::DIAGPASSTHRURUNNING};
+// The lock group of each of the run's holds but the self-test engine's.
+const LockGroup kGroupOf[radalt::kCalGroupCount] = {
+    LockGroup::SIMRUN,           LockGroup::DIAGTXOUTPUT,         LockGroup::DIAGTXATTENOUTPUT,
+    LockGroup::DIAGRXMEASURING,  LockGroup::DIAGLOOPBACKOUTPUT,   LockGroup::DIAGLOOPBACKMEASURING,
+    LockGroup::DIAGPASSTHRURUNNING, LockGroup::ALTZERORUN,        LockGroup::CALRUN};
 
 // An engine that has gone away (or does not answer) rather than refused.
 bool EngineGone(const CORBA::SystemException& e) {
   return dynamic_cast<const CORBA::TRANSIENT*>(&e) || dynamic_cast<const CORBA::COMM_FAILURE*>(&e) ||
          dynamic_cast<const CORBA::OBJECT_NOT_EXIST*>(&e);
-}
-
-template <class E>
-[[noreturn]] void Refuse(const std::string& op, const char* kind, const std::string& text) {
-  radalt::LogThrow(" CALIBRATION::" + op + " throw " + kind + ":" + text, E(text.c_str()));
 }
 
 Velmarin::EngineAttribLongParams ParamsOf(Velmarin::EngineAttribLong_ptr item) { return item->GetParams(); }
@@ -133,10 +121,7 @@ void CALIBRATION::Persist() {
   }
 }
 
-void CALIBRATION::SetTiming(const radalt::CalibrationTiming& timing) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  timing_ = timing;
-}
+void CALIBRATION::SetTiming(const radalt::CalibrationTiming& timing) { run_.SetTiming(timing); }
 
 // ---- shared checks -------------------------------------------------------------------------
 
@@ -173,34 +158,54 @@ P CALIBRATION::Forwarded(const char* op, ScItemOp<P> item, const char* rangePref
   return OnEngine(op, ch, [&] { return (Engine(ch)->*item)(); });
 }
 
-// ---- the run and its locks -----------------------------------------------------------------
-
-CALIBRATION::Run CALIBRATION::Current() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return run_;
+void CALIBRATION::setCalibrationButtonsLocked(unsigned int code) {
+  calButtonsLocked_ = static_cast<CORBA::Long>(code);
 }
 
-bool CALIBRATION::Active() const { return Current().kind != nullptr; }
+// ---- the run: its decisions are CalibrationRun's -------------------------------------------
 
-bool CALIBRATION::Active(CalKind kind) const {
-  const Run run = Current();
-  return run.kind && run.kind->kind == kind;
+bool CALIBRATION::Active() const { return run_.Active(); }
+bool CALIBRATION::Active(CalKind kind) const { return run_.Active(kind); }
+
+void CALIBRATION::StartRxCWCalCallback() { run_.Start(CalKind::RxCw); }
+void CALIBRATION::StartRxPulseCalCallback() { run_.Start(CalKind::RxPulse); }
+void CALIBRATION::StartTCXOCalCallback() { run_.Start(CalKind::Tcxo); }
+void CALIBRATION::StartTxPowerCalCallback() { run_.Start(CalKind::TxPower); }
+void CALIBRATION::StartLoopbackCalCallback() { run_.Start(CalKind::Loopback); }
+void CALIBRATION::StartRFDMCalCallback() { run_.Start(CalKind::Rfdm); }
+void CALIBRATION::StartUserCalCallback() { run_.Start(CalKind::User); }
+void CALIBRATION::DoRxCWCalStepCallback() { run_.Step(CalKind::RxCw); }
+void CALIBRATION::DoRxPulseCalStepCallback() { run_.Step(CalKind::RxPulse); }
+void CALIBRATION::DoTxCalStepCallback() { run_.Step(CalKind::TxPower); }
+void CALIBRATION::DoRFDMCalStepCallback() { run_.Step(CalKind::Rfdm); }
+void CALIBRATION::SaveRxCWCalCallback() { run_.Save(CalKind::RxCw); }
+void CALIBRATION::SaveRxPulseCalCallback() { run_.Save(CalKind::RxPulse); }
+void CALIBRATION::SaveTCXOCalCallback() { run_.Save(CalKind::Tcxo); }
+void CALIBRATION::SaveTxCalCallback() { run_.Save(CalKind::TxPower); }
+void CALIBRATION::SaveRFDMCalCallback() { run_.Save(CalKind::Rfdm); }
+void CALIBRATION::AbortCalibrationCallback() { run_.Abort(); }
+
+void CALIBRATION::Reset() {
+  if (Active()) AbortCalibrationCallback();
 }
 
-void CALIBRATION::lockAll(Run& run, const std::string& reason, const std::string& message) {
-  // A group another locker holds stays with it; the calibration's own holds go with it.
-  for (LockGroup g : kLockOrder) mc_->Locks().Take(g, radalt::kCalibrationActivity, reason, message);
-  run.selftestLocked = true;
-  mc_->LockSelftestEngine(radalt::kCalibrationActivity, reason);
+void CALIBRATION::ChannelsChanged() { run_.ChannelsChanged(); }
+
+// ---- the run's ports -----------------------------------------------------------------------
+
+void CALIBRATION::Take(radalt::CalHold hold, const std::string& reason, const std::string& message) {
+  if (hold == radalt::CalHold::SelftestEngine) {
+    mc_->LockSelftestEngine(radalt::kCalibrationActivity, reason);
+    return;
+  }
+  mc_->Locks().Take(kGroupOf[static_cast<std::size_t>(hold)], radalt::kCalibrationActivity, reason, message);
 }
 
-void CALIBRATION::unlockAll(Run& run) {
-  radalt::LockGroups& locks = mc_->Locks();
-  for (LockGroup g : kReleaseFirst) locks.Release(g, radalt::kCalibrationActivity);
-  setCalibrationButtonsLocked(CALBUTTONS_FREE);
-  for (LockGroup g : kReleaseThen) locks.Release(g, radalt::kCalibrationActivity);
-  if (!run.selftestLocked) return;
-  run.selftestLocked = false;
+void CALIBRATION::Release(radalt::CalHold hold) {
+  if (hold != radalt::CalHold::SelftestEngine) {
+    mc_->Locks().Release(kGroupOf[static_cast<std::size_t>(hold)], radalt::kCalibrationActivity);
+    return;
+  }
   try {
     mc_->UnlockSelftestEngine(radalt::kCalibrationActivity);
   } catch (const CORBA::Exception& e) {
@@ -208,41 +213,42 @@ void CALIBRATION::unlockAll(Run& run) {
   }
 }
 
-unsigned CALIBRATION::Begin(CalKind kind, const std::vector<int>& channels) {
-  const CalKindRow& k = radalt::KindRow(kind);
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (run_.kind)
-    Refuse<Errors::Settings_Conflict>(k.startOp, "Settings_Conflict",
-                                      "Cannot start a calibration since another calibration is active");
-  Run run;
-  run.id = ++nextId_;
-  run.kind = &k;
-  run.channels = channels;
-  try {
-    lockAll(run, k.reason, k.message);
-  } catch (...) {
-    unlockAll(run);
-    throw;
+Velmarin::EngineReadingBoolean_i& CALIBRATION::RunningReading(CalKind kind) {
+  if (kind == CalKind::Loopback) return loopbackRunning_;
+  return kind == CalKind::Rfdm ? rfdmRunning_ : userRunning_;
+}
+
+bool CALIBRATION::Running(CalKind kind) { return RunningReading(kind).Value(); }
+void CALIBRATION::ShowRunning(CalKind kind, bool running) { RunningReading(kind) = running; }
+
+void CALIBRATION::ShowEngineValues(CalKind kind, Op op, int ch) {
+  const std::string name = radalt::OpName(kind, op);
+  if (op == Op::Start && kind == CalKind::Tcxo) {
+    UpdateFromEngine(name, tcxoDac_, &SC::TCXOCalDacValue, ch);
+  } else if (op == Op::Start && kind == CalKind::TxPower) {
+    const CORBA::Long atten =
+        OnEngine(name, ch, [&] { return radalt::Item(mc_->Items(), Engine(ch), &SC::TxCalTXVarAtten)->Get(); });
+    TxCalTXVariableAttenCallback(atten);
+  } else if (op == Op::Step && kind == CalKind::TxPower) {
+    UpdateFromEngine(name, txCalTxAtten_, &SC::TxCalTXVarAtten, ch);
+    UpdateFromEngine(name, txCalRxAtten_, &SC::TxCalRXVarAtten, ch);
   }
-  setCalibrationButtonsLocked(k.code);
-  run_ = run;
-  return run.id;
 }
 
-bool CALIBRATION::End(unsigned id) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (!run_.kind || run_.id != id) return false;
-  const CalKind kind = run_.kind->kind;
-  unlockAll(run_);
-  run_ = Run();
-  if (kind == CalKind::Rfdm) rfdmRunning_ = false;
-  return true;
+int CALIBRATION::FactoryChannel(CalKind kind, Op op) {
+  if (op == Op::Abort) return CheckChannel(radalt::OpName(kind, op));
+  const CalKindRow& k = radalt::KindRow(kind);
+  const char* prefix = op == Op::Start ? k.startPrefix : op == Op::Step ? k.stepPrefix : k.savePrefix;
+  return CheckChannel(radalt::OpName(kind, op), prefix, prefix);
 }
 
-void CALIBRATION::AbortOn(const std::vector<int>& channels, const Velmarin::Locker_ID& who) {
-  for (int ch : channels) {
-    if (!mc_->HasChannelEngine(ch)) continue;
-    OnEngine("AbortCalibrationCallback", ch, [&] {
+bool CALIBRATION::HasEngine(int channel) { return mc_->HasChannelEngine(channel); }
+
+void CALIBRATION::Execute(CalKind kind, Op op, int ch) {
+  const std::string name = radalt::OpName(kind, op);
+  if (op == Op::Abort) {
+    const Velmarin::Locker_ID who = abort_.Holder();
+    OnEngine(name, ch, [&] {
       try {
         radalt::OwnedRef<Velmarin::EngineAttribVoid_ptr> abort = radalt::Item(mc_->Items(), Engine(ch), &SC::AbortCalibration);
         abort->Execute(who);
@@ -253,253 +259,53 @@ void CALIBRATION::AbortOn(const std::vector<int>& channels, const Velmarin::Lock
                   << std::endl;
       }
     });
-  }
-}
-
-void CALIBRATION::setCalibrationButtonsLocked(unsigned int code) {
-  calButtonsLocked_ = static_cast<CORBA::Long>(code);
-}
-
-// ---- starts --------------------------------------------------------------------------------
-
-void CALIBRATION::Start(CalKind kind) {
-  const CalKindRow& k = radalt::KindRow(kind);
-  std::vector<int> channels;
-  if (kind == CalKind::User) {
-    const int n = EnabledCount();
-    if (n < 1)
-      Refuse<Errors::Settings_Conflict>(k.startOp, "Settings_Conflict",
-                                        "Cannot start a user calibration since no channel is enabled");
-    for (int ch = 1; ch <= n; ++ch) channels.push_back(ch);
-  } else {
-    channels.push_back(CheckChannel(k.startOp, k.startPrefix, k.startPrefix));
-  }
-  const Velmarin::Locker_ID who = start_[static_cast<std::size_t>(kind)]->Holder();
-  // The locks stand before any engine calibrates, so nothing calibrates without them.
-  const unsigned id = Begin(kind, channels);
-  std::vector<int> started;
-  try {
-    for (int ch : channels) {
-      OnEngine(k.startOp, ch, [&] {
-        radalt::OwnedRef<Velmarin::EngineAttribVoid_ptr> start = radalt::Item(mc_->Items(), Engine(ch), k.engineStart);
-        start->Execute(who);
-      });
-      started.push_back(ch);
-    }
-  } catch (...) {
-    // Part way through: the engines that started are aborted and the locks go again.
-    try {
-      AbortOn(started, abort_.Holder());
-    } catch (...) {
-      std::cerr << "CALIBRATION::" << k.startOp << ": abort after a failed start failed" << std::endl;
-    }
-    End(id);
-    throw;
-  }
-  // From here the engines calibrate: a failure leaves the locks standing, so abort works.
-  const int ch = channels.front();
-  switch (kind) {
-    case CalKind::Tcxo:
-      UpdateFromEngine(k.startOp, tcxoDac_, &SC::TCXOCalDacValue, ch);
-      break;
-    case CalKind::TxPower: {
-      const CORBA::Long atten = OnEngine(k.startOp, ch, [&] {
-        return radalt::Item(mc_->Items(), Engine(ch), &SC::TxCalTXVarAtten)->Get();
-      });
-      TxCalTXVariableAttenCallback(atten);
-      break;
-    }
-    case CalKind::Loopback:
-      StartLoopbackPoller(id, ch);
-      break;
-    case CalKind::Rfdm:
-      rfdmRunning_ = true;
-      break;
-    case CalKind::User:
-      StartUserPoller(id, channels);
-      break;
-    default:
-      break;
-  }
-}
-
-void CALIBRATION::StartRxCWCalCallback() { Start(CalKind::RxCw); }
-void CALIBRATION::StartRxPulseCalCallback() { Start(CalKind::RxPulse); }
-void CALIBRATION::StartTCXOCalCallback() { Start(CalKind::Tcxo); }
-void CALIBRATION::StartTxPowerCalCallback() { Start(CalKind::TxPower); }
-void CALIBRATION::StartLoopbackCalCallback() { Start(CalKind::Loopback); }
-void CALIBRATION::StartRFDMCalCallback() { Start(CalKind::Rfdm); }
-void CALIBRATION::StartUserCalCallback() { Start(CalKind::User); }
-
-// ---- pollers -------------------------------------------------------------------------------
-
-void CALIBRATION::StartLoopbackPoller(unsigned id, int channel) {
-  std::chrono::microseconds period;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    period = timing_.loopbackPeriod;
-  }
-  // A poller of an earlier run is gone before this run shows itself running.
-  loopbackPoller_.Stop();
-  loopbackRunning_ = true;
-  loopbackPoller_.Start(
-      period,
-      [this, channel] {
-        // The engine gone, the calibration is over.
-        if (!mc_->HasChannelEngine(channel)) {
-          loopbackRunning_ = false;
-          return;
-        }
-        try {
-          radalt::OwnedRef<Velmarin::EngineReadingBoolean_ptr> running =
-              radalt::Item(mc_->Items(), Engine(channel), &SC::LoopbackCalRunning);
-          const bool now = running->Get();
-          if (now != loopbackRunning_.Value()) loopbackRunning_ = now;
-        } catch (const CORBA::SystemException& e) {
-          if (!EngineGone(e)) throw;
-          loopbackRunning_ = false;
-        }
-      },
-      [this, id] { return !loopbackRunning_.Value() || Current().id != id; },
-      [this, id] {
-        // The result shows before the locks go.
-        if (Current().id == id) RefreshValid(CalKind::Loopback);
-        End(id);
-      });
-}
-
-bool CALIBRATION::AnyUserCalRunning(const std::vector<int>& channels) {
-  for (int ch : channels) {
-    if (!mc_->HasChannelEngine(ch)) continue;  // an engine gone calibrates no more
-    try {
-      radalt::OwnedRef<Velmarin::EngineReadingBoolean_ptr> running = radalt::Item(mc_->Items(), Engine(ch), &SC::UserCalRunning);
-      if (running->Get()) return true;
-    } catch (const CORBA::SystemException& e) {
-      if (!EngineGone(e)) radalt::RethrowEngineFailure(" CALIBRATION::AnyUserCalRunning", ch);
-    }
-  }
-  return false;
-}
-
-void CALIBRATION::StartUserPoller(unsigned id, std::vector<int> channels) {
-  std::chrono::microseconds period;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    period = timing_.userPeriod;
-  }
-  userPoller_.Start(
-      period,
-      [this, channels] {
-        const bool running = AnyUserCalRunning(channels);
-        if (running != userRunning_.Value()) userRunning_ = running;
-      },
-      [this, id] { return !userRunning_.Value() || Current().id != id; },
-      [this, id] {
-        // The result shows before the locks go.
-        if (Current().id == id) RefreshValid(CalKind::User);
-        End(id);
-      });
-}
-
-void CALIBRATION::ChannelsChanged() {
-  const Run run = Current();
-  // A user calibration goes on on the other channels (its poller ends it); any other kind
-  // ran on one channel alone and is over when that channel's engine has gone.
-  if (!run.kind || run.kind->kind == CalKind::User) return;
-  const int channel = run.channels.front();
-  if (mc_->HasChannelEngine(channel)) return;
-  std::cout << " CALIBRATION: channel " << channel << " gone, " << run.kind->name << " calibration ended"
-            << std::endl;
-  if (run.kind->kind == CalKind::Loopback) loopbackRunning_ = false;
-  End(run.id);
-}
-
-// ---- steps and saves -----------------------------------------------------------------------
-
-void CALIBRATION::Step(CalKind kind) {
-  const CalKindRow& k = radalt::KindRow(kind);
-  const int ch = CheckChannel(k.stepOp, k.stepPrefix, k.stepPrefix);
-  const Velmarin::Locker_ID who = step_[static_cast<std::size_t>(kind)]->Holder();
-  OnEngine(k.stepOp, ch, [&] { StepOn(k, ch, who); });
-}
-
-void CALIBRATION::StepOn(const CalKindRow& k, int ch, const Velmarin::Locker_ID& who) {
-  SCI::RADALTSC_MAIN_INTERFACE_ptr sc = Engine(ch);
-  radalt::OwnedRef<Velmarin::EngineAttribVoid_ptr> command = radalt::Item(mc_->Items(), sc, k.engineStep);
-  if (!k.engineCurrentStep) {
-    command->Execute(who);
     return;
   }
-  radalt::OwnedRef<Velmarin::EngineReadingLong_ptr> current = radalt::Item(mc_->Items(), sc, k.engineCurrentStep);
-  const CORBA::Long before = current->Get();
-  const unsigned runId = Current().id;
-  command->Execute(who);
-
-  // The handshake: the engine confirms the step by showing the next step number (or one
-  // beyond it); it is waited for, within a bound.
-  radalt::CalibrationTiming timing;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    timing = timing_;
-  }
-  const auto deadline = std::chrono::steady_clock::now() + timing.stepTimeout;
-  while (current->Get() < before + 1) {
-    if (runId != 0 && Current().id != runId)
-      Refuse<Errors::Settings_Conflict>(k.stepOp, "Settings_Conflict",
-                                        "The calibration ended before the engine completed the step");
-    if (std::chrono::steady_clock::now() >= deadline)
-      Refuse<Errors::Settings_Conflict>(k.stepOp, "Settings_Conflict",
-                                        "The engine did not complete the calibration step in time");
-    std::this_thread::sleep_for(timing.stepPoll);
-  }
-  if (k.kind == CalKind::TxPower) {
-    UpdateFromEngine(k.stepOp, txCalTxAtten_, &SC::TxCalTXVarAtten, ch);
-    UpdateFromEngine(k.stepOp, txCalRxAtten_, &SC::TxCalRXVarAtten, ch);
-  }
-}
-
-void CALIBRATION::DoRxCWCalStepCallback() { Step(CalKind::RxCw); }
-void CALIBRATION::DoRxPulseCalStepCallback() { Step(CalKind::RxPulse); }
-void CALIBRATION::DoTxCalStepCallback() { Step(CalKind::TxPower); }
-void CALIBRATION::DoRFDMCalStepCallback() { Step(CalKind::Rfdm); }
-
-void CALIBRATION::Save(CalKind kind) {
   const CalKindRow& k = radalt::KindRow(kind);
-  const int ch = CheckChannel(k.saveOp, k.savePrefix, k.savePrefix);
-  const Run run = Current();
-  if (!run.kind || run.kind->kind != kind)
-    Refuse<Errors::Settings_Conflict>(k.saveOp, "Settings_Conflict",
-                                      std::string("Cannot save since no ") + k.name + " calibration is active");
-  const Velmarin::Locker_ID who = save_[static_cast<std::size_t>(kind)]->Holder();
-  OnEngine(k.saveOp, ch, [&] {
-    radalt::OwnedRef<Velmarin::EngineAttribVoid_ptr> save = radalt::Item(mc_->Items(), Engine(ch), k.engineSave);
-    save->Execute(who);
+  const std::size_t i = static_cast<std::size_t>(kind);
+  const ScItemOp<Velmarin::EngineAttribVoid_ptr> item =
+      op == Op::Start ? k.engineStart : op == Op::Step ? k.engineStep : k.engineSave;
+  Velmarin::EngineAttribVoid_i& command = op == Op::Start ? *start_[i] : op == Op::Step ? *step_[i] : *save_[i];
+  const Velmarin::Locker_ID who = command.Holder();
+  OnEngine(name, ch, [&] {
+    radalt::OwnedRef<Velmarin::EngineAttribVoid_ptr> engine = radalt::Item(mc_->Items(), Engine(ch), item);
+    engine->Execute(who);
   });
-  End(run.id);
-  RefreshValid(kind);
 }
 
-void CALIBRATION::SaveRxCWCalCallback() { Save(CalKind::RxCw); }
-void CALIBRATION::SaveRxPulseCalCallback() { Save(CalKind::RxPulse); }
-void CALIBRATION::SaveTCXOCalCallback() { Save(CalKind::Tcxo); }
-void CALIBRATION::SaveTxCalCallback() { Save(CalKind::TxPower); }
-void CALIBRATION::SaveRFDMCalCallback() { Save(CalKind::Rfdm); }
-
-// ---- abort and reset -----------------------------------------------------------------------
-
-void CALIBRATION::AbortCalibrationCallback() {
-  CheckChannel("AbortCalibrationCallback");
-  const Run run = Current();
-  if (!run.kind) return;
-  AbortOn(run.channels, abort_.Holder());
-  // The loopback poller ends the calibration once the engine reports it stopped.
-  if (run.kind->kind == CalKind::Loopback) return;
-  End(run.id);
+long CALIBRATION::CurrentStep(CalKind kind, int ch) {
+  return OnEngine(radalt::OpName(kind, Op::Step), ch,
+                  [&] { return radalt::Item(mc_->Items(), Engine(ch), radalt::KindRow(kind).engineCurrentStep)->Get(); });
 }
 
-void CALIBRATION::Reset() {
-  if (Active()) AbortCalibrationCallback();
+radalt::EngineState CALIBRATION::EngineRunning(CalKind kind, int ch) {
+  const ScItemOp<Velmarin::EngineReadingBoolean_ptr> item =
+      kind == CalKind::Loopback ? &SC::LoopbackCalRunning : &SC::UserCalRunning;
+  try {
+    radalt::OwnedRef<Velmarin::EngineReadingBoolean_ptr> running = radalt::Item(mc_->Items(), Engine(ch), item);
+    return running->Get() ? radalt::EngineState::Running : radalt::EngineState::Stopped;
+  } catch (const CORBA::SystemException& e) {
+    if (EngineGone(e)) return radalt::EngineState::Gone;
+    if (kind == CalKind::User) radalt::RethrowEngineFailure(" CALIBRATION::AnyUserCalRunning", ch);
+    throw;
+  }
 }
+
+void CALIBRATION::StartPoller(CalKind kind, unsigned id, const std::vector<int>& channels,
+                              std::chrono::microseconds period) {
+  radalt::CalibrationPoller& poller = kind == CalKind::Loopback ? loopbackPoller_ : userPoller_;
+  poller.Start(
+      period, [this, kind, channels] { run_.RefreshRunning(kind, channels); },
+      [this, kind, id] { return run_.PollerDone(kind, id); }, [this, kind, id] { run_.PollerEnd(kind, id); });
+}
+
+void CALIBRATION::StopPoller(CalKind kind) { (kind == CalKind::Loopback ? loopbackPoller_ : userPoller_).Stop(); }
+
+void CALIBRATION::Refuse(const std::string& op, const std::string& text) {
+  radalt::LogThrow(" CALIBRATION::" + op + " throw Settings_Conflict:" + text, Errors::Settings_Conflict(text.c_str()));
+}
+
+void CALIBRATION::Log(const std::string& line, bool error) { (error ? std::cerr : std::cout) << line << std::endl; }
 
 // ---- attenuators and DAC -------------------------------------------------------------------
 
@@ -588,8 +394,7 @@ void CALIBRATION::RefreshValid(CalKind kind) {
 Velmarin::EngineReadingBoolean_ptr CALIBRATION::checkUserCalRunning() {
   std::vector<int> channels;
   for (int ch = 1; ch <= EnabledCount(); ++ch) channels.push_back(ch);
-  const bool running = AnyUserCalRunning(channels);
-  if (running != userRunning_.Value()) userRunning_ = running;
+  run_.RefreshRunning(CalKind::User, channels);
   return userRunning_._this();
 }
 

@@ -3,18 +3,20 @@
 // while a calibration is active, waits for the engine to confirm each step, ends the
 // self-running calibrations when the engines report them finished, and shows the calibration
 // results over all enabled channels. "CALBUTTONSLOCKED" tells the GUI which activity holds the
-// calibration buttons.
+// calibration buttons. The run itself (what is active, what it holds, when it ends) is
+// CalibrationRun's; this class holds the attributes and gives the run its ports: the lock
+// groups, the engines' items and the pollers' threads.
 #pragma once
 
 #include <array>
 #include <chrono>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "CalibrationButtonCodes.h"
 #include "CalibrationPoller.h"
+#include "CalibrationRun.h"
 #include "EngineItems.h"
 #include "LockGroups.h"
 #include "MYGUIABLE.h"
@@ -23,21 +25,6 @@
 #include "platform/EngineAttrib.h"
 
 namespace radalt {
-
-// The calibration kinds, in the order their start attributes join "CALRUN".
-enum class CalKind : std::size_t { RxCw, RxPulse, Tcxo, TxPower, Loopback, Rfdm, User, Count };
-constexpr std::size_t kCalKindCount = static_cast<std::size_t>(CalKind::Count);
-
-// How long the master control waits for the engines, and how often it looks.
-struct CalibrationTiming {
-  // Longest wait for an engine to confirm a step; then the step is refused.
-  std::chrono::milliseconds stepTimeout{5000};
-  // Pause between two looks at the engine's current step.
-  std::chrono::microseconds stepPoll{100000};
-  // Periods of the loopback and user-calibration pollers.
-  std::chrono::microseconds loopbackPeriod{500000};
-  std::chrono::microseconds userPeriod{250000};
-};
 
 struct CalKindRow;
 struct CalValidRow;
@@ -48,7 +35,9 @@ extern const Activity kCalibrationActivity;
 
 }  // namespace radalt
 
-class CALIBRATION : public radalt::CalibrationButtons, public radalt::FactoryCalibrationChannel {
+class CALIBRATION : public radalt::CalibrationButtons,
+                    public radalt::FactoryCalibrationChannel,
+                    private radalt::CalibrationPorts {
  public:
   CALIBRATION(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc);
   // Stops and joins the pollers.
@@ -169,19 +158,33 @@ class CALIBRATION : public radalt::CalibrationButtons, public radalt::FactoryCal
 
  private:
   using Kind = radalt::CalKind;
-  // One active calibration: its kind, the channels its engines calibrate on, whether it
-  // locked the self-test engine.
-  struct Run {
-    unsigned id = 0;
-    const radalt::CalKindRow* kind = nullptr;
-    std::vector<int> channels;
-    bool selftestLocked = false;
-  };
+  using Op = radalt::CalOp;
+
+  // ---- the run's ports
+  void Take(radalt::CalHold hold, const std::string& reason, const std::string& message) override;
+  // The self-test engine's hold: a failure to give it back is logged, not passed on.
+  void Release(radalt::CalHold hold) override;
+  void ShowButtons(unsigned code) override { setCalibrationButtonsLocked(code); }
+  bool Running(Kind kind) override;
+  void ShowRunning(Kind kind, bool running) override;
+  void ShowResult(Kind kind) override { RefreshValid(kind); }
+  // After a TCXO start the DAC, after a TX start and each TX step the attenuators.
+  void ShowEngineValues(Kind kind, Op op, int channel) override;
+  int EnabledCount() const override;
+  int FactoryChannel(Kind kind, Op op) override;
+  bool HasEngine(int channel) override;
+  void Execute(Kind kind, Op op, int channel) override;
+  long CurrentStep(Kind kind, int channel) override;
+  radalt::EngineState EngineRunning(Kind kind, int channel) override;
+  void StartPoller(Kind kind, unsigned id, const std::vector<int>& channels,
+                   std::chrono::microseconds period) override;
+  void StopPoller(Kind kind) override;
+  [[noreturn]] void Refuse(const std::string& op, const std::string& text) override;
+  void Log(const std::string& line, bool error) override;
 
   // The channel check of every factory operation: the factory calibration channel, enabled
   // and local. The lines begin with the prefixes given.
   int CheckChannel(const std::string& op, const char* rangePrefix = " ", const char* externalPrefix = " ");
-  int EnabledCount() const;
   radalt::SCI::RADALTSC_MAIN_INTERFACE_ptr Engine(int channel);
   // Runs f, which calls channel's engine; an engine's lock refusal is logged for op and passed
   // on in the system's form, an engine not reached (a CORBA system exception) as
@@ -195,27 +198,8 @@ class CALIBRATION : public radalt::CalibrationButtons, public radalt::FactoryCal
   Velmarin::EngineReadingBoolean_ptr Aggregated(const radalt::CalValidRow& row);
   // Shows the kind's result over the enabled channels once its calibration ended.
   void RefreshValid(radalt::CalKind kind);
-  bool AnyUserCalRunning(const std::vector<int>& channels);
-
-  // The flows shared by the kinds.
-  void Start(Kind kind);
-  void Step(Kind kind);
-  // The engine part of a step of kind k on channel ch: the command, then the handshake.
-  void StepOn(const radalt::CalKindRow& k, int ch, const Velmarin::Locker_ID& who);
-  void Save(Kind kind);
-  // Makes a calibration of kind on channels active: takes its groups and the self-test engine
-  // and sets its code. Refuses while another is active. Returns the run's id.
-  unsigned Begin(Kind kind, const std::vector<int>& channels);
-  // Ends run id when it is still the active one: releases exactly what it took, code 0.
-  // A late caller (an ended run) changes nothing. Returns whether it ended the run.
-  bool End(unsigned id);
-  // Sends the abort command to channels, as writer who; an engine that is gone is skipped.
-  void AbortOn(const std::vector<int>& channels, const Velmarin::Locker_ID& who);
-  Run Current() const;
-  void lockAll(Run& run, const std::string& reason, const std::string& message);
-  void unlockAll(Run& run);
-  void StartLoopbackPoller(unsigned id, int channel);
-  void StartUserPoller(unsigned id, std::vector<int> channels);
+  // The running reading of the loopback, RFDM or user calibration.
+  Velmarin::EngineReadingBoolean_i& RunningReading(Kind kind);
   // Sets the engine's long item of the role to v as writer who and shows what it accepted.
   void SetEngineLong(const char* op, Velmarin::EngineAttribLong_i& attr,
                      radalt::ScItemOp<Velmarin::EngineAttribLong_ptr> item, int v);
@@ -242,10 +226,8 @@ class CALIBRATION : public radalt::CalibrationButtons, public radalt::FactoryCal
   Velmarin::EngineReadingBoolean_i userRunning_;
   std::array<std::unique_ptr<Velmarin::EngineReadingBoolean_i>, radalt::kCalKindCount> valid_;
 
-  mutable std::mutex mutex_;  // run_, nextId_, timing_
-  Run run_;
-  unsigned nextId_ = 0;
-  radalt::CalibrationTiming timing_;
+  // The run's state machine; the pollers below call into it, and are stopped first.
+  radalt::CalibrationRun run_{*this};
 
   radalt::CalibrationPoller loopbackPoller_{"MCTxVarAttenTmr", "CALIBRATION::TxVarAttenTimerTask: "};
   radalt::CalibrationPoller userPoller_{"MCUserCalTimer", "CALIBRATION::UserCalTimerTask: "};

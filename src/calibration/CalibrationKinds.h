@@ -1,5 +1,6 @@
-// The calibration kinds as data: their keys, callbacks, lock texts, button codes and the
-// engine items each one drives; and the calibration results shown over all channels.
+// The calibration kinds as the master control's attributes and engine items: their keys,
+// callbacks and the engine items each one drives (their names, lock texts and button codes are
+// the run's, CalibrationRun.cpp); and the calibration results shown over all channels.
 #pragma once
 
 #include "CALIBRATION.h"
@@ -8,7 +9,6 @@ namespace radalt {
 
 struct CalKindRow {
   CalKind kind;
-  const char* name;  // in refusals: "No TX calibration is active"
   // the master control's commands (null: the kind has none) and their handlers
   const char* startKey;
   const char* stepKey;
@@ -16,25 +16,16 @@ struct CalKindRow {
   void (CALIBRATION::*startCallback)();
   void (CALIBRATION::*stepCallback)();
   void (CALIBRATION::*saveCallback)();
-  const char* startOp;
-  const char* stepOp;
-  const char* saveOp;
   // what the lines of these operations begin with (the RFDM lines differ)
   const char* startPrefix;
   const char* stepPrefix;
   const char* savePrefix;
-  // the interlock
-  const char* reason;
-  const char* message;
-  unsigned code;
   // the engine's items
   ScItemOp<Velmarin::EngineAttribVoid_ptr> engineStart;
   ScItemOp<Velmarin::EngineAttribVoid_ptr> engineStep;
   ScItemOp<Velmarin::EngineAttribVoid_ptr> engineSave;
-  // the step the engine is at (null: no handshake)
+  // the step the engine is at (null: the kind's steps are not confirmed, see Rules(kind))
   ScItemOp<Velmarin::EngineReadingLong_ptr> engineCurrentStep;
-  // ended by its poller, not by save
-  bool selfRunning;
 };
 
 struct CalValidRow {
