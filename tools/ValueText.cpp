@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <sstream>
+#include <type_traits>
 
 namespace radaltctl {
 
@@ -23,10 +25,19 @@ std::string Lower(std::string s) {
   return s;
 }
 
+// As a stream writes it by default (six significant digits, "%g"), without building one.
 std::string Number(double v) {
-  std::ostringstream o;
-  o << v;
-  return o.str();
+  char buf[32];
+  const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 6);
+  return std::string(buf, res.ptr);
+}
+
+// "12.5 ft", or the number alone when the unit has no text.
+template <class V>
+std::string WithUnit(const V& v) {
+  std::string out = std::is_floating_point_v<decltype(v.val)> ? Number(v.val) : std::to_string(v.val);
+  const std::string unit = UnitText(v.unit);
+  return unit.empty() ? out : out + " " + unit;
 }
 
 }  // namespace
@@ -47,37 +58,49 @@ std::string UnitText(long code) {
 }
 
 std::string Describe(const CORBA::Any& value, bool full) {
-  CORBA::Boolean b;
-  CORBA::Long l;
-  const char* s;
+  // One look at the type first: a failed extraction compares type codes, which costs more
+  // than the text (the journal describes three values of every write).
+  CORBA::TypeCode_var tc = value.type();
+  switch (tc->kind()) {
+    case CORBA::tk_boolean: {
+      CORBA::Boolean b;
+      if (value >>= CORBA::Any::to_boolean(b)) return b ? "true" : "false";
+      break;
+    }
+    case CORBA::tk_long: {
+      CORBA::Long l;
+      if (value >>= l) return std::to_string(l);
+      break;
+    }
+    case CORBA::tk_string: {
+      const char* s;
+      if (value >>= s) return std::string("\"") + s + "\"";
+      break;
+    }
+    case CORBA::tk_null:
+    case CORBA::tk_void:
+      return "-";
+    default:
+      break;
+  }
   const VALUE_DOUBLE::VALUE* vd;
   const VALUE_LONG::VALUE* vl;
   const AS::alt_sim_data_seq* legs;
-  std::ostringstream o;
-  if (value >>= CORBA::Any::to_boolean(b)) return b ? "true" : "false";
-  if (value >>= l) return std::to_string(l);
-  if (value >>= s) return std::string("\"") + s + "\"";
   if (value >>= vd) {
-    o << vd->val;
-    const std::string unit = UnitText(vd->unit);
-    if (!unit.empty()) o << " " << unit;
-    if (full)
-      o << " (min " << vd->min << ", max " << vd->max << ", resolution " << vd->resolution << ", unit "
-        << vd->unit << ", valid " << (vd->valid ? "true" : "false") << ")";
+    if (!full) return WithUnit(*vd);
+    std::ostringstream o;
+    o << WithUnit(*vd) << " (min " << vd->min << ", max " << vd->max << ", resolution " << vd->resolution
+      << ", unit " << vd->unit << ", valid " << (vd->valid ? "true" : "false") << ")";
     return o.str();
   }
   if (value >>= vl) {
-    o << vl->val;
-    const std::string unit = UnitText(vl->unit);
-    if (!unit.empty()) o << " " << unit;
-    if (full)
-      o << " (min " << vl->min << ", max " << vl->max << ", step " << vl->step << ", unit " << vl->unit
-        << ", valid " << (vl->valid ? "true" : "false") << ")";
+    if (!full) return WithUnit(*vl);
+    std::ostringstream o;
+    o << WithUnit(*vl) << " (min " << vl->min << ", max " << vl->max << ", step " << vl->step << ", unit "
+      << vl->unit << ", valid " << (vl->valid ? "true" : "false") << ")";
     return o.str();
   }
   if (value >>= legs) return DescribeLegs(*legs);
-  CORBA::TypeCode_var tc = value.type();
-  if (tc->kind() == CORBA::tk_null || tc->kind() == CORBA::tk_void) return "-";
   return "(value of another kind)";
 }
 

@@ -75,10 +75,20 @@ std::string IsoTime(std::chrono::system_clock::time_point t) {
   }
   std::tm tm{};
   gmtime_r(&secs, &tm);
-  char buf[96];
-  std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d.%06ldZ", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
-                tm.tm_hour, tm.tm_min, tm.tm_sec, frac);
-  return buf;
+  // Written digit by digit: every write's entry has one, and a formatted print costs more
+  // than the rest of the entry.
+  std::string out = "0000-00-00T00:00:00.000000Z";
+  auto put = [&out](std::size_t at, long value, int digits) {
+    for (int i = digits - 1; i >= 0; --i, value /= 10) out[at + static_cast<std::size_t>(i)] = static_cast<char>('0' + value % 10);
+  };
+  put(0, tm.tm_year + 1900, 4);
+  put(5, tm.tm_mon + 1, 2);
+  put(8, tm.tm_mday, 2);
+  put(11, tm.tm_hour, 2);
+  put(14, tm.tm_min, 2);
+  put(17, tm.tm_sec, 2);
+  put(20, frac, 6);
+  return out;
 }
 
 std::string SinceText(const std::string& typed) {
@@ -109,6 +119,7 @@ std::unique_ptr<Store> Store::OpenForWriting(const std::string& path) {
     if (got != "wal") throw Error("WAL mode refused (" + got + ")");
     store->Exec("PRAGMA synchronous=NORMAL");
     store->Exec(kSchema);
+    store->prepared_ = std::make_unique<Prepared>(store->db_);
   } catch (const Error& e) {
     throw Error(path + ": " + e.what());
   }
@@ -126,7 +137,22 @@ std::unique_ptr<Store> Store::OpenForReading(const std::string& path) {
   return store;
 }
 
-Store::~Store() { sqlite3_close(db_); }
+struct Store::Prepared {
+  explicit Prepared(sqlite3* db)
+      : begin(db, "BEGIN IMMEDIATE"),
+        commit(db, "COMMIT"),
+        insert(db,
+               "INSERT INTO journal (at, kind, writer, key, before, requested, after, outcome, refusal, holder,"
+               " reason, message, duration_us) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)") {}
+  Statement begin, commit, insert;
+};
+
+Store::Store(sqlite3* db) : db_(db) {}
+
+Store::~Store() {
+  prepared_.reset();  // every statement is finalized before the connection closes
+  sqlite3_close(db_);
+}
 
 void Store::Exec(const char* sql) const {
   char* why = nullptr;
@@ -138,11 +164,21 @@ void Store::Exec(const char* sql) const {
 }
 
 void Store::Append(std::vector<Entry>& entries) {
-  Exec("BEGIN IMMEDIATE");
+  if (!prepared_) throw Error("the journal is open for reading only");
+  Prepared& p = *prepared_;
+  // A statement is reset after each run, also when it failed, so that it can run again.
+  auto run = [](Statement& s) {
+    try {
+      s.Step();
+    } catch (...) {
+      s.Reset();
+      throw;
+    }
+    s.Reset();
+  };
+  run(p.begin);
   try {
-    Statement insert(db_,
-                     "INSERT INTO journal (at, kind, writer, key, before, requested, after, outcome, refusal, holder,"
-                     " reason, message, duration_us) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)");
+    Statement& insert = p.insert;
     for (Entry& e : entries) {
       int i = 0;
       for (const std::string* s : {&e.at, &e.kind, &e.writer, &e.key, &e.before, &e.requested, &e.after, &e.outcome,
@@ -153,8 +189,9 @@ void Store::Append(std::vector<Entry>& entries) {
       insert.Reset();
       e.seq = sqlite3_last_insert_rowid(db_);
     }
-    Exec("COMMIT");
+    run(p.commit);
   } catch (...) {
+    p.insert.Reset();
     sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     throw;
   }

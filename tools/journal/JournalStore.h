@@ -77,9 +77,12 @@ class Store {
   std::vector<Entry> Query(const Filter& filter) const;
 
  private:
-  explicit Store(sqlite3* db) : db_(db) {}
+  explicit Store(sqlite3* db);
   void Exec(const char* sql) const;
   sqlite3* db_;
+  // The writing statements, prepared once (a statement's parse costs more than its run).
+  struct Prepared;
+  std::unique_ptr<Prepared> prepared_;
 };
 
 // The bounded queue in front of the store and the one thread that drains it. Add never

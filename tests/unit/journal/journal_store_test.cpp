@@ -61,6 +61,9 @@ TEST_F(JournalStore, EntriesSurviveARestartInOrderAndTheFiltersSelectThem) {
     w.Note("engine", "channel 2's engine joined");
   }  // the writer writes what is queued before it goes
   const std::string between = rj::IsoTime(std::chrono::system_clock::now());
+  // UTC to the microsecond, the form --since compares against.
+  EXPECT_EQ("2026-12-07T14:36:08.000042Z",
+            rj::IsoTime(std::chrono::system_clock::time_point(std::chrono::microseconds(1796654168000042LL))));
   {
     rj::Writer w(rj::Store::OpenForWriting(path), {}, nullptr);
     w.Start();
