@@ -1,6 +1,11 @@
 # The Python client against the simulated test set: the main interface, the GUI path, DDS,
-# refusals as exceptions and the self test.
+# refusals as exceptions, the self test, the journal, and a client kept across an engine-host
+# restart.
+import os
+import signal
+import subprocess
 import threading
+import time
 
 import pytest
 import radalt
@@ -82,3 +87,46 @@ class TestSelfTest:
     def test_an_unknown_kind_is_a_misuse(self, client):
         with pytest.raises(radalt.Misuse):
             client.selftest("hardware")
+
+
+class TestJournal:
+    def test_a_refused_write_is_journalled_with_its_texts_and_the_filters_select_it(self, three_channels):
+        client = three_channels
+        with pytest.raises(radalt.RangeError):
+            client.set("NOOFENABLEDCHANNELS", 5)
+        root = os.path.join(os.environ["RUN_DIR"], "root")
+
+        def refused():
+            return [e for e in radalt.journal(root=root, refused=True, writer="radalt-python")
+                    if e["key"].startswith("NOOFENABLEDCHANNELS")]
+
+        deadline = time.monotonic() + 5
+        while not refused() and time.monotonic() < deadline:
+            time.sleep(0.05)
+        entry = refused()[-1]
+        assert (entry["kind"], entry["outcome"], entry["refusal"]) == ("write", "refused", "DataOutOfRange")
+        assert entry["message"] == "Attribute : NoOfEnabledChannelsCallback - illegal no of channels"
+        assert (entry["before"], entry["requested"], entry["after"]) == ("3", "5", "3")
+        assert all(e["outcome"] in ("refused", "failed") for e in radalt.journal(root=root, refused=True))
+        with pytest.raises(ValueError):
+            radalt.journal(root=root, since="yesterday")
+
+
+class TestEngineHostRestart:
+    """Runs last: the engine host is stopped and started again under a kept client."""
+
+    def test_a_kept_client_reaches_the_engine_host_started_again(self, client):
+        run = os.environ["RUN_DIR"]
+        pid = int(open(os.path.join(run, "enginehost.pid")).read())
+        os.kill(pid, signal.SIGTERM)
+        deadline = time.monotonic() + 30
+        while time.monotonic() < deadline:
+            try:
+                os.kill(pid, 0)
+            except ProcessLookupError:
+                break
+            time.sleep(0.05)
+        top = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+        subprocess.run(["bash", os.path.join(top, "scripts", "run.sh")], check=True, stdout=subprocess.DEVNULL)
+        assert client.get("NOOFENABLEDCHANNELS") == 3
+        assert "NOOFENABLEDCHANNELS1" in client.names()

@@ -190,9 +190,35 @@ Client::Client(const std::string& ns, const std::string& engine, unsigned callTi
           break;
         }
     if (engine_.empty()) throw CORBA::TRANSIENT();
-    CORBA::Object_var obj = naming.LookupClient({"Lumaren", "local", "GUI_ABLE", engine_});
-    gui_ = Velmarin::GUI_Able::_narrow(obj);
   });
+  gui_ = LookUpGui();
+}
+
+Velmarin::GUI_Able_ptr Client::LookUpGui() {
+  return Translated([&] {
+    Velmarin::ORB_wrapper_base naming;
+    CORBA::Object_var obj = naming.LookupClient({"Lumaren", "local", "GUI_ABLE", engine_});
+    return Velmarin::GUI_Able::_narrow(obj);
+  });
+}
+
+template <class F>
+auto Client::OnGui(F f) {
+  Velmarin::GUI_Able_var gui;
+  {
+    std::lock_guard<std::mutex> lock(keptMutex_);
+    gui = Velmarin::GUI_Able::_duplicate(gui_.in());
+  }
+  try {
+    return Translated([&] { return f(gui.in()); });
+  } catch (const Unreachable&) {
+    Velmarin::GUI_Able_var fresh = LookUpGui();
+    {
+      std::lock_guard<std::mutex> lock(keptMutex_);
+      gui_ = Velmarin::GUI_Able::_duplicate(fresh.in());
+    }
+    return Translated([&] { return f(fresh.in()); });
+  }
 }
 
 CORBA::Object_ptr Client::Child(const std::string& context) {
@@ -228,8 +254,8 @@ Velmarin::RADALTMC::RADALTMC_SELFTEST_INTERFACE_ptr Client::Selftest() {
 }
 
 std::vector<std::string> Client::Names() {
-  return Translated([&] {
-    CORBA::String_var list = gui_->Get_attr_list();
+  return OnGui([&](Velmarin::GUI_Able_ptr gui) {
+    CORBA::String_var list = gui->Get_attr_list();
     std::vector<std::string> out;
     std::istringstream in(list.in());
     std::string n;
@@ -239,7 +265,8 @@ std::vector<std::string> Client::Names() {
 }
 
 Velmarin::EngineReadingBase_ptr Client::Attr(const std::string& name) {
-  Velmarin::EngineReadingBase_var a = Translated([&] { return gui_->Get_attr(name.c_str()); });
+  Velmarin::EngineReadingBase_var a =
+      OnGui([&](Velmarin::GUI_Able_ptr gui) { return gui->Get_attr(name.c_str()); });
   if (CORBA::is_nil(a)) a = SimulatorControl(name);
   if (CORBA::is_nil(a)) throw Misuse("unknown attribute '" + name + "' (see 'radaltctl list')");
   return a._retn();
@@ -486,7 +513,8 @@ std::vector<LockInfo> Client::Attributes() {
     LockInfo info;
     info.name = name;
     try {
-      Velmarin::EngineReadingBase_var a = gui_->Get_attr(name.c_str());
+      Velmarin::EngineReadingBase_var a =
+          OnGui([&](Velmarin::GUI_Able_ptr gui) { return gui->Get_attr(name.c_str()); });
       if (CORBA::is_nil(a)) continue;
       CORBA::String_var holder, reason, message;
       if (a->Blocked(locker_.Id(), holder.out(), reason.out(), message.out())) {
@@ -498,6 +526,8 @@ std::vector<LockInfo> Client::Attributes() {
       info.type = type.in();
     } catch (const CORBA::SystemException& e) {
       info.type = std::string("(unreachable: ") + e._name() + ")";
+    } catch (const Unreachable& e) {
+      info.type = std::string("(unreachable: ") + e.what() + ")";
     }
     out.push_back(info);
   }

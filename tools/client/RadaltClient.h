@@ -135,6 +135,11 @@ class Client {
   // A simulated channel engine's own control named "CH<n>:<control>", or nil.
   Velmarin::EngineReadingBase_ptr SimulatorControl(const std::string& name);
   CORBA::Object_ptr Child(const std::string& context);
+  // Runs f on the master control's registry; when that reference is dead (the engine host
+  // was started again), looks the registry up again and runs f once more. f only reads.
+  template <class F>
+  auto OnGui(F f);
+  Velmarin::GUI_Able_ptr LookUpGui();
 
   // The attribute and type kept for name (looked up on first use); kept tells whether they
   // came from what was kept.
