@@ -11,6 +11,7 @@
 #include "EngineItems.h"
 #include "Exceptions.h"
 #include "Keys.h"
+#include "PersistedValues.h"
 
 using radalt::CalKind;
 using radalt::CalKindRow;
@@ -112,12 +113,16 @@ void CALIBRATION::SeedFromChannel1() {
 
 void CALIBRATION::Persist() {
   if (!store_) return;
-  store_->CreateValue<int>(7, kFactoryChannelName, 1.0f, factoryChannel_.Value());
-  store_->CreateValue<int>(57, "checkAnalogVarAttenCalRunning", 1.0f, loopbackRunning_.Value() ? 1 : 0);
-  store_->CreateValue<int>(56, "checkUserCalRunning", 1.0f, userRunning_.Value() ? 1 : 0);
+  // Each value takes its id from the table of persisted values.
+  auto create = [this](const char* name, int value) {
+    store_->CreateValue<int>(radalt::persisted::Id(name), name, 1.0f, value);
+  };
+  create(kFactoryChannelName, factoryChannel_.Value());
+  create("checkAnalogVarAttenCalRunning", loopbackRunning_.Value() ? 1 : 0);
+  create("checkUserCalRunning", userRunning_.Value() ? 1 : 0);
   for (std::size_t i = 0; i < radalt::kCalKindCount; ++i) {
     const CalValidRow& row = radalt::ValidRow(static_cast<CalKind>(i));
-    if (row.persistanceName) store_->CreateValue<int>(row.valueId, row.persistanceName, 1.0f, valid_[i]->Value() ? 1 : 0);
+    if (row.persistanceName) create(row.persistanceName, valid_[i]->Value() ? 1 : 0);
   }
 }
 

@@ -30,13 +30,13 @@ const CalKindRow kKinds[kCalKindCount] = {
 };
 
 const CalValidRow kValid[kCalKindCount] = {
-    {CalKind::RxCw, radalt::key::RXCWCALVALID, "RxCWCalValid", 60, &SC::RxCWCalValid},
-    {CalKind::RxPulse, radalt::key::RXPULSECALVALID, "RXPULSECalValid", 61, &SC::RxPulseCalValid},
-    {CalKind::Tcxo, radalt::key::TCXOCALVALID, "TCXOCalValid", 59, &SC::TCXOCalValid},
-    {CalKind::TxPower, radalt::key::TXCALVALID, "TXCalValid", 62, &SC::TxCalValid},
-    {CalKind::Loopback, radalt::key::ANALOGVARATTENCALVALID, "AnalogVarAttenCalValid", 63, &SC::LoopbackCalValid},
-    {CalKind::Rfdm, radalt::key::RFDMCALVALID, nullptr, 0, &SC::RFDMCalValid},
-    {CalKind::User, radalt::key::USERCALVALID, "UserCalValid", 58, &SC::UserCalValid},
+    {CalKind::RxCw, radalt::key::RXCWCALVALID, "RxCWCalValid", &SC::RxCWCalValid},
+    {CalKind::RxPulse, radalt::key::RXPULSECALVALID, "RXPULSECalValid", &SC::RxPulseCalValid},
+    {CalKind::Tcxo, radalt::key::TCXOCALVALID, "TCXOCalValid", &SC::TCXOCalValid},
+    {CalKind::TxPower, radalt::key::TXCALVALID, "TXCalValid", &SC::TxCalValid},
+    {CalKind::Loopback, radalt::key::ANALOGVARATTENCALVALID, "AnalogVarAttenCalValid", &SC::LoopbackCalValid},
+    {CalKind::Rfdm, radalt::key::RFDMCALVALID, nullptr, &SC::RFDMCalValid},
+    {CalKind::User, radalt::key::USERCALVALID, "UserCalValid", &SC::UserCalValid},
 };
 
 }  // namespace

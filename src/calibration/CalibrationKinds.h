@@ -32,7 +32,6 @@ struct CalValidRow {
   CalKind kind;
   const char* key;
   const char* persistanceName;  // null: not persisted
-  unsigned valueId;
   ScItemOp<Velmarin::EngineReadingBoolean_ptr> engineValid;
 };
 

@@ -16,11 +16,11 @@ class BooleanSetting : public Parameter<Velmarin::EngineAttribBoolean_i> {
   // Binds the write handler callback of Derived, starts false and creates the persisted value.
   template <class Derived>
   BooleanSetting(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
-                 const char* key, const char* persistanceName, unsigned valueId, void (Derived::*callback)(int))
+                 const char* key, const char* persistanceName, void (Derived::*callback)(int))
       : Parameter(mc, store, namer, gui, key, false,
                   boost::bind(callback, static_cast<Derived*>(this), boost::placeholders::_1)),
         persistanceName_(persistanceName) {
-    Persist<int>(valueId, persistanceName_, Value() ? 1 : 0);
+    Persist<int>(persistanceName_, Value() ? 1 : 0);
   }
 
   // Assigns v when it differs; returns whether it did.

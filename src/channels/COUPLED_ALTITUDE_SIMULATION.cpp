@@ -14,7 +14,7 @@ const char* const COUPLED_ALTITUDE_SIMULATION::PersistanceName = "CoupledAltitud
 
 COUPLED_ALTITUDE_SIMULATION::COUPLED_ALTITUDE_SIMULATION(STpersistance* store, Velmarin::ItemNamer& namer,
                                                          MY_GUIABLE_i& gui, radalt::Core* mc)
-    : BooleanSetting(store, namer, gui, mc, radalt::key::COUPLEDALTITUDESIMULATION, PersistanceName, 5,
+    : BooleanSetting(store, namer, gui, mc, radalt::key::COUPLEDALTITUDESIMULATION, PersistanceName,
                      &COUPLED_ALTITUDE_SIMULATION::CoupledAltitudeSimulationCallback) {}
 
 void COUPLED_ALTITUDE_SIMULATION::CoupledAltitudeSimulationCallback(int v) {

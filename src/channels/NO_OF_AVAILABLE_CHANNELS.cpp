@@ -17,7 +17,7 @@ NO_OF_AVAILABLE_CHANNELS::NO_OF_AVAILABLE_CHANNELS(STpersistance* store, Velmari
                 boost::bind(&NO_OF_AVAILABLE_CHANNELS::NoOfAvailableChannelsCallback, this,
                             boost::placeholders::_1),
                 get_NoOfAvailableChannelsParams()) {
-  Persist<int>(1, PersistanceName, attr_.Value());
+  Persist<int>(PersistanceName, attr_.Value());
 }
 
 Velmarin::EngineAttribLongParams NO_OF_AVAILABLE_CHANNELS::get_NoOfAvailableChannelsParams() const {

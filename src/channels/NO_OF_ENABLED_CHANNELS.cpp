@@ -52,7 +52,7 @@ NO_OF_ENABLED_CHANNELS::NO_OF_ENABLED_CHANNELS(STpersistance* store, Velmarin::I
                 boost::bind(&NO_OF_ENABLED_CHANNELS::NoOfEnabledChannelsCallback, this,
                             boost::placeholders::_1),
                 get_NoOfEnabledChannelsParams()) {
-  Persist<int>(2, PersistanceName, attr_.Value(), [this] {
+  Persist<int>(PersistanceName, attr_.Value(), [this] {
     const int chosen = chosen_;
     return chosen >= 0 ? chosen : attr_.Value();
   });

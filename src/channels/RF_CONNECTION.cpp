@@ -25,7 +25,7 @@ RF_CONNECTION::RF_CONNECTION(STpersistance* store, Velmarin::ItemNamer& namer, M
     : Parameter(mc, store, namer, gui, radalt::key::RFCONNECT, Channel1Value(mc),
                 boost::bind(&RF_CONNECTION::RfConnectionCallback, this, boost::placeholders::_1)) {
   get_RfConnectionParams();
-  Persist<int>(10, PersistanceName, attr_.Value());
+  Persist<int>(PersistanceName, attr_.Value());
 }
 
 Velmarin::EngineAttribEnumParams RF_CONNECTION::get_RfConnectionParams() {

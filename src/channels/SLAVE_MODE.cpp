@@ -4,4 +4,4 @@
 const char* const SLAVE_MODE::PersistanceName = "SlaveMode";
 
 SLAVE_MODE::SLAVE_MODE(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc)
-    : BooleanSetting(store, namer, gui, mc, radalt::key::SLAVEMODE, PersistanceName, 3, &SLAVE_MODE::SlaveModeCallback) {}
+    : BooleanSetting(store, namer, gui, mc, radalt::key::SLAVEMODE, PersistanceName, &SLAVE_MODE::SlaveModeCallback) {}

@@ -77,26 +77,23 @@ class Parameter {
   // The attribute's CORBA reference (for the accessor).
   Ref This() { return attr_._this(); }
 
-  // Creates the persisted value once: a value stored earlier stays as it is. The store
-  // learns the attribute as the value's current value (source, when given, converts).
+  // Creates the settings-store value name, with its id from the table of persisted values,
+  // once: a value stored earlier stays as it is. The store learns the attribute as the
+  // value's current value (source, when given, converts). A name that is not a line of the
+  // table, or whose line keeps another attribute, is a start-up error (std::logic_error).
   template <class T>
-  void Persist(unsigned id, const char* name, T value) {
-    Persist<T>(id, name, value, [this] { return StoredAs<T>(attr_.Value()); });
+  void Persist(const char* name, T value) {
+    Persist<T>(name, value, [this] { return StoredAs<T>(attr_.Value()); });
   }
   template <class T, class Source>
-  void Persist(unsigned id, const char* name, T value, Source source) {
+  void Persist(const char* name, T value, Source source) {
     if (!store_) return;
-    if (store_ == mc_->SettingsStore()) RequireTableRow(id, name);
-    store_->CreateValue<T>(id, name, 1.0f, value);
-    mc_->KeepCurrent(store_, id, [source] { return Bound::Of(static_cast<T>(source())); }, name);
-  }
-  // A settings-store value is a line of the table of persisted values, with this
-  // attribute's key: anything else is a start-up error (std::logic_error).
-  void RequireTableRow(unsigned id, const char* name) const {
     const persisted::Row& row = persisted::Of(name);
-    if (row.id != id || attr_.Key() != row.key)
-      throw std::logic_error(std::string("persisted value ") + name + " (id " + std::to_string(id) + ", key " +
+    if (attr_.Key() != row.key)
+      throw std::logic_error(std::string("persisted value ") + name + " (id " + std::to_string(row.id) + ", key " +
                              attr_.Key() + ") differs from its line in the table of persisted values");
+    store_->CreateValue<T>(row.id, name, 1.0f, value);
+    mc_->KeepCurrent(store_, row.id, [source] { return Bound::Of(static_cast<T>(source())); }, name);
   }
   // The persisted value of name; 0 (false, empty) when there is none. Bringing a channel's
   // engine back, the operator's setting as shown (RecallScope).

@@ -3,7 +3,7 @@
 //
 //   store->CreateValue(3, "SlaveMode", 1.0, false);     // no-op when "SlaveMode" exists
 //   bool slave = store->GetValue<bool>("SlaveMode", 1.0);
-//   double level = store->GetValue<double>(valueId, 1.0);
+//   double level = store->GetValue<double>(id, 1.0);
 //
 // Stored types: int (bool as 0/1), double and std::string; a VALUE_DOUBLE or VALUE_LONG
 // setting is stored through its value field. Nothing here throws: a failure is written

@@ -20,7 +20,6 @@ struct AidInfo {
   const char* recallName;      // RecallAidFixed
   const char* key;             // AIDFIXED
   const char* persistanceName; // AidFixed
-  unsigned valueId;
 };
 
 // The enumerations (fixed AID, AID mode) and the variable AID record.
@@ -89,7 +88,7 @@ class AidSetting : public Parameter<typename Kind::Servant> {
              Kind::ExtraOf(item.in())),
         info_(info),
         op_(op) {
-    this->template Persist<int>(info.valueId, info.persistanceName, Kind::Stored(this->attr_.Value()));
+    this->template Persist<int>(info.persistanceName, Kind::Stored(this->attr_.Value()));
   }
 
   void WriteAndShow(const Value& v, const std::string& prefix) {

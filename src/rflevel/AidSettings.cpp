@@ -5,11 +5,10 @@
 #include "Keys.h"
 
 namespace {
-// Settings-store ids 410 to 412: no other value of the store uses them.
-const radalt::AidInfo kAidFixed{"AID_FIXED", "AidFixedCallback", "RecallAidFixed", radalt::key::AIDFIXED, "AidFixed", 410};
+const radalt::AidInfo kAidFixed{"AID_FIXED", "AidFixedCallback", "RecallAidFixed", radalt::key::AIDFIXED, "AidFixed"};
 const radalt::AidInfo kAidVariable{"AID_VARIABLE", "AidVariableCallback", "RecallAidVarible", radalt::key::AIDVAR,
-                                   "AidVariable", 411};
-const radalt::AidInfo kAidMode{"AID_MODE", "AidModeCallback", "RecallAidMode", radalt::key::AIDMODE, "AidMode", 412};
+                                   "AidVariable"};
+const radalt::AidInfo kAidMode{"AID_MODE", "AidModeCallback", "RecallAidMode", radalt::key::AIDMODE, "AidMode"};
 }  // namespace
 
 AID_FIXED::AID_FIXED(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,

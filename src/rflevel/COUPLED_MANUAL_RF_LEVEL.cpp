@@ -7,18 +7,13 @@
 #include "RfLevelCommon.h"
 #include "Keys.h"
 
-namespace {
-// Settings-store id 402: no other value of the store uses it.
-constexpr unsigned kValueId = 402;
-}  // namespace
-
 const char* const COUPLED_MANUAL_RF_LEVEL::PersistanceName = "CoupledManualRfLevel";
 
 COUPLED_MANUAL_RF_LEVEL::COUPLED_MANUAL_RF_LEVEL(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
                                                  radalt::Core* mc)
     : Parameter(mc, store, namer, gui, radalt::key::COUPLEDMANUALRFLVL, false,
                 boost::bind(&COUPLED_MANUAL_RF_LEVEL::CoupledManualRfLevelCallback, this, boost::placeholders::_1)) {
-  Persist<int>(kValueId, PersistanceName, 0);
+  Persist<int>(PersistanceName, 0);
 }
 
 void COUPLED_MANUAL_RF_LEVEL::CoupledManualRfLevelCallback(int coupled) {

@@ -5,9 +5,8 @@
 
 namespace {
 
-// Persistence names and value ids by channel.
+// Persistence names by channel.
 const char* const kPersistanceNames[] = {"LoopLossChan1", "LoopLossChan2", "LoopLossChan3"};
-const unsigned kValueIds[] = {80, 81, 82};
 
 std::size_t Index(int channel) {
   if (channel < 1 || channel > 3) throw std::out_of_range("vector::_M_range_check");
@@ -19,8 +18,8 @@ std::size_t Index(int channel) {
 LOOP_LOSS::LOOP_LOSS(int channel, unsigned available, unsigned enabled, radalt::SCI::RADALTSC_MAIN_INTERFACE_ptr engine,
                      const char* key, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
                      radalt::Core* mc, Velmarin::Lockable_i& loopLoss)
-    : LevelParameter(radalt::LevelRole::LoopLoss, channel, key, kPersistanceNames[Index(channel)],
-                     kValueIds[Index(channel)], store, namer, gui, mc, loopLoss),
+    : LevelParameter(radalt::LevelRole::LoopLoss, channel, key, kPersistanceNames[Index(channel)], store, namer, gui,
+                     mc, loopLoss),
       kept_(channel, available, enabled, mc->Channels()) {}
 
 radalt::SCI::RADALTSC_MAIN_INTERFACE_var LOOP_LOSS::EngineNow(const std::string& prefix) {

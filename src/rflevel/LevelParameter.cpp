@@ -43,20 +43,19 @@ LevelParameter::Initial LevelParameter::FromChannel1(radalt::Core* mc, LevelRole
 }
 
 LevelParameter::LevelParameter(LevelRole role, int channel, const char* key, const char* persistanceName,
-                               unsigned valueId, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
-                               radalt::Core* mc, Velmarin::Lockable_i& group)
-    : LevelParameter(role, channel, key, persistanceName, valueId, store, namer, gui, mc, group,
-                     FromChannel1(mc, role)) {}
+                               STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
+                               Velmarin::Lockable_i& group)
+    : LevelParameter(role, channel, key, persistanceName, store, namer, gui, mc, group, FromChannel1(mc, role)) {}
 
 LevelParameter::LevelParameter(LevelRole role, int channel, const char* key, const char* persistanceName,
-                               unsigned valueId, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui,
-                               radalt::Core* mc, Velmarin::Lockable_i& group, const Initial& initial)
+                               STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
+                               Velmarin::Lockable_i& group, const Initial& initial)
     : Parameter(mc, store, namer, gui, key, initial.value,
                 boost::bind(&LevelParameter::Callback, this, boost::placeholders::_1), initial.params),
       role_(role),
       channel_(channel),
       persistanceName_(persistanceName) {
-  Persist<double>(valueId, persistanceName_.c_str(), initial.value.val);
+  Persist<double>(persistanceName_.c_str(), initial.value.val);
   attr_.GuardWith(group);
 }
 

@@ -51,9 +51,8 @@ class LevelParameter : public Parameter<Velmarin::EngineAttribValueDouble_i> {
   virtual SCI::RADALTSC_MAIN_INTERFACE_var EngineNow(const std::string& prefix) = 0;
 
  protected:
-  LevelParameter(LevelRole role, int channel, const char* key, const char* persistanceName, unsigned valueId,
-                 STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
-                 Velmarin::Lockable_i& group);
+  LevelParameter(LevelRole role, int channel, const char* key, const char* persistanceName, STpersistance* store,
+                 Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc, Velmarin::Lockable_i& group);
 
   std::string ClassName() const;
   std::string MethodName(const std::string& what) const;
@@ -63,9 +62,9 @@ class LevelParameter : public Parameter<Velmarin::EngineAttribValueDouble_i> {
     Record value;
     Velmarin::EngineAttribValueDoubleParams params;
   };
-  LevelParameter(LevelRole role, int channel, const char* key, const char* persistanceName, unsigned valueId,
-                 STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
-                 Velmarin::Lockable_i& group, const Initial& initial);
+  LevelParameter(LevelRole role, int channel, const char* key, const char* persistanceName, STpersistance* store,
+                 Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc, Velmarin::Lockable_i& group,
+                 const Initial& initial);
   static Initial FromChannel1(radalt::Core* mc, LevelRole role);
 
   // Writes value to the channels given (running: then their update command), then shows on

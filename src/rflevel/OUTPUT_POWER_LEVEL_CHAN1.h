@@ -9,7 +9,7 @@ class OUTPUT_POWER_LEVEL_CHAN1 : public radalt::OutputPowerLevel {
   static const char* const PersistanceName;
   OUTPUT_POWER_LEVEL_CHAN1(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                            Velmarin::Lockable_i& rfLevel)
-      : OutputPowerLevel(1, radalt::key::CH1OUTPWRLVL, PersistanceName, 18, store, namer, gui, mc, rfLevel) {}
+      : OutputPowerLevel(1, radalt::key::CH1OUTPWRLVL, PersistanceName, store, namer, gui, mc, rfLevel) {}
 
   void OutputPowerLevelChan1Callback(const VALUE_DOUBLE::VALUE& value) { Callback(value); }
   void RecallOutputPowerLevelChan1() { Recall(); }

@@ -9,7 +9,7 @@ class OUTPUT_POWER_LEVEL_CHAN2 : public radalt::OutputPowerLevel {
   static const char* const PersistanceName;
   OUTPUT_POWER_LEVEL_CHAN2(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                            Velmarin::Lockable_i& rfLevel)
-      : OutputPowerLevel(2, radalt::key::CH2OUTPWRLVL, PersistanceName, 19, store, namer, gui, mc, rfLevel) {}
+      : OutputPowerLevel(2, radalt::key::CH2OUTPWRLVL, PersistanceName, store, namer, gui, mc, rfLevel) {}
 
   void OutputPowerLevelChan2Callback(const VALUE_DOUBLE::VALUE& value) { Callback(value); }
   void RecallOutputPowerLevelChan2() { Recall(); }

@@ -9,7 +9,7 @@ class OUTPUT_POWER_LEVEL_CHAN3 : public radalt::OutputPowerLevel {
   static const char* const PersistanceName;
   OUTPUT_POWER_LEVEL_CHAN3(STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                            Velmarin::Lockable_i& rfLevel)
-      : OutputPowerLevel(3, radalt::key::CH3OUTPWRLVL, PersistanceName, 20, store, namer, gui, mc, rfLevel) {}
+      : OutputPowerLevel(3, radalt::key::CH3OUTPWRLVL, PersistanceName, store, namer, gui, mc, rfLevel) {}
 
   void OutputPowerLevelChan3Callback(const VALUE_DOUBLE::VALUE& value) { Callback(value); }
   void RecallOutputPowerLevelChan3() { Recall(); }

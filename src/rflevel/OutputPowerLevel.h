@@ -11,10 +11,9 @@ class OutputPowerLevel : public LevelParameter {
   SCI::RADALTSC_MAIN_INTERFACE_var EngineNow(const std::string& prefix) override;
 
  protected:
-  OutputPowerLevel(int channel, const char* key, const char* persistanceName, unsigned valueId, STpersistance* store,
+  OutputPowerLevel(int channel, const char* key, const char* persistanceName, STpersistance* store,
                    Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc, Velmarin::Lockable_i& rfLevel)
-      : LevelParameter(LevelRole::OutputPower, channel, key, persistanceName, valueId, store, namer, gui, mc,
-                       rfLevel) {}
+      : LevelParameter(LevelRole::OutputPower, channel, key, persistanceName, store, namer, gui, mc, rfLevel) {}
 };
 
 }  // namespace radalt

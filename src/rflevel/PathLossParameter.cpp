@@ -8,16 +8,15 @@ namespace radalt {
 
 namespace {
 
-// In PathRole order. Settings-store ids: the external losses have none of their own
-// elsewhere, so they take 403 to 408.
+// In PathRole order.
 const PathRoleInfo kPaths[] = {
-    {"TX_CABLE_LOSS_CHAN", "TxCableLossChan", "TxCableLossChan", false, 38, &ScMain::TxCableLoss},
-    {"RX_CABLE_LOSS_CHAN", "RxCableLossChan", "RxCableLossChan", false, 41, &ScMain::RxCableLoss},
-    {"TX_COUPLER_LOSS_CHAN", "TxCouplerLossChan", "TxCouplerLossChan", false, 44, &ScMain::TxCouplerLoss},
-    {"RX_COUPLER_LOSS_CHAN", "RxCouplerLossChan", "RxCouplerLossChan", false, 47, &ScMain::RxCouplerLoss},
-    {"TX_EXTERNAL_LOSS", "TxExternalLoss", "TxExternalLossChan", true, 403, &ScMain::TxExternalLoss},
-    {"RX_EXTERNAL_LOSS", "RxExternalLoss", "RxExternalLossChan", true, 406, &ScMain::RxExternalLoss},
-    {"OFFSET", "Offset", "OffsetChan", true, 50, &ScMain::DistanceOffset},
+    {"TX_CABLE_LOSS_CHAN", "TxCableLossChan", "TxCableLossChan", false, &ScMain::TxCableLoss},
+    {"RX_CABLE_LOSS_CHAN", "RxCableLossChan", "RxCableLossChan", false, &ScMain::RxCableLoss},
+    {"TX_COUPLER_LOSS_CHAN", "TxCouplerLossChan", "TxCouplerLossChan", false, &ScMain::TxCouplerLoss},
+    {"RX_COUPLER_LOSS_CHAN", "RxCouplerLossChan", "RxCouplerLossChan", false, &ScMain::RxCouplerLoss},
+    {"TX_EXTERNAL_LOSS", "TxExternalLoss", "TxExternalLossChan", true, &ScMain::TxExternalLoss},
+    {"RX_EXTERNAL_LOSS", "RxExternalLoss", "RxExternalLossChan", true, &ScMain::RxExternalLoss},
+    {"OFFSET", "Offset", "OffsetChan", true, &ScMain::DistanceOffset},
 };
 
 }  // namespace
@@ -44,15 +43,14 @@ PathLossParameter::PathLossParameter(PathRole role, int channel, const char* key
       persistanceName_(PathInfo(role).persistStem + std::to_string(channel)) {
   // The stored value is the engine's own (for the offset: in the engine's distance unit).
   // What a store of the settings takes is the engine's value too; without an engine, what is shown.
-  Persist<double>(PathInfo(role).valueIdBase + static_cast<unsigned>(channel) - 1, persistanceName_.c_str(),
-                  initial.value.val, [this] {
-                    if (!mc_->HasChannelEngine(channel_)) return attr_.Value().val;
-                    try {
-                      return Item(mc_->Items(), mc_->GetSingleChannelPtr(channel_), PathInfo(role_).item)->Get().val;
-                    } catch (const CORBA::Exception&) {
-                      return attr_.Value().val;
-                    }
-                  });
+  Persist<double>(persistanceName_.c_str(), initial.value.val, [this] {
+    if (!mc_->HasChannelEngine(channel_)) return attr_.Value().val;
+    try {
+      return Item(mc_->Items(), mc_->GetSingleChannelPtr(channel_), PathInfo(role_).item)->Get().val;
+    } catch (const CORBA::Exception&) {
+      return attr_.Value().val;
+    }
+  });
   attr_.GuardWith(settings);
 }
 

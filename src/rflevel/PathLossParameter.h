@@ -21,7 +21,6 @@ struct PathRoleInfo {
   const char* methodStem;   // TxCableLossChan + digit; TxExternalLoss
   const char* persistStem;  // + channel digit: TxCableLossChan1, TxExternalLossChan1
   bool channelBound;        // one class for the three channels: no digit in its names
-  unsigned valueIdBase;     // value id of channel 1; channel N adds N - 1
   ScItemOp<Velmarin::EngineAttribValueDouble_ptr> item;
 };
 const PathRoleInfo& PathInfo(PathRole role);

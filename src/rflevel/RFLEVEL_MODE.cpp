@@ -8,9 +8,6 @@
 #include "Keys.h"
 
 namespace {
-// Settings-store id 401: no other value of the store uses it.
-constexpr unsigned kValueId = 401;
-
 radalt::OwnedRef<Velmarin::EngineAttribEnum_ptr> ModeItem(radalt::Core* mc, int channel) {
   return radalt::Item(mc->Items(), mc->GetSingleChannelPtr(channel), &radalt::ScMain::RfLevelMode);
 }
@@ -23,7 +20,7 @@ RFLEVEL_MODE::RFLEVEL_MODE(STpersistance* store, Velmarin::ItemNamer& namer, MY_
     : Parameter(mc, store, namer, gui, radalt::key::RFLVLMODE, ModeItem(mc, 1)->Get(),
                 boost::bind(&RFLEVEL_MODE::RfLevelModeCallback, this, boost::placeholders::_1)) {
   get_RfLevelModeParams();
-  Persist<int>(kValueId, PersistanceName, attr_.Value());
+  Persist<int>(PersistanceName, attr_.Value());
   attr_.GuardWith(settings);
   attr_.GuardWith(rfLevelMode);
 }

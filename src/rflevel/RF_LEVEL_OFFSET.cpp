@@ -7,9 +7,6 @@
 #include "Keys.h"
 
 namespace {
-// Settings-store id 409: no other value of the store uses it.
-constexpr unsigned kValueId = 409;
-
 radalt::OwnedRef<Velmarin::EngineAttribValueLong_ptr> OffsetItem(radalt::Core* mc, int channel) {
   return radalt::Item(mc->Items(), mc->GetSingleChannelPtr(channel), &radalt::ScMain::RfLevelOffset);
 }
@@ -31,7 +28,7 @@ RF_LEVEL_OFFSET::RF_LEVEL_OFFSET(STpersistance* store, Velmarin::ItemNamer& name
     : Parameter(mc, store, namer, gui, radalt::key::RFLVLOFFSET, OffsetItem(mc, 1)->Get(),
                 boost::bind(&RF_LEVEL_OFFSET::RfLevelOffsetCallback, this, boost::placeholders::_1),
                 OffsetItem(mc, 1)->GetParams()) {
-  Persist<int>(kValueId, PersistanceName, attr_.Value().val);
+  Persist<int>(PersistanceName, attr_.Value().val);
   attr_.GuardWith(settings);
 }
 

@@ -10,9 +10,6 @@ namespace {
 
 using SC = SCI::_objref_RADALTSC_MAIN_INTERFACE;
 
-// Settings-store ids of "SettingsNameChan1" to "SettingsNameChan3".
-constexpr unsigned kValueIdChannel1 = 64;
-
 }  // namespace
 
 SettingsName::Initial SettingsName::FromChannel(radalt::Core* mc, int channel) {
@@ -36,7 +33,7 @@ SettingsName::SettingsName(int channel, STpersistance* store, Velmarin::ItemName
                 initial.params),
       channel_(channel),
       persistanceName_("SettingsNameChan" + std::to_string(channel)) {
-  Persist<std::string>(kValueIdChannel1 + static_cast<unsigned>(channel) - 1, persistanceName_.c_str(), initial.name);
+  Persist<std::string>(persistanceName_.c_str(), initial.name);
 }
 
 void SettingsName::Callback(const char* name) {

@@ -25,7 +25,7 @@ ALT_SIM_TOTAL_DURATION::ALT_SIM_TOTAL_DURATION(STpersistance* store, Velmarin::I
                                                MY_GUIABLE_i& gui, radalt::Core* mc)
     : Parameter(mc, store, namer, gui, radalt::key::TOTALDURATION, Record(0)) {
   attr_ = init_DurationValue();
-  Persist<int>(104, PersistanceName, static_cast<int>(attr_.Value().val));
+  Persist<int>(PersistanceName, static_cast<int>(attr_.Value().val));
 }
 
 VALUE_DOUBLE::VALUE ALT_SIM_TOTAL_DURATION::Record(double seconds) {

@@ -13,9 +13,6 @@ namespace {
 
 using SC = Velmarin::RadAltSingleChannelStateControl::_objref_RADALTSC_MAIN_INTERFACE;
 
-// Settings-store ids of "AltSimNameChan1" to "AltSimNameChan3".
-constexpr unsigned kValueIdChannel1 = 34;
-
 std::string ClassName(int channel) { return WithDigit("ALT_SIM_NAME_CHAN", channel); }
 std::string MethodName(int channel) { return "AltSimNameChan" + std::to_string(channel) + "Callback"; }
 
@@ -40,7 +37,7 @@ AltSimNameParameter::AltSimNameParameter(int channel, STpersistance* store, Velm
                 initial.params),
       channel_(channel),
       persistanceName_("AltSimNameChan" + std::to_string(channel)) {
-  Persist<std::string>(kValueIdChannel1 + channel - 1, persistanceName_.c_str(), initial.name);
+  Persist<std::string>(persistanceName_.c_str(), initial.name);
 }
 
 void AltSimNameParameter::Callback(const char* name) {

@@ -22,7 +22,7 @@ PAUSE_RESUME_TEST::PAUSE_RESUME_TEST(STpersistance* store, Velmarin::ItemNamer& 
                 boost::bind(&PAUSE_RESUME_TEST::PauseResumeTestCallback, this, boost::placeholders::_1)),
       pauseButton_(namer, gui, radalt::key::PAUSEBUTTON, boost::bind(&PAUSE_RESUME_TEST::pauseButtonCallback, this)) {
   attr_ = static_cast<bool>(radalt::ReadItem(mc->Items(), mc->GetSingleChannelPtr(1), &SC::PauseResumeTest));
-  Persist<int>(103, PersistanceName, attr_.Value() ? 1 : 0);
+  Persist<int>(PersistanceName, attr_.Value() ? 1 : 0);
 }
 
 void PAUSE_RESUME_TEST::WriteEngine(int channel, bool pause) {

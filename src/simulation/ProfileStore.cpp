@@ -1,5 +1,7 @@
 #include "ProfileStore.h"
 
+#include <stdexcept>
+
 namespace radalt {
 
 namespace {
@@ -29,6 +31,10 @@ std::string ProfileStore::LegFieldName(int channel, const char* stem, int leg) {
 }
 
 void ProfileStore::Create(STpersistance* store, int channel) {
+  if (persisted::ProfileRowsPerChannel() != kProfileRowsPerChannel)
+    throw std::logic_error("the profile store has " + std::to_string(kProfileRowsPerChannel) +
+                           " rows per channel, its line in the table of persisted values " +
+                           std::to_string(persisted::ProfileRowsPerChannel()));
   if (!store) return;
   const unsigned base = BaseId(channel);
   store->CreateValue<int>(base, ChannelPrefix(channel) + "Total_Dur", 1.0f, 0);

@@ -8,6 +8,7 @@
 
 #include "SimulationCommon.h"
 #include "Core.h"
+#include "PersistedValues.h"
 #include "persistence/PersistedValue.h"
 
 namespace radalt {
@@ -17,13 +18,14 @@ constexpr unsigned kProfileRowsPerChannel = 2 + 4 * kProfileLegSlots;
 
 class ProfileStore {
  public:
-  // The value id of channel's first row: 1, 83, 165.
-  static unsigned BaseId(int channel) { return 1 + kProfileRowsPerChannel * static_cast<unsigned>(channel - 1); }
+  // The value id of channel's first row, from the table of persisted values.
+  static unsigned BaseId(int channel) { return persisted::ProfileFirstId(channel); }
   // "Ch2Leg_Length", "Ch2Start_Alt_7" ...
   static std::string LegCountName(int channel);
   static std::string LegFieldName(int channel, const char* stem, int leg);
 
-  // Creates channel's 82 rows; rows that exist keep their values.
+  // Creates channel's 82 rows; rows that exist keep their values. A table of persisted
+  // values with another number of rows per channel is a start-up error (std::logic_error).
   static void Create(STpersistance* store, int channel);
 
   // Tells mc that channel's leg rows are now the legs legs() gives (unused slots: leg

@@ -39,7 +39,7 @@ RUN_STOP_TEST::RUN_STOP_TEST(STpersistance* store, Velmarin::ItemNamer& namer, M
                 boost::bind(&RUN_STOP_TEST::RunStopTestCallback, this, boost::placeholders::_1)),
       runPushButton_(namer, gui, radalt::key::RUNPUSHBUTTON, boost::bind(&RUN_STOP_TEST::runPushButtonCallback, this)) {
   attr_ = static_cast<bool>(radalt::ReadItem(mc->Items(), mc->GetSingleChannelPtr(1), &SC::RunStopTest));
-  Persist<int>(102, PersistanceName, attr_.Value() ? 1 : 0);
+  Persist<int>(PersistanceName, attr_.Value() ? 1 : 0);
   // The run button is the SIMRUN group's: held while a run starts or stops (the settle), for
   // a profile without legs, an invalid configuration or a self test, it refuses a start. A
   // stop always passes (RunStopTestCallback checks the start), so the attribute itself is

@@ -17,13 +17,13 @@ namespace {
 constexpr unsigned kAllChannels = 0x7;
 constexpr unsigned kChannels1And3 = 0x5;
 
-// In RampRole order. Settings-store ids 105 to 119.
+// In RampRole order.
 const RampRoleInfo kRoles[] = {
-    {"CURRENT_ALTITUDE_CHAN", "CurrentAltitude", "CURALT", 105, false, 0},
-    {"CURRENT_START_ALTITUDE_CHAN", "CurrentStartAltitude", "CURSTARTALT", 108, true, kChannels1And3},
-    {"CURRENT_STOP_ALTITUDE_CHAN", "CurrentStopAltitude", "CURSTOPALT", 111, true, kAllChannels},
-    {"CURRENT_ALTITUDE_RATE_CHAN", "CurrentAltitudeRate", "CURALTRATE", 114, true, 0},
-    {"CURRENT_ALTITUDE_DURATION_CHAN", "CurrentAltitudeDuration", "CURALTDUR", 117, true, kAllChannels},
+    {"CURRENT_ALTITUDE_CHAN", "CurrentAltitude", "CURALT", false, 0},
+    {"CURRENT_START_ALTITUDE_CHAN", "CurrentStartAltitude", "CURSTARTALT", true, kChannels1And3},
+    {"CURRENT_STOP_ALTITUDE_CHAN", "CurrentStopAltitude", "CURSTOPALT", true, kAllChannels},
+    {"CURRENT_ALTITUDE_RATE_CHAN", "CurrentAltitudeRate", "CURALTRATE", true, 0},
+    {"CURRENT_ALTITUDE_DURATION_CHAN", "CurrentAltitudeDuration", "CURALTDUR", true, kAllChannels},
 };
 
 std::string KeyOf(RampRole role, int channel) {
@@ -67,8 +67,8 @@ RampParameter<R>::RampParameter(int channel, STpersistance* store, Velmarin::Ite
       channel_(channel),
       persistanceName_(PersistanceNameOf(R, channel)),
       followUps_(followUps) {
-  this->template Persist<typename Kind::Stored>(RoleInfo(R).valueIdBase + channel - 1, persistanceName_.c_str(),
-                                                initial.value.val, [this] { return Value().val; });
+  this->template Persist<typename Kind::Stored>(persistanceName_.c_str(), initial.value.val,
+                                                [this] { return Value().val; });
   this->attr_.GuardWith(group);
 }
 

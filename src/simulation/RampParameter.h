@@ -23,7 +23,6 @@ struct RampRoleInfo {
   const char* classStem;   // "CURRENT_START_ALTITUDE_CHAN" + digit
   const char* camel;       // "CurrentStartAltitude" + "Chan" + digit
   const char* keyStem;     // "CH" + digit + "CURSTARTALT"
-  unsigned valueIdBase;    // persisted value id of channel 1; channel N adds N - 1
   bool callbackTranslatesLocks;   // an engine's Locking_Error is logged and re-thrown
   unsigned recallTranslatesLocks; // the same in the recall, one bit per channel (bit 0: channel 1)
 };

@@ -59,7 +59,7 @@ SIMULATION_MODE::SIMULATION_MODE(STpersistance* store, Velmarin::ItemNamer& name
                 boost::bind(&SIMULATION_MODE::SimulationModeCallback, this, boost::placeholders::_1)) {
   get_SimulationModeParams();
   attr_ = radalt::ReadItem(mc->Items(), mc->GetSingleChannelPtr(1), &SC::SimulationMode);
-  Persist<int>(101, PersistanceName, attr_.Value());
+  Persist<int>(PersistanceName, attr_.Value());
   attr_.GuardWith(settings);
 }
 

@@ -14,25 +14,25 @@ using SC = SCI::_objref_RADALTSC_MAIN_INTERFACE;
 
 const EnumSettingRow kRows[] = {
     {EnumRole::UutAutodetect, "UUT_AUTODETECT", "UutAutodetectCallback", "RecallUutAutodetect", radalt::key::UUTDETECT,
-     "UutAutodetect", 501, &SC::UutAutodetect, ReadBack::LastEnabled, {LockGroup::SETTINGS}},
-    {EnumRole::UutType, "UUT_TYPE", "UutUutTypeCallback", "RecallUutType", radalt::key::UUTTYPE, "UutType", 502,
+     "UutAutodetect", &SC::UutAutodetect, ReadBack::LastEnabled, {LockGroup::SETTINGS}},
+    {EnumRole::UutType, "UUT_TYPE", "UutUutTypeCallback", "RecallUutType", radalt::key::UUTTYPE, "UutType",
      &SC::UutType, ReadBack::LastEnabled, {LockGroup::SETTINGS, LockGroup::UUT_TYPE}},
     {EnumRole::UutCdfSubType, "UUT_CDF_SUB_TYPE", "UutUutCdfSubTypeCallback", "RecallUutCdfSubType",
-     radalt::key::UUTCDFSUBTYPE, "UutCdfSubType", 503, &SC::UutCdfSubType, ReadBack::LastEnabled,
+     radalt::key::UUTCDFSUBTYPE, "UutCdfSubType", &SC::UutCdfSubType, ReadBack::LastEnabled,
      {LockGroup::SETTINGS, LockGroup::UUT_CDF_SUB_TYPE}},
     {EnumRole::CdfAltCorrection, "CdfAltCorrection", "CdfAltCorrCallback", "RecallCdfAltCorr", radalt::key::CDFALTCORRECTION,
-     "CdfAltCorr", 504, &SC::CdfAltCorrection, ReadBack::LastEnabled, {LockGroup::SETTINGS}},
+     "CdfAltCorr", &SC::CdfAltCorrection, ReadBack::LastEnabled, {LockGroup::SETTINGS}},
     {EnumRole::AltitudeUnits, "ALTITUDE_UNITS", "AltitudeUnitsCallback", "RecallAltitudeUnits", radalt::key::ALTUNITS,
-     "AltitudeUnits", 505, &SC::AltitudeUnits, ReadBack::Channel1, {LockGroup::SETTINGS}},
+     "AltitudeUnits", &SC::AltitudeUnits, ReadBack::Channel1, {LockGroup::SETTINGS}},
     {EnumRole::DistanceUnits, "DISTANCE_UNITS", "DistanceUnitsCallback", "RecallDistanceUnits", radalt::key::DISTUNITS,
-     "DistanceUnits", 506, &SC::DistanceUnits, ReadBack::Channel1, {LockGroup::SETTINGS}},
+     "DistanceUnits", &SC::DistanceUnits, ReadBack::Channel1, {LockGroup::SETTINGS}},
     {EnumRole::FreqDisplayMode, "FreqDisplayMode", "freqDisplayModeCallback", "recallFreqDisplayMode",
-     radalt::key::FREQDISPLAYMODE, "FreqDisplayMode", 507, &SC::FreqDisplayMode, ReadBack::LastEnabled, {LockGroup::SETTINGS}},
+     radalt::key::FREQDISPLAYMODE, "FreqDisplayMode", &SC::FreqDisplayMode, ReadBack::LastEnabled, {LockGroup::SETTINGS}},
     {EnumRole::ProfileDisplayUnits, "ProfileDisplayUnits", "profileDisplayUnitsCallback",
-     "recallProfileDisplayUnits", radalt::key::PROFILEDISPLAYUNITS, "ProfileDisplayUnits", 508, &SC::ProfileDisplayUnits,
+     "recallProfileDisplayUnits", radalt::key::PROFILEDISPLAYUNITS, "ProfileDisplayUnits", &SC::ProfileDisplayUnits,
      ReadBack::LastEnabled, {LockGroup::SETTINGS}},
     {EnumRole::PowerDisplayMode, "PowerDisplayMode", "powerDisplayModeCallback", "recallPowerDisplayMode",
-     radalt::key::POWERDISPLAYMODE, "PowerDisplayMode", 509, &SC::PowerDisplayMode, ReadBack::LastEnabled,
+     radalt::key::POWERDISPLAYMODE, "PowerDisplayMode", &SC::PowerDisplayMode, ReadBack::LastEnabled,
      {LockGroup::SETTINGS, LockGroup::POWERDISPLAYMODE}},
 };
 
@@ -56,7 +56,7 @@ EnumSetting::EnumSetting(Core* mc, EnumRole role)
       row_(RowOf(role)) {
   Velmarin::EngineAttribEnumParams_var labels = Channel1Item(mc, row_)->GetParams();
   for (CORBA::ULong i = 0; i < labels->length(); ++i) attr_.AddParam(labels[i].value, labels[i].label.in());
-  Persist<int>(row_.valueId, row_.persistenceName, attr_.Value());
+  Persist<int>(row_.persistenceName, attr_.Value());
   for (LockGroup g : row_.groups) attr_.GuardWith(mc->Group(g));
 }
 

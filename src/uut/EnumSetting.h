@@ -31,7 +31,6 @@ struct EnumSettingRow {
   const char* recallName;
   const char* key;
   const char* persistenceName;
-  unsigned valueId;             // in the settings store
   ScItemOp<Velmarin::EngineAttribEnum_ptr> engineItem;
   ReadBack readBack;
   std::vector<LockGroup> groups;  // a client write is refused while one is held
