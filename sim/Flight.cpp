@@ -79,33 +79,12 @@ FlightModel::FlightModel(ItemStore& items, std::chrono::milliseconds tick) : ite
     });
   }
   altitude_ = items_.Number(kCurrent);
-  if (tick.count() > 0) clock_ = std::thread([this, tick] { Tick(tick); });
+  clock_.Start(tick, [this](double seconds) { Advance(seconds); });
 }
 
 FlightModel::~FlightModel() { StopClock(); }
 
-void FlightModel::StopClock() {
-  {
-    std::lock_guard<std::mutex> hold(clockMutex_);
-    clockStop_ = true;
-  }
-  clockWake_.notify_all();
-  if (clock_.joinable()) clock_.join();
-}
-
-void FlightModel::Tick(std::chrono::milliseconds period) {
-  using Clock = std::chrono::steady_clock;
-  Clock::time_point last = Clock::now();
-  std::unique_lock<std::mutex> hold(clockMutex_);
-  while (!clockWake_.wait_for(hold, period, [this] { return clockStop_; })) {
-    const Clock::time_point now = Clock::now();
-    const double seconds = std::chrono::duration<double>(now - last).count();
-    last = now;
-    hold.unlock();
-    Advance(seconds);
-    hold.lock();
-  }
-}
+void FlightModel::StopClock() { clock_.Stop(); }
 
 // ---- state read from the items ---------------------------------------------------------
 

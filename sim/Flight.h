@@ -2,6 +2,8 @@
 // stopped through the engine's items, and the altitude-indicator zero function.
 #pragma once
 
+#include "ModelClock.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -65,7 +67,6 @@ class FlightModel {
   void FlyProfile(double seconds);
   // Publishes the flown altitude in the current-altitude item and the simulated altitude.
   void ShowAltitude();
-  void Tick(std::chrono::milliseconds period);
 
   ItemStore& items_;
   mutable std::mutex mutex_;
@@ -74,10 +75,7 @@ class FlightModel {
   double altitude_ = 0.0;          // the altitude flown
   double levelElapsed_ = 0.0;      // seconds spent on the current level leg
 
-  std::mutex clockMutex_;
-  std::condition_variable clockWake_;
-  bool clockStop_ = false;
-  std::thread clock_;
+  ModelClock clock_;  // last: it stops before the state it moves goes
 };
 
 }  // namespace radaltsim

@@ -114,33 +114,12 @@ UutModel::UutModel(ItemStore& items, std::chrono::milliseconds tick) : items_(it
       ShowUnlocked();
     });
   }
-  if (tick.count() > 0) clock_ = std::thread([this, tick] { Tick(tick); });
+  clock_.Start(tick, [this](double seconds) { Advance(seconds); });
 }
 
 UutModel::~UutModel() { StopClock(); }
 
-void UutModel::StopClock() {
-  {
-    std::lock_guard<std::mutex> hold(clockMutex_);
-    clockStop_ = true;
-  }
-  clockWake_.notify_all();
-  if (clock_.joinable()) clock_.join();
-}
-
-void UutModel::Tick(std::chrono::milliseconds period) {
-  using Clock = std::chrono::steady_clock;
-  Clock::time_point last = Clock::now();
-  std::unique_lock<std::mutex> hold(clockMutex_);
-  while (!clockWake_.wait_for(hold, period, [this] { return clockStop_; })) {
-    const Clock::time_point now = Clock::now();
-    const double seconds = std::chrono::duration<double>(now - last).count();
-    last = now;
-    hold.unlock();
-    Advance(seconds);
-    hold.lock();
-  }
-}
+void UutModel::StopClock() { clock_.Stop(); }
 
 void UutModel::Plug(int type, int subType) {
   if (type < kPulse || type > kCdf || subType < 0 || subType > 1)

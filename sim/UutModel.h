@@ -7,6 +7,8 @@
 // `SIM...UNLCK...`), so a client sets it like any attribute: `radaltctl set CH1:SIMUUTPRESENT 1`.
 #pragma once
 
+#include "ModelClock.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -51,16 +53,12 @@ class UutModel {
   void Measure(double t);
   void Hold();
   void Diagnostics(double t);
-  void Tick(std::chrono::milliseconds period);
 
   ItemStore& items_;
   mutable std::mutex mutex_;
   double time_ = 0.0;  // seconds the readings have moved
 
-  std::mutex clockMutex_;
-  std::condition_variable clockWake_;
-  bool clockStop_ = false;
-  std::thread clock_;
+  ModelClock clock_;  // last: it stops before the state it moves goes
 };
 
 }  // namespace radaltsim
