@@ -6,13 +6,7 @@ set -uo pipefail
 build=$1 port=$2 run=$3
 top=$(cd "$(dirname "$0")/../.." && pwd)
 export RUN_DIR=$run RADALT_NS_PORT=$port BUILD=$build RADALT_DEMO=0
-ctl="$build/tools/radaltctl --ns 127.0.0.1:$port"
-failures=0
-check() {  # check DESCRIPTION COMMAND...
-  local what=$1
-  shift
-  if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
-}
+source "$top/tests/e2e/lib.sh"
 
 rm -rf "$run"
 bash "$top/scripts/stop.sh" >/dev/null 2>&1
@@ -59,51 +53,35 @@ for c in 1 2 3; do
 done
 $ctl set COUPLEDMANUALRFLVL 0 && $ctl set RFLVLMODE 0
 
-# A second engine host on the same naming service is refused; the first keeps running.
-second=$("$build/host/radalt-enginehost" --ns "127.0.0.1:$port" --root "$run/root" 2>&1); rc=$?
-check "a second engine host is refused" test $rc != 0
-check "with the single-instance text" grep -q "Attempt to start more than one instance of radalt master control" <<<"$second"
-check "the first still answers" test "$($ctl get NOOFENABLEDCHANNELS)" = 3
-
-# wait_for DESCRIPTION EXPECTED COMMAND...: polls (30 s at most) until COMMAND prints EXPECTED.
-wait_for() {
-  local what=$1 want=$2 got=""
-  shift 2
-  for _ in $(seq 300); do
-    got=$("$@" 2>/dev/null)
-    [ "$got" = "$want" ] && break
-    sleep 0.1
-  done
-  check "$what (got '$got')" test "$got" = "$want"
-}
+# (A second engine host is refused: naming_restart.sh.)
 
 # Channel 1's engine reports an invalid configuration, then a valid one again: the self-test
 # engine is locked out and let in again.
 kill -USR1 "$(cat "$run/radaltsc-1.pid")"
-wait_for "an invalid configuration locks the self-test engine" 1 \
+check "an invalid configuration locks the self-test engine" wait_for 30 1 \
   grep -c "locked (1): Unit has an invalid configuration!  Please contact Velmarin for assistance." "$run/platform.log"
 locks=$($ctl locks)
 check "a client sees the run button refused with the invalid-configuration texts" \
   grep -q "^RUNPUSHBUTTON1 .*locked by RadAltMc: Invalid Configuration - Unit has an invalid configuration!  Please contact Velmarin for assistance." <<<"$locks"
 kill -USR1 "$(cat "$run/radaltsc-1.pid")"
-wait_for "a valid configuration unlocks it" 1 grep -c "unlocked (0 left)" "$run/platform.log"
+check "a valid configuration unlocks it" wait_for 30 1 grep -c "unlocked (0 left)" "$run/platform.log"
 check "and frees the run button" bash -c "! $ctl locks | grep -q '^RUNPUSHBUTTON1 '"
 
 # ---- a unit under test on every channel, its readings, the detection mode, a diagnostic
 for c in 1 2 3; do $ctl set CH$c:SIMUUTTYPE 3 && $ctl set CH$c:SIMUUTPRESENT true; done
-wait_for "automatic detection finds the plugged unit" "3 (FMCW variable sweep)" $ctl get CH3:UUTTYPE
+check "automatic detection finds the plugged unit" wait_for 30 "3 (FMCW variable sweep)" $ctl get CH3:UUTTYPE
 err=$($ctl set UUTTYPE 2 2>&1); rc=$?
 check "the UUT type is refused in automatic detection" \
   bash -c "[ $rc = 1 ] && grep -q 'reason:  Auto uut detect mode' <<<'$err'"
 $ctl set SIMULATIONMODE manual && $ctl set CH1CURSTARTALT 100 && $ctl set CH1CURSTOPALT 3000 &&
   $ctl set CH1CURALTRATE 50 && $ctl set COUPLEDALTITUDESIMULATION true && $ctl set RUNSTOPTEST true
-wait_for "a running ramp makes channel 3's measurements valid" true $ctl get CH3:MEASUREMENTSVALID
+check "a running ramp makes channel 3's measurements valid" wait_for 30 true $ctl get CH3:MEASUREMENTSVALID
 err=$($ctl set DIAGPASSTHRURUNNING true 2>&1); rc=$?
 check "a diagnostic is refused while the ramp runs" \
   bash -c "[ $rc = 1 ] && grep -q 'reason:  Simulation is running' <<<'$err'"
 $ctl set RUNSTOPTEST false && $ctl set COUPLEDALTITUDESIMULATION false
 $ctl set UUTDETECT 1 && $ctl set UUTTYPE 2
-wait_for "in manual detection the type reaches every channel" "2 (FMCW)" $ctl get CH3:UUTTYPE
+check "in manual detection the type reaches every channel" wait_for 30 "2 (FMCW)" $ctl get CH3:UUTTYPE
 $ctl set DIAGPASSTHRURUNNING true
 err=$($ctl set RUNSTOPTEST true 2>&1); rc=$?
 check "the passthrough refuses a run" \
@@ -117,5 +95,4 @@ left=0
 for p in $pids; do kill -0 "$p" 2>/dev/null && left=$((left + 1)); done
 check "stop leaves no process behind" test $left = 0
 
-echo "$((failures == 0 ? 1 : 0)) passed, $failures failed"
-[ $failures = 0 ]
+summary

@@ -72,6 +72,13 @@ class Channels {
     Unbind(channel);
     engines_.erase(Find(channel));
   }
+  // The engine stops answering without a goodbye (its process hangs): its main interface and
+  // items reach no object, its names stay bound.
+  void Silence(int channel) {
+    E& e = Engine(channel);
+    for (const std::string& key : e.Items().Keys()) Velmarin::DeactivateServant(&e.Items().Servant(key));
+    Velmarin::DeactivateServant(&e);
+  }
   E& Engine(int channel) { return **Find(channel); }
   E& operator[](int channel) { return Engine(channel); }
 

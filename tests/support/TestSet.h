@@ -31,6 +31,13 @@ struct Setup {
   bool keepRoot = false;  // left behind for a later master control
 };
 
+// Engines for channels, everything else as set up by default.
+inline Setup Engines(std::vector<int> channels) {
+  Setup s;
+  s.channels = std::move(channels);
+  return s;
+}
+
 inline radalt::EngineConfig Configured(const std::string& root, const std::function<void(radalt::EngineConfig&)>& f) {
   radalt::EngineConfig c = TestConfig(root);
   if (f) f(c);
@@ -92,6 +99,11 @@ class BasicBench {
     Engine(channel).Servant(key).TryLock(other.Authority("Held in test", "Locked because a test holds it"), held);
   }
 
+  // An engine's announcement ("create,2", "destroy,3") as the master control hears it; what it
+  // logs.
+  std::string Announce(const std::string& command) {
+    return Output([&] { mc.RadAltDDS_SubCallback("Lumaren/local/RADALTSC", command.c_str()); });
+  }
   void SetEnabled(int n) { mc.NoOfEnabledChannelsObj()->NoOfEnabledChannelsCallback(n); }
   bool HeldByMc(LockGroup g) { return Velmarin::SameLocker(mc.McLocker().Id(), mc.Group(g).Holder()); }
   bool Free(LockGroup g) { return !mc.Group(g).IsLocked(); }

@@ -1,7 +1,6 @@
 // Channel configuration against simulated engines: counts and their refusals, the copy of
 // channel-wide settings to newly enabled channels, coupling, the RF connection, and the
 // stored values a restart recalls.
-#include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <cstdlib>
@@ -11,94 +10,74 @@
 #include "COUPLED_ALTITUDE_SIMULATION.h"
 #include "NO_OF_AVAILABLE_CHANNELS.h"
 #include "NO_OF_ENABLED_CHANNELS.h"
-#include "RADALT_MC.h"
 #include "RF_CONNECTION.h"
 #include "SLAVE_MODE.h"
-#include "ScFixture.h"
-#include "TestConfig.h"
+#include "../../support/TestSet.h"
 
 using namespace Velmarin;
 using OE = Operation_errors::DataOutOfRange;
 
 namespace {
 
-struct ThreeChannels {
-  ThreeChannels() : sims({1, 2, 3}), mc(TestConfig()) {}
-  radaltsim::ItemStore& Engine(int ch) { return sims.Engine(ch).Items(); }
+struct ThreeChannels : testset::Bench {
+  ThreeChannels() : testset::Bench(testset::Setup{}) {}
   template <class Servant>
   Servant& EngineItem(int ch, const char* key) {
     return dynamic_cast<Servant&>(Engine(ch).Servant(key));
   }
   long EngineLong(int ch, const char* key) { return Engine(ch).Ref<EngineReadingLong>(key)->Get(); }
-  void SetEnabled(int n) { mc.NoOfEnabledChannelsObj()->NoOfEnabledChannels()->Set(client.Id(), n); }
+  void SetEnabled(int n) { SetLong("NOOFENABLEDCHANNELS", n); }
   std::string EnabledRefusal(int n) {
     try {
-      SetEnabled(n);
+      Output([&] { SetEnabled(n); });
     } catch (const Operation_errors::Settings_Conflict& e) {
       return e.text.in();
     }
     return "accepted";
   }
-  SimulatedChannels sims;
-  RADALT_MC mc;
-  Locker client{"client"};
 };
 
 }  // namespace
 
 TEST(Channels, EnablingChannelsCopiesChannelOnesChannelWideSettings) {
   ThreeChannels t;
-  EXPECT_THROW(t.SetEnabled(4), OE);
+  EXPECT_THROW(Output([&] { t.SetEnabled(4); }), OE);
   EXPECT_EQ(3, t.mc.NoOfEnabledChannelsObj()->Value());
 
   t.SetEnabled(1);
   // Channel 1 is set up for manual RF level, manual UUT type, its own display modes...
-  t.EngineItem<EngineAttribEnum_i>(1, "RFLVLMODE") = 1;
-  t.EngineItem<EngineAttribEnum_i>(1, "UUTDETECT") = 1;
-  t.EngineItem<EngineAttribEnum_i>(1, "UUTTYPE") = 2;
-  t.EngineItem<EngineAttribEnum_i>(1, "FREQDISPLAYMODE") = 1;
-  t.EngineItem<EngineAttribEnum_i>(1, "POWERUNITS") = 1;
-  t.EngineItem<EngineAttribLong_i>(1, "DIAGATTENTX1RAW") = 12;
+  const std::pair<const char*, int> kChannelWide[] = {{"RFLVLMODE", 1},       {"UUTDETECT", 1}, {"UUTTYPE", 2},
+                                                      {"FREQDISPLAYMODE", 1}, {"POWERUNITS", 1}, {"DIAGATTENTX1RAW", 12}};
+  for (const auto& [key, value] : kChannelWide) t.Engine(1).Assign(key, value);
   // ...and its own CDF altitude correction, which stays per channel.
-  t.EngineItem<EngineAttribEnum_i>(1, "CDFALTCORR") = 0;
+  t.Engine(1).Assign("CDFALTCORR", 0);
 
   t.SetEnabled(3);
   for (int ch : {2, 3}) {
-    EXPECT_EQ(1, t.EngineLong(ch, "RFLVLMODE")) << ch;
-    EXPECT_EQ(1, t.EngineLong(ch, "UUTDETECT")) << ch;
-    EXPECT_EQ(2, t.EngineLong(ch, "UUTTYPE")) << ch;
-    EXPECT_EQ(1, t.EngineLong(ch, "FREQDISPLAYMODE")) << ch;
-    EXPECT_EQ(1, t.EngineLong(ch, "POWERUNITS")) << ch;
-    EXPECT_EQ(12, t.EngineLong(ch, "DIAGATTENTX1RAW")) << ch;
+    for (const auto& [key, value] : kChannelWide) EXPECT_EQ(value, t.EngineLong(ch, key)) << ch << " " << key;
     EXPECT_EQ(1, t.EngineLong(ch, "CDFALTCORR")) << ch;
   }
 }
 
+// Each activity on refuses the change, in this order; the next one's refusal shows once it is off.
 TEST(Channels, ActivitiesOnEnabledChannelsRefuseACountChangeInTheirOrder) {
   ThreeChannels t;
-  t.EngineItem<EngineReadingBoolean_i>(3, "FACTORYCALRUNNING") = true;
-  t.EngineItem<EngineReadingBoolean_i>(2, "CHECKUSERCALRUNNING") = true;
-  t.EngineItem<EngineAttribBoolean_i>(1, "RUNSTOPTEST") = true;
-  t.EngineItem<EngineAttribBoolean_i>(2, "DIAGOUTPUTSTATUS") = true;
-  t.EngineItem<EngineAttribBoolean_i>(3, "DIAGRXMEASURING") = true;
-  t.EngineItem<EngineAttribBoolean_i>(1, "DIAGLOOPBACKMEASURING") = true;
-  testing::internal::CaptureStdout();
-  EXPECT_EQ("Cannot change no of channels since a factory calibration is active", t.EnabledRefusal(2));
+  const struct {
+    int channel;
+    const char* key;
+    const char* activity;
+  } kActivities[] = {{3, "FACTORYCALRUNNING", "a factory calibration"}, {2, "CHECKUSERCALRUNNING", "a user calibration"},
+                     {1, "RUNSTOPTEST", "testing"},                     {2, "DIAGOUTPUTSTATUS", "diagnostics"},
+                     {3, "DIAGRXMEASURING", "rx diagnostics"},          {1, "DIAGLOOPBACKMEASURING", "loopback diagnostics"}};
+  for (const auto& a : kActivities) t.Engine(a.channel).Assign(a.key, 1);
   EXPECT_EQ(" NO_OF_ENABLED_CHANNELS::NoOfEnabledChannelsCallback:throw "
             "Cannot change no of channels since a factory calibration is active\n",
-            testing::internal::GetCapturedStdout());
-  t.EngineItem<EngineReadingBoolean_i>(3, "FACTORYCALRUNNING") = false;
-  EXPECT_EQ("Cannot change no of channels since a user calibration is active", t.EnabledRefusal(2));
-  t.EngineItem<EngineReadingBoolean_i>(2, "CHECKUSERCALRUNNING") = false;
-  EXPECT_EQ("Cannot change no of channels since testing is active", t.EnabledRefusal(2));
-  t.EngineItem<EngineAttribBoolean_i>(1, "RUNSTOPTEST") = false;
-  EXPECT_EQ("Cannot change no of channels since diagnostics is active", t.EnabledRefusal(2));
-  t.EngineItem<EngineAttribBoolean_i>(2, "DIAGOUTPUTSTATUS") = false;
-  EXPECT_EQ("Cannot change no of channels since rx diagnostics is active", t.EnabledRefusal(2));
-  t.EngineItem<EngineAttribBoolean_i>(3, "DIAGRXMEASURING") = false;
-  EXPECT_EQ("Cannot change no of channels since loopback diagnostics is active", t.EnabledRefusal(2));
-  EXPECT_EQ(3, t.mc.NoOfEnabledChannelsObj()->Value());
-  t.EngineItem<EngineAttribBoolean_i>(1, "DIAGLOOPBACKMEASURING") = false;
+            Output([&] { EXPECT_THROW(t.SetEnabled(2), Operation_errors::Settings_Conflict); }));
+  for (const auto& a : kActivities) {
+    EXPECT_EQ(std::string("Cannot change no of channels since ") + a.activity + " is active", t.EnabledRefusal(2));
+    EXPECT_EQ(3, t.mc.NoOfEnabledChannelsObj()->Value());
+    t.Engine(a.channel).Assign(a.key, 0);
+  }
   EXPECT_EQ("accepted", t.EnabledRefusal(2));
   EXPECT_EQ(2, t.mc.NoOfEnabledChannelsObj()->Value());
 }
@@ -110,14 +89,10 @@ TEST(Channels, FactoryCalibrationChannelStaysAmongTheEnabled) {
   t.SetEnabled(2);
   EXPECT_EQ(2, calChannel->Get());
   // Out of the enabled range it is refused, with the enabled count as upper bound.
-  try {
-    calChannel->Set(t.client.Id(), 3);
-    FAIL();
-  } catch (const OE& e) {
-    EXPECT_STREQ("Illegal channel", e.info.text.in());
-    EXPECT_EQ(1, e.info.minimum.l());
-    EXPECT_EQ(2, e.info.maximum.l());
-  }
+  const OE e = Catch<OE>([&] { Output([&] { calChannel->Set(t.client.Id(), 3); }); });
+  EXPECT_STREQ("Illegal channel", e.info.text.in());
+  EXPECT_EQ(1, e.info.minimum.l());
+  EXPECT_EQ(2, e.info.maximum.l());
   t.SetEnabled(0);
   EXPECT_EQ(1, calChannel->Get());
 }
@@ -158,18 +133,13 @@ TEST(Channels, RfConnectionGoesToEveryEnabledChannel) {
   EXPECT_EQ(1, t.EngineLong(2, "RFCONNECT"));
   EXPECT_EQ(0, t.EngineLong(3, "RFCONNECT"));
   t.SetEnabled(0);
-  try {
-    rf->Set(t.client.Id(), 0);
-    FAIL();
-  } catch (const Operation_errors::Settings_Conflict& e) {
-    EXPECT_STREQ("No enabled channels", e.text.in());
-  }
+  EXPECT_STREQ("No enabled channels",
+               Catch<Operation_errors::Settings_Conflict>([&] { Output([&] { rf->Set(t.client.Id(), 0); }); }).text.in());
 }
 
 TEST(Channels, RestartShowsTheStoredValuesOnceRecalled) {
-  const std::string root = testing::TempDir() + "radalt-restart-" + std::to_string(::getpid());
-  std::filesystem::create_directories(root + "/engines/lib");
-  SimulatedChannels sims({1, 2});
+  const std::string root = FreshTestRoot("restart");
+  testset::SimulatedChannels sims({1, 2});
   { RADALT_MC first(TestConfig(root)); }
 
   // The store's values are changed by whatever else writes them (the save/recall engine).

@@ -5,7 +5,7 @@
 
 #include <boost/bind/bind.hpp>
 
-#include "Catch.h"
+#include "../../support/TestSet.h"
 #include "HwEnumerate.h"
 #include "MYGUIABLE.h"
 #include "NO_OF_AVAILABLE_CHANNELS.h"
@@ -17,6 +17,7 @@
 
 using namespace Velmarin;
 using OE = Velmarin::Operation_errors::DataOutOfRange;
+using testset::Bench;
 
 namespace {
 
@@ -44,8 +45,8 @@ class MirroredPower : public radalt::Parameter<EngineAttribValueDouble_i> {
 }  // namespace
 
 TEST(Engine, DiscoversTwoEnginesAndGuardsTheRegistry) {
-  SimulatedChannels sims({1, 2});
-  RADALT_MC mc(TestConfig());
+  Bench b(testset::Engines({1, 2}));
+  RADALT_MC& mc = b.mc;
 
   EXPECT_EQ(2u, mc.AvailableCount());
   EXPECT_EQ(2u, mc.EnabledCount());
@@ -85,8 +86,8 @@ TEST(Engine, DiscoversTwoEnginesAndGuardsTheRegistry) {
   EngineAttribValueDouble_var power = EngineAttribValueDouble::_narrow(ch2);
   VALUE_DOUBLE::VALUE v = power->Get();
   v.val = -33.0;
-  power->Set(Locker("client").Id(), v);
-  EXPECT_DOUBLE_EQ(-33.0, sims.Engine(2).Items().Ref<EngineAttribValueDouble>("OUTPWRLVL")->Get().val);
+  power->Set(b.client.Id(), v);
+  EXPECT_DOUBLE_EQ(-33.0, b.EngineNumber(2, "OUTPWRLVL"));
 }
 
 TEST(Engine, SecondMasterControlIsRefusedAndTheFirstKeepsItsRegistration) {
@@ -122,15 +123,13 @@ TEST(Engine, RegistrationsAreWithdrawnWhenTheMasterControlGoes) {
 }
 
 TEST(Engine, ChannelCountsRefuseWhatTheTestSetCannotHave) {
-  SimulatedChannels sims({1, 2});
-  RADALT_MC mc(TestConfig());
-  Locker client("client");
-  EngineAttribLong_var available = mc.NoOfAvailableChannelsObj()->NoOfAvailableChannels();
-  EngineAttribLong_var enabled = mc.NoOfEnabledChannelsObj()->NoOfEnabledChannels();
+  Bench b(testset::Engines({1, 2}));
+  const Locker& client = b.client;
+  EngineAttribLong_var available = b.mc.NoOfAvailableChannelsObj()->NoOfAvailableChannels();
+  EngineAttribLong_var enabled = b.mc.NoOfEnabledChannelsObj()->NoOfEnabledChannels();
 
-  testing::internal::CaptureStdout();
-  OE e = Catch<OE>([&] { available->Set(client.Id(), 4); });
-  const std::string out = testing::internal::GetCapturedStdout();
+  OE e;
+  const std::string out = Output([&] { e = Catch<OE>([&] { available->Set(client.Id(), 4); }); });
   EXPECT_EQ(" NO_OF_AVAILABLE_CHANNELS::NoOfAvailableChannelsCallback throw DataOutOfRangeException:illegal no of channels\n",
             out);
   EXPECT_STREQ("Attribute : NoOfAvailableChannelsCallback - illegal no of channels", e.info.text.in());
@@ -153,12 +152,11 @@ TEST(Engine, ChannelCountsRefuseWhatTheTestSetCannotHave) {
 }
 
 TEST(Engine, ParameterShapeForwardsOnlyChangesAndPassesEngineLocksOn) {
-  SimulatedChannels sims({1});
-  RADALT_MC mc(TestConfig());
-  MirroredPower param(mc.Namer(), mc.Gui(), &mc);
+  Bench b(testset::Engines({1}));
+  MirroredPower param(b.mc.Namer(), b.mc.Gui(), &b.mc);
   EngineAttribValueDouble_var power = param.Power();
-  Locker client("client"), service("service");
-  radaltsim::ItemStore& engine = sims.Engine(1).Items();
+  const Locker &client = b.client, &service = b.other;
+  radaltsim::ItemStore& engine = b.Engine(1);
 
   VALUE_DOUBLE::VALUE v = power->Get();
   v.val = -40.0;
@@ -174,16 +172,12 @@ TEST(Engine, ParameterShapeForwardsOnlyChangesAndPassesEngineLocksOn) {
   EngineAttribValueDouble_var enginePower = engine.Ref<EngineAttribValueDouble>("OUTPWRLVL");
   CORBA::ULong key = enginePower->Lock(service.Authority("Service", "Locked because service work is in progress"));
   v.val = -30.0;
-  testing::internal::CaptureStdout();
-  try {
-    power->Set(client.Id(), v);
-    FAIL() << "engine lock ignored";
-  } catch (const Operation_errors::Locking_Error& e) {
-    EXPECT_STREQ("service", e.holder.in());
-    EXPECT_STREQ("Service", e.reason.in());
-    EXPECT_STREQ("Locked because service work is in progress", e.message.in());
-  }
-  EXPECT_EQ(" MirroredPower::Callback throw Locking_Error_Exception\n", testing::internal::GetCapturedStdout());
+  Operation_errors::Locking_Error e;
+  EXPECT_EQ(" MirroredPower::Callback throw Locking_Error_Exception\n",
+            Output([&] { e = Catch<Operation_errors::Locking_Error>([&] { power->Set(client.Id(), v); }); }));
+  EXPECT_STREQ("other", e.holder.in());
+  EXPECT_STREQ("Service", e.reason.in());
+  EXPECT_STREQ("Locked because service work is in progress", e.message.in());
   EXPECT_DOUBLE_EQ(-40.0, power->Get().val);
   enginePower->Unlock(service.Id(), key);
 
@@ -193,10 +187,10 @@ TEST(Engine, ParameterShapeForwardsOnlyChangesAndPassesEngineLocksOn) {
 }
 
 TEST(Engine, TakeAndReleaseOfLockGroups) {
-  SimulatedChannels sims({1});
-  RADALT_MC mc(TestConfig());
+  Bench b(testset::Engines({1}));
+  RADALT_MC& mc = b.mc;
   using radalt::LockGroup;
-  Locker other("other");
+  const Locker& other = b.other;
   EXPECT_TRUE(mc.TakeGroup(LockGroup::SIMRUN, "Simulation is running", "Locked because a simulation is running"));
   // Taken again by the same activity: its new texts show.
   EXPECT_TRUE(mc.TakeGroup(LockGroup::SIMRUN, "other", "other"));

@@ -1,19 +1,19 @@
-// Lock groups as the master control drives them: the initial locks, an invalid configuration,
-// the self-test lockout in both directions, and the calibration-button state.
-#include <gtest/gtest.h>
-
+// Lock groups as the master control's activities hold them: the initial locks, an invalid
+// configuration and the self-test engine, the self test's button code, and every pair of
+// activities that share a group (whichever ends first leaves exactly the other's holds).
+#include <functional>
+#include <map>
 #include <mutex>
+#include <optional>
 
+#include "../../support/TestSet.h"
 #include "CALIBRATION.h"
-#include "RADALT_MC.h"
-#include "ScFixture.h"
-#include "TestConfig.h"
+#include "DiagnosticsObjects.h"
 #include "SelftestLocking.h"
-#include "SelftestLock.h"
-#include "UTILS.h"
 
 using namespace Velmarin;
 using radalt::LockGroup;
+using testset::Bench;
 
 namespace {
 
@@ -23,62 +23,111 @@ const LockGroup kRunButtons[] = {LockGroup::DIAGTXOUTPUT, LockGroup::DIAGTXATTEN
                                  LockGroup::DIAGPASSTHRURUNNING, LockGroup::ALTZERORUN, LockGroup::CALRUN,
                                  LockGroup::SIMRUN};
 
-// The master control with a hook that sees every published assignment.
-struct Fixture {
-  explicit Fixture(std::function<void(const std::string&, const CORBA::Any&)> onPublish = {})
-      : sims({1}), mc(Config(std::move(onPublish))) {}
-  static radalt::EngineConfig Config(std::function<void(const std::string&, const CORBA::Any&)> onPublish) {
-    radalt::EngineConfig c = TestConfig();
-    c.publisher = std::move(onPublish);
-    return c;
-  }
-  bool HeldByMc(LockGroup g) { return SameLocker(mc.McLocker().Id(), mc.Group(g).Holder()); }
-  SimulatedChannels sims;
-  RADALT_MC mc;
-};
+testset::Setup WithSelftestEngine(std::function<void(radalt::EngineConfig&)> config = {}) {
+  testset::Setup s;
+  s.channels = {1};
+  s.selftestLock = true;
+  s.config = [config](radalt::EngineConfig& c) {
+    c.runSettleMs = 1;
+    if (config) config(c);
+  };
+  return s;
+}
 
-using testset::SelftestEngine;
+// What clients see: each held group's reason and message (free groups are left out), and
+// whether the self-test engine is locked.
+using Seen = std::map<std::string, std::string>;
+Seen SeenBy(Bench& b) {
+  Seen seen;
+  for (std::size_t i = 0; i < radalt::kLockGroupCount; ++i) {
+    const auto g = static_cast<LockGroup>(i);
+    if (b.mc.Group(g).IsLocked())
+      seen[std::to_string(i) + " " + radalt::NameOf(g)] = b.Reason(g) + " | " + b.Message(g);
+  }
+  if (b.selftest->lock.IsLocked()) seen["self-test engine"] = "locked";
+  return seen;
+}
+
+// An activity as a client or a peer starts and ends it; while guard shows another activity's
+// hold, its start is refused with that hold's texts (and so is its stop while stopGuard does).
+struct Activity {
+  std::string name;
+  std::function<void(Bench&)> start, stop;
+  std::optional<LockGroup> guard = std::nullopt, stopGuard = std::nullopt;
+};
+// Runs one start or stop; what it throws is a failure naming the activity.
+void Step(Bench& b, const Activity& a, const std::function<void(Bench&)>& step) {
+  try {
+    Output([&] { step(b); });
+  } catch (const CORBA::Exception& e) {
+    ADD_FAILURE() << a.name << ": " << e._name();
+  }
+}
+
+std::vector<Activity> Activities() {
+  std::vector<Activity> all = {
+      {"simulation run", [](Bench& b) { b.SetBool("RUNSTOPTEST", true); },
+       [](Bench& b) { b.SetBool("RUNSTOPTEST", false); }, LockGroup::SIMRUN},
+      // Its abort is guarded like its start: refused while another activity holds ALTZERORUN
+      // (unlike the run button, which always lets a stop through).
+      {"altitude indicator zero", [](Bench& b) { b.Exec("STARTALTINDZERO"); },
+       [](Bench& b) { b.Exec("ABORTALTINDZERO"); }, LockGroup::ALTZERORUN, LockGroup::ALTZERORUN},
+      {"profile mode without legs", [](Bench& b) { b.SetInt("SIMULATIONMODE", 1); },
+       [](Bench& b) { b.SetInt("SIMULATIONMODE", 0); }, LockGroup::SETTINGS},
+      {"invalid configuration", [](Bench& b) { b.mc.radaltIsValidConfigPublished("", false); },
+       [](Bench& b) { b.mc.radaltIsValidConfigPublished("", true); }, std::nullopt},
+      {"self test", [](Bench& b) { b.mc.SelftestLocking()->lockForSelftestStart(); },
+       [](Bench& b) { b.mc.SelftestLocking()->unlockForSelftestStop(); }, std::nullopt},
+  };
+  for (auto role : {radalt::DiagSwitchRole::TxOutput, radalt::DiagSwitchRole::RxMeasuring,
+                    radalt::DiagSwitchRole::AttenOutput, radalt::DiagSwitchRole::LoopbackOutput,
+                    radalt::DiagSwitchRole::LoopbackMeasuring, radalt::DiagSwitchRole::PassthruRunning}) {
+    const radalt::DiagSwitchRow& row = radalt::RowOf(role);
+    all.push_back({row.key, [key = row.key](Bench& b) { b.SetBool(key, true); },
+                   [key = row.key](Bench& b) { b.SetBool(key, false); }, row.own});
+  }
+  return all;
+}
 
 }  // namespace
 
+// (The texts of the automatic modes' holds: rf_level_mode_test, uut_test.)
 TEST(Locks, InitialLocksHoldTheAutomaticModesAndNothingElse) {
-  Fixture f;
-  EXPECT_EQ("Simulation not running", f.mc.Group(LockGroup::CURRENTALT).Reason());
-  EXPECT_EQ("Locked because auto rf level mode selected. Select manual rf level mode to set loop loss manually",
-            f.mc.Group(LockGroup::LOOPLOSS).Message());
-  EXPECT_EQ(f.mc.Group(LockGroup::UUT_TYPE).Message(), f.mc.Group(LockGroup::UUT_CDF_SUB_TYPE).Message());
+  Bench b(WithSelftestEngine());
+  EXPECT_EQ("Simulation not running", b.Reason(LockGroup::CURRENTALT));
   for (LockGroup g : {LockGroup::CURRENTALT, LockGroup::RFLEVEL, LockGroup::LOOPLOSS, LockGroup::UUT_TYPE,
                       LockGroup::UUT_CDF_SUB_TYPE, LockGroup::AIDITEMS, LockGroup::POWERDISPLAYMODE})
-    EXPECT_TRUE(f.HeldByMc(g)) << radalt::kLockGroupNames[static_cast<std::size_t>(g)];
-  EXPECT_EQ("Currently always locked on Tarvik", f.mc.Group(LockGroup::AIDITEMS).Reason());
-  for (LockGroup g : kRunButtons) EXPECT_FALSE(f.mc.Group(g).IsLocked());
-  EXPECT_FALSE(f.mc.Group(LockGroup::RFLEVELMODE).IsLocked());
+    EXPECT_TRUE(b.HeldByMc(g)) << radalt::NameOf(g);
+  EXPECT_EQ("Currently always locked on Tarvik", b.Reason(LockGroup::AIDITEMS));
+  for (LockGroup g : kRunButtons) EXPECT_TRUE(b.Free(g));
+  EXPECT_TRUE(b.Free(LockGroup::RFLEVELMODE));
 }
 
 TEST(Locks, InvalidConfigurationLocksEveryRunButtonAndTheSelftestEngine) {
-  Fixture f;
-  Locker other("calibration bench");
+  testset::Setup s = WithSelftestEngine();
+  s.selftestLock = false;
+  Bench b(s);
   // A group another locker holds stays its own.
-  f.mc.Group(LockGroup::CALRUN).Lock(other.Authority("Cal", "Locked because cal"));
+  b.mc.Group(LockGroup::CALRUN).Lock(b.other.Authority("Cal", "Locked because cal"));
 
   // Before the self-test engine exists the request is dropped; afterwards it is found.
-  f.mc.radaltIsValidConfigPublished("topic", false);
+  b.mc.radaltIsValidConfigPublished("topic", false);
   for (LockGroup g : kRunButtons) {
     if (g == LockGroup::CALRUN) continue;
-    EXPECT_TRUE(f.HeldByMc(g));
-    EXPECT_EQ("Invalid Configuration", f.mc.Group(g).Reason());
-    EXPECT_EQ(kInvalid, f.mc.Group(g).Message());
+    EXPECT_TRUE(b.HeldByMc(g));
+    EXPECT_EQ("Invalid Configuration", b.Reason(g));
+    EXPECT_EQ(kInvalid, b.Message(g));
   }
-  EXPECT_EQ("Cal", f.mc.Group(LockGroup::CALRUN).Reason());
+  EXPECT_EQ("Cal", b.Reason(LockGroup::CALRUN));
 
-  SelftestEngine selftest;
-  f.mc.radaltIsValidConfigPublished("topic", true);
+  testset::SelftestEngine selftest;
+  b.mc.radaltIsValidConfigPublished("topic", true);
   for (LockGroup g : kRunButtons)
     if (g != LockGroup::CALRUN) {
-      EXPECT_FALSE(f.mc.Group(g).IsLocked());
+      EXPECT_TRUE(b.Free(g));
     }
-  EXPECT_TRUE(SameLocker(other.Id(), f.mc.Group(LockGroup::CALRUN).Holder()));
-  f.mc.radaltIsValidConfigPublished("topic", false);
+  EXPECT_TRUE(SameLocker(b.other.Id(), b.mc.Group(LockGroup::CALRUN).Holder()));
+  b.mc.radaltIsValidConfigPublished("topic", false);
   EXPECT_EQ((std::vector<std::string>{"unlock", std::string("lock: ") + kInvalid}), selftest.lock.Requests());
   EXPECT_TRUE(selftest.lock.IsLocked());
 }
@@ -88,100 +137,94 @@ TEST(Locks, SelftestRunLocksFreeGroupsAndReportsItsButtonCode) {
   std::mutex m;
   std::vector<std::string> events;
   RADALT_MC* mcp = nullptr;
-  Fixture f([&](const std::string& topic, const CORBA::Any& v) {
-    CORBA::Long code;
-    if (!mcp || topic.find("/CALBUTTONSLOCKED") == std::string::npos || !(v >>= code)) return;
-    std::lock_guard<std::mutex> lock(m);
-    events.push_back(std::to_string(code) + (mcp->Group(LockGroup::CALRUN).IsLocked() ? " cal" : "") +
-                     (mcp->Group(LockGroup::DIAGTXOUTPUT).IsLocked() ? " tx" : ""));
-  });
-  mcp = &f.mc;
-  Locker calibration("calibration");
-  f.mc.Group(LockGroup::ALTZERORUN).Lock(calibration.Authority("Zero", "Locked because zero"));
+  Bench b(WithSelftestEngine([&](radalt::EngineConfig& c) {
+    c.publisher = [&](const std::string& topic, const CORBA::Any& v) {
+      CORBA::Long code;
+      if (!mcp || topic.find("/CALBUTTONSLOCKED") == std::string::npos || !(v >>= code)) return;
+      std::lock_guard<std::mutex> lock(m);
+      events.push_back(std::to_string(code) + (mcp->Group(LockGroup::CALRUN).IsLocked() ? " cal" : "") +
+                       (mcp->Group(LockGroup::DIAGTXOUTPUT).IsLocked() ? " tx" : ""));
+    };
+  }));
+  mcp = &b.mc;
+  b.mc.Group(LockGroup::ALTZERORUN).Lock(b.other.Authority("Zero", "Locked because zero"));
 
-  f.mc.SelftestLocking()->lockForSelftestStart();
-  EXPECT_EQ(13u, f.mc.CalibrationObj()->CalibrationButtonsLocked());
-  EXPECT_EQ("Selftest is active", f.mc.Group(LockGroup::SIMRUN).Reason());
-  EXPECT_EQ("Locked because a selftest is running. Abort the selftest", f.mc.Group(LockGroup::CALRUN).Message());
-  EXPECT_EQ("Zero", f.mc.Group(LockGroup::ALTZERORUN).Reason());
+  b.mc.SelftestLocking()->lockForSelftestStart();
+  EXPECT_EQ(13u, b.mc.CalibrationObj()->CalibrationButtonsLocked());
+  EXPECT_EQ("Selftest is active", b.Reason(LockGroup::SIMRUN));
+  EXPECT_EQ("Locked because a selftest is running. Abort the selftest", b.Message(LockGroup::CALRUN));
+  EXPECT_EQ("Zero", b.Reason(LockGroup::ALTZERORUN));
 
-  f.mc.SelftestLocking()->unlockForSelftestStop();
-  EXPECT_EQ(0u, f.mc.CalibrationObj()->CalibrationButtonsLocked());
+  b.mc.SelftestLocking()->unlockForSelftestStop();
+  EXPECT_EQ(0u, b.mc.CalibrationObj()->CalibrationButtonsLocked());
   for (LockGroup g : kRunButtons)
     if (g != LockGroup::ALTZERORUN) {
-      EXPECT_FALSE(f.mc.Group(g).IsLocked());
+      EXPECT_TRUE(b.Free(g));
     }
-  EXPECT_TRUE(SameLocker(calibration.Id(), f.mc.Group(LockGroup::ALTZERORUN).Holder()));
+  EXPECT_TRUE(SameLocker(b.other.Id(), b.mc.Group(LockGroup::ALTZERORUN).Holder()));
   // 0 was published after "CALRUN" was released and before "DIAGTXOUTPUT" was.
   EXPECT_EQ((std::vector<std::string>{"13 cal tx", "0 tx"}), events);
 }
 
-// Holds of several activities on one group, as a state machine: the group stays held while
-// any activity holds it and shows the texts of the earliest hold that remains.
-TEST(Locks, OverlappingActivitiesReleaseOnlyTheirOwnHolds) {
-  Fixture f;
-  radalt::LockGroups& locks = f.mc.Locks();
-  Velmarin::Lockable_i& simRun = f.mc.Group(LockGroup::SIMRUN);
+// Every activity that takes a group, overlapped with every other that shares one: the second
+// either is refused with the first's texts (its guard is held) or starts, the shared groups
+// show the earliest hold, and when the first ends exactly the second's holds remain.
+TEST(Locks, OneActivityEndingLeavesExactlyTheHoldsOfAnotherThatSharesItsGroups) {
+  Bench b(WithSelftestEngine());
+  const std::vector<Activity> activities = Activities();
+  const Seen idle = SeenBy(b);
+  std::vector<Seen> alone;
+  for (const Activity& a : activities) {
+    Step(b, a, a.start);
+    alone.push_back(SeenBy(b));
+    EXPECT_NE(idle, alone.back()) << a.name << " took nothing";
+    Step(b, a, a.stop);
+    ASSERT_EQ(idle, SeenBy(b)) << a.name << " did not give back what it took";
+  }
+  // Held by activity i rather than as when idle.
+  auto held = [&](std::size_t i, const std::string& group) {
+    const auto it = alone[i].find(group);
+    return it != alone[i].end() && (!idle.count(group) || idle.at(group) != it->second);
+  };
+  auto key = [](LockGroup g) { return std::to_string(static_cast<std::size_t>(g)) + " " + radalt::NameOf(g); };
 
-  EXPECT_TRUE(locks.Take(LockGroup::SIMRUN, "A", "Reason A", "Message A"));
-  EXPECT_TRUE(locks.Take(LockGroup::SIMRUN, "B", "Reason B", "Message B"));
-  EXPECT_EQ("Reason A", simRun.Reason());
-  EXPECT_EQ((std::vector<radalt::Activity>{"A", "B"}), locks.Holders(LockGroup::SIMRUN));
-
-  // Release A: still held, now with B's texts.
-  EXPECT_TRUE(locks.Release(LockGroup::SIMRUN, "A"));
-  EXPECT_TRUE(f.HeldByMc(LockGroup::SIMRUN));
-  EXPECT_EQ("Reason B", simRun.Reason());
-  EXPECT_EQ("Message B", simRun.Message());
-  // A cannot release twice, nor release B's hold.
-  EXPECT_FALSE(locks.Release(LockGroup::SIMRUN, "A"));
-  EXPECT_TRUE(simRun.IsLocked());
-
-  // A again, then B goes: A's texts; B taking again replaces only its own texts.
-  EXPECT_TRUE(locks.Take(LockGroup::SIMRUN, "A", "Reason A2", "Message A2"));
-  EXPECT_TRUE(locks.Take(LockGroup::SIMRUN, "B", "Reason B2", "Message B2"));
-  EXPECT_EQ("Reason B2", simRun.Reason());
-  EXPECT_TRUE(locks.Release(LockGroup::SIMRUN, "B"));
-  EXPECT_EQ("Reason A2", simRun.Reason());
-  EXPECT_TRUE(locks.Release(LockGroup::SIMRUN, "A"));
-  EXPECT_FALSE(simRun.IsLocked());
-
-  // A group another locker holds gains no hold and loses none.
-  Locker other("bench");
-  CORBA::ULong key = simRun.Lock(other.Authority("Other", "Locked because other"));
-  EXPECT_FALSE(locks.Take(LockGroup::SIMRUN, "A", "x", "y"));
-  EXPECT_FALSE(locks.Release(LockGroup::SIMRUN, "A"));
-  EXPECT_TRUE(SameLocker(other.Id(), simRun.Holder()));
-  simRun.Unlock(other.Id(), key);
-}
-
-// A valid configuration frees only what the invalid one held; the self-test lockout frees
-// only its own holds; the self-test engine stays locked while any activity holds it.
-TEST(Locks, ConfigurationAndSelftestFreeOnlyTheirOwnHolds) {
-  Fixture f;
-  radalt::LockGroups& locks = f.mc.Locks();
-  SelftestEngine selftest;
-  locks.Take(LockGroup::SIMRUN, "simulation run", "Simulation is running", "Locked because a simulation is running");
-  locks.Take(LockGroup::CALRUN, "calibration", "Cal", "Locked because cal");
-  f.mc.LockSelftestEngine("simulation run", "running");
-
-  f.mc.radaltIsValidConfigPublished("topic", false);
-  EXPECT_EQ("Simulation is running", f.mc.Group(LockGroup::SIMRUN).Reason());
-  EXPECT_EQ("Invalid Configuration", f.mc.Group(LockGroup::DIAGTXOUTPUT).Reason());
-  f.mc.radaltIsValidConfigPublished("topic", true);
-  EXPECT_FALSE(f.mc.Group(LockGroup::DIAGTXOUTPUT).IsLocked());
-  EXPECT_EQ("Simulation is running", f.mc.Group(LockGroup::SIMRUN).Reason());
-  EXPECT_EQ("Cal", f.mc.Group(LockGroup::CALRUN).Reason());
-  // The running simulation still holds the self-test engine.
-  EXPECT_TRUE(selftest.lock.IsLocked());
-
-  f.mc.SelftestLocking()->lockForSelftestStart();
-  EXPECT_EQ("Selftest is active", f.mc.Group(LockGroup::ALTZERORUN).Reason());
-  f.mc.SelftestLocking()->unlockForSelftestStop();
-  EXPECT_FALSE(f.mc.Group(LockGroup::ALTZERORUN).IsLocked());
-  EXPECT_EQ("Simulation is running", f.mc.Group(LockGroup::SIMRUN).Reason());
-  EXPECT_EQ("Cal", f.mc.Group(LockGroup::CALRUN).Reason());
-
-  f.mc.UnlockSelftestEngine("simulation run");
-  EXPECT_FALSE(selftest.lock.IsLocked());
+  int overlapped = 0, refused = 0;
+  for (std::size_t i = 0; i < activities.size(); ++i)
+    for (std::size_t j = 0; j < activities.size(); ++j) {
+      bool shared = false;
+      for (const auto& entry : alone[j]) shared = shared || (i != j && held(i, entry.first) && held(j, entry.first));
+      if (!shared) continue;
+      const Activity &first = activities[i], &second = activities[j];
+      SCOPED_TRACE(first.name + ", then " + second.name);
+      Step(b, first, first.start);
+      if (second.guard && held(i, key(*second.guard))) {
+        const auto e = Catch<Operation_errors::Locking_Error>([&] { Output([&] { second.start(b); }); });
+        EXPECT_EQ(alone[i].at(key(*second.guard)), std::string(e.reason.in()) + " | " + e.message.in());
+        EXPECT_EQ(alone[i], SeenBy(b));
+        Step(b, first, first.stop);
+        ++refused;
+      } else {
+        Step(b, second, second.start);
+        Seen both = alone[j];
+        for (const auto& [group, texts] : alone[i])
+          if (held(i, group)) both[group] = texts;
+        EXPECT_EQ(both, SeenBy(b));
+        if (first.stopGuard && held(j, key(*first.stopGuard))) {
+          const auto e = Catch<Operation_errors::Locking_Error>([&] { Output([&] { first.stop(b); }); });
+          EXPECT_EQ(alone[j].at(key(*first.stopGuard)), std::string(e.reason.in()) + " | " + e.message.in());
+          EXPECT_EQ(both, SeenBy(b));
+          Step(b, second, second.stop);
+          EXPECT_EQ(alone[i], SeenBy(b));
+          Step(b, first, first.stop);
+        } else {
+          Step(b, first, first.stop);
+          EXPECT_EQ(alone[j], SeenBy(b));
+          Step(b, second, second.stop);
+        }
+        ++overlapped;
+      }
+      ASSERT_EQ(idle, SeenBy(b));
+    }
+  EXPECT_GT(overlapped, 20);
+  EXPECT_GT(refused, 20);
 }

@@ -10,12 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "Catch.h"
-#include "RADALT_MC.h"
+#include "../../support/TestSet.h"
 #include "RampParameter.h"
-#include "ScFixture.h"
 #include "SimulationObjects.h"
-#include "TestConfig.h"
 
 using namespace Velmarin;
 namespace Legs = ::RadAltSingleChannelModel::AltimeterSimulationObjects;
@@ -137,15 +134,9 @@ CORBA::Any OneLeg(double start, double stop) {
 }
 
 // Three channel engines and the master control; every write each engine accepts is logged.
-struct TestSet {
-  TestSet() : sims({1, 2, 3}), mc(Config()) {
-    for (int ch = 1; ch <= 3; ++ch)
-      sims.Engine(ch).Items().OnAccepted([this, ch](const std::string& key) { Log(ch, key); });
-  }
-  static radalt::EngineConfig Config() {
-    radalt::EngineConfig c = TestConfig();
-    c.runSettleMs = 1;
-    return c;
+struct TestSet : testset::Bench {
+  TestSet() : testset::Bench({{1, 2, 3}, {}, false, "", [](radalt::EngineConfig& c) { c.runSettleMs = 1; }}) {
+    for (int ch = 1; ch <= 3; ++ch) Engine(ch).OnAccepted([this, ch](const std::string& key) { Log(ch, key); });
   }
 
   static std::vector<std::string> Keys(const Row& row) {
@@ -183,7 +174,7 @@ struct TestSet {
   }
   // What channel's engine holds under key, as text.
   std::string Held(int channel, const std::string& key) {
-    radaltsim::ItemStore& items = sims.Engine(channel).Items();
+    radaltsim::ItemStore& items = Engine(channel);
     const std::string kind = items.Row(key).kind;
     if (kind == "AttribString") return items.Text(key);
     if (kind == "AttribAny") return LegCount(items.AnyValue(key));
@@ -228,14 +219,14 @@ struct TestSet {
   // boards put to sleep, which only a hardware reset wakes.
   void MarkEngines() {
     for (int ch = 1; ch <= 3; ++ch) {
-      sims.Engine(ch).Items().Assign(kResetMark, 100);
-      sims.Engine(ch).rci_set_rf_sleep();
+      Engine(ch).Assign(kResetMark, 100);
+      engines[ch].rci_set_rf_sleep();
     }
     std::lock_guard<std::mutex> lock(logMutex);
     log.clear();
   }
   void Log(int channel, const std::string& key) {
-    radaltsim::ScEngine_i& engine = sims.Engine(channel);
+    radaltsim::ScEngine_i& engine = engines[channel];
     const bool reset = engine.Items().Number(kResetMark) != 100 && !engine.Asleep();
     const std::string value = Held(channel, key);
     std::lock_guard<std::mutex> lock(logMutex);
@@ -244,9 +235,6 @@ struct TestSet {
     mine.push_back(value.empty() ? key : key + "=" + value);
   }
 
-  SimulatedChannels sims;
-  RADALT_MC mc;
-  Locker client{"client"};
   std::mutex logMutex;
   std::map<int, std::vector<std::string>> log;  // by channel, oldest first
 };

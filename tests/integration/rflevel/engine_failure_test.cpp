@@ -3,18 +3,11 @@
 // itself cannot be reached.
 #include "RfBench.h"
 #include "EngineFailure.h"
-#include "platform/Orb.h"
 
 using namespace rfbench;
 using Connection_errors::Communications_failure;
 
 namespace {
-
-// The engine of channel stops answering: its main interface and every item are gone.
-void Kill(Bench& b, int channel) {
-  for (const std::string& key : b.Engine(channel).Keys()) Velmarin::DeactivateServant(&b.Engine(channel).Servant(key));
-  Velmarin::DeactivateServant(&b.engines[channel]);
-}
 
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -22,7 +15,7 @@ TEST(EngineFailure, AWriteToOneGoneEngineNamesItsChannel) {
   Bench b;
   b.Manual(false);
   b.SetDouble("CH2OUTPWRLVL", -42.0);
-  Kill(b, 2);
+  b.engines.Silence(2);
 
   Communications_failure gone;
   const std::string out =
@@ -40,7 +33,7 @@ TEST(EngineFailure, TheCouplingCopyNamesTheChannelsThatTookChannel1sLevel) {
   Bench b;
   b.SetInt("RFLVLMODE", radalt::kManualRfLevel);
   b.SetDouble("CH1OUTPWRLVL", -35.0);
-  Kill(b, 3);
+  b.engines.Silence(3);
 
   Communications_failure gone;
   Output([&] { gone = Catch<Communications_failure>([&] { b.SetBool("COUPLEDMANUALRFLVL", true); }); });

@@ -83,25 +83,8 @@ TEST(StoreRecall, ASaveRecallEngineThatFailsMidwayIsNamedNotTheMasterControl) {
   EXPECT_EQ((std::vector<std::string>{"after"}), b.Snapshots());
 }
 
-TEST(StoreRecall, ARecallSwitchesEveryDiagnosticOutputOffBeforeTheSettingsAreApplied) {
-  SaveRecallBench b;
-  b.StoreSettings("plain");
-  // The passthrough alone, and the two loopback switches that share their holds.
-  const std::vector<std::vector<const char*>> cases = {
-      {"DIAGPASSTHRURUNNING"}, {"DIAGLOOPBACKOUTPUTSTATUS", "DIAGLOOPBACKMEASURING"}, {"DIAGOUTPUTSTATUS"}};
-  for (const auto& outputs : cases) {
-    SCOPED_TRACE(outputs.front());
-    for (const char* key : outputs) b.SetBool(key, true);
-    ASSERT_FALSE(b.DiagnosticsLeftOn().empty());
-    Output([&] { b.Exec("RECALLSETTINGS"); });
-    EXPECT_EQ(std::vector<std::string>{}, b.DiagnosticsLeftOn());
-  }
-  // With every output off, the switches work as before.
-  b.SetBool("DIAGPASSTHRURUNNING", true);
-  EXPECT_EQ(15u, b.mc.CalibrationObj()->CalibrationButtonsLocked());
-  b.SetBool("DIAGPASSTHRURUNNING", false);
-  EXPECT_EQ(std::vector<std::string>{}, b.DiagnosticsLeftOn());
-}
+// (A recall switches every diagnostic output off: diagnostics_test; RECALLSETTINGS comes to the
+// same recall.)
 
 TEST(StoreRecall, WithoutSaveRecallEngineEveryCommandIsRefusedUntilOneIsRegistered) {
   SaveRecallBench b(false);

@@ -82,28 +82,8 @@ class Catalogue : public ::testing::Test {
   std::unique_ptr<radaltsim::ScEngine_i> engines[2];
 };
 
-TEST_F(Catalogue, OneCatalogueForAllChannelsWhoseSettingsComeBackAndOutliveTheEngines) {
-  Items(2).Apply("OUTPWRLVL", -30.0);
-  Items(2).Apply("UUTDETECT", 1);
-  SetName(2, kStore, "Bench 2");
-  Items(1).Apply("OUTPWRLVL", -70.0);
-  SetName(1, kStore, "Bench 1");
-  // Channel 1 lists and recalls what channel 2 stored.
-  EXPECT_EQ((std::vector<std::string>{"Bench 1", "Bench 2"}), Names(1));
-  SetName(1, kRecall, "Bench 2");
-  EXPECT_DOUBLE_EQ(-30.0, Items(1).Number("OUTPWRLVL"));
-  EXPECT_EQ(1, Items(1).Number("UUTDETECT"));
-  EXPECT_EQ("Bench 2", Items(1).Text("SETTINGSNAME"));
-
-  // Both engines restarted: the file still holds both; a delete takes exactly one.
-  Start(1);
-  Start(2);
-  EXPECT_EQ((std::vector<std::string>{"Bench 1", "Bench 2"}), Names(2));
-  SetName(1, kDelete, "Bench 2");
-  EXPECT_EQ((std::vector<std::string>{"Bench 1"}), Names(2));
-  SetName(2, kRecall, "Bench 1");
-  EXPECT_DOUBLE_EQ(-70.0, Items(2).Number("OUTPWRLVL"));
-}
+// (Settings stored on one channel, recalled, listed and deleted on the other and kept across
+// restarts: catalogue_test, through the master control.)
 
 TEST_F(Catalogue, ProfileLegsComeBackAsStoredAndStoringAgainReplaces) {
   engines[0]->Items().ApplyAny("LEGDATA", Profile({{100, 500, 20}, {500, 500, 30}, {500, 0, 40}}));

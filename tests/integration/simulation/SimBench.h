@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <cctype>
 
 #include "../../support/TestSet.h"
 #include "SimulationCommon.h"
@@ -45,8 +46,8 @@ inline std::string FreshRoot() { return FreshTestRoot("simobj"); }
 // The master control with its simulation objects, a client and plain engines.
 class Bench : public testset::BasicBench<PlainChannel> {
  public:
-  explicit Bench(std::vector<int> channels, std::string root = FreshRoot())
-      : BasicBench({std::move(channels), {}, false, std::move(root)}) {}
+  explicit Bench(std::vector<int> channels, std::string root = FreshRoot(), bool selftestLock = false)
+      : BasicBench({std::move(channels), {}, selftestLock, std::move(root)}) {}
   ~Bench() override { coupling_.reset(); }
 
   radalt::SimulationObjects& sim() { return mc.Simulation(); }
@@ -94,6 +95,15 @@ inline CORBA::Any Profile(std::vector<std::vector<double>> legs) {
   CORBA::Any a;
   a <<= seq;
   return a;
+}
+
+// Writes a stored value as the save/recall engine does: column of the row of id, or of name.
+inline void Store(STpersistance* store, const std::string& row, const std::string& column, const std::string& value) {
+  STdbConnection db;
+  ASSERT_TRUE(db.Open(store->DatabasePath()));
+  const std::string base = store->TableBase();
+  const std::string id = std::isdigit(row[0]) ? row : "(SELECT id FROM " + base + "_values_metadata WHERE name='" + row + "')";
+  ASSERT_TRUE(db.Execute("UPDATE " + base + "_values SET " + column + "=" + value + " WHERE id=" + id)) << db.LastError();
 }
 
 inline CORBA::ULong LegCount(const CORBA::Any& a) {

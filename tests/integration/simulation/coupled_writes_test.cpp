@@ -1,9 +1,9 @@
 // Writes that go to several channels' engines when one of those engines refuses or is gone:
 // the channels written before keep the value, the attributes show what the engines hold, and
-// the writer's error says which channels took the value and which did not.
+// the writer's error says which channels took the value and which did not. (The coupled
+// output power: rflevel's tests.)
 #include <functional>
 #include "SimBench.h"
-#include "platform/Orb.h"
 
 using namespace simbench;
 using Operation_errors::DataOutOfRange;
@@ -17,12 +17,6 @@ typename I::_var_type Attr(Bench& b, const char* key) {
   EXPECT_NE(nullptr, attr) << key;
   CORBA::Object_var obj = attr->_this();
   return I::_narrow(obj);
-}
-
-// The engine of channel stops answering: its main interface and every item are gone.
-void Kill(Bench& b, int channel) {
-  for (const std::string& key : b.Engine(channel).Keys()) Velmarin::DeactivateServant(&b.Engine(channel).Servant(key));
-  Velmarin::DeactivateServant(&b.engines[channel]);
 }
 
 double Shown(Bench& b, const char* key) { return Attr<EngineAttribValueDouble>(b, key)->Get().val; }
@@ -83,7 +77,7 @@ TEST(CoupledWrites, AnEngineThatIsGoneIsNamedInAConnectionError) {
     Bench b({1, 2});
     b.SetEnabled(2);
     b.SetCoupled(true);
-    Kill(b, 2);
+    b.engines.Silence(2);
     Connection_errors::Communications_failure gone;
     const std::string out = Output([&] { gone = Catch<Connection_errors::Communications_failure>([&] { write(b); }); });
     EXPECT_TRUE(Has(gone.text.in(), "Channel 2 engine not reached")) << gone.text.in();
@@ -113,24 +107,4 @@ TEST(CoupledWrites, AnEngineThatIsGoneIsNamedInAConnectionError) {
                       EXPECT_STREQ("Descent",
                                    CORBA::String_var(Attr<EngineAttribString>(b, "CH1PROFILENAME")->Get()).in());
                     });
-}
-
-TEST(CoupledWrites, CoupledOutputPowerNamesTheChannelsAndShowsChannel1) {
-  Bench b({1, 2});
-  b.SetEnabled(2);
-  Attr<EngineAttribEnum>(b, "RFLVLMODE")->Set(b.client.Id(), 1);
-  Attr<EngineAttribBoolean>(b, "COUPLEDMANUALRFLVL")->Set(b.client.Id(), true);
-  EngineAttribValueDouble_var level1 = Attr<EngineAttribValueDouble>(b, "CH1OUTPWRLVL");
-  const double before = level1->Get().val;
-  const double wanted = before - 1.0;
-  Kill(b, 2);
-
-  Connection_errors::Communications_failure gone;
-  Output([&] {
-    gone = Catch<Connection_errors::Communications_failure>(
-        [&] { level1->Set(b.client.Id(), WithVal(level1->Get(), wanted)); });
-  });
-  EXPECT_TRUE(Has(gone.text.in(), "(taken by channel 1; not taken by channel 2)")) << gone.text.in();
-  EXPECT_DOUBLE_EQ(wanted, b.EngineValue(1, "OUTPWRLVL"));
-  EXPECT_DOUBLE_EQ(wanted, level1->Get().val);
 }

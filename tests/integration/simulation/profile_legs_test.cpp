@@ -2,18 +2,10 @@
 // current leg shown in the ramp settings, coupling, and the profile store.
 #include <cmath>
 
-#include "ALT_SIM_DATA_CHAN1.h"
-#include "ALT_SIM_DATA_CHAN2.h"
-#include "ALT_SIM_DATA_CHAN3.h"
-#include "ALT_SIM_NAME_CHAN2.h"
-#include "CURRENT_ALTITUDE_DURATION_CHAN1.h"
-#include "CURRENT_ALTITUDE_RATE_CHAN1.h"
-#include "CURRENT_START_ALTITUDE_CHAN1.h"
-#include "CURRENT_START_ALTITUDE_CHAN2.h"
-#include "CURRENT_START_ALTITUDE_CHAN3.h"
-#include "CURRENT_STOP_ALTITUDE_CHAN1.h"
-#include "CURRENT_STOP_ALTITUDE_CHAN2.h"
+#include "AltSimDataParameter.h"
+#include "AltSimNameParameter.h"
 #include "ProfileStore.h"
+#include "RampParameter.h"
 #include "SIMULATION_MODE.h"
 #include "SimBench.h"
 
@@ -41,19 +33,8 @@ void ClearSimulationChanged(Bench& b, int channel) {
 // What channel 1's ramp settings show: start, stop, rate, duration.
 std::vector<double> Ramp1(Bench& b) {
   auto& s = b.sim();
-  return {s.currentStartAltitudeChan1->Value().val, s.currentStopAltitudeChan1->Value().val,
-          s.currentAltitudeRateChan1->Value().val, static_cast<double>(s.currentAltitudeDurationChan1->Value().val)};
-}
-
-// Runs a statement on the database of store, as the save/recall engine does.
-void Sql(STpersistance* store, const std::string& statement, std::string* cell = nullptr) {
-  STdbConnection db;
-  ASSERT_TRUE(db.Open(store->DatabasePath()));
-  ASSERT_TRUE(db.Execute(statement)) << db.LastError();
-  if (cell) *cell = db.GetText(0, 0);
-}
-void StoreById(STpersistance* store, unsigned id, const char* column, const std::string& value) {
-  Sql(store, "UPDATE " + store->TableBase() + "_values SET " + column + "=" + value + " WHERE id=" + std::to_string(id));
+  return {s.currentStartAltitude.At(1)->Value().val, s.currentStopAltitude.At(1)->Value().val,
+          s.currentAltitudeRate.At(1)->Value().val, static_cast<double>(s.currentAltitudeDuration.At(1)->Value().val)};
 }
 
 }  // namespace
@@ -78,7 +59,7 @@ TEST(SimulationMode, LocksFollowTheModeAndTheEnginesLegs) {
   EXPECT_EQ("Locked because we are in profile mode and there are no valid profile legs. Create a valid profile",
             b.mc.Group(LockGroup::SIMRUN).Message());
   EXPECT_TRUE(b.Free(LockGroup::MANUALTEST));
-  EngineAttribValueDouble_var start1 = sim.currentStartAltitudeChan1->CurrentStartAltitudeChan1();
+  EngineAttribValueDouble_var start1 = sim.currentStartAltitude.At(1)->Reference();
   start1->Set(b.client.Id(), WithVal(start1->Get(), 10.0));
 
   // Manual mode frees both and shows channel 1's engine stop altitude.
@@ -86,7 +67,7 @@ TEST(SimulationMode, LocksFollowTheModeAndTheEnginesLegs) {
   mode->Set(b.client.Id(), 0);
   EXPECT_TRUE(b.Free(LockGroup::SIMRUN));
   EXPECT_TRUE(b.Free(LockGroup::MANUALTEST));
-  EXPECT_DOUBLE_EQ(321.0, sim.currentStopAltitudeChan1->Value().val);
+  EXPECT_DOUBLE_EQ(321.0, sim.currentStopAltitude.At(1)->Value().val);
 
   // Profile mode with legs: channel 1's engine ramp is shown, then the ramp is locked.
   b.PinLegNumber(1, 1);
@@ -107,7 +88,7 @@ TEST(SimulationMode, LocksFollowTheModeAndTheEnginesLegs) {
   // The same mode again changes no lock, but hands out the profile names and tells the
   // engine.
   ClearSimulationChanged(b, 1);
-  sim.altSimNameChan2->AltSimNameChan2SetValue("Second");
+  sim.altSimName.At(2)->SetValue("Second");
   mode->Set(b.client.Id(), 1);
   EXPECT_STREQ("Second", CORBA::String_var(b.EngineItem<EngineAttribString>(2, "NAME")->Get()).in());
   EXPECT_TRUE(SimulationChanged(b, 1));
@@ -116,8 +97,7 @@ TEST(SimulationMode, LocksFollowTheModeAndTheEnginesLegs) {
   // In manual mode every write hands the ramp settings to the engines.
   mode->Set(b.client.Id(), 0);
   EXPECT_TRUE(b.Free(LockGroup::MANUALTEST));
-  sim.currentStartAltitudeChan2->CurrentStartAltitudeChan2SetValue(
-      WithVal(sim.currentStartAltitudeChan2->Value(), 777.0));
+  sim.currentStartAltitude.At(2)->SetValue(WithVal(sim.currentStartAltitude.At(2)->Value(), 777.0));
   mode->Set(b.client.Id(), 0);
   EXPECT_DOUBLE_EQ(777.0, b.EngineValue(2, "CURSTARTALT"));
 }
@@ -126,11 +106,10 @@ TEST(SimulationMode, CoupledManualModeGivesChannel1sRampToTheOthers) {
   Bench b({1, 2, 3});
   auto& sim = b.sim();
   b.SetCoupled(true);
-  sim.currentStartAltitudeChan1->CurrentStartAltitudeChan1SetValue(
-      WithVal(sim.currentStartAltitudeChan1->Value(), 250.0));
+  sim.currentStartAltitude.At(1)->SetValue(WithVal(sim.currentStartAltitude.At(1)->Value(), 250.0));
   sim.simulationMode->SimulationModeCallback(0);
   for (int ch : {2, 3}) EXPECT_DOUBLE_EQ(250.0, b.EngineValue(ch, "CURSTARTALT"));
-  EXPECT_DOUBLE_EQ(250.0, sim.currentStartAltitudeChan3->Value().val);
+  EXPECT_DOUBLE_EQ(250.0, sim.currentStartAltitude.At(3)->Value().val);
 
   // Channel 3's engine refuses: the write ends with its refusal.
   EngineAttribValueDouble_var stop3 = b.EngineItem<EngineAttribValueDouble>(3, "CURSTOPALT");
@@ -144,7 +123,7 @@ TEST(SimulationMode, CoupledManualModeGivesChannel1sRampToTheOthers) {
 TEST(ProfileLegs, TheEnginesCurrentLegIsShownInTheRampSettings) {
   Bench b({1});
   auto& sim = b.sim();
-  EngineAttribAny_var legs = sim.altSimDataChan1->AltSimDataChan1();
+  EngineAttribAny_var legs = sim.altSimData.At(1)->Reference();
   b.PinLegNumber(1, 1);
   sim.simulationMode->SimulationModeCallback(1);
 
@@ -201,7 +180,7 @@ TEST(ProfileLegs, TheEnginesCurrentLegIsShownInTheRampSettings) {
 
 TEST(ProfileLegs, ProfilesTheStoreCannotKeepAreRefused) {
   Bench b({1});
-  EngineAttribAny_var legs = b.sim().altSimDataChan1->AltSimDataChan1();
+  EngineAttribAny_var legs = b.sim().altSimData.At(1)->Reference();
   const unsigned long calls = b.Engine(1).Calls();
   std::vector<std::vector<double>> many(21, std::vector<double>{100, 200, 10});
   Operation_errors::DataOutOfRange e;
@@ -229,13 +208,13 @@ TEST(ProfileLegs, CoupledProfileReachesEveryEnabledEngineAndShowsOnAllChannels) 
   b.SetCoupled(true);
   for (int ch : {1, 2, 3}) b.PinLegNumber(ch, 1);
   sim.simulationMode->SimulationModeCallback(1);
-  sim.altSimDataChan1->AltSimDataChan1Callback(Profile({{3000, 1000, 200}, {1000, 1000, 60}}));
+  sim.altSimData.At(1)->Callback(Profile({{3000, 1000, 200}, {1000, 1000, 60}}));
   for (int ch : {1, 2}) EXPECT_EQ(2u, b.EngineLegCount(ch));
   EXPECT_EQ(0u, b.EngineLegCount(3));
-  EXPECT_EQ(2u, LegCount(sim.altSimDataChan2->Value()));
-  EXPECT_EQ(2u, LegCount(sim.altSimDataChan3->Value()));
-  EXPECT_DOUBLE_EQ(3000.0, sim.currentStartAltitudeChan2->Value().val);
-  EXPECT_DOUBLE_EQ(1000.0, sim.currentStopAltitudeChan2->Value().val);
+  EXPECT_EQ(2u, LegCount(sim.altSimData.At(2)->Value()));
+  EXPECT_EQ(2u, LegCount(sim.altSimData.At(3)->Value()));
+  EXPECT_DOUBLE_EQ(3000.0, sim.currentStartAltitude.At(2)->Value().val);
+  EXPECT_DOUBLE_EQ(1000.0, sim.currentStopAltitude.At(2)->Value().val);
   // Channel 3 is not enabled: it shows the profile, nothing more.
   EXPECT_FALSE(SimulationChanged(b, 3));
 }
@@ -243,22 +222,16 @@ TEST(ProfileLegs, CoupledProfileReachesEveryEnabledEngineAndShowsOnAllChannels) 
 TEST(ProfileStore, EachChannelsLegsRoundTripThroughTheStore) {
   Bench b({1, 2});
   STpersistance* store = b.mc.AltSimStore();
-  std::string cell;
-  Sql(store, "SELECT COUNT(*) FROM radaltmc_altsim_values_metadata", &cell);
-  EXPECT_EQ("246", cell);
-  Sql(store, "SELECT name FROM radaltmc_altsim_values_metadata WHERE id=111", &cell);
-  EXPECT_EQ("Ch2Start_Alt_7", cell);
-  EXPECT_EQ(7, store->GetValue<int>("Ch2Leg_Number_7", 1.0f));
-
-  // The save/recall engine writes channel 2's rows; the recall sends them to the engine.
+  // (The store's rows and ids: persisted_values_test.) The save/recall engine writes channel
+  // 2's rows; the recall sends them to the engine.
   const unsigned base = radalt::ProfileStore::BaseId(2);
-  StoreById(store, base + 1, "value_int", "3");
+  Store(store, std::to_string(base + 1), "value_int", "3");
   for (int leg = 1; leg <= 3; ++leg) {
-    StoreById(store, base + 4 * leg - 1, "value_double", std::to_string(10 * leg));     // AltRate_Dur
-    StoreById(store, base + 4 * leg, "value_double", std::to_string(1000 * leg));       // Start_Alt
-    StoreById(store, base + 4 * leg + 1, "value_double", std::to_string(1000 * leg + 500));  // Stop_Alt
+    Store(store, std::to_string(base + 4 * leg - 1), "value_double", std::to_string(10 * leg));     // AltRate_Dur
+    Store(store, std::to_string(base + 4 * leg), "value_double", std::to_string(1000 * leg));       // Start_Alt
+    Store(store, std::to_string(base + 4 * leg + 1), "value_double", std::to_string(1000 * leg + 500));  // Stop_Alt
   }
-  b.sim().altSimDataChan2->RecallChan2AltSimData();
+  b.sim().altSimData.At(2)->Recall();
   CORBA::Any_var engineLegs = b.EngineItem<EngineAttribAny>(2, "LEGDATA")->Get();
   const Legs::alt_sim_data_seq* seq = nullptr;
   ASSERT_TRUE(engineLegs.in() >>= seq);
@@ -267,13 +240,13 @@ TEST(ProfileStore, EachChannelsLegsRoundTripThroughTheStore) {
   EXPECT_DOUBLE_EQ(3500.0, (*seq)[2].Stop_Alt);
   EXPECT_DOUBLE_EQ(30.0, (*seq)[2].AltRate_Dur);
   EXPECT_EQ(3, (*seq)[2].Leg_Number);
-  EXPECT_EQ(3u, LegCount(b.sim().altSimDataChan2->Value()));
+  EXPECT_EQ(3u, LegCount(b.sim().altSimData.At(2)->Value()));
 
   // A stored count the slots cannot hold is refused whole; nothing reaches the engine.
-  StoreById(store, radalt::ProfileStore::BaseId(1) + 1, "value_int", "21");
+  Store(store, std::to_string(radalt::ProfileStore::BaseId(1) + 1), "value_int", "21");
   const unsigned long calls = b.Engine(1).Calls();
   std::string out = Output([&] {
-    auto e = Catch<Operation_errors::Data_Source_Not_Compatible>([&] { b.sim().altSimDataChan1->RecallChan1AltSimData(); });
+    auto e = Catch<Operation_errors::Data_Source_Not_Compatible>([&] { b.sim().altSimData.At(1)->Recall(); });
     EXPECT_STREQ("RecallChan1AltSimData - stored profile has 21 legs, at most 20 can be stored", e.text.in());
   });
   EXPECT_NE(std::string::npos, out.find(" ALT_SIM_DATA_CHAN1::RecallChan1AltSimData throw Data_Source_Not_Compatible:"));

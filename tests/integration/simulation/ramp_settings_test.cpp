@@ -3,24 +3,12 @@
 #include <cmath>
 
 #include "ALT_SIM_MODIFIED.h"
-#include "ALT_SIM_NAME_CHAN1.h"
-#include "ALT_SIM_NAME_CHAN2.h"
-#include "ALT_SIM_NAME_CHAN3.h"
 #include "ALT_SIM_TOTAL_DURATION.h"
-#include "CURRENT_ALTITUDE_CHAN1.h"
-#include "CURRENT_ALTITUDE_CHAN2.h"
-#include "CURRENT_ALTITUDE_DURATION_CHAN1.h"
-#include "CURRENT_ALTITUDE_DURATION_CHAN3.h"
-#include "CURRENT_ALTITUDE_RATE_CHAN2.h"
-#include "CURRENT_START_ALTITUDE_CHAN1.h"
-#include "CURRENT_START_ALTITUDE_CHAN2.h"
-#include "CURRENT_START_ALTITUDE_CHAN3.h"
-#include "CURRENT_STOP_ALTITUDE_CHAN1.h"
-#include "CURRENT_STOP_ALTITUDE_CHAN2.h"
+#include "AltSimNameParameter.h"
 #include "PAUSE_RESUME_TEST.h"
-#include "PROFILE_LEG_NUMBER_CHAN2.h"
-#include "PROFILE_LEG_NUMBER_CHAN3.h"
+#include "ProfileLegNumber.h"
 #include "RUN_STOP_TEST.h"
+#include "RampParameter.h"
 #include "SIMULATION_MODE.h"
 #include "SimBench.h"
 
@@ -40,26 +28,17 @@ void Quantise(Bench& b, int channel, const std::string& key, double step) {
   });
 }
 
-// Writes a stored value as the save/recall engine does, by name.
-void Store(STpersistance* store, const std::string& name, const std::string& column, const std::string& value) {
-  STdbConnection db;
-  ASSERT_TRUE(db.Open(store->DatabasePath()));
-  const std::string base = store->TableBase();
-  ASSERT_TRUE(db.Execute("UPDATE " + base + "_values SET " + column + "=" + value + " WHERE id=(SELECT id FROM " +
-                         base + "_values_metadata WHERE name='" + name + "')"));
-}
-
 }  // namespace
 
 TEST(RampSettings, ShowWhatTheirChannelsEngineAccepted) {
   Bench b({1, 2});
   auto& sim = b.sim();
-  EngineAttribValueDouble_var start2 = sim.currentStartAltitudeChan2->CurrentStartAltitudeChan2();
-  EngineAttribValueDouble_var rate2 = sim.currentAltitudeRateChan2->CurrentAltitudeRateChan2();
+  EngineAttribValueDouble_var start2 = sim.currentStartAltitude.At(2)->Reference();
+  EngineAttribValueDouble_var rate2 = sim.currentAltitudeRate.At(2)->Reference();
   // Limits and initial values are channel 1's engine's.
   EXPECT_DOUBLE_EQ(-20.0, start2->GetParams().min);
   EXPECT_DOUBLE_EQ(10000.0, start2->GetParams().max);
-  EXPECT_EQ(1, sim.currentAltitudeDurationChan3->Value().val);
+  EXPECT_EQ(1, sim.currentAltitudeDuration.At(3)->Value().val);
 
   Quantise(b, 2, "CURSTARTALT", 0.5);
   start2->Set(b.client.Id(), WithVal(start2->Get(), 123.4));
@@ -67,8 +46,8 @@ TEST(RampSettings, ShowWhatTheirChannelsEngineAccepted) {
   EXPECT_DOUBLE_EQ(123.5, b.EngineValue(2, "CURSTARTALT"));
   EXPECT_DOUBLE_EQ(0.0, b.EngineValue(1, "CURSTARTALT"));
   // Differences up to 0.001 are no change.
-  EXPECT_FALSE(sim.currentStartAltitudeChan2->CurrentStartAltitudeChan2SetValue(WithVal(start2->Get(), 123.5009)));
-  EXPECT_TRUE(sim.currentStartAltitudeChan2->CurrentStartAltitudeChan2SetValue(WithVal(start2->Get(), 123.6)));
+  EXPECT_FALSE(sim.currentStartAltitude.At(2)->SetValue(WithVal(start2->Get(), 123.5009)));
+  EXPECT_TRUE(sim.currentStartAltitude.At(2)->SetValue(WithVal(start2->Get(), 123.6)));
 
   // The engine's refusal reaches the writer; the setting keeps its value.
   EXPECT_THROW(start2->Set(b.client.Id(), WithVal(start2->Get(), 20000.0)), DataOutOfRange);
@@ -79,8 +58,8 @@ TEST(RampSettings, ShowWhatTheirChannelsEngineAccepted) {
       WithVal(b.EngineItem<EngineAttribValueDouble>(2, "CURSTOPALT")->Get(), 777.0);
   rate2->Set(b.client.Id(), WithVal(rate2->Get(), 100.0));
   EXPECT_DOUBLE_EQ(100.0, b.EngineValue(2, "CURALTRATE"));
-  EXPECT_DOUBLE_EQ(777.0, sim.currentStopAltitudeChan2->Value().val);
-  EXPECT_DOUBLE_EQ(0.0, sim.currentStopAltitudeChan1->Value().val);
+  EXPECT_DOUBLE_EQ(777.0, sim.currentStopAltitude.At(2)->Value().val);
+  EXPECT_DOUBLE_EQ(0.0, sim.currentStopAltitude.At(1)->Value().val);
 
   // A channel that is not enabled takes nothing.
   b.SetEnabled(1);
@@ -98,8 +77,8 @@ TEST(RampSettings, ShowWhatTheirChannelsEngineAccepted) {
 TEST(RampSettings, LockGroupsAndEngineLocksRefuseWrites) {
   Bench b({1});
   auto& sim = b.sim();
-  EngineAttribValueDouble_var start = sim.currentStartAltitudeChan1->CurrentStartAltitudeChan1();
-  EngineAttribValueDouble_var current = sim.currentAltitudeChan1->CurrentAltitudeChan1();
+  EngineAttribValueDouble_var start = sim.currentStartAltitude.At(1)->Reference();
+  EngineAttribValueDouble_var current = sim.currentAltitude.At(1)->Reference();
 
   // No simulation runs: the current altitude is fixed.
   Locking_Error e = Catch<Locking_Error>([&] { current->Set(b.client.Id(), WithVal(current->Get(), 10.0)); });
@@ -120,31 +99,23 @@ TEST(RampSettings, CoupledWritesReachEveryEnabledEngineAndShowOnAllChannels) {
   auto& sim = b.sim();
   b.SetEnabled(2);
   b.SetCoupled(true);
-  EngineAttribValueDouble_var start1 = sim.currentStartAltitudeChan1->CurrentStartAltitudeChan1();
+  EngineAttribValueDouble_var start1 = sim.currentStartAltitude.At(1)->Reference();
   start1->Set(b.client.Id(), WithVal(start1->Get(), 1234.0));
   EXPECT_DOUBLE_EQ(1234.0, b.EngineValue(1, "CURSTARTALT"));
   EXPECT_DOUBLE_EQ(1234.0, b.EngineValue(2, "CURSTARTALT"));
   EXPECT_DOUBLE_EQ(0.0, b.EngineValue(3, "CURSTARTALT"));
-  EXPECT_DOUBLE_EQ(1234.0, sim.currentStartAltitudeChan2->Value().val);
-  EXPECT_DOUBLE_EQ(1234.0, sim.currentStartAltitudeChan3->Value().val);
-
-  // Channel 2's engine refuses: channel 1 keeps the new value and shows it, channel 2 does not.
-  EngineAttribValueDouble_var stop2 = b.EngineItem<EngineAttribValueDouble>(2, "CURSTOPALT");
-  stop2->Lock(b.other.Authority("Service", "Locked because of service"));
-  EngineAttribValueDouble_var stop1 = sim.currentStopAltitudeChan1->CurrentStopAltitudeChan1();
-  EXPECT_THROW(Output([&] { stop1->Set(b.client.Id(), WithVal(stop1->Get(), 55.0)); }), Locking_Error);
-  EXPECT_DOUBLE_EQ(55.0, b.EngineValue(1, "CURSTOPALT"));
-  EXPECT_DOUBLE_EQ(55.0, stop1->Get().val);
-  EXPECT_DOUBLE_EQ(0.0, sim.currentStopAltitudeChan2->Value().val);
+  EXPECT_DOUBLE_EQ(1234.0, sim.currentStartAltitude.At(2)->Value().val);
+  EXPECT_DOUBLE_EQ(1234.0, sim.currentStartAltitude.At(3)->Value().val);
+  // (An engine refusing part-way: coupled_writes_test.)
 }
 
 TEST(RampSettings, CurrentAltitudeIsAppliedAtOnceOnlyWhilePaused) {
   Bench b({1, 2});
   auto& sim = b.sim();
-  EngineAttribValueDouble_var current1 = sim.currentAltitudeChan1->CurrentAltitudeChan1();
-  EngineAttribValueDouble_var current2 = sim.currentAltitudeChan2->CurrentAltitudeChan2();
+  EngineAttribValueDouble_var current1 = sim.currentAltitude.At(1)->Reference();
+  EngineAttribValueDouble_var current2 = sim.currentAltitude.At(2)->Reference();
 
-  sim.currentAltitudeChan1->CurrentAltitudeChan1Callback(WithVal(current1->Get(), 100.0));
+  sim.currentAltitude.At(1)->Callback(WithVal(current1->Get(), 100.0));
   EXPECT_DOUBLE_EQ(100.0, b.EngineValue(1, "CURALT"));
   EXPECT_EQ(0, b.engines[1].applied);
 
@@ -173,16 +144,16 @@ TEST(RampSettings, RecallsApplyTheStoredValuesToTheirEngines) {
   Store(store, "SimulationMode", "value_int", "1");
   Store(store, "RunStopTest", "value_int", "1");
 
-  sim.currentStartAltitudeChan2->RecallCurrentStartAltitudeChan2();
-  sim.currentAltitudeDurationChan1->RecallCurrentAltitudeDurationChan1();
-  sim.altSimNameChan2->RecallAltSimNameChan2();
+  sim.currentStartAltitude.At(2)->Recall();
+  sim.currentAltitudeDuration.At(1)->Recall();
+  sim.altSimName.At(2)->Recall();
   sim.simulationMode->RecallSimulationMode();
   sim.runStopTest->RecallRunStopTest();
 
-  EXPECT_DOUBLE_EQ(812.5, sim.currentStartAltitudeChan2->Value().val);
+  EXPECT_DOUBLE_EQ(812.5, sim.currentStartAltitude.At(2)->Value().val);
   EXPECT_DOUBLE_EQ(812.5, b.EngineValue(2, "CURSTARTALT"));
   EXPECT_EQ(42, b.EngineItem<EngineAttribValueLong>(1, "CURDURATION")->Get().val);
-  EXPECT_EQ("Approach", sim.altSimNameChan2->Value());
+  EXPECT_EQ("Approach", sim.altSimName.At(2)->Value());
   EXPECT_STREQ("Approach", CORBA::String_var(b.EngineItem<EngineAttribString>(2, "NAME")->Get()).in());
   EXPECT_EQ(1, sim.simulationMode->Value());
   EXPECT_EQ(1, b.EngineItem<EngineAttribEnum>(2, "SIMMODE")->Get());
@@ -195,9 +166,9 @@ TEST(ProfileNames, FollowTheEngineAndTheCoupling) {
   Bench b({1, 2, 3});
   auto& sim = b.sim();
   b.SetEnabled(2);
-  EXPECT_EQ("Profile1", sim.altSimNameChan3->Value());
-  EngineAttribString_var name1 = sim.altSimNameChan1->AltSimNameChan1();
-  EngineAttribString_var name3 = sim.altSimNameChan3->AltSimNameChan3();
+  EXPECT_EQ("Profile1", sim.altSimName.At(3)->Value());
+  EngineAttribString_var name1 = sim.altSimName.At(1)->Reference();
+  EngineAttribString_var name3 = sim.altSimName.At(3)->Reference();
   Settings_Conflict e;
   const std::string out = Output([&] { e = Catch<Settings_Conflict>([&] { name3->Set(b.client.Id(), "X"); }); });
   EXPECT_STREQ("Channel 3 not enabled", e.text.in());
@@ -210,15 +181,15 @@ TEST(ProfileNames, FollowTheEngineAndTheCoupling) {
     item = item.Value().substr(0, 8).c_str();
   });
   name1->Set(b.client.Id(), "LongApproach");
-  EXPECT_EQ("LongAppr", sim.altSimNameChan1->Value());
-  EXPECT_EQ("Profile1", sim.altSimNameChan2->Value());
+  EXPECT_EQ("LongAppr", sim.altSimName.At(1)->Value());
+  EXPECT_EQ("Profile1", sim.altSimName.At(2)->Value());
 
   b.SetCoupled(true);
-  sim.altSimNameChan2->AltSimNameChan2Callback("Coupled");
+  sim.altSimName.At(2)->Callback("Coupled");
   for (int ch : {1, 2}) EXPECT_STREQ("Coupled", CORBA::String_var(b.EngineItem<EngineAttribString>(ch, "NAME")->Get()).in());
   EXPECT_STREQ("Profile1", CORBA::String_var(b.EngineItem<EngineAttribString>(3, "NAME")->Get()).in());
-  EXPECT_EQ("Coupled", sim.altSimNameChan1->Value());
-  EXPECT_EQ("Coupled", sim.altSimNameChan3->Value());
+  EXPECT_EQ("Coupled", sim.altSimName.At(1)->Value());
+  EXPECT_EQ("Coupled", sim.altSimName.At(3)->Value());
 }
 
 TEST(EngineReadings, AreHandedOutForEnabledChannelsOnly) {
@@ -226,16 +197,16 @@ TEST(EngineReadings, AreHandedOutForEnabledChannelsOnly) {
   auto& sim = b.sim();
   b.SetEnabled(1);
   Settings_Conflict e;
-  std::string out = Output([&] { e = Catch<Settings_Conflict>([&] { sim.altSimModifiedChan2->AltSimModified(); }); });
+  std::string out = Output([&] { e = Catch<Settings_Conflict>([&] { sim.altSimModified.At(2)->AltSimModified(); }); });
   EXPECT_STREQ("Channel 2 not enabled", e.text.in());
   EXPECT_EQ(" ALT_SIM_MODIFIED::AltSimModified throw Settings_Conflict:Channel 2 not enabled\n", out);
-  out = Output([&] { Catch<Settings_Conflict>([&] { sim.profileLegNumberChan2->ProfileLegNumberChan2(); }); });
+  out = Output([&] { Catch<Settings_Conflict>([&] { sim.profileLegNumber.At(2)->Reading(); }); });
   EXPECT_EQ(" PROFILE_LEG_NUMBER_CHAN2::ProfileLegNumberChan2 throw Settings_Conflict:Channel 2 not enabled\n", out);
 
   b.SetEnabled(2);
-  EngineAttribBoolean_var modified = sim.altSimModifiedChan2->AltSimModified();
+  EngineAttribBoolean_var modified = sim.altSimModified.At(2)->AltSimModified();
   EXPECT_TRUE(modified->_is_equivalent(b.EngineItem<EngineAttribBoolean>(2, "MODIFIED")));
-  EngineReadingLong_var leg = sim.profileLegNumberChan2->ProfileLegNumberChan2();
+  EngineReadingLong_var leg = sim.profileLegNumber.At(2)->Reading();
   EXPECT_TRUE(leg->_is_equivalent(b.EngineItem<EngineReadingLong>(2, "PROFILELEGNUM")));
 }
 

@@ -4,16 +4,10 @@
 #include <exception>
 #include <thread>
 
-#include "ABORT_ALT_IND_ZERO.h"
 #include "CALIBRATION.h"
-#include "CURRENT_ALTITUDE_CHAN1.h"
-#include "CURRENT_START_ALTITUDE_CHAN1.h"
-#include "PAUSE_RESUME_TEST.h"
 #include "RUN_STOP_TEST.h"
-#include "SAVE_ALT_IND_ZERO.h"
 #include "SIMULATION_MODE.h"
 #include "START_ALT_IND_ZERO.h"
-#include "SelftestLock.h"
 #include "SimBench.h"
 
 using namespace simbench;
@@ -27,15 +21,10 @@ const LockGroup kDiagnostics[] = {LockGroup::DIAGTXOUTPUT,          LockGroup::D
                                   LockGroup::DIAGRXMEASURING,       LockGroup::DIAGLOOPBACKOUTPUT,
                                   LockGroup::DIAGLOOPBACKMEASURING, LockGroup::DIAGPASSTHRURUNNING};
 
-// The platform's self-test engine lock, where the master control looks for it.
-struct SelftestEngine : testset::SelftestEngine {
-  std::string LastRequest() const { return lock.Requests().empty() ? "" : lock.Requests().back(); }
-};
-
 // A client writes run to RUNSTOPTEST. Returns the reason SIMRUN showed while the write
 // settled ("" when it took no settle lock).
 std::string WriteRunStop(Bench& b, bool run) {
-  EngineAttribBoolean_var attr = b.sim().runStopTest->RunStopTest();
+  auto attr = b.Attr<EngineAttribBoolean>("RUNSTOPTEST");
   std::atomic<bool> done{false};
   std::exception_ptr failure;
   std::thread writer([&] {
@@ -68,14 +57,15 @@ unsigned CalButtons(Bench& b) { return b.mc.CalibrationObj()->CalibrationButtons
 }  // namespace
 
 TEST(RunStop, StartPauseResumeStopInManualMode) {
-  SelftestEngine selftest;
-  Bench b({1, 2});
+  Bench b({1, 2}, FreshRoot(), true);
   auto& sim = b.sim();
-  EngineAttribBoolean_var run = sim.runStopTest->RunStopTest();
-  EngineAttribBoolean_var pause = sim.pauseResumeTest->PauseResumeTest();
+  auto run = b.Attr<EngineAttribBoolean>("RUNSTOPTEST");
+  auto pause = b.Attr<EngineAttribBoolean>("PAUSERESUMETEST");
 
-  // Stopped: only the current altitude is fixed.
+  // Stopped: only the current altitude is fixed, and pause and resume leave it so.
   EXPECT_FALSE(run->Get());
+  pause->Set(b.client.Id(), true);
+  pause->Set(b.client.Id(), false);
   EXPECT_EQ("Simulation not running", b.mc.Group(LockGroup::CURRENTALT).Reason());
   for (LockGroup g : {LockGroup::MANUALTEST, LockGroup::PROFILETEST, LockGroup::SETTINGS, LockGroup::SIMRUN})
     EXPECT_TRUE(b.Free(g));
@@ -88,28 +78,31 @@ TEST(RunStop, StartPauseResumeStopInManualMode) {
   EXPECT_TRUE(b.Free(LockGroup::SIMRUN));
   EXPECT_TRUE(b.Free(LockGroup::PAUSERESUMEBUTTON));
   EXPECT_TRUE(b.Free(LockGroup::PROFILETEST));
-  for (LockGroup g : {LockGroup::MANUALTEST, LockGroup::SETTINGS, LockGroup::CURRENTALT}) EXPECT_TRUE(b.HeldByMc(g));
+  for (LockGroup g : {LockGroup::MANUALTEST, LockGroup::SETTINGS}) EXPECT_TRUE(b.HeldByMc(g));
+  EXPECT_EQ("Simulation not paused", b.mc.Group(LockGroup::CURRENTALT).Reason());
   for (LockGroup g : kDiagnostics) EXPECT_EQ(kRunningMessage, b.mc.Group(g).Message());
   for (LockGroup g : {LockGroup::ALTZERORUN, LockGroup::CALRUN}) {
     EXPECT_EQ("Simulation is running", b.mc.Group(g).Reason());
     EXPECT_EQ(kRunningMessage, b.mc.Group(g).Message());
   }
   EXPECT_EQ(12u, CalButtons(b));
-  EXPECT_EQ(std::string("lock: ") + kRunningMessage, selftest.LastRequest());
+  EXPECT_EQ(std::string("lock: ") + kRunningMessage, b.LastSelftestRequest());
 
   // What a running simulation refuses to clients.
-  EngineAttribValueDouble_var start = sim.currentStartAltitudeChan1->CurrentStartAltitudeChan1();
-  EXPECT_THROW(start->Set(b.client.Id(), WithVal(start->Get(), 5.0)), Locking_Error);
-  EXPECT_THROW(EngineAttribEnum_var(sim.simulationMode->SimulationMode())->Set(b.client.Id(), 1), Locking_Error);
+  auto start = b.Attr<EngineAttribValueDouble>("CH1CURSTARTALT");
+  const auto refused = Catch<Locking_Error>([&] { start->Set(b.client.Id(), WithVal(start->Get(), 5.0)); });
+  EXPECT_STREQ("Simulation is running", refused.reason.in());
+  EXPECT_STREQ(kRunningMessage, refused.message.in());
+  EXPECT_THROW(b.SetInt("SIMULATIONMODE", 1), Locking_Error);
   const unsigned long calls = b.Engine(1).Calls();
-  EXPECT_THROW(EngineAttribVoid_var(sim.startAltIndZero->StartAltIndZero())->Execute(b.client.Id()), Locking_Error);
+  EXPECT_THROW(b.Exec("STARTALTINDZERO"), Locking_Error);
   EXPECT_EQ(calls, b.Engine(1).Calls());
 
   // Paused, the current altitude may change; resumed, it is fixed again.
   pause->Set(b.client.Id(), true);
   EXPECT_TRUE(b.Free(LockGroup::CURRENTALT));
   EXPECT_TRUE(b.EngineItem<EngineAttribBoolean>(2, "PAUSERESUMETEST")->Get());
-  EngineAttribValueDouble_var current = sim.currentAltitudeChan1->CurrentAltitudeChan1();
+  auto current = b.Attr<EngineAttribValueDouble>("CH1CURALT");
   current->Set(b.client.Id(), WithVal(current->Get(), 250.0));
   EXPECT_DOUBLE_EQ(250.0, b.EngineValue(1, "CURALT"));
   pause->Set(b.client.Id(), false);
@@ -137,25 +130,17 @@ TEST(RunStop, StartPauseResumeStopInManualMode) {
   EXPECT_EQ("Locked because simulation is stopping.", WriteRunStop(b, false));
   EXPECT_FALSE(run->Get());
   EXPECT_TRUE(EnginesRun(b, 2, false));
-  EXPECT_TRUE(b.HeldByMc(LockGroup::CURRENTALT));
+  EXPECT_EQ("Simulation not running", b.mc.Group(LockGroup::CURRENTALT).Reason());
   for (LockGroup g : {LockGroup::SIMRUN, LockGroup::MANUALTEST, LockGroup::PROFILETEST, LockGroup::SETTINGS,
                       LockGroup::ALTZERORUN, LockGroup::CALRUN})
     EXPECT_TRUE(b.Free(g));
   for (LockGroup g : kDiagnostics) EXPECT_TRUE(b.Free(g));
   EXPECT_EQ(0u, CalButtons(b));
-  EXPECT_EQ("unlock", selftest.LastRequest());
+  EXPECT_EQ("unlock", b.LastSelftestRequest());
 
-  // While SIMRUN is held the run button refuses clients with the group's texts...
+  // While another activity holds SIMRUN, the same value again starts or stops nothing and
+  // leaves that hold as it was.
   b.mc.TakeGroup(LockGroup::SIMRUN, "Held", "Locked because held");
-  try {
-    run->Set(b.client.Id(), true);
-    ADD_FAILURE() << "run button passed a held SIMRUN";
-  } catch (const Locking_Error& e) {
-    EXPECT_STREQ("Held", e.reason.in());
-    EXPECT_STREQ("Locked because held", e.message.in());
-  }
-  // ...and the same value again starts or stops nothing, and leaves the other holder's lock
-  // on the run button as it was.
   const unsigned long before = b.Engine(1).Calls();
   sim.runStopTest->RunStopTestCallback(false);
   EXPECT_EQ(before, b.Engine(1).Calls());
@@ -222,12 +207,11 @@ TEST(RunStop, ProfileModeKeepsTheRampLockedAfterTheStop) {
 }
 
 TEST(AltIndZero, StartLocksOutAndSaveOrAbortRelease) {
-  SelftestEngine selftest;
-  Bench b({1, 2});
+  Bench b({1, 2}, FreshRoot(), true);
   auto& sim = b.sim();
-  EngineAttribVoid_var start = sim.startAltIndZero->StartAltIndZero();
-  EngineAttribVoid_var save = sim.saveAltIndZero->SaveAltIndZero();
-  EngineAttribVoid_var abort = sim.abortAltIndZero->AbortAltIndZero();
+  auto start = b.Attr<EngineAttribVoid>("STARTALTINDZERO");
+  auto save = b.Attr<EngineAttribVoid>("SAVEALTINDZERO");
+  auto abort = b.Attr<EngineAttribVoid>("ABORTALTINDZERO");
   const unsigned long calls1 = b.Engine(1).Calls(), calls2 = b.Engine(2).Calls();
 
   start->Execute(b.client.Id());
@@ -240,13 +224,13 @@ TEST(AltIndZero, StartLocksOutAndSaveOrAbortRelease) {
   for (LockGroup g : kDiagnostics) EXPECT_EQ(kZeroMessage, b.mc.Group(g).Message());
   EXPECT_TRUE(b.Free(LockGroup::ALTZERORUN));
   EXPECT_EQ(14u, CalButtons(b));
-  EXPECT_EQ(std::string("lock: ") + kZeroMessage, selftest.LastRequest());
+  EXPECT_EQ(std::string("lock: ") + kZeroMessage, b.LastSelftestRequest());
 
   abort->Execute(b.client.Id());
   for (LockGroup g : {LockGroup::SIMRUN, LockGroup::CALRUN}) EXPECT_TRUE(b.Free(g));
   for (LockGroup g : kDiagnostics) EXPECT_TRUE(b.Free(g));
   EXPECT_EQ(0u, CalButtons(b));
-  EXPECT_EQ("unlock", selftest.LastRequest());
+  EXPECT_EQ("unlock", b.LastSelftestRequest());
 
   // Save without a start: every engine gets it, a group held by someone else stays held.
   CORBA::ULong key = b.mc.Group(LockGroup::CALRUN).Lock(b.other.Authority("Cal", "Locked because cal"));
@@ -267,86 +251,4 @@ TEST(AltIndZero, StartLocksOutAndSaveOrAbortRelease) {
   sim.startAltIndZero->StartAltIndZeroCallback();
   EXPECT_EQ(calls, b.Engine(1).Calls());
   EXPECT_TRUE(b.HeldByMc(LockGroup::SIMRUN));
-}
-
-// An invalid configuration during a run: the run can still be stopped, a new start is
-// refused with the configuration's texts, and the stop leaves those texts in place.
-TEST(RunStop, ARunningSimulationCanAlwaysBeStopped) {
-  Bench b({1});
-  b.SetEnabled(1);
-  EngineAttribBoolean_var run = b.sim().runStopTest->RunStopTest();
-  run->Set(b.client.Id(), true);
-  ASSERT_TRUE(run->Get());
-
-  b.mc.radaltIsValidConfigPublished("topic", false);
-  EXPECT_EQ("Invalid Configuration", b.mc.Group(LockGroup::SIMRUN).Reason());
-  run->Set(b.client.Id(), false);
-  EXPECT_FALSE(run->Get());
-  EXPECT_TRUE(EnginesRun(b, 1, false));
-  EXPECT_EQ("Invalid Configuration", b.mc.Group(LockGroup::SIMRUN).Reason());
-  // The stop released the run's holds, not the configuration's.
-  EXPECT_TRUE(b.Free(LockGroup::SETTINGS));
-  EXPECT_EQ("Invalid Configuration", b.mc.Group(LockGroup::CALRUN).Reason());
-
-  const auto refused = Catch<Locking_Error>([&] { run->Set(b.client.Id(), true); });
-  EXPECT_STREQ("Invalid Configuration", refused.reason.in());
-  EXPECT_FALSE(EnginesRun(b, 1, true));
-}
-
-// Activities that lock the run button overlap: one ending never frees another's lock.
-TEST(RunStop, OneActivityEndingLeavesTheOthersRunButtonLock) {
-  Bench b({1});
-  b.SetEnabled(1);
-  auto& sim = b.sim();
-  EngineAttribEnum_var mode = sim.simulationMode->SimulationMode();
-
-  // Profile mode without legs, then an invalid configuration; a valid one frees only its own.
-  b.PinLegNumber(1, 0);
-  mode->Set(b.client.Id(), 1);
-  EXPECT_EQ("No profile legs defined", b.mc.Group(LockGroup::SIMRUN).Reason());
-  b.mc.radaltIsValidConfigPublished("topic", false);
-  b.mc.radaltIsValidConfigPublished("topic", true);
-  EXPECT_EQ("No profile legs defined", b.mc.Group(LockGroup::SIMRUN).Reason());
-
-  // An altitude-indicator zero; its abort leaves the missing legs' lock.
-  EngineAttribVoid_var start = sim.startAltIndZero->StartAltIndZero();
-  EngineAttribVoid_var abort = sim.abortAltIndZero->AbortAltIndZero();
-  start->Execute(b.client.Id());
-  abort->Execute(b.client.Id());
-  EXPECT_EQ("No profile legs defined", b.mc.Group(LockGroup::SIMRUN).Reason());
-
-  // A mode change during an altitude-indicator zero leaves the zero's lock: no run starts.
-  mode->Set(b.client.Id(), 0);
-  EXPECT_TRUE(b.Free(LockGroup::SIMRUN));
-  start->Execute(b.client.Id());
-  mode->Set(b.client.Id(), 1);
-  mode->Set(b.client.Id(), 0);
-  EXPECT_EQ("Altitude Indicator Zero active", b.mc.Group(LockGroup::SIMRUN).Reason());
-  EngineAttribBoolean_var run = sim.runStopTest->RunStopTest();
-  EXPECT_THROW(run->Set(b.client.Id(), true), Locking_Error);
-  abort->Execute(b.client.Id());
-  EXPECT_TRUE(b.Free(LockGroup::SIMRUN));
-}
-
-// Stopped, pause and resume leave the current altitude's "not running" lock; after a stop
-// it is back; during a run the ramp settings refuse with the run's texts.
-TEST(RunStop, ReadingsFollowTheRunState) {
-  Bench b({1});
-  b.SetEnabled(1);
-  auto& sim = b.sim();
-  EngineAttribBoolean_var run = sim.runStopTest->RunStopTest();
-  EngineAttribBoolean_var pause = sim.pauseResumeTest->PauseResumeTest();
-  pause->Set(b.client.Id(), true);
-  pause->Set(b.client.Id(), false);
-  EXPECT_EQ("Simulation not running", b.mc.Group(LockGroup::CURRENTALT).Reason());
-
-  run->Set(b.client.Id(), true);
-  EXPECT_EQ("Simulation not paused", b.mc.Group(LockGroup::CURRENTALT).Reason());
-  EngineAttribValueDouble_var start = sim.currentStartAltitudeChan1->CurrentStartAltitudeChan1();
-  const auto refused = Catch<Locking_Error>([&] { start->Set(b.client.Id(), WithVal(start->Get(), 5.0)); });
-  EXPECT_STREQ("Simulation is running", refused.reason.in());
-  EXPECT_STREQ(kRunningMessage, refused.message.in());
-
-  run->Set(b.client.Id(), false);
-  EXPECT_EQ("Simulation not running", b.mc.Group(LockGroup::CURRENTALT).Reason());
 }

@@ -13,7 +13,6 @@
 #include "RadAltSC.hh"
 #include "platform/DDS_AttributePublisher.h"
 #include "platform/DDS_TextSubscription.h"
-#include "platform/EngineAttrib.h"
 #include "platform/Orb.h"
 
 extern char** environ;
@@ -24,7 +23,6 @@ using namespace Velmarin;
 using AltSim = RadAltSingleChannelModel::AltimeterSimulationObjects::Alt_Sim_Data;
 using AltSimSeq = RadAltSingleChannelModel::AltimeterSimulationObjects::alt_sim_data_seq;
 using dds_test::Inbox;
-using dds_test::StreamRecorder;
 using dds_test::TestTopic;
 
 // Peer mode of this program: publishes 42 as ATTR_LONG on a topic once a subscriber is there.
@@ -40,11 +38,6 @@ struct Watch {
   DDS_TextSubscription subscription;
 };
 
-CORBA::Any AnyOf(const char* text) {
-  CORBA::Any any;
-  any <<= text;
-  return any;
-}
 template <class V>
 CORBA::Any AnyOf(const V& value) {
   CORBA::Any any;
@@ -119,25 +112,6 @@ TEST(DdsAttributePublisher, AWriterThatCannotBeCreatedIsReportedNotThrown) {
   StreamRecorder errors(std::cerr);
   EXPECT_NO_THROW(publish(topic, AnyOf(CORBA::Long(5))));
   EXPECT_NE(errors.WaitForLine("Not_Connected:"), "");
-}
-
-class NoRegistration : public Lumaren::GUI_AbleRegistration {
- public:
-  void Register(const std::string&, EngineReadingBase_i&) override {}
-  void Unregister(const std::string&, EngineReadingBase_i&) override {}
-};
-
-TEST(DdsAttributePublisher, AServantAssignmentIsPublishedOnTheItemTopic) {
-  ItemNamer namer(TestTopic());
-  namer.SetPublisher(MakeDdsAttributePublisher());
-  NoRegistration registration;
-  EngineReadingValueDouble_i reading(namer, registration, "CH1ALT", VALUE_DOUBLE::VALUE{0, 0, 50000, 1, 3, false});
-  Watch watch(namer.DDS_Topic("CH1ALT"), DDS_ValueKind::ValueDouble);
-
-  reading = VALUE_DOUBLE::VALUE{1250.5, 0, 50000, 1, 3, true};
-  ASSERT_TRUE(watch.texts.WaitFor(1));
-  EXPECT_EQ(watch.texts.Values(),
-            std::vector<std::string>{"val=1250.5 min=0 max=50000 resolution=1 unit=3 valid=true"});
 }
 
 // A second process of this program in peer mode.

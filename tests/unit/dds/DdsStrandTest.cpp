@@ -46,7 +46,7 @@ TEST(DdsStrand, TasksWaitUntilOpenedThenRunOneAtATimeInArrivalOrder) {
 
 TEST(DdsStrand, AFailingTaskIsReportedAndTheNextOneStillRuns) {
   DDS_Strand strand("test strand");
-  dds_test::StreamRecorder err(std::cerr);
+  StreamRecorder err(std::cerr);
   Inbox<int> ran;
   strand.Post([] { throw std::runtime_error("task failed"); });
   strand.Post([&] { ran.Put(2); });
@@ -65,11 +65,11 @@ TEST(DdsStrand, StopWaitsForTheRunningTaskAndDropsTheRest) {
   });
   strand->Post([&] { dropped = true; });
   strand->Open();
-  ASSERT_TRUE(dds_test::WaitUntil([&] { return entered.load(); }));
+  ASSERT_TRUE(Eventually([&] { return entered.load(); }));
 
   std::thread stopper([&] { strand->Stop(); });
   // The worker is busy: the queue empties only because Stop dropped what waited.
-  EXPECT_TRUE(dds_test::WaitUntil([&] { return strand->Pending() == 0; }));
+  EXPECT_TRUE(Eventually([&] { return strand->Pending() == 0; }));
   release = true;
   stopper.join();
   EXPECT_TRUE(finished);
@@ -107,7 +107,7 @@ TEST(DdsStrand, ListenerWorkRunsOnTheStrandAndMayCreateEntities) {
   // Announcements that arrive while the owner is still being built wait for it.
   sender.sendData(CORBA::string_dup("create,1"));
   sender.sendData(CORBA::string_dup("create,2"));
-  ASSERT_TRUE(dds_test::WaitUntil([&] { return strand.Pending() == 2; }));
+  ASSERT_TRUE(Eventually([&] { return strand.Pending() == 2; }));
   std::vector<std::unique_ptr<DDS_Publisher<bool>>> building;
   for (int i = 0; i < 10; ++i)
     building.emplace_back(new DDS_Publisher<bool>((TestTopic() + "/built/" + std::to_string(i)).c_str()));

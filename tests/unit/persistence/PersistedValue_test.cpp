@@ -193,8 +193,7 @@ TEST(PersistedValueDurability, AWriterKilledMidWayLeavesNoNameWithoutItsValue) {
         }
       },
       &writer);
-  usleep(20000);
-  kill(writer, SIGKILL);
+  kill(writer, SIGKILL);  // 50 values are in: the child closed its end after the 50th
   waitpid(writer, nullptr, 0);
   const std::string db = dir.DbFile();
   EXPECT_GE(std::stoi(RawQuery(db, "SELECT count(*) FROM radaltmc_altsim_values")[0][0]), 50);
