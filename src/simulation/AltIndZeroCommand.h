@@ -1,6 +1,8 @@
 // The altitude-indicator zero commands: start, save and abort. Each passes its command to every
 // enabled channel engine; start locks out what must not run meanwhile, save and abort release
-// it. Refused to other users while ALTZERORUN is held (a simulation runs).
+// it. Refused while ALTZERORUN is held (a simulation runs, an invalid configuration, a self
+// test), except that a zero in progress can always be saved or aborted: what it took is
+// given back whoever holds ALTZERORUN meanwhile.
 #pragma once
 
 #include "MYGUIABLE.h"
@@ -25,6 +27,7 @@ class AltIndZeroCommand : public Parameter<Velmarin::EngineAttribVoid_i> {
   void Release();
 
   const Step step_;
+  Velmarin::Lockable_i& altZeroRun_;
 };
 
 }  // namespace radalt
