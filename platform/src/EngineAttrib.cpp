@@ -37,21 +37,22 @@ void EngineReadingBase_i::End(WriteObserver& observer, WriteEvent& event) {
   observer.Written(event);
 }
 
-void EngineReadingBase_i::GuardWith(Lockable_i& group) {
+void EngineReadingBase_i::GuardWith(Lockable_i& group, std::function<bool()> unless) {
   std::lock_guard<std::mutex> lock(guardsMutex_);
-  for (auto* g : guards_)
-    if (g == &group) return;
-  guards_.push_back(&group);
+  for (const Guard& g : guards_)
+    if (g.group == &group) return;
+  guards_.push_back({&group, std::move(unless)});
 }
 
 void EngineReadingBase_i::CheckWriter(const Locker_ID& who) const {
   CheckAccess(who);
-  std::vector<Lockable_i*> guards;
+  std::vector<Guard> guards;
   {
     std::lock_guard<std::mutex> lock(guardsMutex_);
     guards = guards_;
   }
-  for (auto* g : guards) g->CheckAccess(who);
+  for (const Guard& g : guards)
+    if (!g.unless || !g.unless()) g.group->CheckAccess(who);
 }
 
 CORBA::Boolean EngineReadingBase_i::Blocked(const Locker_ID& who, CORBA::String_out holder,

@@ -32,17 +32,16 @@ const CommandInfo& InfoOf(AltIndZeroCommand::Step step) { return kCommands[stati
 AltIndZeroCommand::AltIndZeroCommand(Step step, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                                      Velmarin::Lockable_i& altZeroRun)
     : Parameter(mc, nullptr, namer, gui, InfoOf(step).key, boost::bind(&AltIndZeroCommand::Execute, this)),
-      step_(step),
-      altZeroRun_(altZeroRun) {
-  if (step == Step::Start) attr_.GuardWith(altZeroRun);
+      step_(step) {
+  // Save and abort end a zero in progress whoever holds ALTZERORUN meanwhile.
+  if (step == Step::Start)
+    attr_.GuardWith(altZeroRun);
+  else
+    attr_.GuardWith(altZeroRun, [mc] { return mc->Locks().Holds(LockGroup::SIMRUN, activity::kAltIndZero); });
 }
 
 void AltIndZeroCommand::Execute() {
   radalt::Core& mc = *mc_;
-  // Save and abort are refused as the guard refuses the start, unless they end a zero.
-  if (step_ != Step::Start && !mc.Locks().Holds(LockGroup::SIMRUN, activity::kAltIndZero) && altZeroRun_.IsLocked())
-    throw Velmarin::Operation_errors::Locking_Error(altZeroRun_.Holder().name.in(), altZeroRun_.Reason().c_str(),
-                                                    altZeroRun_.Message().c_str());
   const int n = EnabledChannels(mc);
   const Velmarin::Locker_ID who = WriterId();
   for (int ch = 1; ch <= n; ++ch) {

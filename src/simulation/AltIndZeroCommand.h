@@ -27,7 +27,6 @@ class AltIndZeroCommand : public Parameter<Velmarin::EngineAttribVoid_i> {
   void Release();
 
   const Step step_;
-  Velmarin::Lockable_i& altZeroRun_;
 };
 
 }  // namespace radalt

@@ -4,6 +4,7 @@
 
 #include <boost/function.hpp>
 #include <chrono>
+#include <functional>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -72,8 +73,9 @@ class EngineReadingBase_i : public virtual POA_Velmarin::EngineReadingBase, publ
   const std::string& Key() const { return key_; }
   const std::string& Topic() const { return topic_; }
 
-  // A client write is also refused while group is held by another locker.
-  void GuardWith(Lockable_i& group);
+  // A client write is also refused while group is held by another locker; with unless, not
+  // while unless() says so (an activity in progress that the write ends).
+  void GuardWith(Lockable_i& group, std::function<bool()> unless = nullptr);
   // Throws Locking_Error unless who may use this attribute and every group guarding it.
   void CheckWriter(const Locker_ID& who) const;
   CORBA::Boolean Blocked(const Locker_ID& who, CORBA::String_out holder, CORBA::String_out reason,
@@ -120,7 +122,11 @@ class EngineReadingBase_i : public virtual POA_Velmarin::EngineReadingBase, publ
 
   std::shared_ptr<const AttributePublisher> publisher_;
   mutable std::mutex guardsMutex_;
-  std::vector<Lockable_i*> guards_;
+  struct Guard {
+    Lockable_i* group;
+    std::function<bool()> unless;
+  };
+  std::vector<Guard> guards_;
 };
 
 // ---- value kinds -------------------------------------------------------------------------
