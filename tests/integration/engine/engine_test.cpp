@@ -93,14 +93,9 @@ TEST(Engine, DiscoversTwoEnginesAndGuardsTheRegistry) {
 TEST(Engine, SecondMasterControlIsRefusedAndTheFirstKeepsItsRegistration) {
   SimulatedChannels sims({1});
   RADALT_MC first(TestConfig());
-  testing::internal::CaptureStdout();
-  try {
-    RADALT_MC second(TestConfig());
-    FAIL() << "a second master control was built";
-  } catch (const Connection_errors::Generic& e) {
-    EXPECT_STREQ("Attempt to start more than one instance of radalt master control", e.text.in());
-  }
-  const std::string out = testing::internal::GetCapturedStdout();
+  Connection_errors::Generic e;
+  const std::string out = Output([&] { e = Catch<Connection_errors::Generic>([] { RADALT_MC second(TestConfig()); }); });
+  EXPECT_STREQ("Attempt to start more than one instance of radalt master control", e.text.in());
   EXPECT_NE(std::string::npos,
             out.find(" RADALT_MC throw Attempt to start more than one instance of radalt master control\n"));
   ORB_wrapper_base naming;

@@ -277,16 +277,11 @@ TEST(Reset, EverySettingOfTheTableGoesBackOnTheMasterControlAndTheEnginesInTheTa
   t.Set("FREQDISPLAYMODE", 1);
   t.Set("PROFILEDISPLAYUNITS", 1);
   t.Set("SLAVEMODE", 1);
-  const std::pair<const char*, double> diagnostics[] = {
-      {"DIAGMODE", 1}, {"DIAGOUTPUTFREQ", 4250}, {"DIAGOUTPUTPOWER", -30}, {"DIAGPRF", 5000}, {"DIAGPULSEWIDTH", 100},
-      {"DIAGRXATTEN", 10}, {"DIAGRXGAINSTAGE", 1}, {"DIAGATTENOUTPUTFREQ", 4250}, {"DIAGATTENTX0RAW", 5},
-      {"DIAGATTENTX1RAW", 6}, {"DIAGATTENTX2RAW", 7}, {"DIAGLOOPBACKFREQ", 4250}, {"DIAGLOOPBACKTXANALOGATTEN", 500},
-      {"DIAGLOOPBACKTX0RAW", 5}, {"DIAGLOOPBACKTX1RAW", 6}, {"DIAGLOOPBACKTX2RAW", 7}, {"DIAGLOOPBACKRXATTEN", 8},
-      {"DIAGLOOPBACKGAINSTAGE", 1}, {"DIAGLOOPBACKRXANALOGATTEN", 500}, {"DIAGPASSTHRUTXANALOGATTEN", 500},
-      {"DIAGPASSTHRUDDS0", 9}, {"DIAGPASSTHRUDDS1", 10}, {"DIAGPASSTHRUTX0RAW", 5}, {"DIAGPASSTHRUTX1RAW", 6},
-      {"DIAGPASSTHRUTX2RAW", 7}, {"DIAGPASSTHRURXATTEN", 8}, {"DIAGPASSTHRUGAINSTAGE", 1},
-      {"DIAGPASSTHRURXANALOGATTEN", 500}};
-  for (const auto& [key, v] : diagnostics) t.Set(key, v);
+  // The diagnostics settings, each to a value within its limits that is not its start-up value.
+  const std::map<std::string, double> moved = {{"0", 1},    {"4300", 4250}, {"-55", -30}, {"2000", 5000},
+                                               {"20", 100}, {"31", 10},     {"63", 5},    {"1023", 500}};
+  for (const Row& row : kResetTable)
+    if (std::string(row.key).rfind("DIAG", 0) == 0) t.Set(row.key, moved.at(row.value));
   radalt::SimulationObjects& sim = t.mc.Simulation();
   for (int ch = 1; ch <= 3; ++ch) {
     const std::string c = "CH" + std::to_string(ch);

@@ -7,6 +7,7 @@
 #include <map>
 #include <mutex>
 
+#include "../engine/Catch.h"
 #include "ScItems.h"
 #include "platform/GUI_Able_i.h"
 #include "platform/Orb.h"
@@ -54,14 +55,10 @@ TEST_F(AttributeTest, ClientWriteRunsTheCallbackOnlyWhenEveryLockAllows) {
 
   // A group held by another locker refuses the write with its texts; no callback.
   group.Lock(other.Authority("Simulation is running", "Locked because a simulation is running. Stop the simulation"));
-  try {
-    ref->Set(client.Id(), 3);
-    FAIL() << "write passed a held group";
-  } catch (const Operation_errors::Locking_Error& e) {
-    EXPECT_STREQ("other", e.holder.in());
-    EXPECT_STREQ("Simulation is running", e.reason.in());
-    EXPECT_STREQ("Locked because a simulation is running. Stop the simulation", e.message.in());
-  }
+  const auto e = Catch<Operation_errors::Locking_Error>([&] { ref->Set(client.Id(), 3); });
+  EXPECT_STREQ("other", e.holder.in());
+  EXPECT_STREQ("Simulation is running", e.reason.in());
+  EXPECT_STREQ("Locked because a simulation is running. Stop the simulation", e.message.in());
   // A client can ask beforehand what would refuse it.
   CORBA::String_var holder, reason, message;
   EXPECT_TRUE(ref->Blocked(client.Id(), holder.out(), reason.out(), message.out()));
@@ -135,14 +132,10 @@ TEST_F(AttributeTest, SimulatedItemsAcceptInsideTheirLimitsAndRefuseOutside) {
   EXPECT_EQ(1u, items.Calls());
 
   v.val = max + 1.0;
-  try {
-    power->Set(client.Id(), v);
-    FAIL() << "out-of-range power accepted";
-  } catch (const Operation_errors::DataOutOfRange& e) {
-    EXPECT_DOUBLE_EQ(min, e.info.minimum.d());
-    EXPECT_DOUBLE_EQ(max, e.info.maximum.d());
-    EXPECT_DOUBLE_EQ(max + 1.0, e.info.value.d());
-  }
+  const auto e = Catch<Operation_errors::DataOutOfRange>([&] { power->Set(client.Id(), v); });
+  EXPECT_DOUBLE_EQ(min, e.info.minimum.d());
+  EXPECT_DOUBLE_EQ(max, e.info.maximum.d());
+  EXPECT_DOUBLE_EQ(max + 1.0, e.info.value.d());
   EXPECT_DOUBLE_EQ(-40.0, power->Get().val);
   EXPECT_EQ(1u, items.Calls());
 

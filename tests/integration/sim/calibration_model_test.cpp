@@ -5,10 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <map>
 #include <mutex>
-#include <thread>
 
 #include "ScEngine.h"
 #include "platform/Orb.h"
@@ -57,13 +55,12 @@ class Calibrating : public ::testing::Test {
     EngineAttribVoid_var owned = cmd;
     owned->Execute(who.Id());
   }
-  long Reading(EngineReadingLong_ptr r) {
-    EngineReadingLong_var owned = r;
-    return owned->Get();
-  }
-  bool Flag(EngineReadingBoolean_ptr r) {
-    EngineReadingBoolean_var owned = r;
-    return owned->Get();
+  // A reading handed out by the engine (a long or a flag), its reference released.
+  template <class R>
+  auto Value(R* r) {
+    const auto v = r->Get();
+    CORBA::release(r);
+    return v;
   }
   std::string Text(EngineAttribString_ptr r) {
     EngineAttribString_var owned = r;
@@ -72,9 +69,9 @@ class Calibrating : public ::testing::Test {
   }
   // One step, waited for as the master control waits for it.
   void StepTx() {
-    const long before = Reading(sc->TxCalCurrentStep());
+    const long before = Value(sc->TxCalCurrentStep());
     Exec(sc->DoTxCalStep());
-    ASSERT_TRUE(Eventually([&] { return Reading(sc->TxCalCurrentStep()) == before + 1; }));
+    ASSERT_TRUE(Eventually([&] { return Value(sc->TxCalCurrentStep()) == before + 1; }));
   }
 
   std::shared_ptr<Published> published;
@@ -86,22 +83,22 @@ class Calibrating : public ::testing::Test {
 TEST_F(Calibrating, SteppedKindRunsFromStepZeroToItsTotalAndSavesADatedResult) {
   const long total = radaltsim::CalibrationModel::TotalSteps("STARTTXCAL");
   Exec(sc->StartTxPowerCal());
-  EXPECT_TRUE(Flag(sc->FactoryCalRunning()));
-  EXPECT_EQ(Reading(sc->TxCalCurrentStep()), 0);
-  EXPECT_EQ(Reading(sc->TxCalTotalSteps()), total);
-  EXPECT_FALSE(Flag(sc->TxCalValid()));
+  EXPECT_TRUE(Value(sc->FactoryCalRunning()));
+  EXPECT_EQ(Value(sc->TxCalCurrentStep()), 0);
+  EXPECT_EQ(Value(sc->TxCalTotalSteps()), total);
+  EXPECT_FALSE(Value(sc->TxCalValid()));
 
   EngineReadingValueDouble_var freq = sc->TxCalPromptFrequency();
   const double firstPrompt = freq->Get().val;
   for (long s = 0; s < total; ++s) StepTx();
   EXPECT_NE(freq->Get().val, firstPrompt);
   EXPECT_THROW(Exec(sc->DoTxCalStep()), Conflict) << "no step past the total";
-  EXPECT_EQ(Reading(sc->TxCalCurrentStep()), total);
+  EXPECT_EQ(Value(sc->TxCalCurrentStep()), total);
 
   Exec(sc->SaveTxCal());
-  EXPECT_TRUE(Flag(sc->TxCalValid()));
+  EXPECT_TRUE(Value(sc->TxCalValid()));
   EXPECT_EQ(Text(sc->TxCalDateTime()).size(), 19u) << "a date and time";
-  EXPECT_FALSE(Flag(sc->FactoryCalRunning()));
+  EXPECT_FALSE(Value(sc->FactoryCalRunning()));
   EXPECT_THROW(Exec(sc->SaveTxCal()), Conflict) << "the run ended with the save";
 }
 
@@ -113,57 +110,57 @@ TEST_F(Calibrating, StepOrSaveWithoutAStartIsRefused) {
   Exec(sc->StartRxPulseCal());
   EXPECT_THROW(Exec(sc->DoRxCWCalStep()), Conflict);
   EXPECT_THROW(Exec(sc->StartTxPowerCal()), Conflict) << "one calibration at a time";
-  EXPECT_FALSE(Flag(sc->RxCWCalValid()));
+  EXPECT_FALSE(Value(sc->RxCWCalValid()));
 }
 
 TEST_F(Calibrating, StepReadingsChangeAndArePublished) {
   Exec(sc->StartRxCWCal());
   const int before = published->Count("RXCWCURRSTEP");
-  const long adc = Reading(sc->RxCwCalADCInfo());
-  const long before_step = Reading(sc->RxCwCalCurrentStep());
+  const long adc = Value(sc->RxCwCalADCInfo());
+  const long before_step = Value(sc->RxCwCalCurrentStep());
   Exec(sc->DoRxCWCalStep());
-  ASSERT_TRUE(Eventually([&] { return Reading(sc->RxCwCalCurrentStep()) == before_step + 1; }));
-  EXPECT_NE(Reading(sc->RxCwCalADCInfo()), adc);
+  ASSERT_TRUE(Eventually([&] { return Value(sc->RxCwCalCurrentStep()) == before_step + 1; }));
+  EXPECT_NE(Value(sc->RxCwCalADCInfo()), adc);
   EXPECT_GT(published->Count("RXCWCURRSTEP"), before);
   EXPECT_GT(published->Count("RXCWPROMPTPWR"), 0);
 }
 
 TEST_F(Calibrating, AbortEndsEveryRunningCalibration) {
   Exec(sc->StartRFDMCal());
-  EXPECT_TRUE(Flag(sc->RFDMCalRunning()));
+  EXPECT_TRUE(Value(sc->RFDMCalRunning()));
   Exec(sc->AbortCalibration());
-  EXPECT_FALSE(Flag(sc->RFDMCalRunning()));
-  EXPECT_FALSE(Flag(sc->FactoryCalRunning()));
+  EXPECT_FALSE(Value(sc->RFDMCalRunning()));
+  EXPECT_FALSE(Value(sc->FactoryCalRunning()));
   EXPECT_THROW(Exec(sc->DoRFDMCalStep()), Conflict);
-  EXPECT_FALSE(Flag(sc->RFDMCalValid())) << "an aborted calibration leaves no result";
+  EXPECT_FALSE(Value(sc->RFDMCalValid())) << "an aborted calibration leaves no result";
 
   Exec(sc->StartUserCal());
   Exec(sc->AbortCalibration());
-  EXPECT_FALSE(Flag(sc->UserCalRunning()));
+  EXPECT_FALSE(Value(sc->UserCalRunning()));
   Exec(sc->AbortCalibration());  // nothing running: nothing to do, no refusal
 }
 
 TEST_F(Calibrating, LoopbackRunsByItselfWithARisingPercentage) {
   Exec(sc->StartLoopbackCal());
-  EXPECT_TRUE(Flag(sc->LoopbackCalRunning()));
-  EXPECT_TRUE(Flag(sc->FactoryCalRunning()));
+  EXPECT_TRUE(Value(sc->LoopbackCalRunning()));
+  EXPECT_TRUE(Value(sc->FactoryCalRunning()));
   ASSERT_TRUE(Eventually([&] {
-    const long pct = Reading(sc->LoopbackCalPctComplete());
+    const long pct = Value(sc->LoopbackCalPctComplete());
     return pct > 0 && pct < 100;
   })) << "the percentage is seen on its way";
-  ASSERT_TRUE(Eventually([&] { return !Flag(sc->LoopbackCalRunning()); }));
-  EXPECT_EQ(Reading(sc->LoopbackCalPctComplete()), 100);
-  EXPECT_TRUE(Flag(sc->LoopbackCalValid()));
+  ASSERT_TRUE(Eventually([&] { return !Value(sc->LoopbackCalRunning()); }));
+  EXPECT_EQ(Value(sc->LoopbackCalPctComplete()), 100);
+  EXPECT_TRUE(Value(sc->LoopbackCalValid()));
   EXPECT_FALSE(Text(sc->LoopbackCalDateTime()).empty());
   EXPECT_GT(published->Count("ANALOGVARATTENCALPCT"), 2);
 }
 
 TEST_F(Calibrating, UserCalibrationEndsByItselfWithItsData) {
   Exec(sc->StartUserCal());
-  EXPECT_TRUE(Flag(sc->UserCalRunning()));
-  EXPECT_FALSE(Flag(sc->FactoryCalRunning())) << "not a factory calibration";
-  ASSERT_TRUE(Eventually([&] { return !Flag(sc->UserCalRunning()); }));
-  EXPECT_TRUE(Flag(sc->UserCalValid()));
+  EXPECT_TRUE(Value(sc->UserCalRunning()));
+  EXPECT_FALSE(Value(sc->FactoryCalRunning())) << "not a factory calibration";
+  ASSERT_TRUE(Eventually([&] { return !Value(sc->UserCalRunning()); }));
+  EXPECT_TRUE(Value(sc->UserCalValid()));
   EngineReadingValueDouble_var offset = sc->UserCalDDSOffset();
   EXPECT_NE(offset->Get().val, 0.0);
 }
@@ -173,8 +170,8 @@ TEST_F(Calibrating, AResetOfTheStateEndsARunButKeepsTheResults) {
   Exec(sc->SaveTCXOCal());
   Exec(sc->StartRxCWCal());
   sc->ResetState();
-  EXPECT_FALSE(Flag(sc->FactoryCalRunning()));
-  EXPECT_TRUE(Flag(sc->TCXOCalValid()));
+  EXPECT_FALSE(Value(sc->FactoryCalRunning()));
+  EXPECT_TRUE(Value(sc->TCXOCalValid()));
   EXPECT_THROW(Exec(sc->DoRxCWCalStep()), Conflict);
 }
 

@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <condition_variable>
 #include <mutex>
 #include <vector>
 
+#include "../../support/Eventually.h"
 #include "ScEngine.h"
 #include "platform/Orb.h"
 
@@ -26,58 +26,36 @@ class Recorder {
     if (topic != topic_ || !(v >>= r)) return;
     std::lock_guard<std::mutex> lock(mutex_);
     values_.push_back(r->val);
-    changed_.notify_all();
   }
   std::vector<double> Values() {
     std::lock_guard<std::mutex> lock(mutex_);
     return values_;
   }
-  bool WaitFor(double v, std::chrono::seconds limit) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    return changed_.wait_for(lock, limit, [&] { return !values_.empty() && values_.back() == v; });
-  }
 
  private:
   const std::string topic_;
   std::mutex mutex_;
-  std::condition_variable changed_;
   std::vector<double> values_;
 };
 
 class Channel : public ::testing::Test {
  protected:
   explicit Channel(std::chrono::milliseconds tick = 0ms, bool valid = true)
-      : published(std::make_shared<Recorder>("Lumaren/local/RADALTSC/1/CURALT")) {
+      : engine(std::make_unique<radaltsim::ScEngine_i>(1, "Lumaren/local/RADALTSC/1", Options(tick, valid))) {}
+  radaltsim::ScEngineOptions Options(std::chrono::milliseconds tick, bool valid) {
     ProcessOrb();
     radaltsim::ScEngineOptions options;
     options.tick = tick;
     options.configurationValid = valid;
     options.publisher = [rec = published](const std::string& t, const CORBA::Any& v) { (*rec)(t, v); };
-    engine = std::make_unique<radaltsim::ScEngine_i>(1, "Lumaren/local/RADALTSC/1", options);
-    sc = engine->_this();
-    current = sc->CurrentAltitude();
-    start = sc->CurrentStartAltitude();
-    stop = sc->CurrentStopAltitude();
-    rate = sc->CurrentAltitudeRate();
-    duration = sc->CurrentAltitudeDuration();
-    run = sc->RunStopTest();
-    pause = sc->PauseResumeTest();
-    mode = sc->SimulationMode();
-    legs = sc->AltSimData();
-    legNumber = sc->ProfileLegNumber();
-    total = sc->AltSimTotalDuration();
-    simulated = sc->UUTSimActAlt();
+    return options;
   }
 
-  static void Set(EngineAttribValueDouble_ptr a, double v, const Locker& who) {
-    VALUE_DOUBLE::VALUE r = a->Get();
-    r.val = v;
-    a->Set(who.Id(), r);
-  }
-  void Set(EngineAttribValueDouble_ptr a, double v) { Set(a, v, client); }
-  void Set(EngineAttribValueLong_ptr a, long v) {
-    VALUE_LONG::VALUE r = a->Get();
-    r.val = v;
+  // A value record write: the current record with a new value.
+  template <class A>
+  void Set(const A& a, double v) {
+    auto r = a->Get();
+    r.val = static_cast<decltype(r.val)>(v);
     a->Set(client.Id(), r);
   }
   void Ramp(double from, double to, double ftPerSecond) {
@@ -87,6 +65,7 @@ class Channel : public ::testing::Test {
   }
   void Fly(double seconds) { engine->Flight().Advance(seconds); }
   double Altitude() { return simulated->Get().val; }
+  // Legs of {start, stop, rate or duration, leg number}.
   void Profile(std::initializer_list<Sim::Alt_Sim_Data> legData) {
     Sim::alt_sim_data_seq seq;
     seq.length(static_cast<CORBA::ULong>(legData.size()));
@@ -96,21 +75,19 @@ class Channel : public ::testing::Test {
     any <<= seq;
     legs->Set(client.Id(), any);
   }
-  static Sim::Alt_Sim_Data Leg(double from, double to, double rateOrDuration, CORBA::Long n) {
-    return Sim::Alt_Sim_Data{from, to, rateOrDuration, n};
-  }
 
   Locker client{"client"};
-  std::shared_ptr<Recorder> published;
+  std::shared_ptr<Recorder> published = std::make_shared<Recorder>("Lumaren/local/RADALTSC/1/CURALT");
   std::unique_ptr<radaltsim::ScEngine_i> engine;
-  radaltsim::SC::RADALTSC_ENGINE_var sc;
-  EngineAttribValueDouble_var current, start, stop, rate;
-  EngineAttribValueLong_var duration, total;
-  EngineAttribBoolean_var run, pause;
-  EngineAttribEnum_var mode;
-  EngineAttribAny_var legs;
-  EngineReadingLong_var legNumber;
-  EngineReadingValueDouble_var simulated;
+  radaltsim::SC::RADALTSC_ENGINE_var sc = engine->_this();
+  EngineAttribValueDouble_var current = sc->CurrentAltitude(), start = sc->CurrentStartAltitude(),
+                              stop = sc->CurrentStopAltitude(), rate = sc->CurrentAltitudeRate();
+  EngineAttribValueLong_var duration = sc->CurrentAltitudeDuration(), total = sc->AltSimTotalDuration();
+  EngineAttribBoolean_var run = sc->RunStopTest(), pause = sc->PauseResumeTest();
+  EngineAttribEnum_var mode = sc->SimulationMode();
+  EngineAttribAny_var legs = sc->AltSimData();
+  EngineReadingLong_var legNumber = sc->ProfileLegNumber();
+  EngineReadingValueDouble_var simulated = sc->UUTSimActAlt();
 };
 
 }  // namespace
@@ -170,7 +147,7 @@ TEST_F(Channel, ManualRunFliesPausesJumpsAndHoldsAtTheStop) {
 }
 
 TEST_F(Channel, ProfileAdvancesLegByLegAndReportsItsTotal) {
-  Profile({Leg(0, 100, 50, 1), Leg(100, 100, 3.7, 2), Leg(100, 400, 0, 3), Leg(100, 0, 100, 4)});
+  Profile({{0, 100, 50, 1}, {100, 100, 3.7, 2}, {100, 400, 0, 3}, {100, 0, 100, 4}});
   EXPECT_EQ(2 + 3 + 1, total->Get().val);  // the leg without a rate is not flown
   EXPECT_EQ(1, legNumber->Get());
   Set(start, 777);  // manual mode: the ramp items are the operator's
@@ -214,7 +191,7 @@ TEST_F(Channel, ProfileWithoutValidLegsCannotRun) {
   mode->Set(client.Id(), 1);
   EXPECT_EQ(0, legNumber->Get());
   EXPECT_THROW(run->Set(client.Id(), true), Operation_errors::Settings_Conflict);
-  Profile({Leg(0, 100, 0, 1), Leg(50, 50, 0.2, 2)});
+  Profile({{0, 100, 0, 1}, {50, 50, 0.2, 2}});
   EXPECT_EQ(0, legNumber->Get());
   EXPECT_EQ(0, total->Get().val);
   EXPECT_THROW(run->Set(client.Id(), true), Operation_errors::Settings_Conflict);
@@ -271,7 +248,7 @@ TEST_F(InvalidChannel, ConfigurationValidityIsSwitchedNotReset) {
   EXPECT_FALSE(valid->Get());
 
   // A reset puts the settings back and stops the flight, but the configuration stays invalid.
-  Profile({Leg(0, 100, 50, 1)});
+  Profile({{0, 100, 50, 1}});
   Ramp(0, 1000, 100);
   run->Set(client.Id(), true);
   Fly(1);
@@ -293,7 +270,7 @@ class ClockedChannel : public Channel {
 TEST_F(ClockedChannel, TheClockFliesARunningRampToItsStop) {
   Ramp(0, 50, 100);
   run->Set(client.Id(), true);
-  ASSERT_TRUE(published->WaitFor(50, 10s));
+  ASSERT_TRUE(Eventually([&] { return !published->Values().empty() && published->Values().back() == 50; }));
   // Climbing all the way, never past the stop.
   const std::vector<double> seen = published->Values();
   EXPECT_GT(seen.front(), 0.0);

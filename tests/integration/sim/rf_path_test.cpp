@@ -3,8 +3,7 @@
 // the offset that follows the RF connection, and the automatic runs with their failure switch.
 #include <gtest/gtest.h>
 
-#include "ScEngine.h"
-#include "platform/Orb.h"
+#include "../../support/SimulatedChannels.h"
 
 using namespace Velmarin;
 
@@ -12,14 +11,6 @@ namespace {
 
 class RfPath : public ::testing::Test {
  protected:
-  RfPath() {
-    ProcessOrb();
-    radaltsim::ScEngineOptions options;
-    options.tick = std::chrono::milliseconds(0);
-    engine = std::make_unique<radaltsim::ScEngine_i>(1, "Lumaren/local/RADALTSC/1", options);
-    sc = engine->_this();
-  }
-
   double Set(EngineAttribValueDouble_ptr item, double v, CORBA::Long unit = -1) {
     VALUE_DOUBLE::VALUE r = item->Get();
     r.val = v;
@@ -29,8 +20,9 @@ class RfPath : public ::testing::Test {
   }
 
   Locker client{"client"};
-  std::unique_ptr<radaltsim::ScEngine_i> engine;
-  radaltsim::SC::RADALTSC_ENGINE_var sc;
+  std::unique_ptr<radaltsim::ScEngine_i> engine =
+      (ProcessOrb(), std::make_unique<radaltsim::ScEngine_i>(1, testset::EngineBase(1), testset::Stopped()));
+  radaltsim::SC::RADALTSC_ENGINE_var sc = engine->_this();
 };
 
 TEST_F(RfPath, LevelsAndLossesTakeTheNearestStepAndCountEachAcceptedSet) {

@@ -4,8 +4,7 @@
 // their switch is on. Items are reached through their CORBA references.
 #include <gtest/gtest.h>
 
-#include "ScEngine.h"
-#include "platform/Orb.h"
+#include "../../support/SimulatedChannels.h"
 
 using namespace Velmarin;
 
@@ -13,19 +12,6 @@ namespace {
 
 class Uut : public ::testing::Test {
  protected:
-  Uut() {
-    ProcessOrb();
-    radaltsim::ScEngineOptions options;
-    options.tick = std::chrono::milliseconds(0);
-    engine = std::make_unique<radaltsim::ScEngine_i>(1, "Lumaren/local/RADALTSC/1", options);
-    sc = engine->_this();
-    detect = sc->UutAutodetect();
-    type = sc->UutType();
-    subType = sc->UutCdfSubType();
-    run = sc->RunStopTest();
-    valid = sc->MeasurementsValid();
-  }
-
   template <class I>
   typename I::_var_type Item(const char* key) {
     return engine->Items().Ref<I>(key);
@@ -48,11 +34,12 @@ class Uut : public ::testing::Test {
   }
 
   Locker client{"client"};
-  std::unique_ptr<radaltsim::ScEngine_i> engine;
-  radaltsim::SC::RADALTSC_ENGINE_var sc;
-  EngineAttribEnum_var detect, type, subType;
-  EngineAttribBoolean_var run;
-  EngineReadingBoolean_var valid;
+  std::unique_ptr<radaltsim::ScEngine_i> engine =
+      (ProcessOrb(), std::make_unique<radaltsim::ScEngine_i>(1, testset::EngineBase(1), testset::Stopped()));
+  radaltsim::SC::RADALTSC_ENGINE_var sc = engine->_this();
+  EngineAttribEnum_var detect = sc->UutAutodetect(), type = sc->UutType(), subType = sc->UutCdfSubType();
+  EngineAttribBoolean_var run = sc->RunStopTest();
+  EngineReadingBoolean_var valid = sc->MeasurementsValid();
 };
 
 }  // namespace

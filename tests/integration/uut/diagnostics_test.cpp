@@ -1,6 +1,7 @@
 // The diagnostics against simulated channels: the settings, each switch's holds and button
 // code (each switch against every other activity is in locks_test's table), the engines that
 // come and go, Reset and recall.
+#include <algorithm>
 #include <thread>
 
 #include "DiagnosticsObjects.h"
@@ -38,11 +39,8 @@ class Diagnostics : public ::testing::Test {
   void Switch(const char* key, bool on) { b.Attr<EngineAttribBoolean>(key)->Set(b.client.Id(), on); }
   bool On(const char* key) { return b.Attr<EngineAttribBoolean>(key)->Get(); }
   bool AllFree() {
-    for (LockGroup g : kRunGroups)
-      if (!b.Free(g)) return false;
-    for (LockGroup g : kDiagGroups)
-      if (!b.Free(g)) return false;
-    return true;
+    return std::all_of(std::begin(kRunGroups), std::end(kRunGroups), [&](LockGroup g) { return b.Free(g); }) &&
+           std::all_of(std::begin(kDiagGroups), std::end(kDiagGroups), [&](LockGroup g) { return b.Free(g); });
   }
 
   Bench b{{1, 2, 3}};

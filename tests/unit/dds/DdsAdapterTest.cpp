@@ -19,13 +19,6 @@ using namespace Velmarin;
 using dds_test::Inbox;
 using dds_test::TestTopic;
 
-VALUE_DOUBLE::VALUE Double(double val, double min, double max, int resolution, int unit, bool valid) {
-  return VALUE_DOUBLE::VALUE{val, min, max, resolution, unit, valid};
-}
-VALUE_LONG::VALUE Long(int val, int min, int max, int step, int unit, bool valid) {
-  return VALUE_LONG::VALUE{val, min, max, step, unit, valid};
-}
-
 // "create,1" ... "create,<count>".
 std::vector<std::string> Announcements(int count) {
   std::vector<std::string> texts;
@@ -45,11 +38,10 @@ template <> std::vector<CORBA::String_var> Samples() {
   return texts;
 }
 template <> std::vector<VALUE_DOUBLE::VALUE> Samples() {
-  return {Double(1.5, -2.25, 100.125, 3, 2, true), Double(-0.001, -1e6, 1e6, 0, 9, false),
-          Double(12000.5, 0, 50000, 1, 3, true)};
+  return {{1.5, -2.25, 100.125, 3, 2, true}, {-0.001, -1e6, 1e6, 0, 9, false}, {12000.5, 0, 50000, 1, 3, true}};
 }
 template <> std::vector<VALUE_LONG::VALUE> Samples() {
-  return {Long(5, -10, 20, 2, 4, true), Long(-7, -8, 9, 1, 0, false), Long(0, 0, 1, 1, 7, true)};
+  return {{5, -10, 20, 2, 4, true}, {-7, -8, 9, 1, 0, false}, {0, 0, 1, 1, 7, true}};
 }
 
 // A subscriber that collects what it receives, as text, with the topic it came on.
