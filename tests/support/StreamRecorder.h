@@ -14,7 +14,12 @@
 class StreamRecorder : public std::streambuf {
  public:
   explicit StreamRecorder(std::ostream& stream) : stream_(stream), saved_(stream.rdbuf(this)) {}
-  ~StreamRecorder() override { stream_.rdbuf(saved_); }
+  // Gives the stream its buffer back, then waits for a write still under way on another
+  // thread (it holds the lock until it has told the waiters).
+  ~StreamRecorder() override {
+    stream_.rdbuf(saved_);
+    std::lock_guard<std::mutex> lock(mutex_);
+  }
 
   // Waits until a recorded line contains text; returns that line, or "" when none comes.
   std::string WaitForLine(const std::string& text) {
@@ -39,18 +44,16 @@ class StreamRecorder : public std::streambuf {
     return ch;
   }
   std::streamsize xsputn(const char* text, std::streamsize count) override {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      for (std::streamsize i = 0; i < count; ++i) {
-        if (text[i] != '\n') {
-          partial_ += text[i];
-          continue;
-        }
-        lines_.push_back(partial_);
-        partial_.clear();
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (std::streamsize i = 0; i < count; ++i) {
+      if (text[i] != '\n') {
+        partial_ += text[i];
+        continue;
       }
+      lines_.push_back(partial_);
+      partial_.clear();
     }
-    lines_changed_.notify_all();
+    lines_changed_.notify_all();  // under the lock: the destructor waits for it
     return count;
   }
 

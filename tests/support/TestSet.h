@@ -26,8 +26,8 @@ struct Setup {
   std::vector<int> channels{1, 2, 3};
   radaltsim::ScEngineOptions engine = Stopped();
   bool selftestLock = false;
-  std::string root;  // a fresh one when empty
-  std::function<void(radalt::EngineConfig&)> config;  // changes to the test configuration
+  std::string root{};  // a fresh one when empty
+  std::function<void(radalt::EngineConfig&)> config{};  // changes to the test configuration
   bool keepRoot = false;  // left behind for a later master control
 };
 

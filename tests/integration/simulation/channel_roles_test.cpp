@@ -142,10 +142,11 @@ TEST(ChannelRoles, AWriteReachesItsOwnChannelOnlyAndOnlyWhenItIsEnabled) {
       const auto after = Calls(b);
       for (int other = 1; other <= 3; ++other) {
         const auto i = static_cast<std::size_t>(other - 1);
-        if (other == ch)
+        if (other == ch) {
           EXPECT_GT(after[i], before[i]) << "channel " << other;
-        else if (!shared)
+        } else if (!shared) {
           EXPECT_EQ(after[i], before[i]) << "channel " << other;
+        }
       }
       ++checked;
     }
