@@ -69,6 +69,16 @@ void Write(Tango::DeviceProxy& dev, long i) {
   dev.write_attribute(value);
 }
 
+// A result line: its kind, how many samples (under count), their p50 and p99.
+Json SummaryLine(const char* kind, const char* count, const Summary& s) {
+  Json line = Json::Object();
+  line.Set("kind", kind);
+  line.Set(count, static_cast<unsigned long>(s.n));
+  line.Set("p50_us", Round(s.p50, 2));
+  line.Set("p99_us", Round(s.p99, 2));
+  return line;
+}
+
 int Latency(const Args& a) {
   std::string url = a.device;  // the library takes it by non-const reference
   Tango::DeviceProxy dev(url);
@@ -82,11 +92,7 @@ int Latency(const Args& a) {
     samples.push_back(MicrosBetween(t0, Clock::now()));
   }
   const Summary s = Summarize(samples);
-  Json line = Json::Object();
-  line.Set("kind", "latency");
-  line.Set("n", static_cast<unsigned long>(s.n));
-  line.Set("p50_us", Round(s.p50, 2));
-  line.Set("p99_us", Round(s.p99, 2));
+  Json line = SummaryLine("latency", "n", s);
   line.Set("mean_us", Round(s.mean, 2));
   line.Set("max_us", Round(s.max, 2));
   Print(line);
@@ -109,13 +115,7 @@ int Throughput(const Args& a) {
     Write(dev, i);
     samples.push_back(MicrosBetween(t0, Clock::now()));
   }
-  const Summary s = Summarize(samples);
-  Json line = Json::Object();
-  line.Set("kind", "throughput");
-  line.Set("writes", static_cast<unsigned long>(s.n));
-  line.Set("p50_us", Round(s.p50, 2));
-  line.Set("p99_us", Round(s.p99, 2));
-  Print(line);
+  Print(SummaryLine("throughput", "writes", Summarize(samples)));
   return 0;
 }
 
