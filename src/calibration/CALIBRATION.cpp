@@ -397,9 +397,7 @@ void CALIBRATION::RefreshValid(CalKind kind) {
 }
 
 Velmarin::EngineReadingBoolean_ptr CALIBRATION::checkUserCalRunning() {
-  std::vector<int> channels;
-  for (int ch = 1; ch <= EnabledCount(); ++ch) channels.push_back(ch);
-  run_.RefreshRunning(CalKind::User, channels);
+  run_.RefreshRunning(CalKind::User, radalt::ChannelsUpTo(EnabledCount()));
   return userRunning_._this();
 }
 

@@ -38,8 +38,7 @@ void COUPLED_ALTITUDE_SIMULATION::CopyChannel1Simulation(int n) {
     radalt::LogThrow(
         " COUPLED_ALTITUDE_SIMULATION::CoupledAltitudeSimulationCallback throw CoupledAltitudeSimulationCallback - alt_sim_mode",
         Velmarin::Runtime_errors::Unhandled_switch("CoupledAltitudeSimulationCallback - alt_sim_mode"));
-  std::vector<int> channels;
-  for (int ch = 2; ch <= n; ++ch) channels.push_back(ch);
+  const std::vector<int> channels = radalt::ChannelsUpTo(n, 2);
   // The channels' attributes show what their engines now hold, also after a failed copy.
   auto follow = [&](const std::vector<int>& copied) {
     if (auto* display = mc_->Find<radalt::SimulationDisplay>()) display->FollowEngines(copied);

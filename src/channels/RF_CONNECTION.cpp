@@ -45,16 +45,15 @@ void RF_CONNECTION::RfConnectionCallback(int v) {
   if (n > 3)
     radalt::LogThrow(" RF_CONNECTION::RfConnectionCallback throw RfConnectionCallback - current_Channel",
                      Velmarin::Runtime_errors::Unhandled_switch("RfConnectionCallback - current_Channel"));
-  ForwardToChannels(n, &SC::RfConnection, static_cast<CORBA::Long>(v),
-                    " RF_CONNECTION::RfConnectionCallback throw Locking_Error_Exception");
-  if (v != attr_.Value()) attr_ = v;
+  ForwardToChannels(n, &SC::RfConnection, static_cast<CORBA::Long>(v), " RF_CONNECTION::RfConnectionCallback");
   // The engines change the distance offset with the connection.
   if (auto* offsets = mc_->Find<radalt::DistanceOffsets>()) offsets->OffsetUpdateFromSC();
 }
 
 void RF_CONNECTION::RecallRfConnection() {
   const int v = Recalled<int>(PersistanceName);
-  attr_ = v;
-  ForwardToChannels(mc_->EnabledChannels(), &SC::RfConnection, static_cast<CORBA::Long>(v),
-                    " RF_CONNECTION::RecallRfConnection throw Locking_Error_Exception");
+  const int n = mc_->EnabledChannels();
+  // Without an enabled channel no engine can say: the stored value is shown.
+  if (n == 0) attr_ = v;
+  ForwardToChannels(n, &SC::RfConnection, static_cast<CORBA::Long>(v), " RF_CONNECTION::RecallRfConnection");
 }

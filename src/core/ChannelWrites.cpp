@@ -26,6 +26,16 @@ template <class E>
 
 }  // namespace
 
+std::vector<int> ChannelsUpTo(int n, int first) {
+  std::vector<int> out;
+  for (int ch = first; ch <= n && ch <= 3; ++ch) out.push_back(ch);
+  return out;
+}
+
+std::vector<int> TargetChannels(int channel, int enabled, bool coupled) {
+  return coupled ? ChannelsUpTo(enabled) : std::vector<int>{channel};
+}
+
 std::string ChannelsTakenText(const std::vector<int>& took, const std::vector<int>& missed, int unknown) {
   std::vector<int> notTaken;
   for (int ch : missed)

@@ -13,6 +13,11 @@
 
 namespace radalt {
 
+// The channels first .. n (at most channel 3), in order.
+std::vector<int> ChannelsUpTo(int n, int first = 1);
+// The channels a per-channel write goes to: channel alone, or coupled every enabled one.
+std::vector<int> TargetChannels(int channel, int enabled, bool coupled);
+
 // " (taken by channel 1; not taken by channels 2, 3)"; with unknown (a channel whose engine
 // got the request but did not answer, so that it may hold the value or not):
 // " (taken by channel 1; state unknown on channel 2; not taken by channel 3)"

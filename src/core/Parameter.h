@@ -18,6 +18,7 @@
 #include "EngineItems.h"
 #include "Exceptions.h"
 #include "PersistedValues.h"
+#include "SettingWrite.h"
 #include "persistence/PersistedValue.h"
 #include "platform/EngineAttrib.h"
 
@@ -117,11 +118,10 @@ class Parameter {
   }
 
   // Writes value to the item op of the engines of channels 1 to n, in that order, as this
-  // parameter's writer; an engine's lock refusal is logged as line and passed on. When an
-  // engine fails, the channels before it keep the value, the attribute shows what channel 1
-  // took, and the failure names the channels (WriteChannels).
+  // parameter's writer (SettingWrite, lines beginning with prefix); the attribute shows what
+  // channel 1's engine holds. Returns whether it changed.
   template <class P, class V>
-  void ForwardToChannels(int n, radalt::ScItemOp<P> op, const V& value, const std::string& line);
+  bool ForwardToChannels(int n, radalt::ScItemOp<P> op, const V& value, const std::string& prefix);
 
   Core* mc_;
   STpersistance* store_;
@@ -130,19 +130,17 @@ class Parameter {
 
 template <class Servant>
 template <class P, class V>
-void Parameter<Servant>::ForwardToChannels(int n, radalt::ScItemOp<P> op, const V& value, const std::string& line) {
+bool Parameter<Servant>::ForwardToChannels(int n, radalt::ScItemOp<P> op, const V& value, const std::string& prefix) {
   const Velmarin::Locker_ID who = WriterId();
-  std::vector<int> channels;
-  for (int ch = 1; ch <= n; ++ch) channels.push_back(ch);
-  Forward(line, [&] {
-    WriteChannels(
-        channels, line.substr(0, line.find(" throw")),
-        [&](int ch) { WriteItem(mc_->Items(), mc_->GetSingleChannelPtr(ch), op, who, value); },
-        [&](const std::vector<int>& took) {
-          // The attribute shows what channel 1 took.
-          if (!took.empty()) attr_ = Hold(ReadItem(mc_->Items(), mc_->GetSingleChannelPtr(1), op)).in();
-        });
-  });
+  const std::vector<int> targets = ChannelsUpTo(n);
+  return SettingWrite{prefix, targets, targets.empty() ? targets : std::vector<int>{1}}.Run(
+      [&](int ch) { WriteItem(mc_->Items(), mc_->GetSingleChannelPtr(ch), op, who, value); },
+      [&](int ch) {
+        auto accepted = Hold(ReadItem(mc_->Items(), mc_->GetSingleChannelPtr(ch), op));
+        if (accepted.in() == attr_.Value()) return false;
+        attr_ = accepted.in();
+        return true;
+      });
 }
 
 }  // namespace radalt

@@ -94,9 +94,11 @@ class DiagSetting : public Parameter<Servant> {
     RequireAnyChannelEnabled(*this->mc_, prefix_);
     OwnedRef<ItemPtr> item = Channel1(this->mc_, item_);
     const Velmarin::Locker_ID who = this->WriterId();
-    this->Forward(prefix_ + " throw Locking_Error_Exception", [&] { item->Set(who, value); });
-    const Stored accepted = item->Get();
-    if (!Kind::Same(accepted, this->attr_.Value())) this->attr_ = accepted;
+    SettingWrite{prefix_, {1}, {1}}.Run([&](int) { item->Set(who, value); },
+                                        [&](int) {
+                                          const Stored accepted = item->Get();
+                                          if (!Kind::Same(accepted, this->attr_.Value())) this->attr_ = accepted;
+                                        });
   }
 
  private:

@@ -94,9 +94,11 @@ class AidSetting : public Parameter<typename Kind::Servant> {
   void WriteAndShow(const Value& v, const std::string& prefix) {
     ItemVar item = Channel1Item(this->mc_, op_);
     const Velmarin::Locker_ID who = this->WriterId();
-    EngineWrite(prefix, true, [&] { item->Set(who, v); });
-    const Value accepted = item->Get();
-    if (!Kind::Same(accepted, this->attr_.Value())) this->attr_ = accepted;
+    SettingWrite{prefix, {1}, {1}}.Run([&](int) { item->Set(who, v); },
+                                       [&](int) {
+                                         const Value accepted = item->Get();
+                                         if (!Kind::Same(accepted, this->attr_.Value())) this->attr_ = accepted;
+                                       });
   }
 
   const AidInfo& info_;

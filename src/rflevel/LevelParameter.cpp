@@ -7,6 +7,7 @@
 #include "ChannelWrites.h"
 #include "Core.h"
 #include "EngineFailure.h"
+#include "SettingWrite.h"
 #include "RfLevelObjects.h"
 
 namespace radalt {
@@ -20,18 +21,6 @@ const LevelRoleInfo kLevels[] = {
     {"LOOP_LOSS", false, "LoopLoss", NotEnabledText::kUnnumbered, false, LockGroup::LOOPLOSS, &ScMain::LoopLoss,
      &ScMain::UpdateLoopLoss},
 };
-
-// Shows on each channel what its engine holds, as far as it can: used on the way out of a
-// failed write, whose own error is the one the writer must get.
-void ShowQuietly(radalt::Core& mc, LevelRole role, const std::vector<int>& channels) {
-  for (int ch : channels) {
-    try {
-      if (LevelParameter* p = RfLevel(mc).Level(role, ch)) p->ReadBack();
-    } catch (...) {
-      // the channel's engine cannot say: its attribute keeps what it showed
-    }
-  }
-}
 
 }  // namespace
 
@@ -118,32 +107,30 @@ void LevelParameter::WriteAndShow(const std::vector<int>& targets, const Record&
   const LevelRoleInfo& info = LevelInfo(role_);
   radalt::Core& mc = *mc_;
   const Velmarin::Locker_ID who = WriterId();
-  std::vector<int> shown = {channel_};
-  EngineWrite(prefix, false, [&] {
-    WriteChannelsNamed(
-        targets, prefix,
-        [&](int ch) {
-          LevelParameter* twin = RfLevel(mc).Level(role_, ch);
-          SCI::RADALTSC_MAIN_INTERFACE_var engine = twin->EngineNow(prefix);
-          Item(mc_->Items(), engine.in(), info.item)->Set(who, value);
-          if (ch != channel_) shown.push_back(ch);
-          if (update) Item(mc_->Items(), engine.in(), info.update)->Execute(who);
-        },
-        [&](const std::vector<int>&) { ShowQuietly(mc, role_, shown); });
-  });
+  std::vector<int> shown = targets;
+  if (std::find(shown.begin(), shown.end(), channel_) == shown.end()) shown.push_back(channel_);
   std::sort(shown.begin(), shown.end());
-  for (int ch : shown) OnChannel(ch, prefix, [&] { RfLevel(mc).Level(role_, ch)->ReadBack(); });
+  const SettingWrite write{prefix, targets, shown, EngineLocks::kAsTheyAre};
+  write.Run(
+      [&](int ch) {
+        SCI::RADALTSC_MAIN_INTERFACE_var engine = RfLevel(mc).Level(role_, ch)->EngineNow(prefix);
+        Item(mc_->Items(), engine.in(), info.item)->Set(who, value);
+        if (update) Item(mc_->Items(), engine.in(), info.update)->Execute(who);
+      },
+      [&](int ch) { return RfLevel(mc).Level(role_, ch)->ReadBack(); });
 }
 
 void LevelParameter::Recall() {
   const std::string prefix = Prefix(ClassName(), "Recall" + MethodName(""));
   const Record stored = WithValue(Recalled<double>(persistanceName_.c_str()));
-  SCI::RADALTSC_MAIN_INTERFACE_var engine = EngineNow(prefix);
   const Velmarin::Locker_ID who = WriterId();
-  OnChannel(channel_, prefix, [&] {
-    EngineWrite(prefix, false, [&] { Item(mc_->Items(), engine.in(), LevelInfo(role_).item)->Set(who, stored); });
-    ReadBack();
-  });
+  const SettingWrite write{prefix, {channel_}, {channel_}, EngineLocks::kAsTheyAre};
+  write.Run(
+      [&](int) {
+        SCI::RADALTSC_MAIN_INTERFACE_var engine = EngineNow(prefix);
+        Item(mc_->Items(), engine.in(), LevelInfo(role_).item)->Set(who, stored);
+      },
+      [&](int) { return ReadBack(); });
 }
 
 void CopyChannel1Level(radalt::Core& mc, LevelRole role, int n, const Velmarin::Locker_ID& who,
@@ -153,16 +140,14 @@ void CopyChannel1Level(radalt::Core& mc, LevelRole role, int n, const Velmarin::
   if (!first || n < 2) return;
   SCI::RADALTSC_MAIN_INTERFACE_var source = first->EngineNow(prefix);
   const VALUE_DOUBLE::VALUE level = OnChannel(1, prefix, [&] { return Item(mc.Items(), source.in(), info.item)->Get(); });
-  std::vector<int> targets;
-  for (int ch = 2; ch <= n && ch <= 3; ++ch) targets.push_back(ch);
-  WriteChannelsNamed(
-      targets, prefix,
+  const std::vector<int> targets = ChannelsUpTo(n, 2);
+  const SettingWrite write{prefix, targets, targets};
+  write.Run(
       [&](int ch) {
         SCI::RADALTSC_MAIN_INTERFACE_var engine = RfLevel(mc).Level(role, ch)->EngineNow(prefix);
         Item(mc.Items(), engine.in(), info.item)->Set(who, level);
       },
-      [&](const std::vector<int>& took) { ShowQuietly(mc, role, took); });
-  for (int ch : targets) OnChannel(ch, prefix, [&] { RfLevel(mc).Level(role, ch)->ReadBack(); });
+      [&](int ch) { return RfLevel(mc).Level(role, ch)->ReadBack(); });
 }
 
 }  // namespace radalt

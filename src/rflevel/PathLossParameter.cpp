@@ -97,8 +97,9 @@ void PathLossParameter::Callback(const Record& value) {
   SCI::RADALTSC_MAIN_INTERFACE_var engine = EngineNow(prefix);
   const Velmarin::Locker_ID who = WriterId();
   const Record forwarded = ToEngine(value);
-  EngineWrite(prefix, true, [&] { Item(mc_->Items(), engine.in(), PathInfo(role_).item)->Set(who, forwarded); });
-  SetValue(EngineValueShown(engine.in()));
+  SettingWrite{prefix, {channel_}, {channel_}}.Run(
+      [&](int) { Item(mc_->Items(), engine.in(), PathInfo(role_).item)->Set(who, forwarded); },
+      [&](int) { return SetValue(EngineValueShown(engine.in())); });
 }
 
 bool PathLossParameter::ReadBack() {
@@ -110,12 +111,15 @@ void PathLossParameter::Recall() {
   const std::string prefix = Prefix(ClassName(), "Recall" + MethodName(""));
   SCI::RADALTSC_MAIN_INTERFACE_var engine = EngineNow(prefix);
   // The stored value is in the engine's unit: it goes to the engine with the engine's record.
-  OwnedRef<Velmarin::EngineAttribValueDouble_ptr> item = Item(mc_->Items(), engine.in(), PathInfo(role_).item);
-  Record stored = item->Get();
-  stored.val = Recalled<double>(persistanceName_.c_str());
   const Velmarin::Locker_ID who = WriterId();
-  EngineWrite(prefix, true, [&] { item->Set(who, stored); });
-  SetValue(EngineValueShown(engine.in()));
+  SettingWrite{prefix, {channel_}, {channel_}}.Run(
+      [&](int) {
+        OwnedRef<Velmarin::EngineAttribValueDouble_ptr> item = Item(mc_->Items(), engine.in(), PathInfo(role_).item);
+        Record stored = item->Get();
+        stored.val = Recalled<double>(persistanceName_.c_str());
+        item->Set(who, stored);
+      },
+      [&](int) { return SetValue(EngineValueShown(engine.in())); });
 }
 
 }  // namespace radalt

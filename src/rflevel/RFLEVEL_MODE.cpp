@@ -41,23 +41,12 @@ int RFLEVEL_MODE::Show(int channel) {
 
 int RFLEVEL_MODE::WriteAndShow(int n, int mode, const std::string& prefix) {
   const Velmarin::Locker_ID who = WriterId();
-  int last = 0;
-  try {
-    radalt::EngineWrite(prefix, true, [&] {
-      for (int ch : radalt::ChannelsUpTo(n)) {
-        ModeItem(mc_, ch)->Set(who, mode);
-        last = ch;
-      }
-    });
-  } catch (...) {
-    try {
-      if (last) Show(last);
-    } catch (...) {
-      // the engine cannot say: the mode and its locks stay as they were
-    }
-    throw;
-  }
-  return last ? Show(last) : attr_.Value();
+  // The mode and its locks show the last channel's engine; without an enabled channel they stay.
+  const std::vector<int> channels = radalt::ChannelsUpTo(n);
+  const std::vector<int> last = channels.empty() ? channels : std::vector<int>{channels.back()};
+  radalt::SettingWrite{prefix, channels, last}.Run([&](int ch) { ModeItem(mc_, ch)->Set(who, mode); },
+                                                   [&](int ch) { Show(ch); });
+  return attr_.Value();
 }
 
 void RFLEVEL_MODE::RfLevelModeCallback(int mode) {
@@ -75,10 +64,8 @@ void RFLEVEL_MODE::RfLevelModeCallback(int mode) {
   // Automatic to manual with coupling on: the channels start from channel 1's level and loss.
   if (before == radalt::kAutomaticRfLevel && shown == radalt::kManualRfLevel && coupled) {
     const Velmarin::Locker_ID who = WriterId();
-    radalt::EngineWrite(prefix, true, [&] {
-      radalt::CopyChannel1Level(*mc_, radalt::LevelRole::OutputPower, n, who, prefix);
-      radalt::CopyChannel1Level(*mc_, radalt::LevelRole::LoopLoss, n, who, prefix);
-    });
+    radalt::CopyChannel1Level(*mc_, radalt::LevelRole::OutputPower, n, who, prefix);
+    radalt::CopyChannel1Level(*mc_, radalt::LevelRole::LoopLoss, n, who, prefix);
   }
 }
 

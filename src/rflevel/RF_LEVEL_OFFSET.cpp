@@ -10,15 +10,6 @@ namespace {
 radalt::OwnedRef<Velmarin::EngineAttribValueLong_ptr> OffsetItem(radalt::Core* mc, int channel) {
   return radalt::Item(mc->Items(), mc->GetSingleChannelPtr(channel), &radalt::ScMain::RfLevelOffset);
 }
-// On the way out of a failed write, whose own error is the one the writer must get.
-template <class F>
-void ShowQuietly(F&& show) {
-  try {
-    show();
-  } catch (...) {
-    // the engine cannot say: the attribute keeps what it showed
-  }
-}
 }  // namespace
 
 const char* const RF_LEVEL_OFFSET::PersistanceName = "RfLevelOffset";
@@ -45,24 +36,13 @@ void RF_LEVEL_OFFSET::RecallRfLevelOffset() {
 
 void RF_LEVEL_OFFSET::WriteAndShow(int n, const VALUE_LONG::VALUE& v) {
   const Velmarin::Locker_ID who = WriterId();
-  int last = 0;
-  auto show = [&] {
-    if (last == 0) return;
-    const VALUE_LONG::VALUE accepted = OffsetItem(mc_, last)->Get();
-    if (!ValueLongSame(accepted, attr_.Value())) attr_ = accepted;
-  };
-  try {
-    for (int ch : radalt::ChannelsUpTo(n)) {
-      OffsetItem(mc_, ch)->Set(who, v);
-      last = ch;
-    }
-  } catch (const Velmarin::Operation_errors::DataOutOfRange& e) {
-    std::cout << " RF_LEVEL_OFFSET::RfLevelOffsetCallback throw DataOutOfRange:" << e.info.text.in() << std::endl;
-    ShowQuietly(show);
-    throw;
-  } catch (...) {
-    ShowQuietly(show);
-    throw;
-  }
-  show();
+  // The offset shows the last channel's engine.
+  const std::vector<int> channels = radalt::ChannelsUpTo(n);
+  const std::vector<int> last = channels.empty() ? channels : std::vector<int>{channels.back()};
+  radalt::SettingWrite{" RF_LEVEL_OFFSET::RfLevelOffsetCallback", channels, last, radalt::EngineLocks::kAsTheyAre}.Run(
+      [&](int ch) { OffsetItem(mc_, ch)->Set(who, v); },
+      [&](int ch) {
+        const VALUE_LONG::VALUE accepted = OffsetItem(mc_, ch)->Get();
+        if (!ValueLongSame(accepted, attr_.Value())) attr_ = accepted;
+      });
 }

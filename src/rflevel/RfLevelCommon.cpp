@@ -45,12 +45,6 @@ void RequireEngine(CORBA::Object_ptr engine, const std::string& prefix, const st
     LogThrow(prefix + ":throw Pointer is zero", Velmarin::Operation_errors::NotConfigured(text.c_str()));
 }
 
-std::vector<int> ChannelsUpTo(int n) {
-  std::vector<int> out;
-  for (int ch = 1; ch <= n && ch <= 3; ++ch) out.push_back(ch);
-  return out;
-}
-
 KeptChannel::KeptChannel(int channel, unsigned available, unsigned enabled, ChannelAccess& channels)
     : channel_(channel), channels_(channels), available_(available), enabled_(enabled) {}
 

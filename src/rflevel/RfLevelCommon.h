@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ChannelChecks.h"
+#include "SettingWrite.h"
 #include "EngineItems.h"
 #include "Exceptions.h"
 #include "LockGroups.h"
@@ -51,25 +52,6 @@ inline std::string Prefix(const std::string& className, const std::string& metho
 // A nil engine reference is refused, never used: logs prefix + ":throw Pointer is zero" and
 // throws NotConfigured(text).
 void RequireEngine(CORBA::Object_ptr engine, const std::string& prefix, const std::string& text);
-
-// Runs an engine write. An engine's refusal of the value is logged with prefix before it goes
-// on unchanged; a Locking_Error is logged and re-thrown as Locking_Error_Exception when
-// translateLocks is set, otherwise it goes on unchanged.
-template <class F>
-void EngineWrite(const std::string& prefix, bool translateLocks, F&& write) {
-  try {
-    write();
-  } catch (const Velmarin::Operation_errors::Locking_Error& e) {
-    if (!translateLocks) throw;
-    LogThrow(prefix + " throw Locking_Error_Exception", Velmarin::Operation_errors::Locking_Error_Exception(e));
-  } catch (const Velmarin::Operation_errors::DataOutOfRange& e) {
-    std::cout << prefix << " throw DataOutOfRange:" << e.info.text.in() << std::endl;
-    throw;
-  }
-}
-
-// The channels 1 .. n.
-std::vector<int> ChannelsUpTo(int n);
 
 }  // namespace radalt
 

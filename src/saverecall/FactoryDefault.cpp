@@ -61,7 +61,7 @@ void FactoryDefault::Callback() {
   }
   for (const char* key : kDiagnosticOutputs) Apply(key, 0);
   const bool coupled = mc.CoupledAltitudeSimulation();
-  for (int ch : WriteChannels(channel_, n, coupled)) {
+  for (int ch : TargetChannels(channel_, n, coupled)) {
     if (ch < 1 || ch > 3) {
       const std::string text = "FactoryDefaultChan" + std::to_string(channel_) + "Callback - current_Channel";
       LogThrow(prefix_ + " throw " + text, Velmarin::Runtime_errors::Unhandled_switch(text.c_str()));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ChannelChecks.h"
+#include "ChannelWrites.h"
 #include "Core.h"
 #include "Exceptions.h"
 
@@ -15,14 +16,6 @@ namespace radalt {
 inline std::string TwinPrefix(const char* className, const char* method, int channel) {
   const std::string n = std::to_string(channel);
   return std::string(" ") + className + n + "::" + method;
-}
-
-// The channels a per-channel write goes to: channel alone, or coupled every enabled one.
-inline std::vector<int> WriteChannels(int channel, int enabled, bool coupled) {
-  if (!coupled) return {channel};
-  std::vector<int> all;
-  for (int ch = 1; ch <= enabled; ++ch) all.push_back(ch);
-  return all;
 }
 
 }  // namespace radalt

@@ -43,20 +43,26 @@ void SettingsName::Callback(const char* name) {
   const int n = RequireChannelEnabled(mc, channel_, prefix, NotEnabledText::kNumbered);
   const bool coupled = mc.CoupledAltitudeSimulation();
   const Velmarin::Locker_ID who = WriterId();
-  for (int ch : WriteChannels(channel_, n, coupled))
-    Forward(prefix + " throw Locking_Error_Exception",
-            [&] { WriteItem(mc.Items(), mc.GetSingleChannelPtr(ch), &SC::SettingsName, who, name); });
-  CORBA::String_var accepted = ReadItem(mc.Items(), mc.GetSingleChannelPtr(channel_), &SC::SettingsName);
-  SetValue(accepted.in());
+  SettingWrite{prefix, TargetChannels(channel_, n, coupled), {channel_}}.Run(
+      [&](int ch) { WriteItem(mc.Items(), mc.GetSingleChannelPtr(ch), &SC::SettingsName, who, name); },
+      [&](int) { ShowEngine(); });
   if (!coupled || !twins_) return;
+  const std::string accepted = attr_.Value();
   for (auto [ch, twin] : *twins_)
-    if (twin != this) twin->SetValue(accepted.in());
+    if (twin != this) twin->SetValue(accepted.c_str());
+}
+
+void SettingsName::ShowEngine() {
+  CORBA::String_var accepted = ReadItem(mc_->Items(), mc_->GetSingleChannelPtr(channel_), &SC::SettingsName);
+  SetValue(accepted.in());
 }
 
 void SettingsName::Recall() {
   const std::string name = Recalled<std::string>(persistanceName_.c_str());
-  attr_ = name.c_str();
-  WriteItem(mc_->Items(), mc_->GetSingleChannelPtr(channel_), &SC::SettingsName, WriterId(), name.c_str());
+  const std::string prefix = TwinPrefix("Settings_Name_Chan", ("RecallSettingsNameChan" + std::to_string(channel_)).c_str(), channel_);
+  SettingWrite{prefix, {channel_}, {channel_}}.Run(
+      [&](int) { WriteItem(mc_->Items(), mc_->GetSingleChannelPtr(channel_), &SC::SettingsName, WriterId(), name.c_str()); },
+      [&](int) { ShowEngine(); });
 }
 
 }  // namespace radalt

@@ -16,7 +16,7 @@ class SettingsName : public Parameter<Velmarin::EngineAttribString_i> {
   using Twins = PerChannel<SettingsName>;
 
   void Callback(const char* name);
-  // Assigns the persisted name and writes it to this channel's engine.
+  // Writes the persisted name to this channel's engine and shows what the engine holds.
   void Recall();
   // Assigns name without checks; nothing is forwarded.
   void SetValue(const char* name) { attr_ = name; }
@@ -36,6 +36,8 @@ class SettingsName : public Parameter<Velmarin::EngineAttribString_i> {
   SettingsName(int channel, STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                const Initial& initial);
   static Initial FromChannel(radalt::Core* mc, int channel);
+  // Shows the name this channel's engine holds.
+  void ShowEngine();
 
   const int channel_;
   const std::string persistanceName_;

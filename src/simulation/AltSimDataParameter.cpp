@@ -123,17 +123,20 @@ void AltSimDataParameter::Callback(const CORBA::Any& data) {
   const bool coupled = CoupledAltitudeSimulationOn(mc);
   const Velmarin::Locker_ID who = WriterIdentity();
   const std::vector<int> targets = TargetChannels(channel_, n, coupled);
-  Forward(prefix + " throw Locking_Error_Exception", [&] {
-    WriteChannels(
-        targets, prefix,
+  try {
+    SettingWrite{prefix, targets, targets}.WriteEngines(
         [&](int ch) {
           radalt::WriteItem(mc.Items(), ChannelEngine(mc, ch, prefix, method), &SC::AltSimData, who, data);
         },
-        [&](const std::vector<int>& took) {
-          for (int ch : took) ShowChannel(ch);
-          FollowTotalDuration(mc);
-        });
-  });
+        [&](int ch) { ShowChannel(ch); });
+  } catch (...) {
+    try {
+      FollowTotalDuration(mc);
+    } catch (...) {
+      // the total keeps what it showed: the write's failure is the one the writer gets
+    }
+    throw;
+  }
   ShowChannel(channel_);
   FollowTotalDuration(mc);
   if (!coupled) return;

@@ -83,15 +83,6 @@ std::string RampParameter<R>::MethodName(const char* what) const {
 }
 
 template <RampRole R>
-template <class F>
-void RampParameter<R>::EngineWrite(bool translate, const std::string& prefix, F&& write) {
-  if (translate)
-    this->Forward(prefix + " throw Locking_Error_Exception", std::forward<F>(write));
-  else
-    write();
-}
-
-template <RampRole R>
 bool RampParameter<R>::Assign(const Record& value) {
   if (Kind::Same(value, this->attr_.Value())) return false;
   this->attr_ = value;
@@ -173,14 +164,9 @@ void RampParameter<R>::Callback(const Record& value) {
 
   const Velmarin::Locker_ID who = this->WriterId();
   const std::vector<int> targets = TargetChannels(channel_, n, coupled);
-  EngineWrite(RoleInfo(R).callbackTranslatesLocks, prefix, [&] {
-    WriteChannels(
-        targets, prefix,
-        [&](int ch) { WriteItem(mc.Items(), ChannelEngine(mc, ch, prefix, method), EngineOp(), who, value); },
-        [&](const std::vector<int>& took) {
-          for (int ch : took) ShowChannel(ch);
-        });
-  });
+  SettingWrite{prefix, targets, targets, LocksOf(RoleInfo(R).callbackTranslatesLocks)}.WriteEngines(
+      [&](int ch) { WriteItem(mc.Items(), ChannelEngine(mc, ch, prefix, method), EngineOp(), who, value); },
+      [&](int ch) { ShowChannel(ch); });
 
   bool changed;
   if (R == RampRole::CurrentAltitude) {
@@ -245,9 +231,9 @@ void RampParameter<R>::Recall() {
   r.val = this->template Recalled<typename Kind::Stored>(persistanceName_.c_str());
   this->attr_ = r;
   const Velmarin::Locker_ID who = this->WriterId();
-  EngineWrite((RoleInfo(R).recallTranslatesLocks >> (channel_ - 1)) & 1u, prefix, [&] {
-    WriteItem(this->mc_->Items(), this->mc_->GetSingleChannelPtr(channel_), EngineOp(), who, r);
-  });
+  SettingWrite{prefix, {channel_}, {}, LocksOf((RoleInfo(R).recallTranslatesLocks >> (channel_ - 1)) & 1u)}.WriteEngines(
+      [&](int) { WriteItem(this->mc_->Items(), this->mc_->GetSingleChannelPtr(channel_), EngineOp(), who, r); },
+      [](int) {});
 }
 
 template class RampParameter<RampRole::CurrentAltitude>;

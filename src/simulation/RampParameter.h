@@ -154,9 +154,7 @@ class RampParameter : public Parameter<typename RampKind<R>::Servant> {
 
   std::string ClassName() const;
   std::string MethodName(const char* what) const;
-  // Runs an engine write, translating its Locking_Error when translate is set.
-  template <class F>
-  void EngineWrite(bool translate, const std::string& prefix, F&& write);
+  static EngineLocks LocksOf(bool translated) { return translated ? EngineLocks::kTranslated : EngineLocks::kAsTheyAre; }
   // channel's member of this role shows its engine (the ramp members: all four of channel);
   // returns whether this role's member changed.
   bool ShowChannel(int channel);

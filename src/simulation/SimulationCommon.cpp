@@ -6,13 +6,6 @@ namespace radalt {
 
 int EnabledChannels(Core& mc) { return mc.EnabledChannels(); }
 
-std::vector<int> TargetChannels(int channel, int enabled, bool coupled) {
-  if (!coupled) return {channel};
-  std::vector<int> all;
-  for (int ch = 1; ch <= enabled; ++ch) all.push_back(ch);
-  return all;
-}
-
 SCI::RADALTSC_MAIN_INTERFACE_ptr ChannelEngine(radalt::Core& mc, int channel, const std::string& prefix,
                                                const std::string& method, const char* what) {
   if (channel < 1 || channel > 3) {

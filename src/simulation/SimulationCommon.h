@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ChannelChecks.h"
+#include "ChannelWrites.h"
 #include "Exceptions.h"
 #include "LockGroups.h"
 #include "RadAltSC.hh"
@@ -25,9 +26,6 @@ int EnabledChannels(radalt::Core& mc);
 
 // Whether channels 2 and 3 follow channel 1's altitude simulation.
 bool CoupledAltitudeSimulationOn(radalt::Core& mc);
-
-// The channels a per-channel write goes to: all enabled ones when coupled, else its own.
-std::vector<int> TargetChannels(int channel, int enabled, bool coupled);
 
 // The engine of channel for a write handler: a channel outside 1 to 3 logs prefix + " throw "
 // + method + " - " + what and throws Unhandled_switch(method + " - " + what).

@@ -3,7 +3,7 @@
 #include <boost/bind/bind.hpp>
 
 #include "ChannelChecks.h"
-#include "EngineFailure.h"
+#include "SettingWrite.h"
 #include "Keys.h"
 
 namespace radalt {
@@ -64,43 +64,31 @@ std::string EnumSetting::Prefix(const char* method) const {
   return std::string(" ") + row_.className + "::" + method;
 }
 
-void EnumSetting::Forward(int n, int value, const char* method) {
-  const Velmarin::Locker_ID who = WriterId();
-  std::vector<int> channels;
-  for (int ch = 1; ch <= n; ++ch) channels.push_back(ch);
-  Parameter::Forward(Prefix(method) + " throw Locking_Error_Exception", [&] {
-    WriteChannelsNamed(
-        channels, Prefix(method),
-        [&](int ch) { WriteItem(mc_->Items(), mc_->GetSingleChannelPtr(ch), row_.engineItem, who, value); },
-        // The attribute shows what the row's engine holds, as far as it can say.
-        [&](const std::vector<int>&) {
-          if (ShowAccepted(n)) Changed(attr_.Value());
-        });
-  });
-}
-
 int EnumSetting::ReadFrom(int n) const { return row_.readBack == ReadBack::Channel1 ? 1 : n; }
 
-bool EnumSetting::ShowAccepted(int n) {
-  const int accepted = ReadItem(mc_->Items(), mc_->GetSingleChannelPtr(ReadFrom(n)), row_.engineItem);
-  if (accepted == attr_.Value()) return false;
-  attr_ = accepted;
-  return true;
+bool EnumSetting::WriteAndShow(int n, int value, const char* method) {
+  const Velmarin::Locker_ID who = WriterId();
+  const SettingWrite write{Prefix(method), ChannelsUpTo(n), {ReadFrom(n)}};
+  return write.Run([&](int ch) { WriteItem(mc_->Items(), mc_->GetSingleChannelPtr(ch), row_.engineItem, who, value); },
+                   [&](int ch) {
+                     // The attribute shows what the row's engine holds.
+                     const int accepted = ReadItem(mc_->Items(), mc_->GetSingleChannelPtr(ch), row_.engineItem);
+                     if (accepted == attr_.Value()) return false;
+                     attr_ = accepted;
+                     return true;
+                   });
 }
 
 void EnumSetting::Write(int value) {
   const int n = RequireAnyChannelEnabled(*mc_, Prefix(row_.callbackName));
-  Forward(n, value, row_.callbackName);
-  if (OnChannel(ReadFrom(n), Prefix(row_.callbackName), [&] { return ShowAccepted(n); })) Changed(attr_.Value());
+  if (WriteAndShow(n, value, row_.callbackName)) Changed(attr_.Value());
 }
 
 void EnumSetting::Recall() {
   const int n = mc_->EnabledChannels();
-  const int value = Recalled<int>(row_.persistenceName);
   // The stored value is shown only as far as an engine takes it: written, read back, shown.
   if (n == 0) return;
-  Forward(n, value, row_.recallName);
-  OnChannel(ReadFrom(n), Prefix(row_.recallName), [&] { return ShowAccepted(n); });
+  WriteAndShow(n, Recalled<int>(row_.persistenceName), row_.recallName);
   Changed(attr_.Value());
 }
 

@@ -62,13 +62,11 @@ class EnumSetting : public Parameter<Velmarin::EngineAttribEnum_i> {
 
  private:
   std::string Prefix(const char* method) const;
-  // Writes value to channels 1 .. n (WriteChannels: a failure names the channels that took
-  // the value and those that did not); refusals logged with method.
-  void Forward(int n, int value, const char* method);
+  // Writes value to channels 1 .. n and shows what the row's engine accepted (SettingWrite);
+  // lines begin with method. Returns whether the attribute changed.
+  bool WriteAndShow(int n, int value, const char* method);
   // The channel whose engine tells the accepted value, with n channels enabled.
   int ReadFrom(int n) const;
-  // Shows the value the row's engine accepted; returns whether it changed.
-  bool ShowAccepted(int n);
 };
 
 }  // namespace radalt
