@@ -8,6 +8,15 @@ top=$(cd "$(dirname "$0")/../.." && pwd)
 export RUN_DIR=$run RADALT_NS_PORT=$port BUILD=$build RADALT_DEMO=0
 source "$top/tests/e2e/lib.sh"
 legs() { $ctl get CH1LEGDATA; }
+# recalled WHEN: both snapshots recalled, on the attributes and on channel 1's engine.
+recalled() {
+  check "recall settings$1" $ctl recall bench-low
+  check "the level is the stored one$1" test "$($ctl get CH1OUTPWRLVL)" = "-20 dBm"
+  check "and on channel 1's engine$1" test "$($ctl get CH1:OUTPWRLVL)" = "-20 dBm"
+  check "recall profile$1" $ctl recall bench-legs --profile
+  check "the three legs are back$1" test "$(legs)" = "$stored"
+  check "and on channel 1's engine$1" test "$($ctl get CH1:LEGDATA)" = "$stored"
+}
 
 rm -rf "$run"
 bash "$top/scripts/stop.sh" >/dev/null 2>&1
@@ -19,9 +28,6 @@ $ctl set RFLVLMODE 1 && $ctl set CH1OUTPWRLVL -20
 check "store settings" $ctl store bench-low
 $ctl set CH1OUTPWRLVL -35
 check "diff names the changed level" bash -c "$ctl diff bench-low | grep -q '^OutputPowerLevelChan1 .*-35.* -> .*-20'"
-check "recall settings" $ctl recall bench-low
-check "the attribute shows the stored level" test "$($ctl get CH1OUTPWRLVL)" = "-20 dBm"
-check "channel 1's engine took it" test "$($ctl get CH1:OUTPWRLVL)" = "-20 dBm"
 check "an unknown name is refused" bash -c "! $ctl recall never-stored 2>/dev/null"
 
 # A three-leg profile stored, replaced, recalled.
@@ -30,9 +36,7 @@ $ctl set CH1LEGDATA "100:200:10, 200:50:5, 50:1000:20"
 stored=$(legs)
 check "store profile" $ctl store bench-legs --profile
 $ctl set CH1LEGDATA "10:20:1"
-check "recall profile" $ctl recall bench-legs --profile
-check "the three legs are back" test "$(legs)" = "$stored"
-check "and on channel 1's engine" test "$($ctl get CH1:LEGDATA)" = "$stored"
+recalled ""  # the level is -35 still
 
 # The whole test set stopped and started: both snapshots are still there.
 $ctl set CH1OUTPWRLVL -40
@@ -40,11 +44,6 @@ $ctl set CH1LEGDATA "10:20:1"
 bash "$top/scripts/stop.sh" >/dev/null 2>&1
 bash "$top/scripts/run.sh" >/dev/null || { echo "FAIL restart"; cat "$run"/*.log; exit 1; }
 $ctl set RFLVLMODE 1
-check "recall settings after a restart" $ctl recall bench-low
-check "the level is the stored one after a restart" test "$($ctl get CH1OUTPWRLVL)" = "-20 dBm"
-check "and on channel 1's engine" test "$($ctl get CH1:OUTPWRLVL)" = "-20 dBm"
-check "recall profile after a restart" $ctl recall bench-legs --profile
-check "the three legs are back after a restart" test "$(legs)" = "$stored"
-check "and on channel 1's engine after a restart" test "$($ctl get CH1:LEGDATA)" = "$stored"
+recalled " after a restart"
 
 summary

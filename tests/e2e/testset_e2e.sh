@@ -67,7 +67,8 @@ kill -USR1 "$(cat "$run/radaltsc-1.pid")"
 check "a valid configuration unlocks it" wait_for 30 1 grep -c "unlocked (0 left)" "$run/platform.log"
 check "and frees the run button" bash -c "! $ctl locks | grep -q '^RUNPUSHBUTTON1 '"
 
-# ---- a unit under test on every channel, its readings, the detection mode, a diagnostic
+# ---- a unit under test on every channel, its readings, the detection mode (the type in manual
+# detection, and the diagnostics against a run: uut_test, locks_test)
 for c in 1 2 3; do $ctl set CH$c:SIMUUTTYPE 3 && $ctl set CH$c:SIMUUTPRESENT true; done
 check "automatic detection finds the plugged unit" wait_for 30 "3 (FMCW variable sweep)" $ctl get CH3:UUTTYPE
 err=$($ctl set UUTTYPE 2 2>&1); rc=$?
@@ -76,18 +77,7 @@ check "the UUT type is refused in automatic detection" \
 $ctl set SIMULATIONMODE manual && $ctl set CH1CURSTARTALT 100 && $ctl set CH1CURSTOPALT 3000 &&
   $ctl set CH1CURALTRATE 50 && $ctl set COUPLEDALTITUDESIMULATION true && $ctl set RUNSTOPTEST true
 check "a running ramp makes channel 3's measurements valid" wait_for 30 true $ctl get CH3:MEASUREMENTSVALID
-err=$($ctl set DIAGPASSTHRURUNNING true 2>&1); rc=$?
-check "a diagnostic is refused while the ramp runs" \
-  bash -c "[ $rc = 1 ] && grep -q 'reason:  Simulation is running' <<<'$err'"
 $ctl set RUNSTOPTEST false && $ctl set COUPLEDALTITUDESIMULATION false
-$ctl set UUTDETECT 1 && $ctl set UUTTYPE 2
-check "in manual detection the type reaches every channel" wait_for 30 "2 (FMCW)" $ctl get CH3:UUTTYPE
-$ctl set DIAGPASSTHRURUNNING true
-err=$($ctl set RUNSTOPTEST true 2>&1); rc=$?
-check "the passthrough refuses a run" \
-  bash -c "[ $rc = 1 ] && grep -q 'reason:  Diagnostics passthrough is on' <<<'$err'"
-$ctl set DIAGPASSTHRURUNNING false
-check "and lets go of the run button when off" bash -c "! $ctl locks | grep -q '^RUNSTOPTEST1 '"
 
 pids=$(cat "$run"/*.pid)
 bash "$top/scripts/stop.sh" >/dev/null

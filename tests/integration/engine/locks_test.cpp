@@ -120,10 +120,7 @@ TEST(Locks, InvalidConfigurationLocksEveryRunButtonAndTheSelftestEngine) {
 
   testset::SelftestEngine selftest;
   b.mc.radaltIsValidConfigPublished("topic", true);
-  for (LockGroup g : kRunButtons)
-    if (g != LockGroup::CALRUN) {
-      EXPECT_TRUE(b.Free(g));
-    }
+  for (LockGroup g : kRunButtons) EXPECT_TRUE(g == LockGroup::CALRUN || b.Free(g)) << radalt::NameOf(g);
   EXPECT_TRUE(SameLocker(b.other.Id(), b.mc.Group(LockGroup::CALRUN).Holder()));
   b.mc.radaltIsValidConfigPublished("topic", false);
   EXPECT_EQ((std::vector<std::string>{"unlock", std::string("lock: ") + kInvalid}), selftest.lock.Requests());
@@ -155,10 +152,7 @@ TEST(Locks, SelftestRunLocksFreeGroupsAndReportsItsButtonCode) {
 
   b.mc.SelftestLocking()->unlockForSelftestStop();
   EXPECT_EQ(0u, b.mc.CalibrationObj()->CalibrationButtonsLocked());
-  for (LockGroup g : kRunButtons)
-    if (g != LockGroup::ALTZERORUN) {
-      EXPECT_TRUE(b.Free(g));
-    }
+  for (LockGroup g : kRunButtons) EXPECT_TRUE(g == LockGroup::ALTZERORUN || b.Free(g)) << radalt::NameOf(g);
   EXPECT_TRUE(SameLocker(b.other.Id(), b.mc.Group(LockGroup::ALTZERORUN).Holder()));
   // 0 was published after "CALRUN" was released and before "DIAGTXOUTPUT" was.
   EXPECT_EQ((std::vector<std::string>{"13 cal tx", "0 tx"}), events);

@@ -1,5 +1,6 @@
 // Client writes of a registry's attributes as the journal keeps them: 16 writers at once, each
-// write and refusal there once and in each writer's order, a lock refusal with its texts.
+// write and refusal there once and in each writer's order, a lock refusal with its texts; a
+// write, a refusal, a failure and a command while the registry is observed, and none outside.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -115,10 +116,15 @@ TEST_F(JournalWrites, CommandsAndFailuresAreJournalledWithTheirOutcome) {
   EngineAttribLong_var ref = attr._this();
   EngineAttribVoid_var goRef = go._this();
   Locker client("radaltctl");
+  gui.Observe(nullptr);
+  ref->Set(client.Id(), 1);  // nobody observes yet
+  gui.Observe(std::make_shared<radalt::JournalObserver>(writer));
   ref->Set(client.Id(), 2);
   EXPECT_THROW(ref->Set(client.Id(), 3), Operation_errors::Settings_Conflict);
   EXPECT_ANY_THROW(ref->Set(client.Id(), 4));
   goRef->Execute(client.Id());
+  gui.Observe(nullptr);
+  ref->Set(client.Id(), 0);  // nobody observes any more
 
   std::vector<std::string> lines;
   for (const rj::Entry& e : Entries())

@@ -1,10 +1,9 @@
 // Attribute servants as clients reach them: writes pass the locks before the callback
 // decides, assignments are published on the item's topic, and the simulated engine's items
-// refuse what the instrument would refuse.
-#include <gmock/gmock.h>
+// refuse what the instrument would refuse. (What an observer of the writes hears:
+// journal_writes_test.)
 #include <gtest/gtest.h>
 
-#include <map>
 #include <mutex>
 
 #include "../engine/Catch.h"
@@ -147,51 +146,4 @@ TEST_F(AttributeTest, SimulatedItemsAcceptInsideTheirLimitsAndRefuseOutside) {
   items.ResetAll();
   EXPECT_EQ(0, mode->Get());
   EXPECT_DOUBLE_EQ(-55.0, power->Get().val);
-}
-
-namespace {
-// What an observer of the registry heard, one line per write.
-struct Heard : WriteObserver {
-  std::mutex m;
-  std::vector<std::string> lines;
-  void Written(const WriteEvent& e) noexcept override {
-    auto number = [](const CORBA::Any& a) {
-      CORBA::Long l;
-      return (a >>= l) ? std::to_string(l) : std::string("-");
-    };
-    std::string line = e.attr.Key() + (e.command ? " exec" : " " + number(e.before) + "->" + number(e.requested) +
-                                                                  "=" + number(e.after));
-    line += e.refusal ? std::string(" refused ") + e.refusal->_name() : e.failure.empty() ? " ok" : " " + e.failure;
-    std::lock_guard<std::mutex> lock(m);
-    lines.push_back(line);
-  }
-};
-}  // namespace
-
-TEST_F(AttributeTest, AnObserverHearsEveryClientWriteAndCommandWithItsOutcome) {
-  auto heard = std::make_shared<Heard>();
-  EngineAttribLong_i attr(namer, gui, "COUNT", 0, [&](CORBA::Long v) {
-    if (v == 3) throw std::runtime_error("three is not taken");
-    attr = v;
-  }, EngineAttribLongParams{0, 3, 1});
-  EngineAttribVoid_i cmd(namer, gui, "GO", [] {});
-  Lockable_i group("SIMRUN");
-  attr.GuardWith(group);
-  EngineAttribLong_var ref = attr._this();
-  EngineAttribVoid_var go = cmd._this();
-
-  ref->Set(client.Id(), 1);  // nobody observes yet
-  gui.Observe(heard);
-  ref->Set(client.Id(), 2);
-  const CORBA::ULong key = group.Lock(other.Authority("Simulation is running", "Locked because a simulation is running"));
-  EXPECT_THROW(ref->Set(client.Id(), 1), Operation_errors::Locking_Error);
-  group.Unlock(other.Id(), key);
-  EXPECT_ANY_THROW(ref->Set(client.Id(), 3));
-  go->Execute(client.Id());
-  gui.Observe(nullptr);
-  ref->Set(client.Id(), 0);  // nobody observes any more
-
-  EXPECT_EQ((std::vector<std::string>{"COUNT 1->2=2 ok", "COUNT 2->1=2 refused Locking_Error",
-                                      "COUNT 2->3=2 three is not taken", "GO exec ok"}),
-            heard->lines);
 }

@@ -2,18 +2,14 @@
 // Before it counts again the master control brings it back to the operator's settings of its
 // channel, and every attribute of the channel then shows what the engine holds: a setting the
 // new engine refuses shows the engine's value, never the operator's value it does not hold.
+#include <tuple>
+
 #include "RfBench.h"
 #include "platform/Orb.h"
 
 using namespace rfbench;
 
 namespace {
-
-std::string Say(Bench& b, const std::string& command) {
-  testing::internal::CaptureStdout();
-  b.mc.RadAltDDS_SubCallback("Lumaren/local/RADALTSC", command.c_str());
-  return testing::internal::GetCapturedStdout();
-}
 
 // The operator's settings of channel 3 (and the RF level mode, which every channel shares).
 void SetChannel3(Bench& b) {
@@ -25,43 +21,35 @@ void SetChannel3(Bench& b) {
   ASSERT_DOUBLE_EQ(-80.0, b.EngineValue(3, "OUTPWRLVL"));
 }
 
-void ExpectChannel3BroughtBack(Bench& b) {
-  EXPECT_EQ(3u, b.mc.EnabledCount());
-  EXPECT_DOUBLE_EQ(1.0, b.EngineValue(3, "RFLVLMODE"));
-  EXPECT_DOUBLE_EQ(-80.0, b.EngineValue(3, "OUTPWRLVL"));
-  EXPECT_DOUBLE_EQ(12.5, b.EngineValue(3, "TXCABLELOSS"));
-  EXPECT_DOUBLE_EQ(60.0, b.EngineValue(3, "LOOPLOSS"));
-  EXPECT_DOUBLE_EQ(-80.0, b.Shown("CH3OUTPWRLVL"));
-  EXPECT_DOUBLE_EQ(12.5, b.Shown("CH3TXCBLLOSS"));
-  EXPECT_DOUBLE_EQ(60.0, b.Shown("CH3LOOPLOSS"));
-  // It is the operator's channel again: a write reaches the new engine.
-  b.SetDouble("CH3OUTPWRLVL", -70.0);
-  EXPECT_DOUBLE_EQ(-70.0, b.EngineValue(3, "OUTPWRLVL"));
-}
-
 }  // namespace
 
-TEST(EngineRejoin, AnEngineThatSaidGoodbyeAndCameBackGetsTheOperatorsSettings) {
-  Bench b;
-  SetChannel3(b);
-  Velmarin::DeactivateServant(&b.engines[3]);
-  Say(b, "destroy,3");
-  EXPECT_EQ(2u, b.mc.EnabledCount());
-
-  b.engines.Start(3);
-  ASSERT_DOUBLE_EQ(-55.0, b.EngineValue(3, "OUTPWRLVL"));  // the new process's own default
-  Say(b, "create,3");
-  ExpectChannel3BroughtBack(b);
-}
-
-TEST(EngineRejoin, AnEngineReplacedWithoutAGoodbyeGetsTheOperatorsSettings) {
-  // Killed and started again before anyone noticed: the new process announces itself while
-  // the old one is still registered.
-  Bench b;
-  SetChannel3(b);
-  b.engines.Start(3);
-  Say(b, "create,3");
-  ExpectChannel3BroughtBack(b);
+// Whether the old process said goodbye first or was killed and started again before anyone
+// noticed (the new process announces itself while the old one is still registered).
+TEST(EngineRejoin, AnEngineThatCameBackWithOrWithoutAGoodbyeGetsTheOperatorsSettings) {
+  for (bool goodbye : {true, false}) {
+    SCOPED_TRACE(goodbye ? "after a goodbye" : "without a goodbye");
+    Bench b;
+    SetChannel3(b);
+    if (goodbye) {
+      Velmarin::DeactivateServant(&b.engines[3]);
+      b.Announce("destroy,3");
+      EXPECT_EQ(2u, b.mc.EnabledCount());
+    }
+    b.engines.Start(3);
+    ASSERT_DOUBLE_EQ(-55.0, b.EngineValue(3, "OUTPWRLVL"));  // the new process's own default
+    b.Announce("create,3");
+    EXPECT_EQ(3u, b.mc.EnabledCount());
+    EXPECT_DOUBLE_EQ(1.0, b.EngineValue(3, "RFLVLMODE"));
+    const std::tuple<const char*, const char*, double> kSettings[] = {
+        {"OUTPWRLVL", "CH3OUTPWRLVL", -80.0}, {"TXCABLELOSS", "CH3TXCBLLOSS", 12.5}, {"LOOPLOSS", "CH3LOOPLOSS", 60.0}};
+    for (const auto& [engineKey, key, value] : kSettings) {
+      EXPECT_DOUBLE_EQ(value, b.EngineValue(3, engineKey)) << key;
+      EXPECT_DOUBLE_EQ(value, b.Shown(key)) << key;
+    }
+    // It is the operator's channel again: a write reaches the new engine.
+    b.SetDouble("CH3OUTPWRLVL", -70.0);
+    EXPECT_DOUBLE_EQ(-70.0, b.EngineValue(3, "OUTPWRLVL"));
+  }
 }
 
 TEST(EngineRejoin, ASettingTheNewEngineRefusesShowsWhatTheEngineHolds) {
@@ -69,7 +57,7 @@ TEST(EngineRejoin, ASettingTheNewEngineRefusesShowsWhatTheEngineHolds) {
   SetChannel3(b);
   b.engines.Start(3);
   b.HoldEngineItem(3, "OUTPWRLVL");
-  const std::string said = Say(b, "create,3");
+  const std::string said = b.Announce("create,3");
   EXPECT_EQ(3u, b.mc.EnabledCount());
   EXPECT_DOUBLE_EQ(-55.0, b.EngineValue(3, "OUTPWRLVL"));
   EXPECT_DOUBLE_EQ(-55.0, b.Shown("CH3OUTPWRLVL"));
@@ -85,12 +73,12 @@ TEST(EngineRejoin, ChannelOneComingBackTakesTheSettingsOfEveryChannelFromTheOthe
   b.Manual(false);
   b.SetDouble("CH1OUTPWRLVL", -90.0);
   Velmarin::DeactivateServant(&b.engines[1]);
-  Say(b, "destroy,1");
+  b.Announce("destroy,1");
   EXPECT_EQ(0u, b.mc.EnabledCount());
 
   b.engines.Start(1);
   ASSERT_DOUBLE_EQ(0.0, b.EngineValue(1, "RFLVLMODE"));
-  Say(b, "create,1");
+  b.Announce("create,1");
   EXPECT_EQ(3u, b.mc.EnabledCount());
   EXPECT_DOUBLE_EQ(1.0, b.EngineValue(1, "RFLVLMODE"));
   EXPECT_EQ(1, b.Attr<EngineAttribEnum>("RFLVLMODE")->Get());

@@ -77,8 +77,11 @@ TEST(PathLoss, WithTwoChannelsEveryChannel3SettingIsRefusedAndNoEngineChanges) {
 TEST(PathLoss, AChannelWhoseEngineHasGoneIsRefused) {
   Bench b;
   Velmarin::DeactivateServant(&b.engines[3]);
-  Output([&] { b.mc.RadAltDDS_SubCallback("Lumaren/local/RADALTSC", "destroy,3"); });
+  b.Announce("destroy,3");
   auto e = Catch<Operation_errors::Settings_Conflict>([&] { b.SetDouble("CH3TXEXTLOSS", 1.0); });
+  EXPECT_STREQ("Channel not enabled", e.text.in());
+  // Its automatic run too, before any engine is asked.
+  e = Catch<Operation_errors::Settings_Conflict>([&] { Output([&] { b.Exec("CH3AUTORFLEVEL"); }); });
   EXPECT_STREQ("Channel not enabled", e.text.in());
 }
 

@@ -9,13 +9,21 @@ const char* const kLosses[] = {"TXCBLLOSS", "RXCBLLOSS", "TXCOUPLOSS", "RXCOUPLO
 
 std::string Key(int channel, const char* stem) { return "CH" + std::to_string(channel) + stem; }
 
-TEST(FactoryDefault, CoupledResetsEveryEnabledChannelThenTheSharedSettingsOnce) {
+TEST(FactoryDefault, ResetsItsChannelOrCoupledEveryEnabledOneAndTheSharedSettingsOnce) {
   SaveRecallBench b;
-  b.Manual(false);
-  for (int ch = 1; ch <= 3; ++ch) {
-    b.SetDouble(Key(ch, "OUTPWRLVL"), -20.0);
-    for (const char* loss : kLosses) b.SetDouble(Key(ch, loss), 2.0);
-  }
+  auto moveAway = [&] {
+    b.Manual(false);
+    for (int ch = 1; ch <= 3; ++ch) {
+      b.SetDouble(Key(ch, "OUTPWRLVL"), -20.0);
+      for (const char* loss : kLosses) b.SetDouble(Key(ch, loss), 2.0);
+    }
+  };
+  moveAway();
+  b.Exec("CH3FACTORYDEFAULT");
+  for (int ch = 1; ch <= 3; ++ch) EXPECT_DOUBLE_EQ(ch == 3 ? 0.0 : 2.0, b.Shown(Key(ch, "TXCBLLOSS"))) << ch;
+  EXPECT_EQ(0, b.Attr<EngineAttribEnum>("RFLVLMODE")->Get());
+
+  moveAway();
   b.SetBool("COUPLEDALTITUDESIMULATION", true);
   b.Exec("CH1FACTORYDEFAULT");
   for (int ch = 1; ch <= 3; ++ch) {
@@ -25,17 +33,6 @@ TEST(FactoryDefault, CoupledResetsEveryEnabledChannelThenTheSharedSettingsOnce) 
   }
   EXPECT_EQ(0, b.Attr<EngineAttribEnum>("RFLVLMODE")->Get());
   EXPECT_EQ(1, b.Attr<EngineAttribEnum>("CDFALTCORRECTION")->Get());
-}
-
-TEST(FactoryDefault, UncoupledLeavesOtherChannelsButResetsTheSharedSettings) {
-  SaveRecallBench b;
-  b.Manual(false);
-  for (int ch = 1; ch <= 3; ++ch) b.SetDouble(Key(ch, "TXCBLLOSS"), 2.0);
-  b.Exec("CH3FACTORYDEFAULT");
-  EXPECT_DOUBLE_EQ(2.0, b.Shown("CH1TXCBLLOSS"));
-  EXPECT_DOUBLE_EQ(2.0, b.Shown("CH2TXCBLLOSS"));
-  EXPECT_DOUBLE_EQ(0.0, b.Shown("CH3TXCBLLOSS"));
-  EXPECT_EQ(0, b.Attr<EngineAttribEnum>("RFLVLMODE")->Get());
 }
 
 TEST(FactoryDefault, SwitchesEveryDiagnosticOutputOffThePassthroughToo) {

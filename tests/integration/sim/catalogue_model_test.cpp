@@ -9,8 +9,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "ScEngine.h"
-#include "platform/Orb.h"
+#include "../../support/SimulatedChannels.h"
 
 using namespace Velmarin;
 namespace Legs = RadAltSingleChannelModel::AltimeterSimulationObjects;
@@ -34,13 +33,10 @@ class Catalogue : public ::testing::Test {
   }
   // A fresh engine for channel over the same folder, as after a restart of its process.
   void Start(int channel) {
-    radaltsim::ScEngineOptions options;
-    options.tick = std::chrono::milliseconds(0);
+    radaltsim::ScEngineOptions options = testset::Stopped();
     options.catalogueFolder = folder;
-    auto& slot = engines[channel - 1];
-    slot.reset();
-    slot = std::make_unique<radaltsim::ScEngine_i>(channel, "Lumaren/local/RADALTSC/" + std::to_string(channel),
-                                                   options);
+    engines[channel - 1].reset();
+    engines[channel - 1] = std::make_unique<radaltsim::ScEngine_i>(channel, testset::EngineBase(channel), options);
   }
   radaltsim::SC::RADALTSC_ENGINE_var Sc(int channel) { return engines[channel - 1]->_this(); }
   radaltsim::ItemStore& Items(int channel) { return engines[channel - 1]->Items(); }

@@ -11,16 +11,6 @@ using Operation_errors::Locking_Error;
 
 namespace {
 
-template <class I>
-typename I::_var_type Attr(Bench& b, const char* key) {
-  Velmarin::EngineReadingBase_i* attr = b.mc.Gui().Local(key);
-  EXPECT_NE(nullptr, attr) << key;
-  CORBA::Object_var obj = attr->_this();
-  return I::_narrow(obj);
-}
-
-double Shown(Bench& b, const char* key) { return Attr<EngineAttribValueDouble>(b, key)->Get().val; }
-
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 }  // namespace
@@ -33,7 +23,7 @@ TEST(CoupledWrites, ARefusingEngineLeavesTheEarlierChannelsWrittenAndShown) {
   // Channel 2's engine is held by someone else: the lock refusal keeps its type and texts.
   EngineAttribValueDouble_var stop2 = b.EngineItem<EngineAttribValueDouble>(2, "CURSTOPALT");
   stop2->Lock(b.other.Authority("Service", "Locked because of service"));
-  EngineAttribValueDouble_var stop1 = Attr<EngineAttribValueDouble>(b, "CH1CURSTOPALT");
+  EngineAttribValueDouble_var stop1 = b.Attr<EngineAttribValueDouble>("CH1CURSTOPALT");
   Locking_Error locked;
   const std::string out = Output([&] {
     locked = Catch<Locking_Error>([&] { stop1->Set(b.client.Id(), WithVal(stop1->Get(), 55.0)); });
@@ -44,17 +34,17 @@ TEST(CoupledWrites, ARefusingEngineLeavesTheEarlierChannelsWrittenAndShown) {
   EXPECT_TRUE(Has(out, " CURRENT_STOP_ALTITUDE_CHAN1::CurrentStopAltitudeChan1Callback throw Locking_Error_Exception"));
   EXPECT_DOUBLE_EQ(55.0, b.EngineValue(1, "CURSTOPALT"));
   EXPECT_DOUBLE_EQ(55.0, stop1->Get().val);
-  EXPECT_DOUBLE_EQ(0.0, Shown(b, "CH2CURSTOPALT"));
+  EXPECT_DOUBLE_EQ(0.0, b.Shown("CH2CURSTOPALT"));
   EXPECT_DOUBLE_EQ(0.0, b.EngineValue(3, "CURSTOPALT"));
 
   // Channel 3's engine is held too: two channels took the value.
   b.EngineItem<EngineAttribValueDouble>(3, "CURSTARTALT")->Lock(b.other.Authority("Service", "Locked because of service"));
-  EngineAttribValueDouble_var start1 = Attr<EngineAttribValueDouble>(b, "CH1CURSTARTALT");
+  EngineAttribValueDouble_var start1 = b.Attr<EngineAttribValueDouble>("CH1CURSTARTALT");
   Output([&] { locked = Catch<Locking_Error>([&] { start1->Set(b.client.Id(), WithVal(start1->Get(), 500.0)); }); });
   EXPECT_TRUE(Has(locked.message.in(), "(taken by channels 1, 2; not taken by channel 3)")) << locked.message.in();
   EXPECT_DOUBLE_EQ(500.0, start1->Get().val);
-  EXPECT_DOUBLE_EQ(500.0, Shown(b, "CH2CURSTARTALT"));
-  EXPECT_DOUBLE_EQ(0.0, Shown(b, "CH3CURSTARTALT"));
+  EXPECT_DOUBLE_EQ(500.0, b.Shown("CH2CURSTARTALT"));
+  EXPECT_DOUBLE_EQ(0.0, b.Shown("CH3CURSTARTALT"));
 
   // Every engine refuses a value outside its limits: the range refusal keeps its type.
   DataOutOfRange range;
@@ -65,7 +55,7 @@ TEST(CoupledWrites, ARefusingEngineLeavesTheEarlierChannelsWrittenAndShown) {
   // A write to one channel only says nothing of other channels.
   b.SetCoupled(false);
   Output([&] { range = Catch<DataOutOfRange>([&] {
-    Attr<EngineAttribValueDouble>(b, "CH2CURSTARTALT")->Set(b.client.Id(), WithVal(start1->Get(), 20000.0));
+    b.Attr<EngineAttribValueDouble>("CH2CURSTARTALT")->Set(b.client.Id(), WithVal(start1->Get(), 20000.0));
   }); });
   EXPECT_FALSE(Has(range.info.text.in(), "taken by")) << range.info.text.in();
 }
@@ -88,23 +78,23 @@ TEST(CoupledWrites, AnEngineThatIsGoneIsNamedInAConnectionError) {
 
   const std::string out = goneAfterChannel1(
       [](Bench& b) {
-        EngineAttribValueLong_var duration1 = Attr<EngineAttribValueLong>(b, "CH1CURALTDUR");
+        EngineAttribValueLong_var duration1 = b.Attr<EngineAttribValueLong>("CH1CURALTDUR");
         duration1->Set(b.client.Id(), WithVal(duration1->Get(), CORBA::Long(9)));
       },
-      [](Bench& b) { EXPECT_EQ(9, Attr<EngineAttribValueLong>(b, "CH1CURALTDUR")->Get().val); });
+      [](Bench& b) { EXPECT_EQ(9, b.Attr<EngineAttribValueLong>("CH1CURALTDUR")->Get().val); });
   EXPECT_TRUE(Has(out, " CURRENT_ALTITUDE_DURATION_CHAN1::CurrentAltitudeDurationChan1Callback throw Communications_failure:"));
 
   // The profile and its name follow the same rule.
   goneAfterChannel1(
-      [](Bench& b) { Attr<EngineAttribAny>(b, "CH1LEGDATA")->Set(b.client.Id(), Profile({{1000, 500, 100}})); },
+      [](Bench& b) { b.Attr<EngineAttribAny>("CH1LEGDATA")->Set(b.client.Id(), Profile({{1000, 500, 100}})); },
       [](Bench& b) {
         EXPECT_EQ(1u, b.EngineLegCount(1));
-        CORBA::Any_var shown = Attr<EngineAttribAny>(b, "CH1LEGDATA")->Get();
+        CORBA::Any_var shown = b.Attr<EngineAttribAny>("CH1LEGDATA")->Get();
         EXPECT_EQ(1u, LegCount(shown.in()));
       });
-  goneAfterChannel1([](Bench& b) { Attr<EngineAttribString>(b, "CH1PROFILENAME")->Set(b.client.Id(), "Descent"); },
+  goneAfterChannel1([](Bench& b) { b.Attr<EngineAttribString>("CH1PROFILENAME")->Set(b.client.Id(), "Descent"); },
                     [](Bench& b) {
                       EXPECT_STREQ("Descent",
-                                   CORBA::String_var(Attr<EngineAttribString>(b, "CH1PROFILENAME")->Get()).in());
+                                   CORBA::String_var(b.Attr<EngineAttribString>("CH1PROFILENAME")->Get()).in());
                     });
 }

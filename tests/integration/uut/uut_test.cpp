@@ -103,19 +103,6 @@ TEST_F(Uut, EverySettingIsRefusedWithoutAnEnabledChannel) {
   EXPECT_EQ(" UUT_TYPE::UutUutTypeCallback throw Settings_Conflict:No enabled channels\n", line);
 }
 
-TEST_F(Uut, AnEngineItemHeldByAnotherClientRefusesTheWriteWithItsTexts) {
-  EngineAttribEnum_var held = b.EngineItem<EngineAttribEnum>(2, "CDFALTCORR");
-  held->Lock(b.other.Authority("Bench test", "Locked because the bench holds it"));
-  const Locking_Error e = Catch<Locking_Error>([&] {
-    const std::string line = Output([&] { b.Attr<EngineAttribEnum>("CDFALTCORRECTION")->Set(b.client.Id(), 0); });
-    EXPECT_EQ(" CdfAltCorrection::CdfAltCorrCallback throw Locking_Error_Exception\n", line);
-  });
-  EXPECT_STREQ("Bench test", e.reason.in());
-  EXPECT_STREQ("Locked because the bench holds it (taken by channel 1; not taken by channels 2, 3)", e.message.in());
-  EXPECT_STREQ("other", e.holder.in());
-  EXPECT_EQ(1, uut().cdfAltCorrection->Value());  // nothing changed on the attribute
-}
-
 TEST_F(Uut, ARecallWritesReadsBackAndKeepsTheLocksWithTheMode) {
   Detect(1);
   b.Attr<EngineAttribEnum>("UUTTYPE")->Set(b.client.Id(), 2);
@@ -166,20 +153,8 @@ TEST_F(Uut, EachReadingChecksItsChannelAndHandsOutItsEngineItem) {
   EXPECT_STREQ("Channel 1 not enabled", e.text.in());
 }
 
-TEST_F(Uut, TheSweepRateOfATypeThreeUnitIsItsOwnReading) {
-  Detect(1);
-  b.EngineItem<EngineAttribEnum>(2, "UUTTYPE")->Set(b.client.Id(), 3);
-  EngineReadingValueDouble_var sweep = uut().readings->m_UUT_SWEEP_RATE_CHAN2->UUTSweepRateChan2();
-  CORBA::String_var name = sweep->Name();
-  EXPECT_STREQ("SWPRTTYPE3", name.in());
-  b.EngineItem<EngineAttribEnum>(2, "UUTTYPE")->Set(b.client.Id(), 2);
-  sweep = uut().readings->m_UUT_SWEEP_RATE_CHAN2->UUTSweepRateChan2();
-  name = sweep->Name();
-  EXPECT_STREQ("SWPRT", name.in());
-}
-
-// (What a plugged unit's readings do while a ramp runs: uut_model_test; the master control hands
-// out the engine's own items, above.)
+// (The type-3 sweep-rate reading: remote_test; what a plugged unit's readings do while a ramp
+// runs: uut_model_test.)
 
 // ---- display modes and units ----------------------------------------------------------------
 
@@ -205,27 +180,43 @@ TEST_F(Uut, ThePowerDisplayModeIsAlwaysLockedForClients) {
   EXPECT_EQ(0, b.EngineNumber(1, "POWERUNITS"));
 }
 
-TEST_F(Uut, AModeTheLastChannelRefusesLeavesTheAttributeAsItWas) {
-  // Channel 3's item is held by another client: channels 1 and 2 took the mode, channel 3
-  // refused it, and the attribute still shows the mode the channels had in common.
-  b.EngineItem<EngineAttribEnum>(3, "FREQDISPLAYMODE")->Lock(b.other.Authority("held", "Locked because held"));
-  EXPECT_THROW(Output([&] { b.Attr<EngineAttribEnum>("FREQDISPLAYMODE")->Set(b.client.Id(), 1); }), Locking_Error);
-  EXPECT_EQ(1, b.EngineNumber(1, "FREQDISPLAYMODE"));
-  EXPECT_EQ(0, b.EngineNumber(3, "FREQDISPLAYMODE"));
-  EXPECT_EQ(0, uut().freqDisplayMode->Value());
-}
-
 // ---- a setting of every channel that one engine does not take ---------------------------------
 
+// Another client holds one engine's item: the writer gets its texts and is told which channels
+// took the value; the engines before it keep the value, and the attribute shows what it shows.
 TEST_F(Uut, ASettingOneEngineRefusesNamesTheChannelsThatTookIt) {
-  b.EngineItem<EngineAttribEnum>(2, "ALTUNITS")->Lock(b.other.Authority("held", "Locked because held"));
-  Locking_Error locked;
-  Output([&] { locked = Catch<Locking_Error>([&] { b.Attr<EngineAttribEnum>("ALTUNITS")->Set(b.client.Id(), 1); }); });
-  EXPECT_STREQ("held", locked.reason.in());
-  EXPECT_STREQ("Locked because held (taken by channel 1; not taken by channels 2, 3)", locked.message.in());
-  EXPECT_EQ(1, b.EngineNumber(1, "ALTUNITS"));
-  EXPECT_EQ(0, b.EngineNumber(3, "ALTUNITS"));
-  EXPECT_EQ(1, b.Attr<EngineAttribEnum>("ALTUNITS")->Get()) << "shows what channel 1's engine holds";
+  const struct {
+    const char *key, *engineKey;
+    int held, value;
+    const char *log, *taken;
+    int shown;  // the attribute afterwards
+  } kCases[] = {
+      // A per-channel correction: the attribute keeps its value.
+      {"CDFALTCORRECTION", "CDFALTCORR", 2, 0, " CdfAltCorrection::CdfAltCorrCallback",
+       "(taken by channel 1; not taken by channels 2, 3)", 1},
+      // The channels had the frequency display mode in common before: it still shows.
+      {"FREQDISPLAYMODE", "FREQDISPLAYMODE", 3, 1, " FreqDisplayMode::freqDisplayModeCallback",
+       "(taken by channels 1, 2; not taken by channel 3)", 0},
+      // The units show what channel 1's engine holds.
+      {"ALTUNITS", "ALTUNITS", 2, 1, " ALTITUDE_UNITS::AltitudeUnitsCallback",
+       "(taken by channel 1; not taken by channels 2, 3)", 1},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.key);
+    const int before = static_cast<int>(b.EngineNumber(c.held, c.engineKey));
+    b.EngineItem<EngineAttribEnum>(c.held, c.engineKey)->Lock(b.other.Authority("held", "Locked because held"));
+    Locking_Error e;
+    const std::string line = Output([&] {
+      e = Catch<Locking_Error>([&] { b.Attr<EngineAttribEnum>(c.key)->Set(b.client.Id(), c.value); });
+    });
+    EXPECT_EQ(std::string(c.log) + " throw Locking_Error_Exception\n", line);
+    EXPECT_STREQ("held", e.reason.in());
+    EXPECT_STREQ("other", e.holder.in());
+    EXPECT_EQ(std::string("Locked because held ") + c.taken, e.message.in());
+    EXPECT_EQ(c.value, b.EngineNumber(1, c.engineKey));
+    for (int ch = c.held; ch <= 3; ++ch) EXPECT_EQ(before, b.EngineNumber(ch, c.engineKey)) << ch;
+    EXPECT_EQ(c.shown, b.Attr<EngineAttribEnum>(c.key)->Get());
+  }
 }
 
 TEST_F(Uut, ASettingAGoneEngineMissesNamesThatChannel) {

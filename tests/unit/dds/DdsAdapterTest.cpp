@@ -174,13 +174,11 @@ TEST(DdsSubscriberInstances, DisposedAndUnregisteredInstancesPrintTheirLineAndCa
   EXPECT_EQ(received.inbox.Values(), (std::vector<std::string>{topic + "|create,1", topic + "|create,3"}));
 }
 
-TEST(DdsSubscriberCallbacks, AFailingOrEmptyCallbackIsReportedAndTheReaderGoesOn) {
+// (A callback that throws: DdsSubscriberBursts.)
+TEST(DdsSubscriberCallbacks, AnEmptyCallbackIsReportedAndAnotherReaderOfTheTopicGoesOn) {
   const std::string topic = TestTopic();
   Inbox<int> received;
-  DDS_Subscriber<int> failing(topic.c_str(), [&](const char*, int value) {
-    received.Put(value);
-    if (value == 1) throw Operation_errors::Settings_Conflict("Channel not enabled");
-  });
+  DDS_Subscriber<int> other(topic.c_str(), [&](const char*, int value) { received.Put(value); });
   DDS_Subscriber<int> empty(topic.c_str(), boost::function<void(const char*, int)>());
   DDS_Publisher<int> publisher(topic.c_str());
   ASSERT_TRUE(publisher.WaitForSubscribers(2, boost::posix_time::seconds(20)));
@@ -190,7 +188,6 @@ TEST(DdsSubscriberCallbacks, AFailingOrEmptyCallbackIsReportedAndTheReaderGoesOn
   publisher.sendData(2);
   ASSERT_TRUE(received.WaitFor(2));
   EXPECT_EQ(received.Values(), (std::vector<int>{1, 2}));
-  EXPECT_NE(errors.WaitForLine("Settings_Conflict:Channel not enabled"), "");
   EXPECT_NE(errors.WaitForLine("empty"), "");  // boost::bad_function_call
 }
 
