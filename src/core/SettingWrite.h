@@ -40,16 +40,23 @@ enum class EngineLocks {
   kAsTheyAre,   // passed on unchanged
 };
 
+// Which attributes show their engines after a write that failed part way.
+enum class AfterFailure {
+  kEachReadBack,  // each read-back channel, but one whose engine was not reached or did not answer
+  kLastTaken,     // the read-back (one value of the test set) shows the last channel that took it
+};
+
 struct SettingWrite {
   std::string prefix;         // " CLASS::Method", the start of every line the write logs
   std::vector<int> targets;   // the channels whose engines take the value, in this order
   std::vector<int> readBack;  // the channels whose attributes show their engines afterwards
   EngineLocks locks = EngineLocks::kTranslated;
+  AfterFailure afterFailure = AfterFailure::kEachReadBack;
 
   // write(ch) for each target. When one fails, the failure goes on as the steps above say, after
   // show ran (its own failures dropped: the write's failure is the one the writer gets) for
-  // each read-back channel but one whose engine was not reached or did not answer (asking it
-  // again would only wait again): a channel that refused the value shows what it kept.
+  // the channels afterFailure names. A channel that refused the value shows what it kept; one
+  // whose engine was not reached or did not answer is not asked again (it would only wait again).
   template <class Write, class Show>
   void WriteEngines(Write&& write, Show&& show) const;
   // show(ch) for each read-back channel, in order; whether any of them said it changed (a
@@ -88,8 +95,10 @@ void SettingWrite::WriteEngines(Write&& write, Show&& show) const {
     }
   };
   try {
-    WriteChannelsNamed(targets, prefix, tracked, [&](const std::vector<int>&) {
-      for (int ch : readBack) {
+    WriteChannelsNamed(targets, prefix, tracked, [&](const std::vector<int>& took) {
+      std::vector<int> asked = readBack;
+      if (afterFailure == AfterFailure::kLastTaken) asked = took.empty() ? took : std::vector<int>{took.back()};
+      for (int ch : asked) {
         if (ch == silent) continue;
         try {
           detail::Shown(show, ch);

@@ -69,23 +69,26 @@ void SIMULATION_MODE::get_SimulationModeParams() {
   for (CORBA::ULong i = 0; i < values->length(); ++i) attr_.AddParam(values[i].value, values[i].label.in());
 }
 
-void SIMULATION_MODE::WriteEngines(int mode, int n) {
+void SIMULATION_MODE::WriteEngines(int mode, int n, const char* prefix, bool follow) {
   const Velmarin::Locker_ID who = WriterId();
-  for (int ch = 1; ch <= n; ++ch) {
-    radalt::WriteItem(mc_->Items(), mc_->GetSingleChannelPtr(ch), &SC::SimulationMode, who, mode);
-  }
+  const std::vector<int> channels = radalt::ChannelsUpTo(n);
+  // The mode shows channel 1's engine; without an enabled channel no engine can say.
+  if (channels.empty()) attr_ = mode;
+  radalt::SettingWrite{prefix, channels, channels.empty() ? channels : std::vector<int>{1}}.Run(
+      [&](int ch) { radalt::WriteItem(mc_->Items(), mc_->GetSingleChannelPtr(ch), &SC::SimulationMode, who, mode); },
+      [&](int ch) {
+        const int actual = radalt::ReadItem(mc_->Items(), mc_->GetSingleChannelPtr(ch), &SC::SimulationMode);
+        if (actual == attr_.Value()) return;
+        attr_ = actual;
+        if (follow) ModeChanged(actual);
+      });
 }
 
 void SIMULATION_MODE::SimulationModeCallback(int mode) {
   radalt::Core& mc = *mc_;
   const int n = radalt::RequireAnyChannelEnabled(mc, kCallback);
+  WriteEngines(mode, n, kCallback, true);
   Forward(" SIMULATION_MODE::SimulationModeCallback throw Locking_Error_Exception", [&] {
-    WriteEngines(mode, n);
-    const int actual = radalt::ReadItem(mc.Items(), mc.GetSingleChannelPtr(1), &SC::SimulationMode);
-    if (actual != attr_.Value()) {
-      attr_ = actual;
-      ModeChanged(actual);
-    }
     Distribute(mode, n);
     radalt::WriteItem(mc.Items(), mc.GetSingleChannelPtr(1), &SC::SimulationChanged, WriterId(), true);
   });
@@ -157,6 +160,5 @@ void SIMULATION_MODE::Distribute(int mode, int n) {
 void SIMULATION_MODE::RecallSimulationMode() {
   const int n = radalt::EnabledChannels(*mc_);
   const int mode = Recalled<int>(PersistanceName);
-  attr_ = mode;
-  Forward(" SIMULATION_MODE::RecallSimulationMode throw Locking_Error_Exception", [&] { WriteEngines(mode, n); });
+  WriteEngines(mode, n, " SIMULATION_MODE::RecallSimulationMode", false);
 }

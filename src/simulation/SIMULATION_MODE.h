@@ -23,7 +23,9 @@ class SIMULATION_MODE : public radalt::Parameter<Velmarin::EngineAttribEnum_i> {
   int Value() const { return attr_.Value(); }
 
  private:
-  void WriteEngines(int mode, int n);
+  // Writes mode to the engines of channels 1 .. n (SettingWrite, lines beginning with prefix)
+  // and shows what channel 1's engine holds, with what follows a change when follow is set.
+  void WriteEngines(int mode, int n, const char* prefix, bool follow);
   // The locks and ramp settings that follow a change to actual.
   void ModeChanged(int actual);
   // Hands channel 1's settings to the coupled channels, then the ramp or profile name of

@@ -48,9 +48,9 @@ TEST(RampSettings, ShowWhatTheirChannelsEngineAccepted) {
   EXPECT_FALSE(sim.currentStartAltitude.At(2)->SetValue(WithVal(start2->Get(), 123.5009)));
   EXPECT_TRUE(sim.currentStartAltitude.At(2)->SetValue(WithVal(start2->Get(), 123.6)));
 
-  // The engine's refusal reaches the writer; the setting keeps its value.
+  // The engine's refusal reaches the writer; the setting shows what its engine kept.
   EXPECT_THROW(start2->Set(b.client.Id(), WithVal(start2->Get(), 20000.0)), DataOutOfRange);
-  EXPECT_DOUBLE_EQ(123.6, start2->Get().val);
+  EXPECT_DOUBLE_EQ(123.5, start2->Get().val);
 
   // A rate makes the engine recompute the stop altitude, which the channel then shows.
   dynamic_cast<EngineAttribValueDouble_i&>(b.Engine(2).Servant("CURSTOPALT")) =

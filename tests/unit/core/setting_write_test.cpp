@@ -72,6 +72,12 @@ TEST(SettingWrite, AFailurePartWayShowsWhatEachEngineHoldsAndNamesTheChannels) {
   EXPECT_EQ("Locked because held (taken by channels 1, 2; not taken by channel 3)",
             WriteSeven({" UUT_TYPE::Callback", {1, 2, 3}, {3}}, engines));
   EXPECT_EQ(std::vector<int>({3}), engines.asked);
+  // ... or, where the family says so, what the last engine that took it holds.
+  engines = Engines{};
+  engines.refusing = 3;
+  WriteSeven({" RFLEVEL_MODE::Callback", {1, 2, 3}, {3}, radalt::EngineLocks::kTranslated, radalt::AfterFailure::kLastTaken},
+             engines);
+  EXPECT_EQ(std::vector<int>({2}), engines.asked);
 
   // Nothing took it: nothing is asked, and a single channel's failure names it too.
   engines = Engines{};
