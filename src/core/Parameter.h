@@ -132,8 +132,7 @@ template <class Servant>
 template <class P, class V>
 bool Parameter<Servant>::ForwardToChannels(int n, radalt::ScItemOp<P> op, const V& value, const std::string& prefix) {
   const Velmarin::Locker_ID who = WriterId();
-  const std::vector<int> targets = ChannelsUpTo(n);
-  return SettingWrite{prefix, targets, targets.empty() ? targets : std::vector<int>{1}}.Run(
+  return SettingWrite::ToEnabled(prefix, n, 1).Run(
       [&](int ch) { WriteItem(mc_->Items(), mc_->GetSingleChannelPtr(ch), op, who, value); },
       [&](int ch) {
         auto accepted = Hold(ReadItem(mc_->Items(), mc_->GetSingleChannelPtr(ch), op));

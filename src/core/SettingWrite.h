@@ -28,6 +28,7 @@
 #include <utility>
 #include <vector>
 
+#include "ChannelWrites.h"
 #include "EngineFailure.h"
 #include "Exceptions.h"
 #include "RecallScope.h"
@@ -63,6 +64,17 @@ struct SettingWrite {
   // show that returns nothing says no).
   template <class Show>
   bool ShowEngines(Show&& show) const;
+  // A value of the whole test set: written to the engines of channels 1 .. n, shown from
+  // channel from (kLastEnabled: channel n); with no channel enabled nothing is written or shown.
+  static constexpr int kLastEnabled = 0;
+  static SettingWrite ToEnabled(std::string prefix, int n, int from, EngineLocks locks = EngineLocks::kTranslated,
+                                AfterFailure afterFailure = AfterFailure::kEachReadBack) {
+    std::vector<int> channels = ChannelsUpTo(n);
+    std::vector<int> shown;
+    if (!channels.empty()) shown.push_back(from == kLastEnabled ? channels.back() : from);
+    return SettingWrite{std::move(prefix), std::move(channels), std::move(shown), locks, afterFailure};
+  }
+
   // Both steps.
   template <class Write, class Show>
   bool Run(Write&& write, Show&& show) const {
@@ -112,7 +124,8 @@ void SettingWrite::WriteEngines(Write&& write, Show&& show) const {
     LogThrow(prefix + " throw Locking_Error_Exception", Velmarin::Operation_errors::Locking_Error_Exception(e));
   } catch (const Velmarin::Operation_errors::DataOutOfRange& e) {
     // Among several channels the refusal was logged with the channels named.
-    if (RecallScope::Within(targets).size() < 2) std::cout << prefix << " throw DataOutOfRange:" << e.info.text.in() << std::endl;
+    if (RecallScope::Within(targets).size() < 2)
+      std::cout << prefix << " throw DataOutOfRange:" << e.info.text.in() << std::endl;
     throw;
   }
 }

@@ -43,10 +43,10 @@ int RFLEVEL_MODE::WriteAndShow(int n, int mode, const std::string& prefix) {
   const Velmarin::Locker_ID who = WriterId();
   // The mode and its locks show the last channel's engine (after a failure, the last engine that
   // took the mode); without an enabled channel they stay.
-  const std::vector<int> channels = radalt::ChannelsUpTo(n);
-  const std::vector<int> last = channels.empty() ? channels : std::vector<int>{channels.back()};
-  radalt::SettingWrite{prefix, channels, last, radalt::EngineLocks::kTranslated, radalt::AfterFailure::kLastTaken}.Run([&](int ch) { ModeItem(mc_, ch)->Set(who, mode); },
-                                                   [&](int ch) { Show(ch); });
+  using radalt::SettingWrite;
+  SettingWrite::ToEnabled(prefix, n, SettingWrite::kLastEnabled, radalt::EngineLocks::kTranslated,
+                          radalt::AfterFailure::kLastTaken)
+      .Run([&](int ch) { ModeItem(mc_, ch)->Set(who, mode); }, [&](int ch) { Show(ch); });
   return attr_.Value();
 }
 

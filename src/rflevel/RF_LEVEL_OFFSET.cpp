@@ -37,10 +37,10 @@ void RF_LEVEL_OFFSET::RecallRfLevelOffset() {
 void RF_LEVEL_OFFSET::WriteAndShow(int n, const VALUE_LONG::VALUE& v) {
   const Velmarin::Locker_ID who = WriterId();
   // The offset shows the last channel's engine (after a failure, the last engine that took it).
-  const std::vector<int> channels = radalt::ChannelsUpTo(n);
-  const std::vector<int> last = channels.empty() ? channels : std::vector<int>{channels.back()};
-  const radalt::SettingWrite write{" RF_LEVEL_OFFSET::RfLevelOffsetCallback", channels, last,
-                                   radalt::EngineLocks::kAsTheyAre, radalt::AfterFailure::kLastTaken};
+  using radalt::SettingWrite;
+  const SettingWrite write = SettingWrite::ToEnabled(" RF_LEVEL_OFFSET::RfLevelOffsetCallback", n,
+                                                     SettingWrite::kLastEnabled, radalt::EngineLocks::kAsTheyAre,
+                                                     radalt::AfterFailure::kLastTaken);
   write.Run([&](int ch) { OffsetItem(mc_, ch)->Set(who, v); },
             [&](int ch) {
               const VALUE_LONG::VALUE accepted = OffsetItem(mc_, ch)->Get();

@@ -59,9 +59,11 @@ void SettingsName::ShowEngine() {
 
 void SettingsName::Recall() {
   const std::string name = Recalled<std::string>(persistanceName_.c_str());
-  const std::string prefix = TwinPrefix("Settings_Name_Chan", ("RecallSettingsNameChan" + std::to_string(channel_)).c_str(), channel_);
+  const std::string method = "RecallSettingsNameChan" + std::to_string(channel_);
+  const std::string prefix = TwinPrefix("Settings_Name_Chan", method.c_str(), channel_);
+  const Velmarin::Locker_ID who = WriterId();
   SettingWrite{prefix, {channel_}, {channel_}}.Run(
-      [&](int) { WriteItem(mc_->Items(), mc_->GetSingleChannelPtr(channel_), &SC::SettingsName, WriterId(), name.c_str()); },
+      [&](int) { WriteItem(mc_->Items(), mc_->GetSingleChannelPtr(channel_), &SC::SettingsName, who, name.c_str()); },
       [&](int) { ShowEngine(); });
 }
 

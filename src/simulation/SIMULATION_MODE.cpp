@@ -71,10 +71,9 @@ void SIMULATION_MODE::get_SimulationModeParams() {
 
 void SIMULATION_MODE::WriteEngines(int mode, int n, const char* prefix, bool follow) {
   const Velmarin::Locker_ID who = WriterId();
-  const std::vector<int> channels = radalt::ChannelsUpTo(n);
   // The mode shows channel 1's engine; without an enabled channel no engine can say.
-  if (channels.empty()) attr_ = mode;
-  radalt::SettingWrite{prefix, channels, channels.empty() ? channels : std::vector<int>{1}}.Run(
+  if (n == 0) attr_ = mode;
+  radalt::SettingWrite::ToEnabled(prefix, n, 1).Run(
       [&](int ch) { radalt::WriteItem(mc_->Items(), mc_->GetSingleChannelPtr(ch), &SC::SimulationMode, who, mode); },
       [&](int ch) {
         const int actual = radalt::ReadItem(mc_->Items(), mc_->GetSingleChannelPtr(ch), &SC::SimulationMode);

@@ -68,15 +68,15 @@ int EnumSetting::ReadFrom(int n) const { return row_.readBack == ReadBack::Chann
 
 bool EnumSetting::WriteAndShow(int n, int value, const char* method) {
   const Velmarin::Locker_ID who = WriterId();
-  const SettingWrite write{Prefix(method), ChannelsUpTo(n), {ReadFrom(n)}};
-  return write.Run([&](int ch) { WriteItem(mc_->Items(), mc_->GetSingleChannelPtr(ch), row_.engineItem, who, value); },
-                   [&](int ch) {
-                     // The attribute shows what the row's engine holds.
-                     const int accepted = ReadItem(mc_->Items(), mc_->GetSingleChannelPtr(ch), row_.engineItem);
-                     if (accepted == attr_.Value()) return false;
-                     attr_ = accepted;
-                     return true;
-                   });
+  return SettingWrite::ToEnabled(Prefix(method), n, ReadFrom(n))
+      .Run([&](int ch) { WriteItem(mc_->Items(), mc_->GetSingleChannelPtr(ch), row_.engineItem, who, value); },
+           [&](int ch) {
+             // The attribute shows what the row's engine holds.
+             const int accepted = ReadItem(mc_->Items(), mc_->GetSingleChannelPtr(ch), row_.engineItem);
+             if (accepted == attr_.Value()) return false;
+             attr_ = accepted;
+             return true;
+           });
 }
 
 void EnumSetting::Write(int value) {
