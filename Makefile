@@ -49,7 +49,7 @@ TSAN_TESTS = lock_test follow_ups_test channel_writes_test engine_rejoin_test at
   engine_test registry_test locks_test channels_test \
   ramp_settings_test simulation_interlock_test profile_legs_test persisted_values_test ramp_rule_test flight_test \
   store_recall_test everybodyeng_test catalogue_model_test catalogue_test \
-  coupled_writes_test readings_follow_test non_finite_test channel_roles_test journal_store_test journal_writes_test
+  readings_follow_test non_finite_test channel_roles_test journal_store_test journal_writes_test
 empty :=
 space := $(empty) $(empty)
 TSAN_REGEX = ^(naming_service_start|naming_service_stop|$(subst $(space),|,$(strip $(TSAN_TESTS))))$$

@@ -1,10 +1,7 @@
 #!/usr/bin/python3
-"""The operator's console in headless Chromium against the simulated test set: every screen
-reached from the first page (by mouse and keyboard), a drop-down writing an enumeration, a
-refusal with its lock text beside the control it came from, markup from the master control
-shown as text, the self test, a ramp run drawn in the plot, bad input, a channel that goes
-away, and a master control that restarts. With RADALT_CONSOLE_SHOTS set to a folder, a
-screenshot of each screen is saved there as console-<screen>.png.
+"""The operator's console in headless Chromium against the simulated test set (docs/console.md).
+With RADALT_CONSOLE_SHOTS set to a folder, a screenshot of each screen is saved there as
+console-<screen>.png.
 
     console_browser_test.py BUILD_DIR NS_PORT DDS_DOMAIN WORK_DIR
 Exits 77 (skipped) when Chromium, its driver or Selenium is not installed.
@@ -113,10 +110,7 @@ def guards(url):
             answers.append(str(e))
     refused = sum(1 for a in answers if " 503 " in a)
     check(f"of 40 event streams asked for, those past the bound are refused ({refused} refused)", refused >= 16)
-    t = time.time()
     status, page = http(url, timeout=5)
-    took = time.time() - t
-    print(f"     GET / with 40 streams asked for: {took * 1000:.0f} ms")
     check("the page still loads while the streams are open", status == 200 and "console-session" in page)
     for s in streams:
         s.close()
@@ -125,11 +119,9 @@ def guards(url):
 driver = None
 try:
     run_script("run.sh")
-    # make run's script starts the console and says where it serves.
     console_log = os.path.join(run_dir, "console.log")
-    m = None
-    if wait_for("console", lambda: re.search(r"http://127\.0\.0\.1:(\d+)/", open(console_log).read()), 20):
-        m = re.search(r"http://127\.0\.0\.1:(\d+)/", open(console_log).read())
+    address = lambda: re.search(r"http://127\.0\.0\.1:(\d+)/", open(console_log).read())
+    m = address() if wait_for("console", address, 20) else None
     check("make run starts the console on 127.0.0.1 and prints its address", m is not None)
     if not m:
         sys.exit(1)
@@ -215,11 +207,10 @@ try:
                    and note_of("SIMULATIONMODE") == "set"))
     mode.select_by_visible_text("Manual")
     check("and Manual again", wait_for("manual", lambda: value_of("SIMULATIONMODE") == "0 (Manual)"))
-    check("RUNSTOPTEST is a switch",
-          len(driver.find_elements(By.CSS_SELECTOR, "#attr-RUNSTOPTEST1 input[type=checkbox]")) == 1)
-    check("a ramp's start altitude shows its unit and limits", "10000 ft" in content("#attr-CH1CURSTARTALT1 .hint"))
-    check("altitude-indicator zero is a command button",
-          len(driver.find_elements(By.CSS_SELECTOR, "#attr-STARTALTINDZERO1 button.command")) == 1)
+    check("RUNSTOPTEST is a switch, a ramp's start altitude shows its unit and limits, a command is a button",
+          [len(driver.find_elements(By.CSS_SELECTOR, css)) for css in (
+              "#attr-RUNSTOPTEST1 input[type=checkbox]", "#attr-STARTALTINDZERO1 button.command")] == [1, 1]
+          and "10000 ft" in content("#attr-CH1CURSTARTALT1 .hint"))
 
     # A refused choice: explained beside the drop-down it was made in, with its lock shown, and
     # the drop-down back on the value the master control keeps.
@@ -238,16 +229,12 @@ try:
                                 "'Locked because')).length") == 1)
 
     # Text from the master control is text: a settings name holding markup stays visible as such.
-    named = value_of("CH1SETTINGSNAME")
     set_field("CH1SETTINGSNAME", "<b>x</b>")
     check("a name holding markup is shown as text",
           wait_for("markup", lambda: "<b>x</b>" in value_of("CH1SETTINGSNAME")
                    and "<b>x</b>" in content("#all-CH1SETTINGSNAME1 .value")))
     check("and creates no element", driver.execute_script("return document.querySelectorAll('main b').length") == 0)
-    set_field("CH1SETTINGSNAME", named.strip('"'))
-    check("the name is set back", wait_for("name", lambda: value_of("CH1SETTINGSNAME") == named))
 
-    # The self test, run from its screen.
     go("selftest")
     driver.find_element(By.ID, "selftest-basic").click()
     check("the basic self test runs and shows its result line",
@@ -256,11 +243,9 @@ try:
     check("the channels screen shows each channel's engine alive",
           [content(f"#channel-{c} td:nth-child(2)") for c in (1, 2, 3)] == ["alive"] * 3)
 
-    # A refused write: the lock's reason and message beside the field.
     set_field("CH1CURALT", "5")
     check("a locked attribute's refusal shows its lock text",
           wait_for("lock", lambda: "Locked because a simulation is not running" in note_of("CH1CURALT")))
-    # Bad input: a non-number, a value past the limits; nothing changes.
     before = value_of("CH1CURSTARTALT")
     set_field("CH1CURSTARTALT", "abc")
     check("a non-number is refused with a clear text", wait_for("nan", lambda: "not a number" in note_of("CH1CURSTARTALT")))
@@ -269,7 +254,6 @@ try:
           wait_for("range", lambda: "maximum 10000" in note_of("CH1CURSTARTALT")))
     check("refused writes change nothing", value_of("CH1CURSTARTALT") == before)
 
-    # A ramp run, drawn in the plot.
     for name, value in (("CH1CURSTARTALT", "100"), ("CH1CURSTOPALT", "5000"), ("CH1CURALTRATE", "400")):
         set_field(name, value)
         check(f"{name} set to {value}", wait_for(name, lambda: note_of(name) == "set"))
@@ -280,10 +264,6 @@ try:
           wait_for("plot", lambda: int(driver.find_element(By.ID, "plot").get_attribute("data-points")) >= 5, 40))
     check("the interlock shows the run's held locks",
           wait_for("locks", lambda: len(driver.find_elements(By.CSS_SELECTOR, "#locks tbody tr")) > 0))
-    shot = os.path.join(work, "console.png")
-    driver.save_screenshot(shot)
-    if os.environ.get("RADALT_CONSOLE_SCREENSHOT"):
-        shutil.copy(shot, os.environ["RADALT_CONSOLE_SCREENSHOT"])
     if os.environ.get("RADALT_CONSOLE_SHOTS"):
         for screen in screens:
             go(screen)
@@ -299,7 +279,6 @@ try:
             break
     check("the run stops" + ("" if stopped else f" (note: {text('#control-note')!r})"), stopped)
 
-    # A channel engine that stops: the page follows the counts.
     os.kill(pid_of("radaltsc-3"), signal.SIGTERM)
     check("a channel disappears when its engine stops",
           wait_for("gone", lambda: value_of("NOOFAVAILABLECHANNELS").startswith("2"), 40))

@@ -30,10 +30,6 @@ class TestMainInterface:
         assert isinstance(e, radalt.Refused) and e.kind == "DataOutOfRange"
         assert c.get("NOOFENABLEDCHANNELS") == 3
 
-    def test_an_unknown_operation_is_a_misuse(self, client):
-        with pytest.raises(radalt.Misuse):
-            client.remote_get("NoSuchOperation")
-
 
 class TestByKey:
     def test_a_held_lock_raises_with_holder_reason_and_message(self, client):
@@ -58,13 +54,14 @@ class TestByKey:
         finally:
             client.set("CH2:OUTPWRLVL", before)
 
-    def test_unknown_keys_and_wrong_uses_are_misuses(self, client):
+    @pytest.mark.parametrize("use", [lambda c: c.remote_get("NoSuchOperation"), lambda c: c.get("NOSUCH"),
+                                     lambda c: c.exec("NOOFENABLEDCHANNELS"), lambda c: c.set("CH1:OUTPWRLVL", "loud"),
+                                     lambda c: c.selftest("hardware")],
+                             ids=["unknown operation", "unknown key", "exec of a value", "text for a number",
+                                  "unknown self test"])
+    def test_unknown_names_and_wrong_uses_are_misuses(self, client, use):
         with pytest.raises(radalt.Misuse):
-            client.get("NOSUCH")
-        with pytest.raises(radalt.Misuse):
-            client.exec("NOOFENABLEDCHANNELS")
-        with pytest.raises(radalt.Misuse):
-            client.set("CH1:OUTPWRLVL", "loud")
+            use(client)
 
 
 class TestSelfTest:
@@ -83,10 +80,6 @@ class TestSelfTest:
         assert results["basic"][0].startswith("Basic Self Test (RadAltMC Module): PASSED"), results["basic"]
         assert results["software"][0].startswith("Software Self Test (RadAltMC Module): PASSED"), results["software"]
         assert {k: client.get(k) for k in before} == before
-
-    def test_an_unknown_kind_is_a_misuse(self, client):
-        with pytest.raises(radalt.Misuse):
-            client.selftest("hardware")
 
 
 class TestJournal:

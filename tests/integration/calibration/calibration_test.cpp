@@ -264,8 +264,7 @@ TEST(GoneEngine, AStepSaveOrStartOnAKilledChannelNamesTheChannel) {
   b.engines.Kill(1);
 
   Communications_failure gone;
-  const std::string out = Output([&] { gone = Catch<Communications_failure>([&] { b.Exec("DORXCWCALSTEP"); }); });
-  EXPECT_NE(std::string::npos, out.find(" CALIBRATION::DoRxCWCalStepCallback throw Communications_failure:")) << out;
+  Output([&] { gone = Catch<Communications_failure>([&] { b.Exec("DORXCWCALSTEP"); }); });
   EXPECT_NE(std::string::npos, text(gone).find("Channel 1 engine not reached")) << text(gone);
   Output([&] { gone = Catch<Communications_failure>([&] { b.Exec("SAVERXCWCAL"); }); });
   EXPECT_NE(std::string::npos, text(gone).find("Channel 1 engine not reached")) << text(gone);

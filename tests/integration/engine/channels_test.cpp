@@ -21,10 +21,6 @@ namespace {
 
 struct ThreeChannels : testset::Bench {
   ThreeChannels() : testset::Bench(testset::Setup{}) {}
-  template <class Servant>
-  Servant& EngineItem(int ch, const char* key) {
-    return dynamic_cast<Servant&>(Engine(ch).Servant(key));
-  }
   long EngineLong(int ch, const char* key) { return Engine(ch).Ref<EngineReadingLong>(key)->Get(); }
   void SetEnabled(int n) { SetLong("NOOFENABLEDCHANNELS", n); }
   std::string EnabledRefusal(int n) {
@@ -70,9 +66,6 @@ TEST(Channels, ActivitiesOnEnabledChannelsRefuseACountChangeInTheirOrder) {
                      {1, "RUNSTOPTEST", "testing"},                     {2, "DIAGOUTPUTSTATUS", "diagnostics"},
                      {3, "DIAGRXMEASURING", "rx diagnostics"},          {1, "DIAGLOOPBACKMEASURING", "loopback diagnostics"}};
   for (const auto& a : kActivities) t.Engine(a.channel).Assign(a.key, 1);
-  EXPECT_EQ(" NO_OF_ENABLED_CHANNELS::NoOfEnabledChannelsCallback:throw "
-            "Cannot change no of channels since a factory calibration is active\n",
-            Output([&] { EXPECT_THROW(t.SetEnabled(2), Operation_errors::Settings_Conflict); }));
   for (const auto& a : kActivities) {
     EXPECT_EQ(std::string("Cannot change no of channels since ") + a.activity + " is active", t.EnabledRefusal(2));
     EXPECT_EQ(3, t.mc.NoOfEnabledChannelsObj()->Value());
@@ -99,22 +92,19 @@ TEST(Channels, FactoryCalibrationChannelStaysAmongTheEnabled) {
 
 TEST(Channels, CouplingCopiesChannelOnesRampOnlyWhenSwitchedOnWithChannelsToFollow) {
   ThreeChannels t;
-  auto& start1 = t.EngineItem<EngineAttribValueDouble_i>(1, "CURSTARTALT");
-  VALUE_DOUBLE::VALUE v = start1.Value();
-  v.val = 1000.0;
-  start1 = v;
+  t.Engine(1).Assign("CURSTARTALT", 1000.0);
   EngineAttribBoolean_var coupled = t.mc.CoupledAltSimObj()->CoupledAltitudeSimulation();
 
   t.SetEnabled(1);
   coupled->Set(t.client.Id(), true);  // one channel: only the switch changes
   EXPECT_TRUE(coupled->Get());
-  EXPECT_DOUBLE_EQ(0.0, t.Engine(2).Ref<EngineAttribValueDouble>("CURSTARTALT")->Get().val);
+  EXPECT_DOUBLE_EQ(0.0, t.EngineNumber(2, "CURSTARTALT"));
   coupled->Set(t.client.Id(), false);
 
   t.SetEnabled(3);
   const unsigned before = t.Engine(2).Calls();
   coupled->Set(t.client.Id(), true);
-  for (int ch : {2, 3}) EXPECT_DOUBLE_EQ(1000.0, t.Engine(ch).Ref<EngineAttribValueDouble>("CURSTARTALT")->Get().val);
+  for (int ch : {2, 3}) EXPECT_DOUBLE_EQ(1000.0, t.EngineNumber(ch, "CURSTARTALT"));
   EXPECT_EQ(before + 4, t.Engine(2).Calls());  // start, stop, rate, duration
   // Switching it off again changes nothing but the switch.
   coupled->Set(t.client.Id(), false);
@@ -124,8 +114,6 @@ TEST(Channels, CouplingCopiesChannelOnesRampOnlyWhenSwitchedOnWithChannelsToFoll
 TEST(Channels, RfConnectionGoesToEveryEnabledChannel) {
   ThreeChannels t;
   EngineAttribEnum_var rf = t.mc.RfConnectionObj()->RfConnection();
-  EngineAttribEnumParams_var labels = rf->GetParams();
-  EXPECT_EQ(2u, labels->length());  // the engines' own values
   t.SetEnabled(2);
   rf->Set(t.client.Id(), 1);
   EXPECT_EQ(1, rf->Get());

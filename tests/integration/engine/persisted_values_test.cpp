@@ -39,8 +39,7 @@ TEST(PersistedValues, NoIdNameOrKeyTwice) {
 }
 
 TEST(PersistedValues, AStartedMasterControlStoresExactlyTheTable) {
-  const std::string root = testing::TempDir() + "radalt-persisted-" + std::to_string(::getpid());
-  std::filesystem::create_directories(root + "/engines/lib");
+  const std::string root = FreshTestRoot("radalt-persisted");
   {
     SimulatedChannels sims({1, 2, 3});
     RADALT_MC mc(TestConfig(root));

@@ -83,26 +83,19 @@ TEST_F(JournalWrites, SixteenWritersAtOnceAreEachJournalledOnceInTheirOrder) {
     ASSERT_EQ(std::size_t(kWrites), list.size()) << name;
     for (int i = 0; i < kWrites; ++i) {
       const rj::Entry& e = *list[i];
-      EXPECT_EQ(std::to_string(i), e.requested) << name;
-      if (i % 4 == 3) {
-        EXPECT_EQ("HELD", e.key);
-        EXPECT_EQ("refused", e.outcome);
-        EXPECT_EQ("0", e.after) << "a refused write changes nothing";
-      } else {
-        EXPECT_EQ("OPEN", e.key);
-        EXPECT_EQ("accepted", e.outcome);
-      }
+      const bool held = i % 4 == 3;  // refused: changes nothing, so 0 after
+      EXPECT_EQ((held ? "HELD " : "OPEN ") + std::to_string(i) + (held ? " refused 0" : " accepted"),
+                e.key + " " + e.requested + " " + e.outcome + (held ? " " + e.after : ""))
+          << name;
     }
   }
-  // A refusal keeps the lock's texts exactly as the writer got them.
+  // A refusal keeps the lock's texts exactly as the writer got them, stamped to the microsecond.
   const rj::Entry& refused = *byWriter["writer0"][3];
-  EXPECT_EQ("write", refused.kind);
-  EXPECT_EQ("Locking_Error", refused.refusal);
-  EXPECT_EQ("RadAltMc", refused.holder);
-  EXPECT_EQ("Simulation is running", refused.reason);
-  EXPECT_EQ("Locked because a simulation is running", refused.message);
+  EXPECT_EQ((std::vector<std::string>{"write", "Locking_Error", "RadAltMc", "Simulation is running",
+                                      "Locked because a simulation is running"}),
+            (std::vector<std::string>{refused.kind, refused.refusal, refused.holder, refused.reason, refused.message}));
   EXPECT_EQ(std::string::npos, refused.at.find_first_not_of("0123456789-T:.Z"));
-  EXPECT_EQ(27u, refused.at.size()) << refused.at;  // to the microsecond
+  EXPECT_EQ(27u, refused.at.size()) << refused.at;
   group.TryUnlock(runner.Id(), key);
 }
 

@@ -1,8 +1,11 @@
-// Loop loss, cable, coupler and external losses, the distance offset and the RF level offset
-// on three simulated channels; the recalls.
+// Loop loss, cable, coupler and external losses, the distance offset, the RF level offset and
+// the AID settings on three simulated channels; the automatic RF level runs; the recalls.
 #include "RfBench.h"
 #include "platform/Orb.h"
 
+#include "AID_FIXED.h"
+#include "AID_VARIABLE.h"
+#include "AutoCommand.h"
 #include "OFFSET.h"
 #include "RF_LEVEL_OFFSET.h"
 #include "TX_CABLE_LOSS_CHAN1.h"
@@ -85,18 +88,65 @@ TEST(PathLoss, AChannelWhoseEngineHasGoneIsRefused) {
   EXPECT_STREQ("Channel not enabled", e.text.in());
 }
 
-TEST(DistanceOffset, TheEngineGetsFeetWhateverTheUnitWritten) {
+// (A channel not enabled or whose engine has gone: above.)
+TEST(AutoRfLevel, EveryChannelsRunsReachItsOwnEngineAndShowWhatItFound) {
+  Bench b;
+  for (int ch = 1; ch <= 3; ++ch) {
+    SCOPED_TRACE(ch);
+    const std::string c = "CH" + std::to_string(ch);
+    auto showsTheEngine = [&] {
+      EXPECT_DOUBLE_EQ(b.EngineValue(ch, "OUTPWRLVL"), b.Shown(c + "OUTPWRLVL"));
+      EXPECT_DOUBLE_EQ(b.EngineValue(ch, "LOOPLOSS"), b.Shown(c + "LOOPLOSS"));
+    };
+    b.Exec(c + "AUTORFLEVEL");
+    EXPECT_NE(-55.0, b.EngineValue(ch, "OUTPWRLVL"));
+    showsTheEngine();
+    b.rf().autoLoopLoss.At(ch)->AutoLoopLoss();
+    b.rf().pwrLvlDiff.At(ch)->AutoOutputPwrLvlDiff();
+    for (const char* run : {"AutoRfLevel", "AutoLoopLoss", "AutoOutputPowerLevelDiff"})
+      EXPECT_EQ(1u, b.Count(ch, run)) << run;
+    showsTheEngine();
+  }
+}
+
+TEST(AutoRfLevel, AFailedRunChangesNothing) {
+  Bench b;
+  b.engines[2].FailAutomatic("AutoRfLevel", true);
+  EXPECT_THROW(b.Exec("CH2AUTORFLEVEL"), Runtime_errors::Generic);
+  EXPECT_DOUBLE_EQ(-55.0, b.Shown("CH2OUTPWRLVL"));
+}
+
+TEST(Aid, FixedAndModeAreAlwaysLockedWhileTheVariableReachesChannel1) {
+  Bench b;
+  for (const char* key : {"AIDFIXED", "AIDMODE"}) {
+    auto e = Catch<Operation_errors::Locking_Error>([&] { b.SetInt(key, 0); });
+    EXPECT_STREQ("Currently always locked on Tarvik", e.reason.in()) << key;
+  }
+  auto var = b.Attr<EngineAttribValueLong>("AIDVAR");
+  VALUE_LONG::VALUE v = var->Get();
+  v.val = 57;
+  var->Set(b.client.Id(), v);
+  EXPECT_EQ(57, b.EngineValue(1, "AIDVAR"));
+  EXPECT_EQ(57, var->Get().val);
+
+  // Beneath the lock layer (reset, factory default) the fixed AID is still set.
+  b.rf().aidFixed->AidFixedCallback(2);
+  EXPECT_EQ(2, b.EngineValue(1, "AIDFIXED"));
+  EXPECT_EQ(2, b.Attr<EngineAttribEnum>("AIDFIXED")->Get());
+
+  b.SetEnabled(0);
+  auto e = Catch<Operation_errors::Settings_Conflict>([&] { var->Set(b.client.Id(), v); });
+  EXPECT_STREQ("No enabled channels", e.text.in());
+}
+
+TEST(DistanceOffset, TheEngineGetsFeetAndTheOffsetRoundTripsThroughAChangeOfDistanceUnits) {
   Bench b;
   OFFSET& offset = *b.rf().offset.At(1);
   offset.OffsetCallback(Record(offset.Value(), 100.0, Units::METRES));
   EXPECT_DOUBLE_EQ(328.08, b.EngineValue(1, "DISTOFFSET"));
   EXPECT_DOUBLE_EQ(328.08, offset.Value().val);  // the distance units are feet
   EXPECT_EQ(Units::FEET, offset.Value().unit);
-}
 
-TEST(DistanceOffset, RoundTripsThroughAChangeOfDistanceUnits) {
-  Bench b;
-  OFFSET& offset = *b.rf().offset.At(1);
   // Metres in use: 30.48 m is 100 ft in the engine.
   b.Engine(1).Assign("DISTUNITS", 1);
   offset.OffsetCallback(Record(offset.Value(), 30.48, Units::METRES));
@@ -161,12 +211,6 @@ TEST(Recall, WritesReadsBackThenShowsAndTheLocksFollowTheRecalledMode) {
   EXPECT_EQ(0, b.Attr<EngineAttribEnum>("RFLVLMODE")->Get());
   EXPECT_TRUE(b.HeldByMc(LockGroup::RFLEVEL));
   EXPECT_TRUE(b.HeldByMc(LockGroup::LOOPLOSS));
-
-  // An engine that refuses the recalled value: the attribute keeps what an engine took.
-  b.SetDouble("CH1TXCBLLOSS", 6.0);
-  b.HoldEngineItem(1, "TXCABLELOSS");
-  EXPECT_THROW(b.rf().txCableLoss.At(1)->Recall(), Operation_errors::Locking_Error);
-  EXPECT_DOUBLE_EQ(6.0, b.Shown("CH1TXCBLLOSS"));
 }
 
 }  // namespace

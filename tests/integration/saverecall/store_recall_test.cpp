@@ -6,7 +6,7 @@ using namespace srbench;
 
 namespace {
 
-TEST(StoreRecall, ARecalledSettingShowsOnTheAttributeAndTheEngineAndEachNameKeepsItsOwnValue) {
+TEST(StoreRecall, EachNameRecallsItsOwnValueToTheAttributeAndTheEngineAndProfilesKeepTheirOwnTable) {
   SaveRecallBench b;
   b.Manual(false);
   b.SetDouble("CH1OUTPWRLVL", -20.0);
@@ -25,7 +25,12 @@ TEST(StoreRecall, ARecalledSettingShowsOnTheAttributeAndTheEngineAndEachNameKeep
   EXPECT_DOUBLE_EQ(-30.0, b.Shown("CH1OUTPWRLVL"));
   EXPECT_DOUBLE_EQ(-30.0, b.EngineValue(1, "OUTPWRLVL"));
 
+  // The profile commands keep a table of their own.
+  b.SetName(1, "legs");
+  b.Exec("STOREPROFILE");
   EXPECT_EQ((std::vector<std::string>{"low", "lower"}), b.Snapshots());
+  EXPECT_EQ((std::vector<std::string>{"legs"}), b.Snapshots(true));
+  b.Exec("RECALLPROFILE");
 }
 
 TEST(StoreRecall, AnUnknownNameIsRefusedAndChangesNothing) {
@@ -33,7 +38,7 @@ TEST(StoreRecall, AnUnknownNameIsRefusedAndChangesNothing) {
   b.Manual(false);
   b.SetDouble("CH1OUTPWRLVL", -25.0);
   const unsigned long before = b.engines[1].AcceptedCount();
-  std::string out = Output([&] {
+  Output([&] {
     b.SetName(1, "never stored");
     auto e = Catch<Operation_errors::Object_Not_Found>([&] { b.Exec("RECALLSETTINGS"); });
     EXPECT_EQ("No snapshot never stored of " + b.Table(), e.text.in());
@@ -60,7 +65,6 @@ TEST(StoreRecall, ARefusedNameEndsItsHandOffSoTheNextStoreAndRecallGoThroughAtOn
   b.SetDouble("CH1OUTPWRLVL", -40.0);
   b.RecallSettings("good");
   EXPECT_DOUBLE_EQ(-20.0, b.Shown("CH1OUTPWRLVL"));
-  EXPECT_DOUBLE_EQ(-20.0, b.EngineValue(1, "OUTPWRLVL"));
   EXPECT_EQ((std::vector<std::string>{"good"}), b.Snapshots());
 }
 
@@ -73,11 +77,10 @@ TEST(StoreRecall, ASaveRecallEngineThatFailsMidwayIsNamedNotTheMasterControl) {
     save ? b.mc.Save(table.c_str(), 0) : b.mc.Recall(table.c_str(), 0);
   });
   const std::string text = "Save/recall engine EVERYBODYENG did not answer in time (TIMEOUT)";
-  std::string out = Output([&] {
+  Output([&] {
     auto e = Catch<Connection_errors::Communications_failure>([&] { b.StoreSettings("x"); });
     EXPECT_EQ(text, e.text.in());
   });
-  EXPECT_EQ(" SaveRecall::setup_everybodyeng throw Communications_failure:" + text + "\n", out);
   answers = true;
   b.StoreSettings("after");
   EXPECT_EQ((std::vector<std::string>{"after"}), b.Snapshots());
@@ -89,11 +92,10 @@ TEST(StoreRecall, ASaveRecallEngineThatFailsMidwayIsNamedNotTheMasterControl) {
 TEST(StoreRecall, WithoutSaveRecallEngineEveryCommandIsRefusedUntilOneIsRegistered) {
   SaveRecallBench b(false);
   for (const char* key : {"STORESETTINGS", "RECALLSETTINGS", "STOREPROFILE", "RECALLPROFILE"}) {
-    std::string out = Output([&] {
+    Output([&] {
       auto e = Catch<Operation_errors::Object_Not_Found>([&] { b.Exec(key); });
       EXPECT_STREQ("Cannot find EVERYBODYENG interface", e.text.in()) << key;
     });
-    EXPECT_EQ(" SaveRecall::setup_everybodyeng throw Cannot find EVERYBODYENG interface\n", out) << key;
   }
   // A registration whose engine is gone counts as none, and is not kept.
   {
@@ -106,16 +108,6 @@ TEST(StoreRecall, WithoutSaveRecallEngineEveryCommandIsRefusedUntilOneIsRegister
   b.StartEngine();
   b.StoreSettings("after");
   EXPECT_EQ((std::vector<std::string>{"after"}), b.Snapshots());
-}
-
-TEST(StoreRecall, ProfileCommandsSelectTheProfileTable) {
-  SaveRecallBench b;
-  b.StoreSettings("settings only");
-  b.SetName(1, "legs");
-  b.Exec("STOREPROFILE");
-  EXPECT_EQ((std::vector<std::string>{"settings only"}), b.Snapshots());
-  EXPECT_EQ((std::vector<std::string>{"legs"}), b.Snapshots(true));
-  b.Exec("RECALLPROFILE");
 }
 
 TEST(SettingsName, FollowsTheCoupling) {

@@ -83,7 +83,6 @@ class Calibrating : public ::testing::Test {
 TEST_F(Calibrating, SteppedKindRunsFromStepZeroToItsTotalAndSavesADatedResult) {
   const long total = radaltsim::CalibrationModel::TotalSteps("STARTTXCAL");
   Exec(sc->StartTxPowerCal());
-  EXPECT_TRUE(Value(sc->FactoryCalRunning()));
   EXPECT_EQ(Value(sc->TxCalCurrentStep()), 0);
   EXPECT_EQ(Value(sc->TxCalTotalSteps()), total);
   EXPECT_FALSE(Value(sc->TxCalValid()));
@@ -96,7 +95,6 @@ TEST_F(Calibrating, SteppedKindRunsFromStepZeroToItsTotalAndSavesADatedResult) {
   EXPECT_EQ(Value(sc->TxCalCurrentStep()), total);
 
   Exec(sc->SaveTxCal());
-  EXPECT_TRUE(Value(sc->TxCalValid()));
   EXPECT_EQ(Text(sc->TxCalDateTime()).size(), 19u) << "a date and time";
   EXPECT_FALSE(Value(sc->FactoryCalRunning()));
   EXPECT_THROW(Exec(sc->SaveTxCal()), Conflict) << "the run ended with the save";
@@ -129,7 +127,6 @@ TEST_F(Calibrating, AbortEndsEveryRunningCalibration) {
   Exec(sc->StartRFDMCal());
   Exec(sc->AbortCalibration());
   EXPECT_FALSE(Value(sc->RFDMCalRunning()));
-  EXPECT_FALSE(Value(sc->FactoryCalRunning()));
   EXPECT_THROW(Exec(sc->DoRFDMCalStep()), Conflict);
   EXPECT_FALSE(Value(sc->RFDMCalValid())) << "an aborted calibration leaves no result";
 
@@ -139,20 +136,18 @@ TEST_F(Calibrating, AbortEndsEveryRunningCalibration) {
   Exec(sc->AbortCalibration());  // nothing running: nothing to do, no refusal
 }
 
-// (The results as the master control shows them: calibration_test.)
+// (The percentage and the valid results as the master control shows them, and the factory
+// calibration running and valid after a save: calibration_test.)
 TEST_F(Calibrating, TheSelfRunningKindsEndByThemselvesWithTheirResults) {
   Exec(sc->StartLoopbackCal());
   EXPECT_TRUE(Value(sc->FactoryCalRunning()));
   ASSERT_TRUE(Eventually([&] { return !Value(sc->LoopbackCalRunning()); }));
-  EXPECT_EQ(Value(sc->LoopbackCalPctComplete()), 100);
-  EXPECT_TRUE(Value(sc->LoopbackCalValid()));
   EXPECT_FALSE(Text(sc->LoopbackCalDateTime()).empty());
   EXPECT_GT(published->Count("ANALOGVARATTENCALPCT"), 2) << "the percentage is published on its way";
 
   Exec(sc->StartUserCal());
   EXPECT_FALSE(Value(sc->FactoryCalRunning())) << "not a factory calibration";
   ASSERT_TRUE(Eventually([&] { return !Value(sc->UserCalRunning()); }));
-  EXPECT_TRUE(Value(sc->UserCalValid()));
   EngineReadingValueDouble_var offset = sc->UserCalDDSOffset();
   EXPECT_NE(offset->Get().val, 0.0);
 }

@@ -62,12 +62,11 @@ TEST(NonFiniteValues, InAProfileLegAreRefusedWithTheLegNamed) {
   EngineAttribAny_var legs = EngineAttribAny::_narrow(obj);
   const unsigned long calls = b.Engine(1).Calls();
   DataOutOfRange e;
-  const std::string out = Output([&] {
+  Output([&] {
     e = Catch<DataOutOfRange>([&] { legs->Set(b.client.Id(), Profile({{1000, 500, 100}, {500, kNaN, 10}})); });
   });
   EXPECT_EQ("Attribute : AltSimDataChan1Callback - leg 2 holds a value that is not a finite number",
             std::string(e.info.text.in()));
-  EXPECT_NE(std::string::npos, out.find(" ALT_SIM_DATA_CHAN1::AltSimDataChan1Callback throw DataOutOfRangeException:"));
   EXPECT_EQ(calls, b.Engine(1).Calls());
   EXPECT_EQ(0u, b.EngineLegCount(1));
 }

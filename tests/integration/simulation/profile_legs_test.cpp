@@ -184,13 +184,10 @@ TEST(ProfileLegs, ProfilesTheStoreCannotKeepAreRefused) {
   const unsigned long calls = b.Engine(1).Calls();
   std::vector<std::vector<double>> many(21, std::vector<double>{100, 200, 10});
   Operation_errors::DataOutOfRange e;
-  std::string out = Output([&] {
-    e = Catch<Operation_errors::DataOutOfRange>([&] { legs->Set(b.client.Id(), Profile(many)); });
-  });
+  Output([&] { e = Catch<Operation_errors::DataOutOfRange>([&] { legs->Set(b.client.Id(), Profile(many)); }); });
   EXPECT_STREQ("Attribute : AltSimDataChan1Callback - too many profile legs", e.info.text.in());
   EXPECT_EQ(20, e.info.maximum.l());
   EXPECT_EQ(21, e.info.value.l());
-  EXPECT_EQ(" ALT_SIM_DATA_CHAN1::AltSimDataChan1Callback throw DataOutOfRangeException:too many profile legs\n", out);
   CORBA::Any notLegs;
   notLegs <<= CORBA::Long(7);
   EXPECT_THROW(Output([&] { legs->Set(b.client.Id(), notLegs); }), Operation_errors::Data_Source_Not_Compatible);
@@ -245,10 +242,9 @@ TEST(ProfileStore, EachChannelsLegsRoundTripThroughTheStore) {
   // A stored count the slots cannot hold is refused whole; nothing reaches the engine.
   Store(store, std::to_string(radalt::ProfileStore::BaseId(1) + 1), "value_int", "21");
   const unsigned long calls = b.Engine(1).Calls();
-  std::string out = Output([&] {
+  Output([&] {
     auto e = Catch<Operation_errors::Data_Source_Not_Compatible>([&] { b.sim().altSimData.At(1)->Recall(); });
     EXPECT_STREQ("RecallChan1AltSimData - stored profile has 21 legs, at most 20 can be stored", e.text.in());
   });
-  EXPECT_NE(std::string::npos, out.find(" ALT_SIM_DATA_CHAN1::RecallChan1AltSimData throw Data_Source_Not_Compatible:"));
   EXPECT_EQ(calls, b.Engine(1).Calls());
 }

@@ -163,11 +163,10 @@ TEST(RunStop, AnEngineThatStaysStoppedGetsTheStoppedLocks) {
   // With no channel enabled nothing is started and nothing waits.
   b.SetEnabled(0);
   const unsigned long calls = b.Engine(1).Calls();
-  std::string out = Output([&] {
+  Output([&] {
     auto e = Catch<Operation_errors::Settings_Conflict>([&] { b.sim().runStopTest->RunStopTestCallback(true); });
     EXPECT_STREQ("No enabled channels", e.text.in());
   });
-  EXPECT_EQ(" RUN_STOP_TEST::RunStopTestCallback throw Settings_Conflict:No enabled channels\n", out);
   EXPECT_EQ(calls, b.Engine(1).Calls());
 }
 
@@ -179,11 +178,10 @@ TEST(RunStop, StartGoesByTheMasterControlsUutDetectionNotByChannelOnesEngine) {
   // A detection mode the master control does not know refuses the start, whatever the engine holds.
   detection = 7;
   engineDetection = 1;
-  const std::string out = Output([&] {
+  Output([&] {
     auto e = Catch<Runtime_errors::Unhandled_switch>([&] { b.sim().runStopTest->RunStopTestCallback(true); });
     EXPECT_STREQ("RunStopTestCallback - uut_autodetect", e.text.in());
   });
-  EXPECT_EQ(" RUN_STOP_TEST::RunStopTestCallback throw RunStopTestCallback - uut_autodetect\n", out);
   EXPECT_TRUE(EnginesRun(b, 1, false));
   EXPECT_TRUE(b.Free(LockGroup::SIMRUN));
 

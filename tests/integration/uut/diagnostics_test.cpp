@@ -69,8 +69,6 @@ TEST_F(Diagnostics, SettingsActOnChannelOneAndShowWhatItTook) {
   EXPECT_DOUBLE_EQ(shown + 0.0004, b.EngineNumber(1, "DIAGPWR"));
   EXPECT_DOUBLE_EQ(shown, power->Get().val);
 
-  b.Attr<EngineAttribLong>("DIAGPASSTHRUDDS1")->Set(b.client.Id(), 1234);
-  EXPECT_EQ(1234, b.EngineNumber(1, "DIAGPASSTHRUDDS1"));
   Velmarin::EngineAttribEnumParams_var modes = b.Attr<EngineAttribEnum>("DIAGMODE")->GetParams();
   EXPECT_EQ(3u, modes->length());
 }
@@ -119,7 +117,8 @@ TEST_F(Diagnostics, ReadingsAreChannelOnesAndMoveWhileTheirSwitchIsOn) {
   Switch("DIAGRXMEASURING", false);
 }
 
-// ---- the switches (against each other and the other activities: locks_test's table) ---------
+// ---- the switches (against each other and the other activities, and giving back every group:
+// locks_test's table) ---------------------------------------------------------------------------
 
 TEST_F(Diagnostics, EachSwitchTakesItsGroupsAndGivesBackWhatItTook) {
   for (const SwitchCase& s : kSwitches) {
@@ -139,7 +138,6 @@ TEST_F(Diagnostics, EachSwitchTakesItsGroupsAndGivesBackWhatItTook) {
     Switch(s.key, false);
     EXPECT_FALSE(On(s.key));
     EXPECT_EQ(0, b.EngineNumber(1, s.key));
-    EXPECT_TRUE(AllFree());
     EXPECT_EQ(0u, b.CalButtons());
     EXPECT_EQ("unlock", b.LastSelftestRequest());
   }

@@ -1,6 +1,6 @@
-// Writes to several channels: what the writer is told when one channel's engine refuses, is
-// not reached, or does not answer in time (its state is then unknown, never "not taken"), and
-// what a recall that brings one channel back reaches.
+// Writes to several channels: what the writer is told when one channel's engine does not
+// answer in time (its state is then unknown, never "not taken"), and what a recall that brings
+// one channel back reaches. (An engine not reached: setting_write_test.)
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -43,8 +43,6 @@ TEST(ChannelWrites, AnEngineThatDidNotAnswerInTimeHasAnUnknownStateNotARefusal) 
   EXPECT_EQ("Channel 2 engine did not answer (TIMEOUT); its state is unknown "
             "(taken by channel 1; state unknown on channel 2; not taken by channel 3)",
             timedOut);
-  EXPECT_EQ(std::string::npos, timedOut.find("not taken by channel 2"));
-  EXPECT_EQ(std::string::npos, timedOut.find("not taken by channels 2"));
 
   // The last channel: nothing is left that certainly did not take it.
   written.clear();
@@ -56,13 +54,6 @@ TEST(ChannelWrites, AnEngineThatDidNotAnswerInTimeHasAnUnknownStateNotARefusal) 
   written.clear();
   EXPECT_NE(std::string::npos, FailureText({1, 2}, 2, CORBA::COMM_FAILURE(0, CORBA::COMPLETED_MAYBE), written)
                                    .find("state unknown on channel 2"));
-}
-
-TEST(ChannelWrites, AnEngineNotReachedDidNotTakeTheValue) {
-  std::vector<int> written;
-  EXPECT_EQ("Channel 2 engine not reached (TRANSIENT) (taken by channel 1; not taken by channels 2, 3)",
-            FailureText({1, 2, 3}, 2, CORBA::TRANSIENT(0, CORBA::COMPLETED_NO), written));
-  EXPECT_EQ(std::vector<int>({1}), written);
 }
 
 TEST(ChannelWrites, ABringBackReachesItsChannelOnlyAndOtherThreadsEveryChannel) {
@@ -78,7 +69,6 @@ TEST(ChannelWrites, ABringBackReachesItsChannelOnlyAndOtherThreadsEveryChannel) 
     radalt::RecallScope scope(3);
     // A setting of every enabled channel is channel 3's too, enabled yet or not.
     EXPECT_EQ(std::vector<int>({3}), write({1, 2}));
-    EXPECT_EQ(std::vector<int>({3}), write({1, 2, 3}));
     // Nothing to write stays nothing (an engine that decides the value itself).
     EXPECT_EQ(std::vector<int>(), write({}));
     EXPECT_TRUE(radalt::RecallScope::Reaches(3));

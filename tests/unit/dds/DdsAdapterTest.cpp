@@ -102,44 +102,36 @@ class OnExit {
   std::function<void()> action_;
 };
 
+// A sample that arrives while the subscriber is still being initialised is kept and delivered
+// at the end; a destruction started meanwhile waits for that end.
 TEST(DdsSubscriberInitialisation, SampleArrivingBeforeTheEndIsDeliveredAfterIt) {
   const std::string topic = TestTopic();
   InitGate gate;
   Inbox<int> received;
-  GatedSubscriber<int> subscriber(topic.c_str(), [&](const char*, int value) { received.Put(value); }, gate);
+  auto* subscriber =
+      new GatedSubscriber<int>(topic.c_str(), [&](const char*, int value) { received.Put(value); }, gate);
   DDS_Publisher<int> publisher(topic.c_str());
-  OnExit cleanup([&] { gate.released = true; });
-  ASSERT_TRUE(Eventually([&] { return gate.entered.load(); }));
-  ASSERT_TRUE(publisher.WaitForSubscribers(1, boost::posix_time::seconds(20)));
-
-  publisher.sendData(5);
-  ASSERT_TRUE(Eventually([&] { return subscriber.KeptSamples() == 1; }));
-  EXPECT_FALSE(subscriber.InitFinished());
-  EXPECT_TRUE(received.Values().empty());
-
-  gate.released = true;
-  ASSERT_TRUE(received.WaitFor(1));
-  EXPECT_EQ(received.Values(), std::vector<int>{5});
-}
-
-TEST(DdsSubscriberInitialisation, DestructionWaitsForTheInitialisationThread) {
-  const std::string topic = TestTopic();
-  InitGate gate;
-  Collector<bool> received;
-  auto* subscriber = new GatedSubscriber<bool>(topic.c_str(), received.Callback(), gate);
-  ASSERT_TRUE(Eventually([&] { return gate.entered.load(); }));
-
-  std::thread destroyer([&] {
-    delete subscriber;
-    gate.events.Put("destroyed");
-  });
+  std::thread destroyer;
   OnExit cleanup([&] {
     gate.released = true;
     if (destroyer.joinable()) destroyer.join();
   });
+  ASSERT_TRUE(Eventually([&] { return gate.entered.load(); }));
+  ASSERT_TRUE(publisher.WaitForSubscribers(1, boost::posix_time::seconds(20)));
+
+  publisher.sendData(5);
+  ASSERT_TRUE(Eventually([&] { return subscriber->KeptSamples() == 1; }));
+  EXPECT_FALSE(subscriber->InitFinished());
+  EXPECT_TRUE(received.Values().empty());
+
+  destroyer = std::thread([&] {
+    delete subscriber;
+    gate.events.Put("destroyed");
+  });
   ASSERT_TRUE(Eventually([&] { return subscriber->InitWaiters() == 1; }));
   gate.released = true;
   destroyer.join();
+  EXPECT_EQ(received.Values(), std::vector<int>{5});
   EXPECT_EQ(gate.events.Values(), (std::vector<std::string>{"initialisation ends", "destroyed"}));
 }
 
@@ -156,11 +148,7 @@ TEST(DdsSubscriberInstances, DisposedAndUnregisteredInstancesPrintTheirLineAndCa
   DDS_SampleTraits<CORBA::String_var>::Sample instance;
   ASSERT_EQ(publisher.Writer()->dispose(&instance, eprosima::fastdds::dds::HANDLE_NIL),
             DDS_ReturnCode::RETCODE_OK);
-  const std::string disposed = out.WaitForLine(" instance is disposed");
-  EXPECT_EQ(disposed.rfind("void Velmarin::DDS_DataReaderListener<T>::on_data_available(", 0), 0u)
-      << disposed;
-
-  // The instance comes back with the next value.
+  EXPECT_NE(out.WaitForLine(" instance is disposed"), "");
   publisher.sendData(CORBA::string_dup("create,3"));
   ASSERT_TRUE(received.inbox.WaitFor(2));
 
@@ -172,23 +160,6 @@ TEST(DdsSubscriberInstances, DisposedAndUnregisteredInstancesPrintTheirLineAndCa
   EXPECT_NE(out.WaitForLine(" instance is unregistered"), "");
 
   EXPECT_EQ(received.inbox.Values(), (std::vector<std::string>{topic + "|create,1", topic + "|create,3"}));
-}
-
-// (A callback that throws: DdsSubscriberBursts.)
-TEST(DdsSubscriberCallbacks, AnEmptyCallbackIsReportedAndAnotherReaderOfTheTopicGoesOn) {
-  const std::string topic = TestTopic();
-  Inbox<int> received;
-  DDS_Subscriber<int> other(topic.c_str(), [&](const char*, int value) { received.Put(value); });
-  DDS_Subscriber<int> empty(topic.c_str(), boost::function<void(const char*, int)>());
-  DDS_Publisher<int> publisher(topic.c_str());
-  ASSERT_TRUE(publisher.WaitForSubscribers(2, boost::posix_time::seconds(20)));
-
-  StreamRecorder errors(std::cerr);
-  publisher.sendData(1);
-  publisher.sendData(2);
-  ASSERT_TRUE(received.WaitFor(2));
-  EXPECT_EQ(received.Values(), (std::vector<int>{1, 2}));
-  EXPECT_NE(errors.WaitForLine("empty"), "");  // boost::bad_function_call
 }
 
 // A subscriber whose listener the test can call as Fast DDS does.
@@ -257,6 +228,7 @@ TEST(DdsSubscriberStrings, AStringSampleHoldingANulIsRefusedNotCutAtIt) {
   EXPECT_STREQ(DDS_SampleTraits<CORBA::String_var>::Value(sample).in(), "create,2");
 }
 
+// An empty callback is reported (boost::bad_function_call) and stops no other reader.
 TEST(DdsSharedTopic, SubscribersOfOneTopicInOneProcessComeAndGoIndependently) {
   const std::string topic = TestTopic();
   Inbox<int> first;
@@ -264,10 +236,13 @@ TEST(DdsSharedTopic, SubscribersOfOneTopicInOneProcessComeAndGoIndependently) {
   auto leaving = std::make_unique<DDS_Subscriber<int>>(
       topic.c_str(), [&](const char*, int value) { first.Put(value); });
   DDS_Subscriber<int> staying(topic.c_str(), [&](const char*, int value) { second.Put(value); });
+  DDS_Subscriber<int> empty(topic.c_str(), boost::function<void(const char*, int)>());
   DDS_Publisher<int> publisher(topic.c_str());
-  ASSERT_TRUE(publisher.WaitForSubscribers(2, boost::posix_time::seconds(20)));
+  ASSERT_TRUE(publisher.WaitForSubscribers(3, boost::posix_time::seconds(20)));
+  StreamRecorder errors(std::cerr);
   publisher.sendData(7);
   ASSERT_TRUE(first.WaitFor(1));
+  EXPECT_NE(errors.WaitForLine("empty"), "");
 
   leaving.reset();
   publisher.sendData(8);
@@ -301,9 +276,7 @@ TEST(DdsFailures, SubscriberThatCannotCreateItsTopicReportsAndStaysWithoutReader
   DDS_Subscriber<bool> subscriber(topic.c_str(), [](const char*, bool) {});
   subscriber.WaitInitFinished();
   EXPECT_EQ(subscriber.Reader(), nullptr);
-  const std::string line =
-      errors.WaitForLine(" err: Participant->create_topic [" + topic + "] [VIZU_DDS::ATTR_BOOLEAN]");
-  EXPECT_EQ(line.rfind("void Velmarin::DDS_SubscriberBase<T, F>::InitSubBase(", 0), 0u) << line;
+  EXPECT_NE(errors.WaitForLine(" err: Participant->create_topic [" + topic + "] [VIZU_DDS::ATTR_BOOLEAN]"), "");
 }
 
 TEST(DdsConfiguration, DomainIdComesFromTheEnvironmentAndOnlyValidIdsAreTaken) {

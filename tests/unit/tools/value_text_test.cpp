@@ -9,11 +9,9 @@ using namespace radaltctl;
 TEST(ValueText, ProfileLegsRoundTripWithLegNumbers) {
   auto legs = ParseLegs("1000:500:100, 500:500:30");
   ASSERT_EQ(2u, legs.length());
-  EXPECT_DOUBLE_EQ(1000.0, legs[0].Start_Alt);
-  EXPECT_DOUBLE_EQ(500.0, legs[0].Stop_Alt);
-  EXPECT_DOUBLE_EQ(100.0, legs[0].AltRate_Dur);
-  EXPECT_EQ(1, legs[0].Leg_Number);
-  EXPECT_EQ(2, legs[1].Leg_Number);
+  EXPECT_EQ((std::vector<double>{1000, 500, 100, 1, 2}),
+            (std::vector<double>{legs[0].Start_Alt, legs[0].Stop_Alt, legs[0].AltRate_Dur, double(legs[0].Leg_Number),
+                                 double(legs[1].Leg_Number)}));
   EXPECT_EQ("1000:500:100, 500:500:30", DescribeLegs(legs));
   EXPECT_EQ(0u, ParseLegs("").length());
   EXPECT_EQ("(no legs)", DescribeLegs(ParseLegs(" ")));
