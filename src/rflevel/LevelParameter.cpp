@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include <boost/bind/bind.hpp>
-
 #include "ChannelWrites.h"
 #include "Core.h"
 #include "EngineFailure.h"
@@ -16,9 +14,9 @@ namespace {
 
 // In LevelRole order.
 const LevelRoleInfo kLevels[] = {
-    {"OUTPUT_POWER_LEVEL_CHAN", true, "OutputPowerLevelChan", NotEnabledText::kNumbered, true, LockGroup::RFLEVEL,
+    {{"OUTPUT_POWER_LEVEL_CHAN", "OutputPowerLevelChan", true}, NotEnabledText::kNumbered, true, LockGroup::RFLEVEL,
      &ScMain::OutputPowerLevel, &ScMain::UpdateOutputPower},
-    {"LOOP_LOSS", false, "LoopLoss", NotEnabledText::kUnnumbered, false, LockGroup::LOOPLOSS, &ScMain::LoopLoss,
+    {{"LOOP_LOSS", "LoopLoss", false}, NotEnabledText::kUnnumbered, false, LockGroup::LOOPLOSS, &ScMain::LoopLoss,
      &ScMain::UpdateLoopLoss},
 };
 
@@ -26,53 +24,19 @@ const LevelRoleInfo kLevels[] = {
 
 const LevelRoleInfo& LevelInfo(LevelRole role) { return kLevels[static_cast<int>(role)]; }
 
-LevelParameter::Initial LevelParameter::FromChannel1(radalt::Core* mc, LevelRole role) {
-  OwnedRef<Velmarin::EngineAttribValueDouble_ptr> item = Item(mc->Items(), mc->GetSingleChannelPtr(1), LevelInfo(role).item);
-  return Initial{item->Get(), item->GetParams()};
-}
-
 LevelParameter::LevelParameter(LevelRole role, int channel, const char* key, const char* persistanceName,
                                STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
                                Velmarin::Lockable_i& group)
-    : LevelParameter(role, channel, key, persistanceName, store, namer, gui, mc, group, FromChannel1(mc, role)) {}
-
-LevelParameter::LevelParameter(LevelRole role, int channel, const char* key, const char* persistanceName,
-                               STpersistance* store, Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc,
-                               Velmarin::Lockable_i& group, const Initial& initial)
-    : Parameter(mc, store, namer, gui, key, initial.value,
-                boost::bind(&LevelParameter::Callback, this, boost::placeholders::_1), initial.params),
-      role_(role),
-      channel_(channel),
-      persistanceName_(persistanceName) {
-  Persist<double>(persistanceName_.c_str(), initial.value.val);
+    : ChannelDoubleSetting(channel, LevelInfo(role).item, LevelInfo(role).names, persistanceName, key, store, namer,
+                           gui, mc),
+      role_(role) {
+  Persist<double>(persistanceName_.c_str(), Value().val);
   attr_.GuardWith(group);
-}
-
-std::string LevelParameter::ClassName() const {
-  const LevelRoleInfo& info = LevelInfo(role_);
-  return info.digitInNames ? info.classStem + std::to_string(channel_) : info.classStem;
-}
-
-std::string LevelParameter::MethodName(const std::string& what) const {
-  const LevelRoleInfo& info = LevelInfo(role_);
-  return std::string(info.methodStem) + (info.digitInNames ? std::to_string(channel_) : "") + what;
-}
-
-bool LevelParameter::SetValue(const Record& value) {
-  if (ValueDoubleSame(value, attr_.Value(), 0.001, 0.001)) return false;
-  attr_ = value;
-  return true;
-}
-
-LevelParameter::Record LevelParameter::WithValue(double v) const {
-  Record r = attr_.Value();
-  r.val = v;
-  return r;
 }
 
 bool LevelParameter::ReadBack() {
   SCI::RADALTSC_MAIN_INTERFACE_var engine = EngineNow(Prefix(ClassName(), MethodName("ReadBack")));
-  return SetValue(Item(mc_->Items(), engine.in(), LevelInfo(role_).item)->Get());
+  return SetValue(Item(mc_->Items(), engine.in(), item_)->Get());
 }
 
 void LevelParameter::Callback(const Record& value) {
@@ -84,7 +48,7 @@ void LevelParameter::Callback(const Record& value) {
 
   // The engine's limits and step, as this channel's engine has them now.
   SCI::RADALTSC_MAIN_INTERFACE_var own = EngineNow(prefix);
-  attr_.SetParams(OnChannel(channel_, prefix, [&] { return Item(mc_->Items(), own.in(), info.item)->GetParams(); }));
+  attr_.SetParams(OnChannel(channel_, prefix, [&] { return Item(mc_->Items(), own.in(), item_)->GetParams(); }));
 
   const int mode = RfLevelModeNow(mc);
   const bool coupled = CoupledManualRfLevelNow(mc);
@@ -128,7 +92,7 @@ void LevelParameter::Recall() {
   write.Run(
       [&](int) {
         SCI::RADALTSC_MAIN_INTERFACE_var engine = EngineNow(prefix);
-        Item(mc_->Items(), engine.in(), LevelInfo(role_).item)->Set(who, stored);
+        Item(mc_->Items(), engine.in(), item_)->Set(who, stored);
       },
       [&](int) { return ReadBack(); });
 }

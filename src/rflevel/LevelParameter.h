@@ -8,9 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "MYGUIABLE.h"
-#include "Parameter.h"
-#include "RfLevelCommon.h"
+#include "ChannelDoubleSetting.h"
 
 namespace radalt {
 
@@ -18,9 +16,7 @@ enum class LevelRole { OutputPower, LoopLoss };
 
 // What tells the two settings apart.
 struct LevelRoleInfo {
-  const char* classStem;      // OUTPUT_POWER_LEVEL_CHAN + digit; LOOP_LOSS
-  bool digitInNames;          // the class and method names carry the channel digit
-  const char* methodStem;     // OutputPowerLevelChan + digit; LoopLoss
+  SettingNames names;         // OUTPUT_POWER_LEVEL_CHAN + digit; LOOP_LOSS
   NotEnabledText refusal;     // "Channel 2 not enabled" or "Channel not enabled"
   bool automaticWritesOwn;    // in automatic mode channels 2 and 3 still write their own engine
   LockGroup group;            // the group the attribute joins
@@ -29,23 +25,15 @@ struct LevelRoleInfo {
 };
 const LevelRoleInfo& LevelInfo(LevelRole role);
 
-class LevelParameter : public Parameter<Velmarin::EngineAttribValueDouble_i> {
+class LevelParameter : public ChannelDoubleSetting {
  public:
-  using Record = VALUE_DOUBLE::VALUE;
-
   // Write handler: channel check, the engine's limits, the mode's targets, read-back.
-  void Callback(const Record& value);
+  void Callback(const Record& value) override;
   // Writes the persisted value to this channel's engine and shows what it accepted.
   void Recall();
-  // Assigns value when it differs (ValueDoubleSame, 0.001); nothing forwarded.
-  bool SetValue(const Record& value);
   // Shows what this channel's engine holds now; returns whether that changed the attribute.
   bool ReadBack();
-  Record Value() const { return attr_.Value(); }
-  Record WithValue(double v) const;
-  int Channel() const { return channel_; }
   LevelRole Role() const { return role_; }
-  Velmarin::EngineAttribValueDouble_ptr Reference() { return This(); }
 
   // This channel's engine as it is now; a missing engine is refused with NotConfigured.
   virtual SCI::RADALTSC_MAIN_INTERFACE_var EngineNow(const std::string& prefix) = 0;
@@ -54,27 +42,13 @@ class LevelParameter : public Parameter<Velmarin::EngineAttribValueDouble_i> {
   LevelParameter(LevelRole role, int channel, const char* key, const char* persistanceName, STpersistance* store,
                  Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc, Velmarin::Lockable_i& group);
 
-  std::string ClassName() const;
-  std::string MethodName(const std::string& what) const;
-
  private:
-  struct Initial {
-    Record value;
-    Velmarin::EngineAttribValueDoubleParams params;
-  };
-  LevelParameter(LevelRole role, int channel, const char* key, const char* persistanceName, STpersistance* store,
-                 Velmarin::ItemNamer& namer, MY_GUIABLE_i& gui, radalt::Core* mc, Velmarin::Lockable_i& group,
-                 const Initial& initial);
-  static Initial FromChannel1(radalt::Core* mc, LevelRole role);
-
   // Writes value to the channels given (running: then their update command), then shows on
   // every channel written, and on this one, what its engine holds; a failure on the way
   // still shows what the channels written so far accepted before it goes to the writer.
   void WriteAndShow(const std::vector<int>& targets, const Record& value, bool update, const std::string& prefix);
 
   const LevelRole role_;
-  const int channel_;
-  const std::string persistanceName_;
 };
 
 // Copies channel 1's value of role (read from its engine) to the engines of channels 2 .. n

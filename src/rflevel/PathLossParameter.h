@@ -8,38 +8,27 @@
 #include <string>
 
 #include "ChannelBound.h"
-#include "MYGUIABLE.h"
-#include "Parameter.h"
-#include "RfLevelCommon.h"
+#include "ChannelDoubleSetting.h"
 
 namespace radalt {
 
 enum class PathRole { TxCable, RxCable, TxCoupler, RxCoupler, TxExternal, RxExternal, Offset };
 
 struct PathRoleInfo {
-  const char* classStem;    // TX_CABLE_LOSS_CHAN + digit; TX_EXTERNAL_LOSS
-  const char* methodStem;   // TxCableLossChan + digit; TxExternalLoss
+  SettingNames names;       // TX_CABLE_LOSS_CHAN + digit; TX_EXTERNAL_LOSS (one class for the three channels)
   const char* persistStem;  // + channel digit: TxCableLossChan1, TxExternalLossChan1
-  bool channelBound;        // one class for the three channels: no digit in its names
   ScItemOp<Velmarin::EngineAttribValueDouble_ptr> item;
 };
 const PathRoleInfo& PathInfo(PathRole role);
 
-class PathLossParameter : public Parameter<Velmarin::EngineAttribValueDouble_i> {
+class PathLossParameter : public ChannelDoubleSetting {
  public:
-  using Record = VALUE_DOUBLE::VALUE;
-
   // Write handler: channel check, forward, show what the engine accepted.
-  void Callback(const Record& value);
+  void Callback(const Record& value) override;
   // Writes the persisted value to the engine and shows what it accepted.
   void Recall();
-  bool SetValue(const Record& value);
   // Shows what the channel's engine holds now; returns whether that changed the attribute.
   bool ReadBack();
-  Record Value() const { return attr_.Value(); }
-  Record WithValue(double v) const;
-  int Channel() const { return channel_; }
-  Velmarin::EngineAttribValueDouble_ptr Reference() { return This(); }
 
  protected:
   PathLossParameter(PathRole role, int channel, const char* key, STpersistance* store, Velmarin::ItemNamer& namer,
@@ -53,22 +42,7 @@ class PathLossParameter : public Parameter<Velmarin::EngineAttribValueDouble_i> 
   // The engine's value, as shown.
   Record EngineValueShown(SCI::RADALTSC_MAIN_INTERFACE_ptr engine) const;
 
-  std::string ClassName() const;
-  std::string MethodName(const std::string& what) const;
   radalt::Core& Mc() { return *mc_; }
-
- private:
-  struct Initial {
-    Record value;
-    Velmarin::EngineAttribValueDoubleParams params;
-  };
-  PathLossParameter(PathRole role, int channel, const char* key, STpersistance* store, Velmarin::ItemNamer& namer,
-                    MY_GUIABLE_i& gui, radalt::Core* mc, Velmarin::Lockable_i& settings, const Initial& initial);
-  static Initial FromChannel1(radalt::Core* mc, PathRole role);
-
-  const PathRole role_;
-  const int channel_;
-  const std::string persistanceName_;
 };
 
 // The channel-bound shape: the engine is the one last told through updateChannelData.
