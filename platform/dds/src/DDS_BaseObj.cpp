@@ -2,13 +2,11 @@
 
 #include <fastdds/dds/domain/DomainParticipant.hpp>
 #include <fastdds/dds/domain/DomainParticipantFactory.hpp>
-#include <fastdds/dds/domain/DomainParticipantListener.hpp>
 #include <fastdds/dds/topic/Topic.hpp>
 #include <fastdds/rtps/transport/UDPv4TransportDescriptor.h>
 #include <fastdds/rtps/transport/shared_mem/SharedMemTransportDescriptor.h>
 #include <fastrtps/utils/IPLocator.h>
 
-#include <condition_variable>
 #include <cstdlib>
 #include <iostream>
 #include <map>
@@ -30,61 +28,6 @@ constexpr long kMaxDomainId = 232;
 // Participants per domain that discovery looks for on the loopback interface.
 constexpr uint32_t kParticipantsPerDomain = 32;
 
-// Which sample type each topic carries, as far as this process knows.
-class TopicTypes {
- public:
-  void Add(const std::string& topic, const std::string& type, bool local) {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      (local ? local_ : remote_)[topic] = type;
-    }
-    changed_.notify_all();
-  }
-  void RemoveLocal(const std::string& topic) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    local_.erase(topic);
-  }
-  std::string Find(const std::string& topic) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return FindLocked(topic);
-  }
-  std::string WaitFor(const std::string& topic, std::chrono::milliseconds timeout) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    std::string type;
-    changed_.wait_for(lock, timeout, [&] { return !(type = FindLocked(topic)).empty(); });
-    return type;
-  }
-
- private:
-  std::string FindLocked(const std::string& topic) const {
-    auto it = local_.find(topic);
-    if (it != local_.end()) return it->second;
-    it = remote_.find(topic);
-    return it != remote_.end() ? it->second : std::string();
-  }
-
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::map<std::string, std::string> local_;
-  std::map<std::string, std::string> remote_;
-};
-
-// Records the topics and types of the writers that discovery reports.
-class WriterDiscovery : public DomainParticipantListener {
- public:
-  explicit WriterDiscovery(TopicTypes& types) : types_(types) {}
-  void on_publisher_discovery(DomainParticipant*,
-                              eprosima::fastrtps::rtps::WriterDiscoveryInfo&& info) override {
-    using Status = eprosima::fastrtps::rtps::WriterDiscoveryInfo::DISCOVERY_STATUS;
-    if (info.status != Status::DISCOVERED_WRITER && info.status != Status::CHANGED_QOS_WRITER)
-      return;
-    types_.Add(info.info.topicName().to_string(), info.info.typeName().to_string(), false);
-  }
-
- private:
-  TopicTypes& types_;
-};
-
 struct SharedTopic {
   Topic* topic;
   int users;
@@ -96,8 +39,6 @@ struct ProcessParticipant {
   int users = 0;
   DomainParticipant* participant = nullptr;
   std::map<std::string, SharedTopic> topics;
-  TopicTypes types;
-  WriterDiscovery discovery{types};
 };
 
 ProcessParticipant& Process() {
@@ -139,11 +80,11 @@ DomainParticipantQos LoopbackQos() {
   return qos;
 }
 
-DomainParticipant* CreateParticipant(WriterDiscovery& discovery) {
+DomainParticipant* CreateParticipant() {
   const int domain = DDS_DomainId();
   if (domain < 0) return nullptr;
   DomainParticipant* participant = DomainParticipantFactory::get_instance()->create_participant(
-      static_cast<DomainId_t>(domain), LoopbackQos(), &discovery, StatusMask::none());
+      static_cast<DomainId_t>(domain), LoopbackQos());
   if (participant == nullptr)
     std::cerr << "DDS_BaseObj: cannot create the participant of domain " << domain << std::endl;
   return participant;
@@ -169,7 +110,7 @@ DDS_BaseObj::DDS_BaseObj() : participant_(nullptr) {
   std::lock_guard<std::mutex> lock(process.mutex);
   ++process.users;
   if (process.participant == nullptr)
-    process.participant = CreateParticipant(process.discovery);
+    process.participant = CreateParticipant();
   participant_ = process.participant;
 }
 
@@ -182,15 +123,6 @@ DDS_BaseObj::~DDS_BaseObj() {
   if (ret != ReturnCode_t::RETCODE_OK)
     std::cerr << "DDS_BaseObj: the participant could not be deleted (" << ret() << ")" << std::endl;
   process.participant = nullptr;
-}
-
-std::string DDS_BaseObj::KnownTopicType(const std::string& topic) {
-  return Process().types.Find(topic);
-}
-
-std::string DDS_BaseObj::WaitForTopicType(const std::string& topic,
-                                          std::chrono::milliseconds timeout) {
-  return Process().types.WaitFor(topic, timeout);
 }
 
 Topic* DDS_BaseObj::AcquireTopic(const std::string& name, const std::string& typeName) {
@@ -206,7 +138,6 @@ Topic* DDS_BaseObj::AcquireTopic(const std::string& name, const std::string& typ
   Topic* topic = participant_->create_topic(name, typeName, TOPIC_QOS_DEFAULT);
   if (topic == nullptr) return nullptr;
   process.topics.emplace(name, SharedTopic{topic, 1});
-  process.types.Add(name, typeName, true);
   return topic;
 }
 
@@ -219,7 +150,6 @@ void DDS_BaseObj::ReleaseTopic(Topic* topic) {
   if (--it->second.users > 0) return;
   const std::string name = it->first;
   process.topics.erase(it);
-  process.types.RemoveLocal(name);
   if (participant_->delete_topic(topic) != ReturnCode_t::RETCODE_OK)
     std::cerr << "DDS_BaseObj: topic [" << name << "] could not be deleted" << std::endl;
 }

@@ -37,15 +37,6 @@ const char* DDS_TypeName(DDS_ValueKind kind) {
   return "";
 }
 
-bool DDS_KindOfTypeName(const std::string& typeName, DDS_ValueKind& kind) {
-  for (const auto& entry : kKindNames) {
-    if (typeName != entry.typeName) continue;
-    kind = entry.kind;
-    return true;
-  }
-  return false;
-}
-
 std::string DDS_ValueText(bool value) { return value ? "true" : "false"; }
 
 std::string DDS_ValueText(int value) { return std::to_string(value); }

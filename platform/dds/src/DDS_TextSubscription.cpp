@@ -65,20 +65,6 @@ DDS_TextSubscription::DDS_TextSubscription(const std::string& topic, DDS_ValueKi
 
 DDS_TextSubscription::~DDS_TextSubscription() = default;
 
-std::unique_ptr<DDS_TextSubscription> DDS_TextSubscription::Discover(
-    const std::string& topic, std::chrono::milliseconds timeout, Callback callback) {
-  DDS_BaseObj participant;  // discovery runs while the participant exists
-  const std::string typeName = DDS_BaseObj::WaitForTopicType(topic, timeout);
-  if (typeName.empty()) return nullptr;
-  DDS_ValueKind kind;
-  if (!DDS_KindOfTypeName(typeName, kind)) {
-    std::cerr << "DDS_TextSubscription: topic [" << topic << "] carries " << typeName
-              << ", which is not a VIZU_DDS sample" << std::endl;
-    return nullptr;
-  }
-  return std::make_unique<DDS_TextSubscription>(topic, kind, std::move(callback));
-}
-
 void DDS_TextSubscription::WaitReady() const { reader_->WaitReady(); }
 
 bool DDS_TextSubscription::WaitMatched(std::chrono::milliseconds timeout) const {

@@ -141,31 +141,17 @@ int RunPeer(const std::string& topic) {
   return publisher.Writer()->wait_for_acknowledgments({20, 0}) == DDS_ReturnCode::RETCODE_OK ? 0 : 3;
 }
 
-TEST(DdsTextSubscription, DiscoversTheTypeOfAWriterInAnotherProcessOnLoopback) {
+TEST(DdsTextSubscription, FollowsAWriterInAnotherProcessOnLoopback) {
   const std::string topic = TestTopic();
   Peer peer(topic);
   ASSERT_TRUE(peer.Started());
   Inbox<std::string> texts;
-  auto subscription = DDS_TextSubscription::Discover(
-      topic, dds_test::kEventBound, [&](const std::string& from, const std::string& text) {
-        texts.Put(from + "|" + text);
-      });
-  ASSERT_NE(subscription, nullptr);
-  EXPECT_EQ(subscription->Kind(), DDS_ValueKind::Long);
+  DDS_TextSubscription subscription(topic, DDS_ValueKind::Long, [&](const std::string& from, const std::string& text) {
+    texts.Put(from + "|" + text);
+  });
   ASSERT_TRUE(texts.WaitFor(1));
   EXPECT_EQ(texts.Values(), std::vector<std::string>{topic + "|42"});
   EXPECT_EQ(peer.Wait(), 0);
-}
-
-TEST(DdsTextSubscription, DiscoveryOfATopicWithoutWritersGivesUp) {
-  // A topic of this process counts as known at once; an unknown one only after the bound.
-  const std::string topic = TestTopic();
-  DDS_Publisher<VALUE_DOUBLE::VALUE> local(topic.c_str());
-  auto known = DDS_TextSubscription::Discover(topic, std::chrono::milliseconds(0), nullptr);
-  ASSERT_NE(known, nullptr);
-  EXPECT_EQ(known->Kind(), DDS_ValueKind::ValueDouble);
-  EXPECT_EQ(DDS_TextSubscription::Discover(topic + "/nobody", std::chrono::milliseconds(200), nullptr),
-            nullptr);
 }
 
 }  // namespace

@@ -36,12 +36,6 @@ class DDS_BaseObj {
   // The participant, or nullptr when it could not be created (the reason is on standard error).
   eprosima::fastdds::dds::DomainParticipant* DdsBase() const { return participant_; }
 
-  // The type name of the samples on topic, as used by an entity of this process or announced
-  // by a writer discovered in another one; empty when no such entity or writer is known.
-  static std::string KnownTopicType(const std::string& topic);
-  // Waits until KnownTopicType(topic) is not empty, at most timeout, and returns it.
-  static std::string WaitForTopicType(const std::string& topic, std::chrono::milliseconds timeout);
-
  protected:
   // The participant's topic of that name, created with the default topic QoS on first use and
   // shared by the entities of the process; nullptr when there is no participant, when the topic

@@ -20,8 +20,6 @@ enum class DDS_ValueKind { Boolean, Long, String, ValueDouble, ValueLong };
 
 // The registered type name of the samples of kind ("VIZU_DDS::ATTR_BOOLEAN", ...).
 const char* DDS_TypeName(DDS_ValueKind kind);
-// The kind whose samples are registered as typeName; false when it is none of them.
-bool DDS_KindOfTypeName(const std::string& typeName, DDS_ValueKind& kind);
 
 // Printable text of a value: "true", "42", the string itself, or the record's fields
 // ("val=12.5 min=0 max=100 resolution=1 unit=2 valid=true").

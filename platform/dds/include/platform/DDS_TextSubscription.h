@@ -26,13 +26,6 @@ class DDS_TextSubscription {
   DDS_TextSubscription(const DDS_TextSubscription&) = delete;
   DDS_TextSubscription& operator=(const DDS_TextSubscription&) = delete;
 
-  // Subscribes to topic with the kind its writers publish, as discovery reports them (or as an
-  // entity of this process uses it). nullptr when no writer of the topic is known within
-  // timeout, or when its type is not a VIZU_DDS sample (a line on standard error says which).
-  static std::unique_ptr<DDS_TextSubscription> Discover(const std::string& topic,
-                                                        std::chrono::milliseconds timeout,
-                                                        Callback callback);
-
   const std::string& Topic() const { return topic_; }
   DDS_ValueKind Kind() const { return kind_; }
   // Waits until the reader exists; samples published from then on reach the callback.
