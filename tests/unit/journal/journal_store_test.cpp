@@ -1,6 +1,7 @@
 // The journal's file and its writer, without the ORB: entries survive a restart in order and
 // are selected by the reader's filters, the bounds prune, a full queue says what it dropped,
 // and files that cannot hold a journal are refused with the reason.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -131,12 +132,8 @@ TEST_F(JournalStore, FilesThatCannotHoldAJournalAreRefusedWithTheReason) {
 
   const std::string garbage = dir + "/garbage.db";
   std::ofstream(garbage) << std::string(8192, '\x5a');
-  try {
-    rj::Store::OpenForWriting(garbage);
-    FAIL() << "a file of garbage taken as a journal";
-  } catch (const rj::Error& e) {
-    EXPECT_NE(std::string::npos, std::string(e.what()).find("not a database")) << e.what();
-  }
+  EXPECT_THAT([&] { rj::Store::OpenForWriting(garbage); },
+              testing::ThrowsMessage<rj::Error>(testing::HasSubstr("not a database")));
   EXPECT_THROW(rj::Store::OpenForReading(garbage), rj::Error);
 
   if (::geteuid() != 0) {  // root writes anywhere

@@ -1,5 +1,6 @@
 // The client's value texts: what an operator types must become exactly the value meant, and
 // anything else must be refused before it reaches the test set.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "ValueText.h"
@@ -43,12 +44,7 @@ TEST(ValueText, EnumeratorsByLabelOrValue) {
   EXPECT_EQ(0, ParseEnum("AUTOMATIC", p));
   // A number outside the list is left for the engine to refuse with its limits.
   EXPECT_EQ(7, ParseEnum("7", p));
-  try {
-    ParseEnum("sideways", p);
-    FAIL();
-  } catch (const BadValue& e) {
-    EXPECT_NE(std::string::npos, std::string(e.what()).find("1=Manual"));
-  }
+  EXPECT_THAT([&] { ParseEnum("sideways", p); }, testing::ThrowsMessage<BadValue>(testing::HasSubstr("1=Manual")));
 }
 
 TEST(ValueText, RecordsShowValueAndUnitAndOnRequestEveryField) {
