@@ -19,9 +19,7 @@ using radalt::CalOp;
 using radalt::EngineState;
 
 struct Refusal { std::string op, text; };
-struct EngineFailed : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
+struct EngineFailed : std::runtime_error { using std::runtime_error::runtime_error; };
 
 const char* const kOps[] = {"start", "step", "save", "abort"};
 
@@ -84,9 +82,6 @@ class FakePorts : public radalt::CalibrationPorts {
 
   std::size_t Count(const std::string& e) const { return std::count(events.begin(), events.end(), e); }
   std::size_t Index(const std::string& e) const { return std::find(events.begin(), events.end(), e) - events.begin(); }
-  std::size_t LastIndex(const std::string& e) const {
-    return events.rend() - std::find(events.rbegin(), events.rend(), e) - 1;
-  }
 };
 
 class Run : public ::testing::Test {
@@ -118,7 +113,7 @@ TEST_F(Run, AStartHoldsEveryGroupAndTheSelftestEngineBeforeAnyEngineIsTold) {
   ASSERT_EQ(ports.held.size(), static_cast<std::size_t>(CalHold::Count));
   for (const auto& [hold, reason] : ports.held) EXPECT_EQ(reason, "RX CW Calibration active");
   EXPECT_EQ(ports.buttons, 1u);
-  EXPECT_LT(ports.LastIndex("take"), ports.Index("start 1"));
+  EXPECT_EQ(ports.Index("start 1"), ports.Count("take")) << "every hold is taken before an engine is told";
 
   const Refusal second = Refused([&] { run.Start(CalKind::Tcxo); });
   EXPECT_EQ(second.op, "StartTCXOCalCallback");
@@ -153,47 +148,33 @@ TEST_F(Run, AnOldRunsPollerEndingLateLeavesTheNextRunItsHolds) {
 
 // ---- abort in every state ----------------------------------------------------------------------
 
-const char* const kKindNames[] = {"RxCw", "RxPulse", "Tcxo", "TxPower", "Loopback", "Rfdm", "User"};
-
-class AbortOfKind : public Run, public ::testing::WithParamInterface<CalKind> {};
-
-TEST_P(AbortOfKind, ReachesTheRunsChannelsAndGivesBackEverything) {
-  const CalKind kind = GetParam();
-  run.Start(kind);
-  run.Abort();
-  EXPECT_EQ(ports.Count("abort 1"), 1u);
-  EXPECT_EQ(ports.Count("abort 2"), kind == CalKind::User ? 1u : 0u) << "a factory kind runs on one channel";
-  if (kind == CalKind::Loopback) {
-    // The engine stops by itself; its poller gives the holds back once it reports so.
-    EXPECT_TRUE(run.Active());
-    ports.reports[1] = EngineState::Stopped;
-    run.RefreshRunning(kind, {1});
-    ASSERT_TRUE(run.PollerDone(kind, ports.pollerId));
-    run.PollerEnd(kind, ports.pollerId);
+TEST_F(Run, AnAbortOfEveryKindReachesTheRunsChannelsAndGivesBackEverything) {
+  for (std::size_t k = 0; k < radalt::kCalKindCount; ++k) {
+    const CalKind kind = static_cast<CalKind>(k);
+    SCOPED_TRACE(k);
+    ports.events.clear();
+    run.Start(kind);
+    run.Abort();
+    EXPECT_EQ(ports.Count("abort 1"), 1u);
+    EXPECT_EQ(ports.Count("abort 2"), kind == CalKind::User ? 1u : 0u) << "a factory kind runs on one channel";
+    if (kind == CalKind::Loopback) {
+      // The engine stops by itself; its poller gives the holds back once it reports so.
+      EXPECT_TRUE(run.Active());
+      ports.reports[1] = EngineState::Stopped;
+      run.RefreshRunning(kind, {1});
+      ASSERT_TRUE(run.PollerDone(kind, ports.pollerId));
+      run.PollerEnd(kind, ports.pollerId);
+    }
+    ExpectAllGiven();
+    const std::size_t before = ports.events.size();
+    run.Abort();
+    EXPECT_EQ(ports.events.size(), before) << "nothing active: nothing sent";
   }
-  ExpectAllGiven();
-  const std::size_t before = ports.events.size();
-  run.Abort();
-  EXPECT_EQ(ports.events.size(), before) << "nothing active: nothing sent";
-}
-
-INSTANTIATE_TEST_SUITE_P(Kinds, AbortOfKind,
-                         ::testing::Values(CalKind::RxCw, CalKind::RxPulse, CalKind::Tcxo, CalKind::TxPower,
-                                           CalKind::Loopback, CalKind::Rfdm, CalKind::User),
-                         [](const auto& info) { return std::string(kKindNames[static_cast<std::size_t>(info.param)]); });
-
-TEST_F(Run, AnAbortWhileAStepWaitsEndsTheWaitWithARefusal) {
-  ports.stepAdvance = 0;
-  run.Start(CalKind::RxPulse);
-  ports.onSleep = [&] { run.Abort(); };
-  EXPECT_EQ(Refused([&] { run.Step(CalKind::RxPulse); }).text,
-            "The calibration ended before the engine completed the step");
-  ExpectAllGiven();
 }
 
 // ---- steps and saves ---------------------------------------------------------------------------
 
-TEST_F(Run, AStepWaitsForTheEngineWithinItsBound) {
+TEST_F(Run, AStepWaitsForTheEngineWithinItsBoundOrUntilAnAbortButAnRfdmStepIsNotWaitedFor) {
   run.Start(CalKind::TxPower);
   ports.stepAdvance = 2;  // an engine that moved on by two confirms the step too
   EXPECT_NO_THROW(run.Step(CalKind::TxPower));
@@ -205,25 +186,18 @@ TEST_F(Run, AStepWaitsForTheEngineWithinItsBound) {
   EXPECT_EQ(late.text, "The engine did not complete the calibration step in time");
   EXPECT_GE(ports.now - start, radalt::CalibrationTiming().stepTimeout);
   EXPECT_TRUE(run.Active()) << "the calibration stands, so that it can be aborted";
-}
+  // An abort while a step waits ends the wait with a refusal.
+  ports.onSleep = [&] { run.Abort(); };
+  EXPECT_EQ(Refused([&] { run.Step(CalKind::TxPower); }).text,
+            "The calibration ended before the engine completed the step");
+  ExpectAllGiven();
 
-TEST_F(Run, AnRfdmStepIsNotWaitedFor) {
-  ports.stepAdvance = 0;
+  // An RFDM step is not waited for.
   run.Start(CalKind::Rfdm);
   EXPECT_TRUE(ports.running[CalKind::Rfdm]);
   EXPECT_NO_THROW(run.Step(CalKind::Rfdm));
   run.Save(CalKind::Rfdm);
   EXPECT_FALSE(ports.running[CalKind::Rfdm]) << "the RFDM running reading goes with the run";
-}
-
-TEST_F(Run, AStepOrSaveTheEngineFailsLeavesTheRunStandingForAbort) {
-  run.Start(CalKind::RxCw);
-  ports.failing = {{CalOp::Step, 1}, {CalOp::Save, 1}};
-  EXPECT_THROW(run.Step(CalKind::RxCw), EngineFailed);
-  EXPECT_THROW(run.Save(CalKind::RxCw), EngineFailed);
-  EXPECT_EQ(ports.held.size(), static_cast<std::size_t>(CalHold::Count));
-  run.Abort();
-  ExpectAllGiven();
 }
 
 TEST_F(Run, ASaveNeedsARunOfItsKindAndEndsIt) {
@@ -256,14 +230,21 @@ TEST_F(Run, AStartFailingPartWayAbortsTheEnginesThatStartedAndEndsTheRunOnlyThen
   } catch (const EngineFailed& e) {
     EXPECT_STREQ(e.what(), "start") << "the start's failure reaches the writer, not the abort's";
   }
-  EXPECT_EQ(ports.lines, std::vector<std::string>{"CALIBRATION::StartUserCalCallback: abort after a failed start failed"});
+  EXPECT_EQ(ports.lines,
+            std::vector<std::string>{"CALIBRATION::StartUserCalCallback: abort after a failed start failed"});
   ExpectAllGiven();
 
-  // Once every engine started, a failure leaves the run standing, so that abort works.
+  // Once every engine started, a failure (of the start, a step or a save) leaves the run
+  // standing, so that abort works.
   ports.failing.clear();
   ports.valuesFail = true;
   EXPECT_THROW(run.Start(CalKind::TxPower), EngineFailed);
+  ports.valuesFail = false;
+  ports.failing = {{CalOp::Step, 1}, {CalOp::Save, 1}};
+  EXPECT_THROW(run.Step(CalKind::TxPower), EngineFailed);
+  EXPECT_THROW(run.Save(CalKind::TxPower), EngineFailed);
   EXPECT_TRUE(run.Active(CalKind::TxPower));
+  EXPECT_EQ(ports.held.size(), static_cast<std::size_t>(CalHold::Count));
   run.Abort();
   ExpectAllGiven();
 }
@@ -290,9 +271,17 @@ TEST_F(Run, TheLoopbackPollerEndsTheRunOnceTheEngineStopsOrGoes) {
   }
 }
 
-TEST_F(Run, AUserCalibrationGoesOnWhileAnyOfItsEnginesRuns) {
-  run.Start(CalKind::User);
+TEST_F(Run, AnEngineGoingEndsAFactoryCalibrationAndAUserCalibrationOnlyWithItsLastEngine) {
+  run.Start(CalKind::Loopback);
+  run.ChannelsChanged();
+  EXPECT_TRUE(run.Active()) << "its engine is still there";
   ports.gone.insert(1);
+  run.ChannelsChanged();
+  EXPECT_EQ(ports.lines, std::vector<std::string>{" CALIBRATION: channel 1 gone, loopback calibration ended"});
+  EXPECT_FALSE(ports.running[CalKind::Loopback]);
+  ExpectAllGiven();
+
+  run.Start(CalKind::User);
   run.ChannelsChanged();
   ports.reports[2] = EngineState::Running;
   run.RefreshRunning(CalKind::User, {1, 2});
@@ -301,17 +290,6 @@ TEST_F(Run, AUserCalibrationGoesOnWhileAnyOfItsEnginesRuns) {
   run.RefreshRunning(CalKind::User, {1, 2});
   ASSERT_TRUE(run.PollerDone(CalKind::User, ports.pollerId));
   run.PollerEnd(CalKind::User, ports.pollerId);
-  ExpectAllGiven();
-}
-
-TEST_F(Run, AFactoryCalibrationEndsWhenItsEngineGoes) {
-  run.Start(CalKind::Loopback);
-  run.ChannelsChanged();
-  EXPECT_TRUE(run.Active()) << "its engine is still there";
-  ports.gone.insert(1);
-  run.ChannelsChanged();
-  EXPECT_EQ(ports.lines, std::vector<std::string>{" CALIBRATION: channel 1 gone, loopback calibration ended"});
-  EXPECT_FALSE(ports.running[CalKind::Loopback]);
   ExpectAllGiven();
 }
 
