@@ -14,6 +14,7 @@
 #include "../integration/engine/Catch.h"
 #include "../integration/engine/TestConfig.h"
 #include "Eventually.h"
+#include "NO_OF_AVAILABLE_CHANNELS.h"
 #include "NO_OF_ENABLED_CHANNELS.h"
 #include "RADALT_MC.h"
 #include "SimulatedChannels.h"
@@ -31,11 +32,37 @@ struct Setup {
   bool keepRoot = false;  // left behind for a later master control
 };
 
-// Engines for channels, everything else as set up by default.
-inline Setup Engines(std::vector<int> channels) {
+// Engines for channels, everything else as set up by default but for the changes to the
+// test configuration.
+inline Setup Engines(std::vector<int> channels, std::function<void(radalt::EngineConfig&)> config = {}) {
   Setup s;
   s.channels = std::move(channels);
+  s.config = std::move(config);
   return s;
+}
+
+// A value record r with the value v.
+template <class R, class V>
+R WithVal(R r, V v) {
+  r.val = v;
+  return r;
+}
+
+namespace Legs = ::RadAltSingleChannelModel::AltimeterSimulationObjects;
+
+// A profile of legs {start, stop, rate or duration}, numbered from 1; the count of legs in one.
+inline CORBA::Any Profile(const std::vector<std::vector<double>>& legs) {
+  Legs::alt_sim_data_seq seq;
+  seq.length(static_cast<CORBA::ULong>(legs.size()));
+  for (CORBA::ULong i = 0; i < seq.length(); ++i)
+    seq[i] = Legs::Alt_Sim_Data{legs[i][0], legs[i][1], legs[i][2], static_cast<CORBA::Long>(i + 1)};
+  CORBA::Any a;
+  a <<= seq;
+  return a;
+}
+inline CORBA::ULong LegCount(const CORBA::Any& a) {
+  const Legs::alt_sim_data_seq* seq = nullptr;
+  return (a >>= seq) ? seq->length() : 0;
 }
 
 inline radalt::EngineConfig Configured(const std::string& root, const std::function<void(radalt::EngineConfig&)>& f) {
@@ -75,9 +102,7 @@ class BasicBench {
   // A value record write: the current record with a new value.
   void SetDouble(const std::string& key, double v, const Velmarin::Locker& who) {
     auto a = Attr<Velmarin::EngineAttribValueDouble>(key);
-    VALUE_DOUBLE::VALUE r = a->Get();
-    r.val = v;
-    a->Set(who.Id(), r);
+    a->Set(who.Id(), WithVal(a->Get(), v));
   }
   void SetDouble(const std::string& key, double v) { SetDouble(key, v, client); }
   double Shown(const std::string& key) { return Attr<Velmarin::EngineAttribValueDouble>(key)->Get().val; }
@@ -105,6 +130,11 @@ class BasicBench {
     return Output([&] { mc.RadAltDDS_SubCallback("Lumaren/local/RADALTSC", command.c_str()); });
   }
   void SetEnabled(int n) { mc.NoOfEnabledChannelsObj()->NoOfEnabledChannelsCallback(n); }
+  // Available and enabled as the registry counts them, then as their attributes show them.
+  std::vector<long> Counts() {
+    return {long(mc.AvailableCount()), long(mc.EnabledCount()), mc.NoOfAvailableChannelsObj()->Value(),
+            mc.NoOfEnabledChannelsObj()->Value()};
+  }
   bool HeldByMc(LockGroup g) { return Velmarin::SameLocker(mc.McLocker().Id(), mc.Group(g).Holder()); }
   bool Free(LockGroup g) { return !mc.Group(g).IsLocked(); }
   std::string Reason(LockGroup g) { return mc.Group(g).Reason(); }

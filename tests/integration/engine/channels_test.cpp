@@ -1,18 +1,18 @@
 // Channel configuration against simulated engines: counts and their refusals, the copy of
-// channel-wide settings to newly enabled channels, coupling, the RF connection, and the
-// stored values a restart recalls.
+// channel-wide settings to newly enabled channels, the RF connection; the table of persisted
+// values against itself and against what a started master control stores, and the stored
+// values a restart recalls. (Coupling: readings_follow_test.)
 #include <sqlite3.h>
 
-#include <cstdlib>
 #include <filesystem>
+#include <set>
+#include <utility>
 
+#include "../../support/TestSet.h"
 #include "CALIBRATION.h"
-#include "COUPLED_ALTITUDE_SIMULATION.h"
-#include "NO_OF_AVAILABLE_CHANNELS.h"
-#include "NO_OF_ENABLED_CHANNELS.h"
+#include "PersistedValues.h"
 #include "RF_CONNECTION.h"
 #include "SLAVE_MODE.h"
-#include "../../support/TestSet.h"
 
 using namespace Velmarin;
 using OE = Operation_errors::DataOutOfRange;
@@ -21,7 +21,6 @@ namespace {
 
 struct ThreeChannels : testset::Bench {
   ThreeChannels() : testset::Bench(testset::Setup{}) {}
-  long EngineLong(int ch, const char* key) { return Engine(ch).Ref<EngineReadingLong>(key)->Get(); }
   void SetEnabled(int n) { SetLong("NOOFENABLEDCHANNELS", n); }
   std::string EnabledRefusal(int n) {
     try {
@@ -33,13 +32,23 @@ struct ThreeChannels : testset::Bench {
   }
 };
 
+using Rows = std::set<std::pair<unsigned, std::string>>;
+
+Rows Stored(sqlite3* db, const std::string& table) {
+  Rows rows;
+  sqlite3_stmt* st = nullptr;
+  EXPECT_EQ(SQLITE_OK, sqlite3_prepare_v2(db, ("SELECT id, name FROM " + table).c_str(), -1, &st, nullptr));
+  while (sqlite3_step(st) == SQLITE_ROW)
+    rows.emplace(static_cast<unsigned>(sqlite3_column_int(st, 0)),
+                 reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
+  sqlite3_finalize(st);
+  return rows;
+}
+
 }  // namespace
 
 TEST(Channels, EnablingChannelsCopiesChannelOnesChannelWideSettings) {
   ThreeChannels t;
-  EXPECT_THROW(Output([&] { t.SetEnabled(4); }), OE);
-  EXPECT_EQ(3, t.mc.NoOfEnabledChannelsObj()->Value());
-
   t.SetEnabled(1);
   // Channel 1 is set up for manual RF level, manual UUT type, its own display modes...
   const std::pair<const char*, int> kChannelWide[] = {{"RFLVLMODE", 1},       {"UUTDETECT", 1}, {"UUTTYPE", 2},
@@ -50,8 +59,8 @@ TEST(Channels, EnablingChannelsCopiesChannelOnesChannelWideSettings) {
 
   t.SetEnabled(3);
   for (int ch : {2, 3}) {
-    for (const auto& [key, value] : kChannelWide) EXPECT_EQ(value, t.EngineLong(ch, key)) << ch << " " << key;
-    EXPECT_EQ(1, t.EngineLong(ch, "CDFALTCORR")) << ch;
+    for (const auto& [key, value] : kChannelWide) EXPECT_EQ(value, t.EngineNumber(ch, key)) << ch << " " << key;
+    EXPECT_EQ(1, t.EngineNumber(ch, "CDFALTCORR")) << ch;
   }
 }
 
@@ -90,56 +99,54 @@ TEST(Channels, FactoryCalibrationChannelStaysAmongTheEnabled) {
   EXPECT_EQ(1, calChannel->Get());
 }
 
-TEST(Channels, CouplingCopiesChannelOnesRampOnlyWhenSwitchedOnWithChannelsToFollow) {
-  ThreeChannels t;
-  t.Engine(1).Assign("CURSTARTALT", 1000.0);
-  EngineAttribBoolean_var coupled = t.mc.CoupledAltSimObj()->CoupledAltitudeSimulation();
-
-  t.SetEnabled(1);
-  coupled->Set(t.client.Id(), true);  // one channel: only the switch changes
-  EXPECT_TRUE(coupled->Get());
-  EXPECT_DOUBLE_EQ(0.0, t.EngineNumber(2, "CURSTARTALT"));
-  coupled->Set(t.client.Id(), false);
-
-  t.SetEnabled(3);
-  const unsigned before = t.Engine(2).Calls();
-  coupled->Set(t.client.Id(), true);
-  for (int ch : {2, 3}) EXPECT_DOUBLE_EQ(1000.0, t.EngineNumber(ch, "CURSTARTALT"));
-  EXPECT_EQ(before + 4, t.Engine(2).Calls());  // start, stop, rate, duration
-  // Switching it off again changes nothing but the switch.
-  coupled->Set(t.client.Id(), false);
-  EXPECT_EQ(before + 4, t.Engine(2).Calls());
-}
-
 TEST(Channels, RfConnectionGoesToEveryEnabledChannel) {
   ThreeChannels t;
   EngineAttribEnum_var rf = t.mc.RfConnectionObj()->RfConnection();
   t.SetEnabled(2);
   rf->Set(t.client.Id(), 1);
   EXPECT_EQ(1, rf->Get());
-  for (int ch : {1, 2, 3}) EXPECT_EQ(ch <= 2 ? 1 : 0, t.EngineLong(ch, "RFCONNECT")) << "channel " << ch;
+  for (int ch : {1, 2, 3}) EXPECT_EQ(ch <= 2 ? 1 : 0, t.EngineNumber(ch, "RFCONNECT")) << "channel " << ch;
   t.SetEnabled(0);
   EXPECT_STREQ("No enabled channels",
                Catch<Operation_errors::Settings_Conflict>([&] { Output([&] { rf->Set(t.client.Id(), 0); }); }).text.in());
 }
 
-TEST(Channels, RestartShowsTheStoredValuesOnceRecalled) {
-  const std::string root = FreshTestRoot("restart");
-  testset::SimulatedChannels sims({1, 2});
-  { RADALT_MC first(TestConfig(root)); }
+TEST(PersistedValues, NoIdNameOrKeyTwice) {
+  std::set<unsigned> ids;
+  std::set<std::string> names, keys;
+  for (const radalt::persisted::Row& row : radalt::persisted::SettingsRows()) {
+    EXPECT_TRUE(ids.insert(row.id).second) << "id " << row.id << " twice";
+    EXPECT_TRUE(names.insert(row.name).second) << row.name << " twice";
+    EXPECT_TRUE(keys.insert(row.key).second) << row.key << " persisted twice";
+  }
+  EXPECT_THROW(radalt::persisted::Id("NoSuchValue"), std::logic_error);
+}
 
-  // The store's values are changed by whatever else writes them (the save/recall engine).
+// A started master control stores exactly the table; started again, it shows the stored values
+// only once they are recalled.
+TEST(PersistedValues, AStartedMasterControlStoresTheTableAndARestartShowsItOnceRecalled) {
+  const std::string root = FreshTestRoot("radalt-persisted");
+  testset::SimulatedChannels sims({1, 2, 3});
+  { RADALT_MC first(TestConfig(root)); }
   sqlite3* db = nullptr;
   ASSERT_EQ(SQLITE_OK, sqlite3_open((root + "/engines/lib/" + STpersistance::DatabaseFileName).c_str(), &db));
+  Rows table;
+  for (const radalt::persisted::Row& row : radalt::persisted::SettingsRows()) table.emplace(row.id, row.name);
+  EXPECT_EQ(table, Stored(db, "radaltmc_settings_values_metadata"));
+  const Rows profiles = Stored(db, "radaltmc_altsim_values_metadata");
+  ASSERT_EQ(3 * radalt::persisted::ProfileRowsPerChannel(), profiles.size());
+  EXPECT_EQ(radalt::persisted::ProfileFirstId(1), profiles.begin()->first);
+  EXPECT_EQ(radalt::persisted::ProfileFirstId(4) - 1, profiles.rbegin()->first);
+
+  // The store's values are changed by whatever else writes them (the save/recall engine).
   const char* update =
       "UPDATE radaltmc_settings_values SET value_int = 1 WHERE id = 3;"   // SlaveMode
       "UPDATE radaltmc_settings_values SET value_int = 1 WHERE id = 2;";  // NoOfEnabledChannels
   ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, update, nullptr, nullptr, nullptr));
   sqlite3_close(db);
-
   RADALT_MC second(TestConfig(root));
   EXPECT_FALSE(second.SlaveModeObj()->Value());
-  EXPECT_EQ(2, second.NoOfEnabledChannelsObj()->Value());
+  EXPECT_EQ(3, second.NoOfEnabledChannelsObj()->Value());
   second.RecallMCSettings();
   EXPECT_TRUE(second.SlaveModeObj()->Value());
   EXPECT_EQ(1, second.NoOfEnabledChannelsObj()->Value());

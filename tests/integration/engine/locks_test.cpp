@@ -24,13 +24,11 @@ const LockGroup kRunButtons[] = {LockGroup::DIAGTXOUTPUT, LockGroup::DIAGTXATTEN
                                  LockGroup::SIMRUN};
 
 testset::Setup WithSelftestEngine(std::function<void(radalt::EngineConfig&)> config = {}) {
-  testset::Setup s;
-  s.channels = {1};
-  s.selftestLock = true;
-  s.config = [config](radalt::EngineConfig& c) {
+  testset::Setup s = testset::Engines({1}, [config](radalt::EngineConfig& c) {
     c.runSettleMs = 1;
     if (config) config(c);
-  };
+  });
+  s.selftestLock = true;
   return s;
 }
 

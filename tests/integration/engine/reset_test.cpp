@@ -11,11 +11,8 @@
 #include <vector>
 
 #include "../../support/TestSet.h"
-#include "RampParameter.h"
-#include "SimulationObjects.h"
 
 using namespace Velmarin;
-namespace Legs = ::RadAltSingleChannelModel::AltimeterSimulationObjects;
 
 namespace {
 
@@ -119,19 +116,7 @@ std::string Number(double v) {
   return out.str();
 }
 
-std::string LegCount(const CORBA::Any& any) {
-  const Legs::alt_sim_data_seq* legs = nullptr;
-  return "legs=" + std::to_string((any >>= legs) ? legs->length() : 0);
-}
-
-CORBA::Any OneLeg(double start, double stop) {
-  Legs::alt_sim_data_seq legs;
-  legs.length(1);
-  legs[0] = Legs::Alt_Sim_Data{start, stop, 10.0, 1};
-  CORBA::Any any;
-  any <<= legs;
-  return any;
-}
+std::string LegCount(const CORBA::Any& any) { return "legs=" + std::to_string(testset::LegCount(any)); }
 
 // Three channel engines and the master control; every write each engine accepts is logged.
 struct TestSet : testset::Bench {
@@ -147,17 +132,9 @@ struct TestSet : testset::Bench {
   }
   // The engines holding key (one of Keys(row)).
   static std::vector<int> EnginesOf(const Row& row, const std::string& key) {
-    switch (row.reach) {
-      case Reach::Own:
-        return {key[2] - '0'};
-      case Reach::EveryEnabled:
-        return {1, 2, 3};
-      case Reach::ChannelOne:
-        return {1};
-      case Reach::MasterControl:
-        break;
-    }
-    return {};
+    if (row.reach == Reach::Own) return {key[2] - '0'};
+    if (row.reach == Reach::EveryEnabled) return {1, 2, 3};
+    return row.reach == Reach::ChannelOne ? std::vector<int>{1} : std::vector<int>{};
   }
 
   // What the master control shows under key, as text.
@@ -182,33 +159,27 @@ struct TestSet : testset::Bench {
     return Number(items.Number(key));
   }
 
-  // A client's write of key; by writer who when given.
-  void Set(const std::string& key, double v, const Locker_ID* who = nullptr) {
+  // A write of key by who (the client when not given); a refusal names the key.
+  void Set(const std::string& key, double v) { Set(key, v, client.Id()); }
+  void Set(const std::string& key, double v, const Locker_ID& who) {
+    EngineReadingBase_i* a = mc.Gui().Local(key);
     try {
-      Write(key, v, who ? *who : client.Id());
+      if (auto* d = dynamic_cast<EngineAttribValueDouble_i*>(a)) {
+        d->Set(who, testset::WithVal(d->Value(), v));
+      } else if (auto* l = dynamic_cast<EngineAttribValueLong_i*>(a)) {
+        l->Set(who, testset::WithVal(l->Value(), static_cast<CORBA::Long>(v)));
+      } else if (auto* e = dynamic_cast<EngineAttribEnum_i*>(a)) {
+        e->Set(who, static_cast<CORBA::Long>(v));
+      } else if (auto* i = dynamic_cast<EngineAttribLong_i*>(a)) {
+        i->Set(who, static_cast<CORBA::Long>(v));
+      } else if (auto* b = dynamic_cast<EngineAttribBoolean_i*>(a)) {
+        b->Set(who, v != 0.0);
+      } else {
+        FAIL() << "no numeric setting " << key;
+      }
     } catch (const CORBA::Exception& e) {
       ADD_FAILURE() << "writing " << key << ": " << e._name();
       throw;
-    }
-  }
-  void Write(const std::string& key, double v, const Locker_ID& who) {
-    EngineReadingBase_i* a = mc.Gui().Local(key);
-    if (auto* d = dynamic_cast<EngineAttribValueDouble_i*>(a)) {
-      VALUE_DOUBLE::VALUE r = d->Value();
-      r.val = v;
-      d->Set(who, r);
-    } else if (auto* l = dynamic_cast<EngineAttribValueLong_i*>(a)) {
-      VALUE_LONG::VALUE r = l->Value();
-      r.val = static_cast<CORBA::Long>(v);
-      l->Set(who, r);
-    } else if (auto* e = dynamic_cast<EngineAttribEnum_i*>(a)) {
-      e->Set(who, static_cast<CORBA::Long>(v));
-    } else if (auto* i = dynamic_cast<EngineAttribLong_i*>(a)) {
-      i->Set(who, static_cast<CORBA::Long>(v));
-    } else if (auto* b = dynamic_cast<EngineAttribBoolean_i*>(a)) {
-      b->Set(who, v != 0.0);
-    } else {
-      FAIL() << "no numeric setting " << key;
     }
   }
   void SetText(const std::string& key, const char* text) {
@@ -258,54 +229,36 @@ TEST(Reset, EverySettingOfTheTableGoesBackOnTheMasterControlAndTheEnginesInTheTa
   for (const Row& row : kResetTable)
     for (const std::string& key : TestSet::Keys(row)) startUp[key] = t.Shown(key);
 
-  // Every setting moved away from its start-up value, as an operator would.
-  t.Set("RFLVLMODE", 1);  // manual: the levels are the operator's
-  // The AID settings and the power display mode are locked for clients: the master control sets them.
+  // Every setting moved away from its start-up value. The master control's writer passes the
+  // locks it holds: the AID settings, the power display mode, the current altitudes.
   const Locker_ID& mcWriter = t.mc.McLocker().Id();
-  t.Set("AIDMODE", 1, &mcWriter);
-  t.Set("AIDVAR", 120, &mcWriter);
-  t.Set("AIDFIXED", 2, &mcWriter);
-  t.Set("POWERDISPLAYMODE", 1, &mcWriter);
-  t.Set("ALTUNITS", 1);
-  t.Set("DISTUNITS", 1);
-  t.Set("RFCONNECT", 1);
-  t.Set("RFLVLOFFSET", 5);
-  t.Set("UUTDETECT", 1);
-  t.Set("UUTTYPE", 2);
-  t.Set("UUTCDFSUBTYPE", 1);
-  t.Set("CDFALTCORRECTION", 0);
-  t.Set("FREQDISPLAYMODE", 1);
-  t.Set("PROFILEDISPLAYUNITS", 1);
-  t.Set("SLAVEMODE", 1);
+  const std::pair<const char*, double> kMoved[] = {
+      {"RFLVLMODE", 1},  // manual first: the levels are the operator's
+      {"AIDMODE", 1},         {"AIDVAR", 120},           {"AIDFIXED", 2},      {"POWERDISPLAYMODE", 1},
+      {"ALTUNITS", 1},        {"DISTUNITS", 1},          {"RFCONNECT", 1},     {"RFLVLOFFSET", 5},
+      {"UUTDETECT", 1},       {"UUTTYPE", 2},            {"UUTCDFSUBTYPE", 1}, {"CDFALTCORRECTION", 0},
+      {"FREQDISPLAYMODE", 1}, {"PROFILEDISPLAYUNITS", 1}, {"SLAVEMODE", 1}};
+  for (const auto& [key, v] : kMoved) t.Set(key, v, mcWriter);
   // The diagnostics settings, each to a value within its limits that is not its start-up value.
   const std::map<std::string, double> moved = {{"0", 1},    {"4300", 4250}, {"-55", -30}, {"2000", 5000},
                                                {"20", 100}, {"31", 10},     {"63", 5},    {"1023", 500}};
   for (const Row& row : kResetTable)
     if (std::string(row.key).rfind("DIAG", 0) == 0) t.Set(row.key, moved.at(row.value));
-  radalt::SimulationObjects& sim = t.mc.Simulation();
+  // Each channel's own settings, to values of that channel's own.
+  const std::pair<const char*, double> kOwn[] = {
+      {"OFFSET", 10},     {"OUTPWRLVL", -25},  {"LOOPLOSS", 60},    {"RXCBLLOSS", 2},      {"RXCOUPLOSS", 2},
+      {"RXEXTLOSS", 2},   {"TXCBLLOSS", 2},    {"TXCOUPLOSS", 2},   {"TXEXTLOSS", 2},      {"CURALTDUR", 30},
+      {"CURALTRATE", 100}, {"CURSTARTALT", 500}, {"CURSTOPALT", 1000}, {"CURALT", 250}};
   for (int ch = 1; ch <= 3; ++ch) {
     const std::string c = "CH" + std::to_string(ch);
-    t.Set(c + "OFFSET", 10 + ch);
-    t.Set(c + "OUTPWRLVL", -20 - ch);
-    t.Set(c + "LOOPLOSS", 60 + ch);
-    for (const char* loss : {"RXCBLLOSS", "RXCOUPLOSS", "RXEXTLOSS", "TXCBLLOSS", "TXCOUPLOSS", "TXEXTLOSS"})
-      t.Set(c + loss, 2 + ch);
-    t.Set(c + "CURALTDUR", 30);
-    t.Set(c + "CURALTRATE", 100);
-    t.Set(c + "CURSTARTALT", 500);
-    t.Set(c + "CURSTOPALT", 1000 + ch);
-    // The current altitude is fixed for clients while no simulation runs.
-    auto* current = sim.Ramp<radalt::RampRole::CurrentAltitude>(ch);
-    current->Callback(current->WithValue(250));
-    dynamic_cast<EngineAttribAny_i&>(*t.mc.Gui().Local(c + "LEGDATA")).Set(t.client.Id(), OneLeg(100, 200 + ch));
+    for (const auto& [key, v] : kOwn) t.Set(c + key, v + ch, mcWriter);
+    t.Attr<EngineAttribAny>(c + "LEGDATA")->Set(t.client.Id(), testset::Profile({{100, 200.0 + ch, 10}}));
     t.SetText(c + "PROFILENAME", ("Approach" + std::to_string(ch)).c_str());
     t.SetText(c + "SETTINGSNAME", ("Bench" + std::to_string(ch)).c_str());
   }
-  t.Set("COUPLEDMANUALRFLVL", 1);
-  t.Set("SIMULATIONMODE", 1);
-  t.Set("COUPLEDALTITUDESIMULATION", 1);
-  t.Set("RUNSTOPTEST", 1);
-  t.Set("PAUSERESUMETEST", 1);
+  for (const char* key : {"COUPLEDMANUALRFLVL", "SIMULATIONMODE", "COUPLEDALTITUDESIMULATION", "RUNSTOPTEST",
+                          "PAUSERESUMETEST"})
+    t.Set(key, 1);
   ASSERT_EQ("1", t.Shown("RUNSTOPTEST"));
   std::map<std::string, std::string> before;
   for (const Row& row : kResetTable)

@@ -2,8 +2,10 @@
 // while fewer than N channels are enabled is refused ("... not enabled") and reaches no
 // engine; with N enabled and nothing coupled it reaches channel N's engine and no other.
 // The roles come from the table of attributes, so a new per-channel attribute is covered
-// the day it is registered.
+// the day it is registered. A number that is not finite, written to any double attribute, is
+// refused before any engine sees it.
 #include <array>
+#include <limits>
 #include <map>
 #include <regex>
 #include <set>
@@ -14,6 +16,7 @@
 #include "SimBench.h"
 
 using namespace simbench;
+using Operation_errors::DataOutOfRange;
 
 namespace {
 
@@ -75,6 +78,9 @@ std::array<unsigned long, 3> Calls(Bench& b) {
     calls[static_cast<std::size_t>(ch - 1)] = b.Engine(ch).Calls() + b.engines[ch].AcceptedCount();
   return calls;
 }
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 }  // namespace
 
@@ -149,4 +155,34 @@ TEST(ChannelRoles, AWriteReachesItsOwnChannelOnlyAndOnlyWhenItIsEnabled) {
     }
   }
   EXPECT_GE(checked, 3 * 12);
+}
+
+TEST(NonFiniteValues, AreRefusedByEveryDoubleAttributeBeforeAnEngineSeesThem) {
+  Bench b({1, 2, 3});
+  b.SetEnabled(3);
+  b.SetCoupled(true);
+  b.sim().pauseResumeTest->PauseResumeTestCallback(true);  // frees the current altitudes
+  int checked = 0;
+  for (const std::string& key : radalt::MasterControlKeys()) {
+    auto* attr = dynamic_cast<EngineAttribValueDouble_i*>(b.mc.Gui().Local(key));
+    if (!attr) continue;
+    EngineAttribValueDouble_var ref = attr->_this();
+    CORBA::String_var name = ref->Name();  // the key the refusal names
+    const VALUE_DOUBLE::VALUE before = ref->Get();
+    CORBA::String_var holder, reason, message;
+    if (attr->Blocked(b.client.Id(), holder.out(), reason.out(), message.out()))
+      continue;  // held by an activity: refused for that reason first
+    for (double bad : {kNaN, kInf, -kInf}) {
+      const std::array<unsigned long, 3> calls = Calls(b);
+      DataOutOfRange e = Catch<DataOutOfRange>([&] { ref->Set(b.client.Id(), WithVal(before, bad)); });
+      EXPECT_EQ("Attribute : " + std::string(name.in()) + " - value is not a finite number", std::string(e.info.text.in()));
+      EXPECT_EQ(calls, Calls(b)) << key;
+    }
+    VALUE_DOUBLE::VALUE badLimit = before;
+    badLimit.max = kInf;
+    EXPECT_THROW(ref->Set(b.client.Id(), badLimit), DataOutOfRange) << key;
+    EXPECT_EQ(before.val, ref->Get().val) << key;
+    ++checked;
+  }
+  EXPECT_GE(checked, 15);  // the altitudes, rates, levels and losses of three channels at least
 }

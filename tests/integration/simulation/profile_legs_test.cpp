@@ -1,6 +1,7 @@
 // The simulation mode and the profile legs: the locks that follow the mode and the legs, the
 // current leg shown in the ramp settings, coupling, and the profile store.
 #include <cmath>
+#include <limits>
 
 #include "AltSimDataParameter.h"
 #include "AltSimNameParameter.h"
@@ -17,18 +18,6 @@ namespace {
 const char* const kNoLegsOnWrite =
     "Locked because we are in profile mode (Simulation is set to Profile) and there are no valid profile legs. "
     "Either change to manual simulation mode or define one or more legs in the profile";
-
-void SetEngineRecord(Bench& b, int channel, const char* key, double v) {
-  auto& item = dynamic_cast<EngineAttribValueDouble_i&>(b.Engine(channel).Servant(key));
-  item = WithVal(item.Value(), v);
-}
-
-bool SimulationChanged(Bench& b, int channel) {
-  return b.EngineItem<EngineAttribBoolean>(channel, "SIMCHANGED")->Get();
-}
-void ClearSimulationChanged(Bench& b, int channel) {
-  dynamic_cast<EngineAttribBoolean_i&>(b.Engine(channel).Servant("SIMCHANGED")) = false;
-}
 
 // What channel 1's ramp settings show: start, stop, rate, duration.
 std::vector<double> Ramp1(Bench& b) {
@@ -63,7 +52,7 @@ TEST(SimulationMode, LocksFollowTheModeAndTheEnginesLegs) {
   start1->Set(b.client.Id(), WithVal(start1->Get(), 10.0));
 
   // Manual mode frees both and shows channel 1's engine stop altitude.
-  SetEngineRecord(b, 1, "CURSTOPALT", 321.0);
+  b.Engine(1).Assign("CURSTOPALT", 321.0);
   mode->Set(b.client.Id(), 0);
   EXPECT_TRUE(b.Free(LockGroup::SIMRUN));
   EXPECT_TRUE(b.Free(LockGroup::MANUALTEST));
@@ -71,11 +60,10 @@ TEST(SimulationMode, LocksFollowTheModeAndTheEnginesLegs) {
 
   // Profile mode with legs: channel 1's engine ramp is shown, then the ramp is locked.
   b.PinLegNumber(1, 1);
-  SetEngineRecord(b, 1, "CURSTARTALT", 900.0);
-  SetEngineRecord(b, 1, "CURSTOPALT", 100.0);
-  SetEngineRecord(b, 1, "CURALTRATE", 50.0);
-  dynamic_cast<EngineAttribValueLong_i&>(b.Engine(1).Servant("CURDURATION")) =
-      WithVal(b.EngineItem<EngineAttribValueLong>(1, "CURDURATION")->Get(), 16);
+  b.Engine(1).Assign("CURSTARTALT", 900.0);
+  b.Engine(1).Assign("CURSTOPALT", 100.0);
+  b.Engine(1).Assign("CURALTRATE", 50.0);
+  b.Engine(1).Assign("CURDURATION", 16);
   b.mc.Locks().Take(LockGroup::SIMRUN, radalt::activity::kNoProfileLegs, "No profile legs defined", "");
   mode->Set(b.client.Id(), 1);
   EXPECT_EQ((std::vector<double>{900, 100, 50, 16}), Ramp1(b));
@@ -87,11 +75,11 @@ TEST(SimulationMode, LocksFollowTheModeAndTheEnginesLegs) {
 
   // The same mode again changes no lock, but hands out the profile names and tells the
   // engine.
-  ClearSimulationChanged(b, 1);
+  b.Engine(1).Assign("SIMCHANGED", 0);
   sim.altSimName.At(2)->SetValue("Second");
   mode->Set(b.client.Id(), 1);
   EXPECT_STREQ("Second", CORBA::String_var(b.EngineItem<EngineAttribString>(2, "NAME")->Get()).in());
-  EXPECT_TRUE(SimulationChanged(b, 1));
+  EXPECT_TRUE(b.EngineNumber(1, "SIMCHANGED"));
   EXPECT_EQ("Profile mode selected", b.mc.Group(LockGroup::MANUALTEST).Reason());
 
   // In manual mode every write hands the ramp settings to the engines.
@@ -99,7 +87,7 @@ TEST(SimulationMode, LocksFollowTheModeAndTheEnginesLegs) {
   EXPECT_TRUE(b.Free(LockGroup::MANUALTEST));
   sim.currentStartAltitude.At(2)->SetValue(WithVal(sim.currentStartAltitude.At(2)->Value(), 777.0));
   mode->Set(b.client.Id(), 0);
-  EXPECT_DOUBLE_EQ(777.0, b.EngineValue(2, "CURSTARTALT"));
+  EXPECT_DOUBLE_EQ(777.0, b.EngineNumber(2, "CURSTARTALT"));
 }
 
 TEST(SimulationMode, CoupledManualModeGivesChannel1sRampToTheOthers) {
@@ -108,7 +96,7 @@ TEST(SimulationMode, CoupledManualModeGivesChannel1sRampToTheOthers) {
   b.SetCoupled(true);
   sim.currentStartAltitude.At(1)->SetValue(WithVal(sim.currentStartAltitude.At(1)->Value(), 250.0));
   sim.simulationMode->SimulationModeCallback(0);
-  for (int ch : {2, 3}) EXPECT_DOUBLE_EQ(250.0, b.EngineValue(ch, "CURSTARTALT"));
+  for (int ch : {2, 3}) EXPECT_DOUBLE_EQ(250.0, b.EngineNumber(ch, "CURSTARTALT"));
   EXPECT_DOUBLE_EQ(250.0, sim.currentStartAltitude.At(3)->Value().val);
 
   // Channel 3's engine refuses: the write ends with its refusal.
@@ -143,12 +131,12 @@ TEST(ProfileLegs, TheEnginesCurrentLegIsShownInTheRampSettings) {
   };
   for (const Case& c : cases) {
     b.PinLegNumber(1, c.leg);
-    ClearSimulationChanged(b, 1);
+    b.Engine(1).Assign("SIMCHANGED", 0);
     Output([&] { legs->Set(b.client.Id(), Profile(c.profile)); });
     EXPECT_EQ(c.profile.size(), b.EngineLegCount(1));
     EXPECT_EQ(c.ramp, Ramp1(b)) << "leg " << c.leg << " of " << c.profile.size();
     EXPECT_TRUE(b.Free(LockGroup::SIMRUN));
-    EXPECT_TRUE(SimulationChanged(b, 1));
+    EXPECT_TRUE(b.EngineNumber(1, "SIMCHANGED"));
   }
 
   // A leg number beyond the engine's profile shows nothing and locks the run button.
@@ -171,13 +159,15 @@ TEST(ProfileLegs, TheEnginesCurrentLegIsShownInTheRampSettings) {
   sim.simulationMode->SimulationModeCallback(0);
   const std::vector<double> ramp = Ramp1(b);
   b.PinLegNumber(1, 0);
-  ClearSimulationChanged(b, 1);
+  b.Engine(1).Assign("SIMCHANGED", 0);
   legs->Set(b.client.Id(), Profile({{500, 600, 7}}));
   EXPECT_EQ(ramp, Ramp1(b));
   EXPECT_TRUE(b.Free(LockGroup::SIMRUN));
-  EXPECT_TRUE(SimulationChanged(b, 1));
+  EXPECT_TRUE(b.EngineNumber(1, "SIMCHANGED"));
 }
 
+// Too many legs, a leg holding a number that is not finite, or no profile at all: refused before
+// any engine sees them.
 TEST(ProfileLegs, ProfilesTheStoreCannotKeepAreRefused) {
   Bench b({1});
   EngineAttribAny_var legs = b.sim().altSimData.At(1)->Reference();
@@ -188,6 +178,10 @@ TEST(ProfileLegs, ProfilesTheStoreCannotKeepAreRefused) {
   EXPECT_STREQ("Attribute : AltSimDataChan1Callback - too many profile legs", e.info.text.in());
   EXPECT_EQ(20, e.info.maximum.l());
   EXPECT_EQ(21, e.info.value.l());
+  const CORBA::Any nanLeg = Profile({{1000, 500, 100}, {500, std::numeric_limits<double>::quiet_NaN(), 10}});
+  Output([&] { e = Catch<Operation_errors::DataOutOfRange>([&] { legs->Set(b.client.Id(), nanLeg); }); });
+  EXPECT_STREQ("Attribute : AltSimDataChan1Callback - leg 2 holds a value that is not a finite number",
+               e.info.text.in());
   CORBA::Any notLegs;
   notLegs <<= CORBA::Long(7);
   EXPECT_THROW(Output([&] { legs->Set(b.client.Id(), notLegs); }), Operation_errors::Data_Source_Not_Compatible);
@@ -213,13 +207,13 @@ TEST(ProfileLegs, CoupledProfileReachesEveryEnabledEngineAndShowsOnAllChannels) 
   EXPECT_DOUBLE_EQ(3000.0, sim.currentStartAltitude.At(2)->Value().val);
   EXPECT_DOUBLE_EQ(1000.0, sim.currentStopAltitude.At(2)->Value().val);
   // Channel 3 is not enabled: it shows the profile, nothing more.
-  EXPECT_FALSE(SimulationChanged(b, 3));
+  EXPECT_FALSE(b.EngineNumber(3, "SIMCHANGED"));
 }
 
 TEST(ProfileStore, EachChannelsLegsRoundTripThroughTheStore) {
   Bench b({1, 2});
   STpersistance* store = b.mc.AltSimStore();
-  // (The store's rows and ids: persisted_values_test.) The save/recall engine writes channel
+  // (The store's rows and ids: channels_test.) The save/recall engine writes channel
   // 2's rows; the recall sends them to the engine.
   const unsigned base = radalt::ProfileStore::BaseId(2);
   Store(store, std::to_string(base + 1), "value_int", "3");
@@ -229,9 +223,9 @@ TEST(ProfileStore, EachChannelsLegsRoundTripThroughTheStore) {
     Store(store, std::to_string(base + 4 * leg + 1), "value_double", std::to_string(1000 * leg + 500));  // Stop_Alt
   }
   b.sim().altSimData.At(2)->Recall();
-  CORBA::Any_var engineLegs = b.EngineItem<EngineAttribAny>(2, "LEGDATA")->Get();
+  const CORBA::Any engineLegs = b.Engine(2).AnyValue("LEGDATA");
   const Legs::alt_sim_data_seq* seq = nullptr;
-  ASSERT_TRUE(engineLegs.in() >>= seq);
+  ASSERT_TRUE(engineLegs >>= seq);
   ASSERT_EQ(3u, seq->length());
   EXPECT_DOUBLE_EQ(3000.0, (*seq)[2].Start_Alt);
   EXPECT_DOUBLE_EQ(3500.0, (*seq)[2].Stop_Alt);

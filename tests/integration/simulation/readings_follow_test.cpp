@@ -59,13 +59,21 @@ TEST(ReadingsFollow, TheRampShowsTheDurationAndRateTheEngineWorksOut) {
   EXPECT_DOUBLE_EQ(500.0, t.Shown("CH1CURSTOPALT"));
 }
 
+// Coupling switched on with channels to follow gives them channel 1's ramp (start, stop, rate
+// and duration, nothing more); with none to follow, or switched off, it writes nothing.
 TEST(ReadingsFollow, CouplingShowsWhatChannel1GaveTheOtherEngines) {
   Testset t({1, 2, 3});
-  t.SetEnabled(3);
+  t.SetEnabled(1);
   t.Descent(1);
+  t.SetBool("COUPLEDALTITUDESIMULATION", true);
+  t.SetBool("COUPLEDALTITUDESIMULATION", false);
+  t.SetEnabled(3);
+  EXPECT_DOUBLE_EQ(0.0, t.EngineNumber(2, "CURSTARTALT"));
   EXPECT_DOUBLE_EQ(0.0, t.Shown("CH2CURSTOPALT"));
 
-  t.Attr<EngineAttribBoolean>("COUPLEDALTITUDESIMULATION")->Set(t.client.Id(), true);
+  const unsigned long before = t.Engine(2).Calls();
+  t.SetBool("COUPLEDALTITUDESIMULATION", true);
+  EXPECT_EQ(before + 4, t.Engine(2).Calls());
   for (int ch : {2, 3}) {
     const std::string key = "CH" + std::to_string(ch);
     EXPECT_DOUBLE_EQ(500.0, t.EngineNumber(ch, "CURSTOPALT")) << ch;
@@ -78,6 +86,9 @@ TEST(ReadingsFollow, CouplingShowsWhatChannel1GaveTheOtherEngines) {
   // Coupled, a rate written on channel 2 shows on every channel with the duration it gives.
   t.SetDouble("CH2CURALTRATE", 50.0);
   for (int ch : {1, 2, 3}) EXPECT_EQ(10, t.Duration(ch));
+  const unsigned long coupled = t.Engine(2).Calls();
+  t.SetBool("COUPLEDALTITUDESIMULATION", false);
+  EXPECT_EQ(coupled, t.Engine(2).Calls());
 }
 
 TEST(ReadingsFollow, TheTotalDurationFollowsTheProfilesAndTheCoupling) {
@@ -98,7 +109,7 @@ TEST(ReadingsFollow, TheTotalDurationFollowsTheProfilesAndTheCoupling) {
   // Coupled, channel 1's profile is everybody's.
   t.Attr<EngineAttribAny>("CH2LEGDATA")->Set(t.client.Id(), Profile({{0, 3000, 100}}));
   EXPECT_DOUBLE_EQ(30.0, t.TotalDuration());
-  t.Attr<EngineAttribBoolean>("COUPLEDALTITUDESIMULATION")->Set(t.client.Id(), true);
+  t.SetBool("COUPLEDALTITUDESIMULATION", true);
   EXPECT_DOUBLE_EQ(12.0, t.TotalDuration());
 }
 
