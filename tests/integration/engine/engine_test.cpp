@@ -111,6 +111,8 @@ TEST(Registry, ThreadsSharingTheRegistryAndTheItemReferencesNeverSeeThemHalfUpda
   Bench b(testset::Engines({1, 2}));
   std::atomic<bool> stop{false};
   std::atomic<int> seen{0}, wrong{0};
+  // Taken before the threads start: the bench's list of engines changes under them.
+  EngineAttribValueDouble_var stopAltitude = b.EngineItem<EngineAttribValueDouble>(1, "CURSTOPALT");
   std::vector<std::thread> threads;
   for (int t = 0; t < 2; ++t)
     threads.emplace_back([&, t] {
@@ -119,7 +121,7 @@ TEST(Registry, ThreadsSharingTheRegistryAndTheItemReferencesNeverSeeThemHalfUpda
           // A lent pointer stays usable even if the channel goes meanwhile.
           if (b.mc.GetSingleChannelPtr(2)->Channel() != 2) ++wrong;
           radalt::WriteItem(b.mc.Items(), b.mc.GetSingleChannelPtr(1), &SC::CurrentStopAltitude, b.client.Id(),
-                            testset::WithVal(b.EngineItem<EngineAttribValueDouble>(1, "CURSTOPALT")->Get(), 10.0 + t));
+                            testset::WithVal(stopAltitude->Get(), 10.0 + t));
           if (radalt::ReadItem(b.mc.Items(), b.mc.GetSingleChannelPtr(2), &SC::ProfileLegNumber) < 0) ++wrong;
           ++seen;
         } catch (const Operation_errors::NotConfigured&) {
